@@ -1,0 +1,15 @@
+#pragma once
+// Writes the six report scripts from g_reportTotals into g_strReportJsPath.
+// Each operation writes its one file whole; a file error is shown in a message
+// box and the operation ends normally, so the other files are still written.
+
+namespace qz {
+
+class CReportScriptWriter {
+public:
+    void WriteSummaryChart();
+    void WriteBarChart(int dimension);  // 1 Setting File, 2 Machine ID
+    void WriteTable(int dimension);     // 0 Summary, 1, 2
+};
+
+}  // namespace qz

@@ -1,0 +1,24 @@
+#pragma once
+// Folder search for a pattern "folder\*" (or "folder/*"): every entry, "." and
+// ".." included, in the order the file system returns them. A missing or
+// unreadable folder yields nothing.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qz {
+
+struct FolderEntry {
+    std::string name;       // bare name
+    std::string path;       // the pattern's folder part + '\' + name
+    std::uint64_t size = 0; // bytes of a regular file; 0 for anything else
+    bool isDirectory = false;
+
+    bool IsDots() const { return name == "." || name == ".."; }
+};
+
+// The pattern must end in "\*" or "/*"; the folder is the text before it.
+std::vector<FolderEntry> SearchFolder(const std::string& pattern);
+
+}  // namespace qz

@@ -1,0 +1,55 @@
+#pragma once
+// Line reading of 8-bit text files with big buffered reads.
+//
+// Contract:
+// - A line is returned without its LF or CR LF. An empty line is a line; a last
+//   line without a line end is a line.
+// - GetPosition() is the byte offset just behind the last line read (its line
+//   end included); at the end of the file it equals the bytes read in all.
+// - Opening anything but a regular file (a directory, FIFO, socket, device) is a
+//   FileError; opening never blocks.
+// - Shared opening never fails because of another reader or writer. Exclusive
+//   opening takes an advisory lock and fails with a FileError while another
+//   holder has one.
+// - A file that grows while it is read is read to its new end.
+// - Every failure (open, read, position) is a FileError.
+// Not thread-safe: one reader belongs to one thread at a time.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace qz {
+
+enum class ShareMode { Shared, Exclusive };
+
+class TextFileReader {
+public:
+    TextFileReader(const std::string& path, ShareMode mode);
+    ~TextFileReader();
+    TextFileReader(const TextFileReader&) = delete;
+    TextFileReader& operator=(const TextFileReader&) = delete;
+
+    // The next line, as a view into the reader's buffer that stays valid until
+    // the next call. False at the end of the file.
+    bool ReadLine(std::string_view& line);
+
+    std::uint64_t GetPosition() const { return m_position; }
+
+    void Close();
+
+private:
+    bool Fill();  // reads more bytes behind the unread ones; false at the end
+
+    int m_fd = -1;
+    std::string m_path;
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_capacity = 0;
+    std::size_t m_begin = 0;  // first unread byte
+    std::size_t m_end = 0;    // one past the last byte in the buffer
+    std::uint64_t m_position = 0;
+    bool m_eof = false;
+};
+
+}  // namespace qz
