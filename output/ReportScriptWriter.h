@@ -2,6 +2,9 @@
 // Writes the six report scripts from g_reportTotals into g_strReportJsPath.
 // Each operation writes its one file whole; a file error is shown in a message
 // box and the operation ends normally, so the other files are still written.
+// Keys are written inside single-quoted script literals so that each literal
+// reads back as the key's exact bytes (backslash, quote and control bytes are
+// escaped). A dimension outside the ranges below throws std::invalid_argument.
 
 namespace qz {
 
