@@ -25,7 +25,7 @@ namespace qz {
 enum class ShareMode { Shared, Exclusive };
 
 class TextFileReader {
-public:
+  public:
     TextFileReader(const std::string& path, ShareMode mode);
     ~TextFileReader();
     TextFileReader(const TextFileReader&) = delete;
@@ -39,7 +39,7 @@ public:
 
     void Close();
 
-private:
+  private:
     bool Fill();  // reads more bytes behind the unread ones; false at the end
 
     int m_fd = -1;
@@ -49,7 +49,6 @@ private:
     std::size_t m_begin = 0;  // first unread byte
     std::size_t m_end = 0;    // one past the last byte in the buffer
     std::uint64_t m_position = 0;
-    bool m_eof = false;
 };
 
 }  // namespace qz

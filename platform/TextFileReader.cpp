@@ -1,0 +1,135 @@
+#include "platform/TextFileReader.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/FileError.h"
+#include "platform/Path.h"
+
+namespace qz {
+
+namespace {
+
+// Big enough that system calls vanish against the line scanning, small enough
+// to stay in the cache of one core.
+constexpr std::size_t kInitialCapacity = std::size_t{1} << 20;
+
+}  // namespace
+
+TextFileReader::TextFileReader(const std::string& path, ShareMode mode) : m_path(path) {
+    const std::string native = ToNativePath(path);
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below.
+    m_fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (m_fd < 0) {
+        throw FileError(path, errno);
+    }
+    struct stat info {};
+    if (::fstat(m_fd, &info) != 0) {
+        const int error = errno;
+        Close();
+        throw FileError(path, error);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        Close();
+        if (S_ISDIR(info.st_mode)) {
+            throw FileError(path, EISDIR);
+        }
+        throw FileError(path + ": Not a regular file");
+    }
+    if (mode == ShareMode::Exclusive) {
+        int result = 0;
+        while ((result = ::flock(m_fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+        }
+        if (result != 0) {
+            const int error = errno;
+            Close();
+            throw FileError(path, error);
+        }
+    }
+    m_buffer = std::make_unique_for_overwrite<char[]>(kInitialCapacity);
+    m_capacity = kInitialCapacity;
+}
+
+TextFileReader::~TextFileReader() {
+    Close();
+}
+
+void TextFileReader::Close() {
+    if (m_fd >= 0) {
+        ::close(m_fd);  // also drops an exclusive lock
+        m_fd = -1;
+    }
+}
+
+bool TextFileReader::ReadLine(std::string_view& line) {
+    std::size_t scanned = m_begin;  // bytes before this hold no line end
+    for (;;) {
+        const char* start = m_buffer.get() + m_begin;
+        const char* from = m_buffer.get() + scanned;
+        const auto* lf = static_cast<const char*>(std::memchr(from, '\n', m_end - scanned));
+        if (lf != nullptr) {
+            std::size_t length = static_cast<std::size_t>(lf - start);
+            const std::size_t consumed = length + 1;
+            if (length > 0 && start[length - 1] == '\r') {
+                --length;
+            }
+            line = std::string_view(start, length);
+            m_begin += consumed;
+            m_position += consumed;
+            return true;
+        }
+        const std::size_t unscanned = m_end - m_begin;
+        if (!Fill()) {
+            if (m_begin == m_end) {
+                return false;
+            }
+            // The last line has no line end.
+            line = std::string_view(m_buffer.get() + m_begin, m_end - m_begin);
+            m_position += m_end - m_begin;
+            m_begin = m_end;
+            return true;
+        }
+        // Fill moved the unread bytes to the front of the buffer.
+        scanned = m_begin + unscanned;
+    }
+}
+
+bool TextFileReader::Fill() {
+    if (m_fd < 0) {
+        return false;
+    }
+    const std::size_t unread = m_end - m_begin;
+    if (unread == m_capacity) {
+        // One line fills the whole buffer: only now does the buffer grow.
+        const std::size_t capacity = m_capacity * 2;
+        auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
+        std::memcpy(buffer.get(), m_buffer.get() + m_begin, unread);
+        m_buffer = std::move(buffer);
+        m_capacity = capacity;
+    } else if (m_begin > 0) {
+        std::memmove(m_buffer.get(), m_buffer.get() + m_begin, unread);
+    }
+    m_begin = 0;
+    m_end = unread;
+    for (;;) {
+        const ssize_t got = ::read(m_fd, m_buffer.get() + m_end, m_capacity - m_end);
+        if (got > 0) {
+            m_end += static_cast<std::size_t>(got);
+            return true;
+        }
+        if (got == 0) {
+            // No latch: a later call reads whatever was appended meanwhile.
+            return false;
+        }
+        if (errno != EINTR) {
+            throw FileError(m_path, errno);
+        }
+    }
+}
+
+}  // namespace qz
