@@ -1,0 +1,99 @@
+#include "batch/BatchOptions.h"
+
+#include <CLI/CLI.hpp>
+#include <ctime>
+
+namespace qz {
+
+namespace {
+
+bool ParseDigits(std::string_view text, int& value) {
+    value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+// CLI11 validator: the text must be a date ParseIsoDate accepts.
+const CLI::Validator kIsoDate(
+    [](std::string& text) -> std::string {
+        return ParseIsoDate(text).valid ? std::string() : "not a date YYYY-MM-DD: " + text;
+    },
+    "YYYY-MM-DD");
+
+}  // namespace
+
+OleDate ParseIsoDate(std::string_view text) {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-' ||
+        !ParseDigits(text.substr(0, 4), year) || !ParseDigits(text.substr(5, 2), month) ||
+        !ParseDigits(text.substr(8, 2), day)) {
+        return OleDate::Invalid();
+    }
+    return OleDate::FromParts(year, month, day);
+}
+
+OleDate Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return OleDate::FromParts(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+}
+
+std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& options) {
+    CLI::App app{
+        "Counts the production records of the chosen machines and writes the six report "
+        "scripts, or lists the values the option filters offer (--scan)."};
+    app.name("qz8840-report");
+
+    std::string root;
+    std::string out;
+    std::string from;
+    std::string to;
+    app.add_option("--root", root,
+                   "Data root holding ReportData, CustomerList.lst and Report (default: the "
+                   "data root below the documents folder)");
+    app.add_option("--machine", options.machines,
+                   "Machine folder to include; repeatable (default: all)");
+    app.add_option("--from", from, "First day, included (default: today)")->check(kIsoDate);
+    app.add_option("--to", to, "Last day, included (default: today)")->check(kIsoDate);
+    app.add_option("--exclude-setting-file", options.excludedSettingFiles,
+                   "Setting File to leave out; repeatable");
+    app.add_option("--exclude-board", options.excludedBoards,
+                   "Machine (Write Board) ID to leave out; repeatable");
+    app.add_option("--exclude-customer", options.excludedCustomers,
+                   "Customer code to leave out; repeatable");
+    app.add_option("--out", out,
+                   "Folder for the six scripts (default: the script folder "
+                   "of the data root)");
+    app.add_flag("--scan", options.scan,
+                 "List the setting files, board IDs and customers found instead of reporting");
+    app.add_option("--workers", options.workers, "Worker threads (default: processors * 1.5 + 1)")
+        ->check(CLI::Range(1, 4096));
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error);
+        return status == 0 ? 0 : kExitBadArguments;
+    }
+
+    if (app.count("--root") > 0) {
+        options.root = root;
+    }
+    if (app.count("--out") > 0) {
+        options.out = out;
+    }
+    const OleDate today = Today();
+    options.from = from.empty() ? today : ParseIsoDate(from);
+    options.to = to.empty() ? today : ParseIsoDate(to);
+    return std::nullopt;
+}
+
+}  // namespace qz
