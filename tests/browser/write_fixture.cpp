@@ -1,0 +1,87 @@
+// Writes the six report scripts of a fixed set of counts into <folder>/js/
+// through the real script writer, for the report page's browser test.
+//
+// The counts are chosen so that every view has something to check: yields with
+// and without decimals, a key that is all NG, six machine IDs (the chart then
+// carries a height option), a key with a quote, a backslash and a byte above
+// 0x7F, and a key that looks like markup.
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "output/ReportScriptWriter.h"
+#include "platform/MessageBox.h"
+#include "report/DataPaths.h"
+#include "report/ReportCounts.h"
+
+namespace {
+
+struct KeyCounts {
+    const char* key;
+    std::int32_t ok;
+    std::int32_t ng;
+};
+
+// "Q'uote\Back\xE9.qzs": the page must show it as Q'uote\Backé.qzs.
+constexpr KeyCounts kSettingFiles[] = {
+    {"ALPHA.qzs", 29, 1},
+    {"Q'uote\\Back\xE9.qzs", 3, 0},
+    {"BETA.qzs", 0, 4},
+};
+
+constexpr KeyCounts kMachineIds[] = {
+    {"WB-01", 9, 1}, {"WB-02", 5, 0}, {"WB-03", 8, 2},
+    {"WB-04", 4, 0}, {"WB-05", 6, 1}, {"<i>WB-06</i>", 0, 1},
+};
+
+template <std::size_t N>
+void Fill(qz::CCountMap& okMap, qz::CCountMap& ngMap, const KeyCounts (&keys)[N]) {
+    for (const KeyCounts& k : keys) {
+        okMap.Slot(k.key) = k.ok;
+        ngMap.Slot(k.key) = k.ng;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <report folder>\n", argv[0]);
+        return 2;
+    }
+    const std::filesystem::path jsFolder = std::filesystem::path(argv[1]) / "js";
+    std::error_code error;
+    std::filesystem::create_directories(jsFolder, error);
+    if (error) {
+        std::fprintf(stderr, "cannot create %s: %s\n", jsFolder.c_str(), error.message().c_str());
+        return 1;
+    }
+
+    int failures = 0;
+    qz::SetMessageBoxHandler([&failures](const std::string& text) {
+        std::fprintf(stderr, "writer: %s\n", text.c_str());
+        ++failures;
+    });
+
+    qz::CReportTotals& totals = qz::g_reportTotals;
+    totals.Clear();
+    Fill(totals.m_settingFileOk, totals.m_settingFileNg, kSettingFiles);
+    Fill(totals.m_machineIdOk, totals.m_machineIdNg, kMachineIds);
+    for (const KeyCounts& k : kSettingFiles) {
+        totals.m_nOk += k.ok;
+        totals.m_nNg += k.ng;
+    }
+
+    qz::g_strReportJsPath = jsFolder.string() + "/";
+    qz::CReportScriptWriter writer;
+    writer.WriteSummaryChart();
+    writer.WriteBarChart(1);
+    writer.WriteBarChart(2);
+    writer.WriteTable(0);
+    writer.WriteTable(1);
+    writer.WriteTable(2);
+    return failures == 0 ? 0 : 1;
+}
