@@ -22,13 +22,14 @@ struct TextHash {
 };
 
 class CCountMap {
-public:
+  public:
     using Map = std::unordered_map<std::string, std::int32_t, TextHash, std::equal_to<>>;
 
     // The count slot of key, created with 0 when absent.
     std::int32_t& Slot(std::string_view key);
     // The count of key, or nullptr when absent.
     const std::int32_t* Find(std::string_view key) const;
+    std::int32_t* Find(std::string_view key);
     bool Contains(std::string_view key) const { return Find(key) != nullptr; }
     void RemoveAll() { m_map.clear(); }
     bool IsEmpty() const { return m_map.empty(); }
@@ -37,12 +38,12 @@ public:
     Map::const_iterator begin() const { return m_map.begin(); }
     Map::const_iterator end() const { return m_map.end(); }
 
-private:
+  private:
     Map m_map;
 };
 
 class CValueSet {
-public:
+  public:
     using Set = std::set<std::string, std::less<>>;
 
     void Insert(std::string_view value);
@@ -54,7 +55,7 @@ public:
     Set::const_iterator begin() const { return m_set.begin(); }
     Set::const_iterator end() const { return m_set.end(); }
 
-private:
+  private:
     Set m_set;
 };
 

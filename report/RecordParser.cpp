@@ -1,37 +1,181 @@
 #include "report/RecordParser.h"
 
+#include <cmath>
+#include <cstdint>
+
 #include "parse/ParseWorker.h"
+#include "parse/ProgressState.h"
 #include "platform/DateParser.h"
+#include "platform/FileError.h"
+#include "platform/MessageBox.h"
+#include "platform/TextFileReader.h"
+#include "report/ReportCounts.h"
 
 namespace qz {
 
 OleDate g_dtReportStart;
 OleDate g_dtReportEnd;
 
+namespace {
+
+// Half a second in days: the tolerance of date comparisons.
+constexpr double kHalfSecond = 5.787037037037037e-6;
+
+// Fields 0..5 must be present for a record; field 6 (the result) may be missing.
+constexpr std::size_t kMinRecordFields = 6;
+
+DateLocale& RecordDateLocale() {
+    static DateLocale s_locale = DateLocale::FromEnvironment();
+    return s_locale;
+}
+
+// An OLE date counts the time of day forward even before day 0 (-1.25 is
+// 1899-12-29 06:00), so values below 0 are not monotonic in time; this folds
+// them onto one continuous line.
+double ContinuousValue(double d) {
+    if (d > -kHalfSecond) {
+        return d;
+    }
+    const double day = std::ceil(d);
+    return day - (d - day);
+}
+
+// The report range as bounds of one file's pass, taken once from the shared
+// bounds (which do not change while a job runs).
+//
+// The upper bound is exclusive and lies at the start of the day after the end
+// day: then a record with a time of day passes on every day of the range, the
+// end day included, up to 23:59:59. The half-second tolerance of
+// OleDateLessOrEqual makes a record within half a second before that midnight
+// count as the next day, which is what its date rounds to.
+struct DateRange {
+    OleDate start;
+    OleDate end;
+
+    static DateRange FromReportBounds() {
+        return {g_dtReportStart.DateOnly(), g_dtReportEnd.DateOnly().NextDay()};
+    }
+
+    // An invalid bound lets no record pass.
+    bool Contains(const OleDate& date) const {
+        return end.valid && OleDateLessOrEqual(start, date) && !OleDateLessOrEqual(end, date);
+    }
+};
+
+// Counts key in the map of its result (hit); a new key enters the map of the
+// other result with 0 at the same moment, so both always hold the same keys.
+void CountKey(CCountMap& hit, CCountMap& other, std::string_view key) {
+    if (std::int32_t* count = hit.Find(key)) {
+        ++*count;
+        return;
+    }
+    other.Slot(key) = 0;
+    hit.Slot(key) = 1;
+}
+
+bool IsExcluded(const CValueSet& excluded, std::string_view value) {
+    return !excluded.IsEmpty() && excluded.Contains(value);
+}
+
+void CountRecordLine(std::string_view line, const DateRange& range, const DateLocale& locale,
+                     CReportCounts& counts) {
+    std::array<std::string_view, 7> fields;
+    const std::size_t n = SplitRecordFields(line, fields);
+    if (n < kMinRecordFields) {
+        return;
+    }
+    const std::string_view settingFile = fields[2];
+    const std::string_view customer = fields[3];
+    const std::string_view machineId = fields[4];
+    if (!range.Contains(ParseDateText(fields[0], locale)) ||
+        IsExcluded(g_excludedSettingFiles, settingFile) ||
+        IsExcluded(g_excludedMachineIds, machineId) || IsExcluded(g_excludedCustomers, customer)) {
+        return;
+    }
+    // With six fields the result is missing, which is not "OK".
+    if (n > 6 && fields[6] == "OK") {
+        ++counts.m_nOk;
+        CountKey(counts.m_settingFileOk, counts.m_settingFileNg, settingFile);
+        CountKey(counts.m_machineIdOk, counts.m_machineIdNg, machineId);
+    } else {
+        ++counts.m_nNg;
+        CountKey(counts.m_settingFileNg, counts.m_settingFileOk, settingFile);
+        CountKey(counts.m_machineIdNg, counts.m_machineIdOk, machineId);
+    }
+}
+
+}  // namespace
+
 const DateLocale& GetRecordDateLocale() {
-    static DateLocale locale;
-    return locale;
+    return RecordDateLocale();
 }
 
 void SetRecordDateLocale(const DateLocale& locale) {
-    (void)locale;
+    RecordDateLocale() = locale;
 }
 
 std::size_t SplitRecordFields(std::string_view line, std::array<std::string_view, 7>& fields) {
-    (void)line;
-    (void)fields;
-    return 0;
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    std::size_t n = 0;
+    while (n < fields.size()) {
+        while (p != end && *p == ',') {
+            ++p;
+        }
+        if (p == end) {
+            break;
+        }
+        const char* const begin = p;
+        while (p != end && *p != ',') {
+            ++p;
+        }
+        fields[n++] = std::string_view(begin, static_cast<std::size_t>(p - begin));
+    }
+    return n;
 }
 
 bool OleDateLessOrEqual(const OleDate& a, const OleDate& b) {
-    return a.valid && b.valid && a.value <= b.value;
+    if (!a.valid || !b.valid) {
+        return false;
+    }
+    if (ContinuousValue(b.value) > ContinuousValue(a.value)) {
+        return true;
+    }
+    return a.value - kHalfSecond < b.value && b.value < a.value + kHalfSecond;
 }
 
 bool IsInDateRange(const OleDate& recordDate) {
-    return recordDate.valid;
+    return DateRange::FromReportBounds().Contains(recordDate);
 }
 
 void ParseReportFile(CParseWorker& worker) {
+    CReportCounts& counts = worker.m_counts;
+    counts.Clear();
+    try {
+        TextFileReader reader(*worker.m_pszPath, ShareMode::Shared);
+        const DateRange range = DateRange::FromReportBounds();
+        const DateLocale& locale = GetRecordDateLocale();
+        std::uint64_t reported = 0;
+        std::string_view line;
+        if (reader.ReadLine(line)) {  // the header
+            while (reader.ReadLine(line)) {
+                if (g_cancelEvent.IsSet()) {
+                    reader.Close();
+                    worker.m_pszPath.reset();
+                    return;
+                }
+                CountRecordLine(line, range, locale, counts);
+                const std::uint64_t position = reader.GetPosition();
+                if (TryAddParsedBytes(position - reported)) {
+                    reported = position;
+                }
+            }
+        }
+        AddParsedBytes(reader.GetPosition() - reported);
+        reader.Close();
+    } catch (const FileError& error) {
+        ShowMessageBox(error.ShownDescription());
+    }
     worker.m_pszPath.reset();
     worker.m_idleEvent.Set();
 }

@@ -3,6 +3,7 @@
 namespace qz {
 
 CReportTotals g_reportTotals;
+
 CValueSet g_foundSettingFiles;
 CValueSet g_foundMachineIds;
 CValueSet g_foundCustomers;
@@ -23,8 +24,24 @@ void ResetReportTotals() {
     g_reportTotals.Clear();
 }
 
+namespace {
+
+void MergeMap(CCountMap& into, CCountMap& from) {
+    for (const auto& [key, count] : from) {
+        into.Slot(key) += count;
+    }
+    from.RemoveAll();
+}
+
+}  // namespace
+
 void MergeReportCounts(CReportCounts& counts) {
-    (void)counts;
+    g_reportTotals.m_nOk += counts.m_nOk;
+    g_reportTotals.m_nNg += counts.m_nNg;
+    MergeMap(g_reportTotals.m_settingFileOk, counts.m_settingFileOk);
+    MergeMap(g_reportTotals.m_settingFileNg, counts.m_settingFileNg);
+    MergeMap(g_reportTotals.m_machineIdOk, counts.m_machineIdOk);
+    MergeMap(g_reportTotals.m_machineIdNg, counts.m_machineIdNg);
 }
 
 }  // namespace qz

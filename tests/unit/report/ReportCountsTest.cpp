@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "report/CountMap.h"
+#include "report/ReportCounts.h"
+
+namespace qz {
+namespace {
+
+using KeyCounts = std::map<std::string, int>;
+
+KeyCounts Pairs(const CCountMap& map) {
+    KeyCounts pairs;
+    for (const auto& [key, count] : map) {
+        pairs.emplace(key, count);
+    }
+    return pairs;
+}
+
+class ReportTotalsTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ResetReportTotals(); }
+    void TearDown() override { ResetReportTotals(); }
+};
+
+TEST(CountMapTest, KeysCompareByExactBytes) {
+    CCountMap map;
+    map.Slot("S1") = 1;
+    map.Slot("s1") = 2;
+    map.Slot("S1 ") = 3;
+    map.Slot(std::string_view("S1\0", 3)) = 4;
+    ++map.Slot("S1");
+
+    EXPECT_EQ(Pairs(map),
+              (KeyCounts{{"S1", 2}, {"s1", 2}, {"S1 ", 3}, {std::string("S1\0", 3), 4}}));
+    EXPECT_EQ(map.Find("S2"), nullptr);
+    EXPECT_EQ(map.Slot("S2"), 0);  // created on demand with 0
+    EXPECT_TRUE(map.Contains("S2"));
+}
+
+TEST(ValueSetTest, OrdersByUnsignedBytesWithoutDuplicates) {
+    CValueSet set;
+    for (std::string_view value : {"b", "\xE9t\xE9", "B", "a", "b", "a ", "\x7F"}) {
+        set.Insert(value);
+    }
+    // Upper case before lower case, bytes >= 0x80 after all ASCII.
+    const std::vector<std::string> expected = {"B", "a", "a ", "b", "\x7F", "\xE9t\xE9"};
+    EXPECT_EQ(std::vector<std::string>(set.begin(), set.end()), expected);
+    EXPECT_TRUE(set.Contains("\xE9t\xE9"));
+    EXPECT_FALSE(set.Contains("A"));
+}
+
+TEST_F(ReportTotalsTest, MergeSumsCountsPerKeyAndEmptiesTheFileMaps) {
+    CReportCounts first;
+    first.m_nOk = 3;
+    first.m_nNg = 1;
+    first.m_settingFileOk.Slot("X") = 3;
+    first.m_settingFileNg.Slot("X") = 1;
+    first.m_machineIdOk.Slot("M1") = 3;
+    first.m_machineIdNg.Slot("M1") = 1;
+
+    CReportCounts second;
+    second.m_nOk = 2;
+    second.m_nNg = 2;
+    second.m_settingFileOk.Slot("X") = 1;
+    second.m_settingFileNg.Slot("X") = 1;
+    second.m_settingFileOk.Slot("Y") = 1;
+    second.m_settingFileNg.Slot("Y") = 1;
+    second.m_machineIdOk.Slot("M2") = 2;
+    second.m_machineIdNg.Slot("M2") = 2;
+
+    MergeReportCounts(first);
+    MergeReportCounts(second);
+
+    EXPECT_EQ(g_reportTotals.m_nOk, 5);
+    EXPECT_EQ(g_reportTotals.m_nNg, 3);
+    EXPECT_EQ(Pairs(g_reportTotals.m_settingFileOk), (KeyCounts{{"X", 4}, {"Y", 1}}));
+    EXPECT_EQ(Pairs(g_reportTotals.m_settingFileNg), (KeyCounts{{"X", 2}, {"Y", 1}}));
+    EXPECT_EQ(Pairs(g_reportTotals.m_machineIdOk), (KeyCounts{{"M1", 3}, {"M2", 2}}));
+    EXPECT_EQ(Pairs(g_reportTotals.m_machineIdNg), (KeyCounts{{"M1", 1}, {"M2", 2}}));
+
+    // The file records are emptied, but keep their counters until the next parse.
+    for (const CReportCounts* counts : {&first, &second}) {
+        EXPECT_TRUE(counts->m_settingFileOk.IsEmpty());
+        EXPECT_TRUE(counts->m_settingFileNg.IsEmpty());
+        EXPECT_TRUE(counts->m_machineIdOk.IsEmpty());
+        EXPECT_TRUE(counts->m_machineIdNg.IsEmpty());
+    }
+    EXPECT_EQ(first.m_nOk, 3);
+    EXPECT_EQ(second.m_nNg, 2);
+
+    // Merging an emptied record again adds only its counters, no key counts.
+    first.m_nOk = 0;
+    first.m_nNg = 0;
+    MergeReportCounts(first);
+    EXPECT_EQ(Pairs(g_reportTotals.m_settingFileOk), (KeyCounts{{"X", 4}, {"Y", 1}}));
+}
+
+TEST_F(ReportTotalsTest, ResetEmptiesTheTotals) {
+    CReportCounts counts;
+    counts.m_nOk = 1;
+    counts.m_nNg = 1;
+    counts.m_settingFileOk.Slot("X") = 1;
+    counts.m_settingFileNg.Slot("X") = 1;
+    counts.m_machineIdOk.Slot("M") = 1;
+    counts.m_machineIdNg.Slot("M") = 1;
+    MergeReportCounts(counts);
+
+    ResetReportTotals();
+
+    EXPECT_EQ(g_reportTotals.m_nOk, 0);
+    EXPECT_EQ(g_reportTotals.m_nNg, 0);
+    EXPECT_TRUE(g_reportTotals.m_settingFileOk.IsEmpty());
+    EXPECT_TRUE(g_reportTotals.m_settingFileNg.IsEmpty());
+    EXPECT_TRUE(g_reportTotals.m_machineIdOk.IsEmpty());
+    EXPECT_TRUE(g_reportTotals.m_machineIdNg.IsEmpty());
+}
+
+}  // namespace
+}  // namespace qz
