@@ -66,24 +66,10 @@ void TextFileReader::Close() {
     }
 }
 
-bool TextFileReader::ReadLine(std::string_view& line) {
-    std::size_t scanned = m_begin;  // bytes before this hold no line end
+bool TextFileReader::ReadLineRefilling(std::string_view& line) {
+    // The buffer holds no line end behind m_begin: read more until one comes.
     for (;;) {
-        const char* start = m_buffer.get() + m_begin;
-        const char* from = m_buffer.get() + scanned;
-        const auto* lf = static_cast<const char*>(std::memchr(from, '\n', m_end - scanned));
-        if (lf != nullptr) {
-            std::size_t length = static_cast<std::size_t>(lf - start);
-            const std::size_t consumed = length + 1;
-            if (length > 0 && start[length - 1] == '\r') {
-                --length;
-            }
-            line = std::string_view(start, length);
-            m_begin += consumed;
-            m_position += consumed;
-            return true;
-        }
-        const std::size_t unscanned = m_end - m_begin;
+        const std::size_t scanned = m_end - m_begin;  // bytes known to hold no LF
         if (!Fill()) {
             if (m_begin == m_end) {
                 return false;
@@ -94,8 +80,14 @@ bool TextFileReader::ReadLine(std::string_view& line) {
             m_begin = m_end;
             return true;
         }
-        // Fill moved the unread bytes to the front of the buffer.
-        scanned = m_begin + unscanned;
+        // Fill moved the unread bytes to the front; search only the new ones.
+        const char* start = m_buffer.get() + m_begin;
+        const auto* lf =
+            static_cast<const char*>(std::memchr(start + scanned, '\n', m_end - m_begin - scanned));
+        if (lf != nullptr) {
+            TakeLine(start, lf, line);
+            return true;
+        }
     }
 }
 

@@ -16,6 +16,7 @@
 // Not thread-safe: one reader belongs to one thread at a time.
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -33,13 +34,33 @@ class TextFileReader {
 
     // The next line, as a view into the reader's buffer that stays valid until
     // the next call. False at the end of the file.
-    bool ReadLine(std::string_view& line);
+    bool ReadLine(std::string_view& line) {
+        // Inline fast path: the line end is already in the buffer.
+        char* const start = m_buffer.get() + m_begin;
+        const void* lf = std::memchr(start, '\n', m_end - m_begin);
+        if (lf == nullptr) {
+            return ReadLineRefilling(line);
+        }
+        TakeLine(start, static_cast<const char*>(lf), line);
+        return true;
+    }
 
     std::uint64_t GetPosition() const { return m_position; }
 
     void Close();
 
   private:
+    void TakeLine(const char* start, const char* lf, std::string_view& line) {
+        std::size_t length = static_cast<std::size_t>(lf - start);
+        const std::size_t consumed = length + 1;
+        if (length > 0 && start[length - 1] == '\r') {
+            --length;
+        }
+        line = std::string_view(start, length);
+        m_begin += consumed;
+        m_position += consumed;
+    }
+    bool ReadLineRefilling(std::string_view& line);
     bool Fill();  // reads more bytes behind the unread ones; false at the end
 
     int m_fd = -1;
