@@ -6,11 +6,12 @@
 //
 // DateLocale holds what the parser needs from the user's LC_TIME locale: the
 // order of day, month and year in an all-numeric date, the date separator, the
-// month names (full and abbreviated) and AM/PM markers. Build it once, then
-// ParseDateText is allocation-free, thread-safe and never reads outside the
-// text.
+// month and weekday names (full and abbreviated) and AM/PM markers. Build it
+// once; ParseDateText is then allocation-free, thread-safe and never reads
+// outside the text.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,13 +24,20 @@ enum class DateOrder { MDY, DMY, YMD };
 struct DateLocale {
     DateOrder order = DateOrder::MDY;
     char dateSeparator = '/';
-    std::array<std::string, 12> monthNames;       // lower-case
-    std::array<std::string, 12> monthAbbrevs;     // lower-case
+    std::array<std::string, 12> monthNames;        // lower-case
+    std::array<std::string, 12> monthAbbrevs;      // lower-case
+    std::array<std::string, 7> dayNames;           // lower-case, Sunday first
+    std::array<std::string, 7> dayAbbrevs;         // lower-case, Sunday first
     std::string amMarker = "am", pmMarker = "pm";  // lower-case
-    int currentYear = 2000;  // taken by a date written without a year
+    int currentYear = 2000;                        // taken by a date written without a year
+    // Names that are empty, or hold digits or punctuation (such as "1月"), are
+    // left empty: they never match. "am"/"pm" and "a"/"p" are understood in
+    // every locale besides amMarker/pmMarker.
 
-    // From a locale name such as "de_DE.UTF-8"; the C locale's values when the
-    // locale does not exist.
+    // From a locale name such as "de_DE.UTF-8"; nothing when the locale does
+    // not exist on this system.
+    static std::optional<DateLocale> TryFromName(const std::string& localeName);
+    // As TryFromName, with the C locale's values when the locale does not exist.
     static DateLocale FromName(const std::string& localeName);
     // From the process's LC_TIME locale (as set by setlocale or the environment).
     static DateLocale FromEnvironment();
