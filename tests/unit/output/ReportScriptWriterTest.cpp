@@ -1,0 +1,358 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdio>
+#include <filesystem>
+#include <initializer_list>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "output/ReportScriptWriter.h"
+#include "report/DataPaths.h"
+#include "report/ReportCounts.h"
+#include "tests/unit/output/ScriptTestSupport.h"
+
+namespace qz::test {
+namespace {
+
+// The three templates as the page contract prints them: one line of text cut
+// before each run of tabs, "\t" written as two characters.
+constexpr std::string_view kPieLines[] = {
+    R"~(google.load("visualization", "1", {packages:["corechart"]});)~",
+    R"~( \t\t\tgoogle.setOnLoadCallback(drawChartSummary);)~",
+    R"~( \t\t\tfunction drawChartSummary() {)~",
+    R"~( \t\t\t\tvar data = google.visualization.arrayToDataTable([)~",
+    R"~( \t\t\t\t\t['Result', 'Number'],)~",
+    R"~( \t\t\t\t\t['OK',     %d],)~",
+    R"~( \t\t\t\t\t['NG',     %d],)~",
+    R"~( \t\t\t\t]);)~",
+    R"~( \t\t\tvar options = {)~",
+    R"~( \t\t\t\tis3D: true,)~",
+    R"~( \t\t\t\tchartArea: {)~",
+    R"~( \t\t\t\t\tleft: '25%%',)~",
+    R"~(\t\t\t\t},)~",
+    R"~( \t\t\t\tbackgroundColor: 'transparent')~",
+    R"~( \t\t\t};)~",
+    R"~( \t\t\tvar chart = new google.visualization.PieChart(document.getElementById('chartContent'));)~",
+    R"~( \t\t\tchart.draw(data, options);)~",
+    R"~( \t\t\t})~",
+};
+
+constexpr std::string_view kBarLines[] = {
+    R"~(google.load("visualization", "1", {packages:["bar"]});)~",
+    R"~( \t\t\tfunction %s {)~",
+    R"~( \t\t\tvar data = google.visualization.arrayToDataTable([)~",
+    R"~( \t\t\t\t["%s", "Yield(%%)"],)~",
+    R"~( \t\t\t\t%s)~",
+    R"~( \t\t\t]);)~",
+    R"~( \t\t\tvar options = {)~",
+    R"~( \t\t\t\twidth: 1000,)~",
+    R"~( \t\t\t\t%s)~",
+    R"~( \t\t\t\tbars: 'horizontal',)~",
+    R"~( \t\t\t\tlegend: { position: "none" },)~",
+    R"~( \t\t\t\taxes: {)~",
+    R"~( \t\t\t\t\tx: {)~",
+    R"~( \t\t\t\t\t\t0: { side: "bottom", label: "Yield(%%)"})~",
+    R"~( \t\t\t\t\t},)~",
+    R"~( \t\t\t\t},)~",
+    R"~( \t\t\t\tchartArea: {)~",
+    R"~( \t\t\t\t\tright: 200,)~",
+    R"~( \t\t\t\t},)~",
+    R"~( \t\t\t\tbar: {groupWidth: "95%%"},)~",
+    R"~( \t\t\t};)~",
+    R"~( \t\t\tvar chart = new google.charts.Bar(document.getElementById("chartContent"));)~",
+    R"~( \t\t\tchart.draw(data, options);)~",
+    R"~( \t\t\t})~",
+};
+
+constexpr std::string_view kTableLines[] = {
+    R"~(google.load("visualization", '1', {packages:['table']});)~",
+    R"~( \t\t\t%s)~",
+    R"~( \t\t\tfunction %s {)~",
+    R"~( \t\t\t\tvar data = new google.visualization.DataTable();)~",
+    R"~( \t\t\t\tdata.addColumn('string', '%s');)~",
+    R"~( \t\t\t\tdata.addColumn('number', 'OK');)~",
+    R"~( \t\t\t\tdata.addColumn('number', 'NG');)~",
+    R"~( \t\t\t\tdata.addColumn('number', 'Yield(%%)');)~",
+    R"~( \t\t\t\tdata.addRows([)~",
+    R"~( \t\t\t\t%s)~",
+    R"~( \t\t\t\t]);)~",
+    R"~( \t\t\t\tvar table = new google.visualization.Table(document.getElementById('tableContent'));)~",
+    R"~( \t\t\t\ttable.draw(data, {showRowNumber: %s});)~",
+    R"~( \t\t\t})~",
+};
+
+void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
+    for (std::size_t pos = text.find(from); pos != std::string::npos;
+         pos = text.find(from, pos + to.size())) {
+        text.replace(pos, from.size(), to);
+    }
+}
+
+// Joins the printed lines into the stored one-line template.
+template <std::size_t N>
+std::string Joined(const std::string_view (&lines)[N]) {
+    std::string text;
+    for (std::string_view line : lines) {
+        text += line;
+    }
+    ReplaceAll(text, "\\t", "\t");
+    return text;
+}
+
+// Puts the values into the template's fields ("%d", "%f", "%s") from left to
+// right and turns each "%%" into "%".
+std::string Filled(std::string text, std::initializer_list<std::string_view> values) {
+    ReplaceAll(text, "%%", "%");
+    // After that, a '%' followed by d, f or s can only be a field.
+    auto nextField = [&text](std::size_t from) {
+        for (std::size_t pos = text.find('%', from); pos != std::string::npos;
+             pos = text.find('%', pos + 1)) {
+            if (pos + 1 < text.size() &&
+                std::string_view("dfs").find(text[pos + 1]) != std::string_view::npos) {
+                return pos;
+            }
+        }
+        return std::string::npos;
+    };
+    std::size_t pos = 0;
+    for (std::string_view value : values) {
+        pos = nextField(pos);
+        if (pos == std::string::npos) {
+            throw std::logic_error("more values than fields");
+        }
+        text.replace(pos, 2, value);
+        pos += value.size();
+    }
+    if (nextField(pos) != std::string::npos) {
+        throw std::logic_error("fewer values than fields");
+    }
+    return text;
+}
+
+struct ExpectedKey {
+    KeyCounts counts;
+    std::string yield;  // as the script must show it
+};
+
+// Setting files: five keys, so the bar chart keeps its default height.
+const std::vector<ExpectedKey> kSettingFiles = {
+    {{"A", 29, 1}, "96.666667"},        {{"B", 3, 0}, "100.000000"}, {{"C", 0, 4}, "0.000000"},
+    {{"Set 4.bin", 9, 1}, "90.000000"}, {{"E", 1, 2}, "33.333333"},
+};
+// Machine IDs: six keys, so the bar chart gets a height of 100 per row.
+const std::vector<ExpectedKey> kMachineIds = {
+    {{"W01", 10, 0}, "100.000000"}, {{"W02", 8, 2}, "80.000000"},  {{"W03", 6, 1}, "85.714286"},
+    {{"W04", 9, 1}, "90.000000"},   {{"W05", 9, 0}, "100.000000"}, {{"W06", 0, 4}, "0.000000"},
+};
+// Both dimensions sum to 42 OK and 8 NG.
+constexpr std::string_view kTotalOk = "42";
+constexpr std::string_view kTotalNg = "8";
+constexpr std::string_view kTotalYield = "84.000000";
+
+void SetTotals(const std::vector<ExpectedKey>& settingFiles,
+               const std::vector<ExpectedKey>& machineIds) {
+    std::vector<KeyCounts> counts;
+    for (const ExpectedKey& entry : settingFiles) {
+        counts.push_back(entry.counts);
+    }
+    FillMaps(g_reportTotals.m_settingFileOk, g_reportTotals.m_settingFileNg, counts);
+    counts.clear();
+    for (const ExpectedKey& entry : machineIds) {
+        counts.push_back(entry.counts);
+    }
+    FillMaps(g_reportTotals.m_machineIdOk, g_reportTotals.m_machineIdNg, counts);
+    g_reportTotals.m_nOk = 42;
+    g_reportTotals.m_nNg = 8;
+}
+
+struct ExpectedRows {
+    std::string bar;
+    std::string table;
+};
+
+// The rows follow the OK map's own order, so they are built by walking it.
+ExpectedRows RowsFor(const CCountMap& okMap, const std::vector<ExpectedKey>& keys) {
+    std::map<std::string, const ExpectedKey*> byKey;
+    for (const ExpectedKey& entry : keys) {
+        byKey[entry.counts.key] = &entry;
+    }
+    ExpectedRows rows;
+    for (const auto& item : okMap) {
+        const ExpectedKey& entry = *byKey.at(item.first);
+        rows.bar += "['" + entry.counts.key + "', " + entry.yield + "],";
+        rows.table += "['" + entry.counts.key + "', " + std::to_string(entry.counts.ok) + ", " +
+                      std::to_string(entry.counts.ng) + ", " + entry.yield + "],";
+    }
+    return rows;
+}
+
+std::string ExpectedBar(std::string_view function, std::string_view title, const ExpectedRows& rows,
+                        std::string_view height) {
+    return Filled(Joined(kBarLines), {function, title, rows.bar, height});
+}
+
+std::string ExpectedTable(std::string_view function, std::string_view title,
+                          const ExpectedRows& rows) {
+    return Filled(Joined(kTableLines), {"", function, title, rows.table, "true"});
+}
+
+// The six scripts for the totals of SetTotals(kSettingFiles, kMachineIds).
+std::map<std::string, std::string, std::less<>> ExpectedScripts() {
+    const ExpectedRows settingRows = RowsFor(g_reportTotals.m_settingFileOk, kSettingFiles);
+    const ExpectedRows machineRows = RowsFor(g_reportTotals.m_machineIdOk, kMachineIds);
+    const std::string summaryRow = "['Summary', " + std::string(kTotalOk) + ", " +
+                                   std::string(kTotalNg) + ", " + std::string(kTotalYield) + "],";
+    return {
+        {"chartSummary.js", Filled(Joined(kPieLines), {kTotalOk, kTotalNg})},
+        {"chartSettingFile.js",
+         ExpectedBar("drawChartSettingFile()", "Setting File", settingRows, "")},
+        {"chartMachineId.js",
+         ExpectedBar("drawChartMachineId()", "Machine ID", machineRows, "height: '600',")},
+        {"tableSummary.js",
+         Filled(Joined(kTableLines), {"google.setOnLoadCallback(drawTableSummary);",
+                                      "drawTableSummary()", "", summaryRow, "false"})},
+        {"tableSettingFile.js",
+         ExpectedTable("drawTableSettingFile()", "Setting File", settingRows)},
+        {"tableMachineId.js", ExpectedTable("drawTableMachineId()", "Machine ID", machineRows)},
+    };
+}
+
+class ReportScriptWriterTest : public ScriptFolderTest {
+  protected:
+    void ExpectScript(std::string_view fileName, const std::string& expected) {
+        SCOPED_TRACE(std::string(fileName));
+        EXPECT_EQ(ReadFile(ScriptPath(fileName)), expected);
+    }
+};
+
+TEST_F(ReportScriptWriterTest, WritesTheSixScriptsByteForByte) {
+    SetTotals(kSettingFiles, kMachineIds);
+    WriteAllScripts();
+
+    for (const auto& [fileName, expected] : ExpectedScripts()) {
+        ExpectScript(fileName, expected);
+    }
+    EXPECT_TRUE(m_messages.texts().empty());
+}
+
+TEST_F(ReportScriptWriterTest, EmptyDimensionStillWritesItsScripts) {
+    SetTotals({}, kMachineIds);
+    CReportScriptWriter writer;
+    writer.WriteBarChart(1);
+    writer.WriteTable(1);
+
+    const ExpectedRows none;
+    ExpectScript("chartSettingFile.js",
+                 ExpectedBar("drawChartSettingFile()", "Setting File", none, ""));
+    ExpectScript("tableSettingFile.js",
+                 ExpectedTable("drawTableSettingFile()", "Setting File", none));
+}
+
+TEST_F(ReportScriptWriterTest, SecondRunWithFewerKeysLeavesNoRowsOfTheFirst) {
+    SetTotals(kSettingFiles, kMachineIds);
+    WriteAllScripts();
+
+    const std::vector<ExpectedKey> fewer = {{{"W09", 1, 1}, "50.000000"}};
+    SetTotals(kSettingFiles, fewer);
+    CReportScriptWriter writer;
+    writer.WriteBarChart(2);
+    writer.WriteTable(2);
+
+    const ExpectedRows rows = RowsFor(g_reportTotals.m_machineIdOk, fewer);
+    ExpectScript("chartMachineId.js", ExpectedBar("drawChartMachineId()", "Machine ID", rows, ""));
+    ExpectScript("tableMachineId.js", ExpectedTable("drawTableMachineId()", "Machine ID", rows));
+}
+
+// Sets the whole process locale for the life of the object.
+class ScopedLocale {
+  public:
+    explicit ScopedLocale(const char* name) : m_previous(std::setlocale(LC_ALL, nullptr)) {
+        m_active = std::setlocale(LC_ALL, name) != nullptr;
+    }
+    ~ScopedLocale() { std::setlocale(LC_ALL, m_previous.c_str()); }
+    ScopedLocale(const ScopedLocale&) = delete;
+    ScopedLocale& operator=(const ScopedLocale&) = delete;
+
+    bool active() const { return m_active; }
+
+  private:
+    std::string m_previous;
+    bool m_active = false;
+};
+
+TEST_F(ReportScriptWriterTest, NumbersUseADecimalPointUnderACommaLocale) {
+    SetTotals(kSettingFiles, kMachineIds);
+    {
+        ScopedLocale german("de_DE.UTF-8");
+        ASSERT_TRUE(german.active()) << "the de_DE.UTF-8 locale must be installed";
+        char probe[32];
+        std::snprintf(probe, sizeof probe, "%f", 0.5);
+        ASSERT_STREQ(probe, "0,500000") << "the locale does not use a decimal comma";
+
+        WriteAllScripts();
+    }
+    for (const auto& [fileName, expected] : ExpectedScripts()) {
+        ExpectScript(fileName, expected);
+    }
+}
+
+TEST_F(ReportScriptWriterTest, MissingFolderGivesOneMessagePerFileInCallingOrder) {
+    SetTotals(kSettingFiles, kMachineIds);
+    g_strReportJsPath = m_dir.path() + "\\missing\\";
+    WriteAllScripts();
+
+    const std::vector<std::string> texts = m_messages.texts();
+    ASSERT_EQ(texts.size(), std::size(kScriptFiles));
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_NE(texts[i].find(kScriptFiles[i]), std::string::npos)
+            << "message " << i << ": " << texts[i];
+    }
+    EXPECT_FALSE(std::filesystem::exists(m_dir.path() + "/missing"));
+}
+
+// A file that cannot be written costs its own message only; the other five
+// scripts are written as usual.
+class ScriptWriteFailureTest : public ReportScriptWriterTest {
+  protected:
+    void ExpectOnlyFailure(std::string_view failedFile) {
+        const std::vector<std::string> texts = m_messages.texts();
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_NE(texts[0].find(failedFile), std::string::npos) << texts[0];
+        for (const auto& [fileName, script] : ExpectedScripts()) {
+            if (fileName != failedFile) {
+                ExpectScript(fileName, script);
+            }
+        }
+    }
+};
+
+TEST_F(ScriptWriteFailureTest, ScriptPathThatIsAFolder) {
+    SetTotals(kSettingFiles, kMachineIds);
+    m_dir.MakeDir("tableSettingFile.js");
+    WriteAllScripts();
+    ExpectOnlyFailure("tableSettingFile.js");
+}
+
+TEST_F(ScriptWriteFailureTest, FullDevice) {
+    SetTotals(kSettingFiles, kMachineIds);
+    ASSERT_EQ(::symlink("/dev/full", ScriptPath("chartSummary.js").c_str()), 0);
+    WriteAllScripts();
+    ExpectOnlyFailure("chartSummary.js");
+}
+
+TEST_F(ReportScriptWriterTest, DimensionOutsideItsRangeIsAnErrorOfTheCaller) {
+    CReportScriptWriter writer;
+    EXPECT_THROW(writer.WriteBarChart(0), std::invalid_argument);
+    EXPECT_THROW(writer.WriteBarChart(3), std::invalid_argument);
+    EXPECT_THROW(writer.WriteTable(-1), std::invalid_argument);
+    EXPECT_THROW(writer.WriteTable(3), std::invalid_argument);
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir.path()));
+}
+
+}  // namespace
+}  // namespace qz::test

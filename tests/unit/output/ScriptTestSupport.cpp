@@ -1,0 +1,44 @@
+#include "tests/unit/output/ScriptTestSupport.h"
+
+#include "output/ReportScriptWriter.h"
+#include "report/DataPaths.h"
+#include "report/ReportCounts.h"
+
+namespace qz::test {
+
+void FillMaps(CCountMap& okMap, CCountMap& ngMap, const std::vector<KeyCounts>& keys) {
+    okMap.RemoveAll();
+    ngMap.RemoveAll();
+    for (const KeyCounts& entry : keys) {
+        okMap.Slot(entry.key) = entry.ok;
+        ngMap.Slot(entry.key) = entry.ng;
+    }
+}
+
+void WriteAllScripts() {
+    CReportScriptWriter writer;
+    writer.WriteSummaryChart();
+    writer.WriteBarChart(1);
+    writer.WriteBarChart(2);
+    writer.WriteTable(0);
+    writer.WriteTable(1);
+    writer.WriteTable(2);
+}
+
+void ScriptFolderTest::SetUp() {
+    m_savedJsPath = g_strReportJsPath;
+    // The script folder as the data paths build it: ending in a backslash.
+    g_strReportJsPath = m_dir.path() + "\\";
+    g_reportTotals.Clear();
+}
+
+void ScriptFolderTest::TearDown() {
+    g_reportTotals.Clear();
+    g_strReportJsPath = m_savedJsPath;
+}
+
+std::string ScriptFolderTest::ScriptPath(std::string_view fileName) const {
+    return m_dir.path() + "/" + std::string(fileName);
+}
+
+}  // namespace qz::test
