@@ -77,6 +77,12 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
     app.add_option("--workers", options.workers, "Worker threads (default: processors * 1.5 + 1)")
         ->check(CLI::Range(1, 4096));
 
+    // A value given twice: the last one holds, as scripts that append to a
+    // default command line expect.
+    for (const char* name : {"--root", "--from", "--to", "--out", "--workers"}) {
+        app.get_option(name)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    }
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

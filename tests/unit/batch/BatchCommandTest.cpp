@@ -1,0 +1,190 @@
+// qz8840-report run as a child process over small data trees.
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/TestSupport.h"
+
+extern char** environ;
+
+namespace qz {
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class BatchCommandTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_root = m_dir.path() + "/root";
+        m_dir.MakeDir("root/Report/js");
+        m_dir.MakeDir("root/ReportData");
+    }
+
+    // Runs the command with args; its standard output and error go to files.
+    Result Run(std::vector<std::string> args) {
+        const std::string outPath = m_dir.path() + "/stdout.txt";
+        const std::string errPath = m_dir.path() + "/stderr.txt";
+        args.insert(args.begin(), QZ_BATCH_EXECUTABLE);
+        std::vector<char*> argv;
+        for (std::string& arg : args) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        pid_t pid = 0;
+        Result result;
+        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        EXPECT_EQ(spawned, 0) << "cannot start " << argv[0];
+        if (spawned != 0) {
+            return result;
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = test::ReadFile(outPath);
+        result.err = test::ReadFile(errPath);
+        return result;
+    }
+
+    void Record(const std::string& machine, const std::string& name, const std::string& content) {
+        m_dir.Write("root/ReportData/" + machine + "/" + name, content);
+    }
+
+    // A tree with known counts: in May 2018 and with no exclusions, 3 OK and
+    // 2 NG on machine A, 1 OK on machine B.
+    void WriteTree() {
+        Record("A", "1.csv",
+               "header\n"
+               "2018/05/03 10:00:00,c1,SET_A,C001,WB-1,1,OK\n"
+               "2018/05/03,c2,SET_A,C001,WB-2,1,NG\n"
+               "2018/05/31 23:59:59,c3,SET_B,C002,WB-1,1,OK\n"
+               "2018/06/01,c4,SET_B,C002,WB-1,1,OK\n");
+        Record("A", "2.csv",
+               "header\r\n"
+               "2018/05/10,c5,SET_B,C003,WB-2,1,OK\r\n"
+               "2018/05/11,c6,SET_A,C003,WB-2,1,ok\r\n");
+        Record("B", "1.csv", "header\n2018/05/20,c7,SET_C,C001,WB-9,1,OK\n");
+        m_dir.Write("root/CustomerList.lst", "C001 _ First Customer\nC002 _ Second\n");
+    }
+
+    std::string Script(const std::string& name) {
+        return test::ReadFile(m_root + "/Report/js/" + name);
+    }
+
+    test::TempDir m_dir;
+    test::HomeRedirect m_home;  // the default root must never be the real one
+    test::ScopedEnv m_locale{"LC_ALL", "en_US.UTF-8"};
+    std::string m_root;
+};
+
+TEST_F(BatchCommandTest, WritesTheSixScriptsWithTheTotals) {
+    WriteTree();
+    struct Case {
+        std::vector<std::string> extra;
+        int ok;
+        int ng;
+    };
+    const Case cases[] = {
+        {{}, 4, 2},
+        {{"--machine", "A"}, 3, 2},
+        {{"--machine", "B", "--machine", "A", "--workers", "1"}, 4, 2},
+        {{"--exclude-setting-file", "SET_A"}, 3, 0},
+        {{"--exclude-board", "WB-2", "--exclude-customer", "C002"}, 2, 0},
+        {{"--to", "2018-06-01"}, 5, 2},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--root",     m_root, "--from",
+                                         "2018-05-01", "--to", "2018-05-31"};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const Result result = Run(args);
+        SCOPED_TRACE(testing::PrintToString(c.extra) + "\n" + result.err);
+        ASSERT_EQ(result.status, 0);
+        EXPECT_EQ(result.out,
+                  "OK: " + std::to_string(c.ok) + "\nNG: " + std::to_string(c.ng) + "\n");
+        const std::string summary = Script("tableSummary.js");
+        EXPECT_NE(
+            summary.find("['Summary', " + std::to_string(c.ok) + ", " + std::to_string(c.ng) + ","),
+            std::string::npos)
+            << summary;
+        for (const char* name : {"chartSummary.js", "chartSettingFile.js", "chartMachineId.js",
+                                 "tableSettingFile.js", "tableMachineId.js"}) {
+            EXPECT_FALSE(Script(name).empty()) << name;
+        }
+    }
+}
+
+TEST_F(BatchCommandTest, ScriptsGoToTheOutFolder) {
+    WriteTree();
+    const std::string out = m_dir.MakeDir("elsewhere");
+    const Result result =
+        Run({"--root", m_root, "--from", "2018-05-01", "--to", "2018-05-31", "--out", out});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(test::ReadFile(out + "/tableSummary.js").find("['Summary', 4, 2,"),
+              std::string::npos);
+}
+
+TEST_F(BatchCommandTest, ScanListsTheFoundValuesWithCustomerNames) {
+    WriteTree();
+    const Result result = Run({"--root", m_root, "--scan", "--machine", "A"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "Setting File\nSET_A\nSET_B\n\n"
+              "Machine (Write Board) ID\nWB-1\nWB-2\n\n"
+              "Customer\nC001_First Customer\nC002_Second\nC003_Unknown\n");
+}
+
+TEST_F(BatchCommandTest, NothingToReport) {
+    Result result = Run({"--root", m_root});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "No \"Machine (platform)\" is selected\n");
+
+    Record("A", "empty.csv", "");
+    result = Run({"--root", m_root, "--from", "2018-05-01", "--to", "2018-05-31"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Production record not found!!\n");
+
+    Record("A", "1.csv", "header\n2018/05/03,c1,SET_A,C001,WB-1,1,OK\n");
+    result = Run({"--root", m_root, "--from", "2019-01-01", "--to", "2019-12-31"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "OK: 0\nNG: 0\n");
+    EXPECT_EQ(result.err,
+              "No record!!\r\nPlease check \"Machine (Platform)\", \"Date\" and \"Option\"!!\n");
+    EXPECT_THROW(Script("tableSummary.js"), std::runtime_error);  // nothing written
+}
+
+TEST_F(BatchCommandTest, BadArgumentsExitWithTwo) {
+    WriteTree();
+    const std::vector<std::string> cases[] = {
+        {"--from", "2018-02-30"}, {"--to", "2018/05/31"}, {"--from", "18-05-01"},
+        {"--no-such-option"},     {"--machine", "Z"},     {"--workers", "0"},
+    };
+    for (const auto& extra : cases) {
+        std::vector<std::string> args = {"--root", m_root};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const Result result = Run(args);
+        SCOPED_TRACE(testing::PrintToString(extra));
+        EXPECT_EQ(result.status, 2);
+        EXPECT_FALSE(result.err.empty());
+        EXPECT_TRUE(result.out.empty());
+    }
+}
+
+}  // namespace
+}  // namespace qz
