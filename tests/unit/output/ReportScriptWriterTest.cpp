@@ -268,6 +268,37 @@ TEST_F(ReportScriptWriterTest, SecondRunWithFewerKeysLeavesNoRowsOfTheFirst) {
     ExpectScript("tableMachineId.js", ExpectedTable("drawTableMachineId()", "Machine ID", rows));
 }
 
+// How a key stands inside its single-quoted literal: backslash, quote and the
+// control bytes are escaped, every other byte is written as it is.
+TEST_F(ReportScriptWriterTest, KeysAreEscapedOnlyWhereALiteralNeedsIt) {
+    const struct {
+        std::string key;
+        std::string written;
+    } cases[] = {
+        {"it's", "it\\'s"},
+        {"C:\\set\\", "C:\\\\set\\\\"},
+        {std::string("\x00\t\x1f\x7f", 4), "\\x00\\x09\\x1F\\x7F"},
+        {"caf\xe9 \xff\x80", "caf\xe9 \xff\x80"},
+        {"\"%s%d%%\" </script>", "\"%s%d%%\" </script>"},
+    };
+    std::vector<KeyCounts> keys;
+    for (const auto& c : cases) {
+        keys.push_back({c.key, 1, 0});
+    }
+    FillMaps(g_reportTotals.m_settingFileOk, g_reportTotals.m_settingFileNg, keys);
+    CReportScriptWriter writer;
+    writer.WriteBarChart(1);
+    writer.WriteTable(1);
+
+    const std::string chart = ReadFile(ScriptPath("chartSettingFile.js"));
+    const std::string table = ReadFile(ScriptPath("tableSettingFile.js"));
+    for (const auto& c : cases) {
+        EXPECT_NE(chart.find("['" + c.written + "', 100.000000],"), std::string::npos) << c.written;
+        EXPECT_NE(table.find("['" + c.written + "', 1, 0, 100.000000],"), std::string::npos)
+            << c.written;
+    }
+}
+
 // Sets the whole process locale for the life of the object.
 class ScopedLocale {
   public:
