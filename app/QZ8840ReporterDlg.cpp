@@ -1,0 +1,249 @@
+#include "app/QZ8840ReporterDlg.h"
+
+#include <wx/dcclient.h>
+#include <wx/menu.h>
+#include <wx/settings.h>
+
+#include "app/AboutDlg.h"
+#include "app/Resources.h"
+#include "app/TextConvert.h"
+#include "options/CustomerList.h"
+#include "platform/MessageBox.h"
+#include "report/DataPaths.h"
+
+#ifdef __WXMSW__
+#include <wx/msw/wrapwin.h>
+#endif
+
+namespace qz {
+
+namespace {
+
+constexpr int kBannerHeight = 60;  // pixels
+
+// What the calendar-time conversion reports for a year it cannot hold.
+constexpr char kImproperArgument[] = "Encountered an improper argument.";
+
+}  // namespace
+
+wxDateTime ToCalendarTime(const wxDateTime& picked) {
+    if (!picked.IsValid())
+        return wxInvalidDateTime;
+    const int year = picked.GetYear();
+    if (year < 1900)
+        return wxDateTime(static_cast<time_t>(0));
+    if (year > 3000)
+        return wxInvalidDateTime;
+    return wxDateTime(picked.GetDay(), picked.GetMonth(), year, picked.GetHour(),
+                      picked.GetMinute(), picked.GetSecond());
+}
+
+CQZ8840ReporterDlg::CQZ8840ReporterDlg(wxWindow* parent) {
+    m_hIcon = LoadAppIcons();
+    // The data paths are final before the window exists.
+    InitDataPaths();
+
+    LoadDialogLayout(this, parent, "IDD_QZ8840REPORTER_DIALOG", wxSize(459, 258));
+    DoDataExchange();
+
+    Bind(wxEVT_INIT_DIALOG, &CQZ8840ReporterDlg::OnInitDialogEvent, this);
+    Bind(wxEVT_CHAR_HOOK, &CQZ8840ReporterDlg::OnCharHook, this);
+#ifdef __WXMSW__
+    Bind(wxEVT_PAINT, &CQZ8840ReporterDlg::OnPaint, this);
+#endif
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent& event) { OnSysCommand(event.GetId()); }, IDM_ABOUTBOX);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { OnBnClickedOption(); }, IDC_BTN_OPTION);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { OnBnClickedReset(); }, IDC_BTN_RESET);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { OnBnClickedSelectAll(); }, IDC_BTN_SELECT_ALL);
+    Bind(wxEVT_DATE_CHANGED, &CQZ8840ReporterDlg::OnDtnDatetimechangeStartDate, this,
+         IDC_DTP_START_DATE);
+    Bind(wxEVT_DATE_CHANGED, &CQZ8840ReporterDlg::OnDtnDatetimechangeEndDate, this,
+         IDC_DTP_END_DATE);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { OnBnClickedGenerateReport(); },
+        IDC_BTN_GENERATE_REPORT);
+}
+
+CQZ8840ReporterDlg::~CQZ8840ReporterDlg() = default;
+
+void CQZ8840ReporterDlg::DoDataExchange() {
+    m_banner = wxDynamicCast(FindWindow(IDC_STATIC_BANNER), CStaticImageCtrl);
+    m_btnOption = wxDynamicCast(FindWindow(IDC_BTN_OPTION), wxButton);
+    m_listMachine = wxDynamicCast(FindWindow(IDC_LIST_MACHINE), CReportDataListCtrl);
+    m_dtpStart = wxDynamicCast(FindWindow(IDC_DTP_START_DATE), wxDatePickerCtrl);
+    m_dtpEnd = wxDynamicCast(FindWindow(IDC_DTP_END_DATE), wxDatePickerCtrl);
+    wxASSERT_MSG(m_banner && m_btnOption && m_listMachine && m_dtpStart && m_dtpEnd,
+                 "main dialog layout lacks a control");
+    // No default push button: Enter is handled in PreTranslateMessage.
+    SetDefaultItem(nullptr);
+}
+
+bool CQZ8840ReporterDlg::Show(bool show) {
+    if (show && !m_bInitialised)
+        InitDialog();
+    return wxDialog::Show(show);
+}
+
+void CQZ8840ReporterDlg::OnInitDialogEvent(wxInitDialogEvent& event) {
+    if (!m_bInitialised) {
+        m_bInitialised = true;
+        OnInitDialog();
+    }
+    event.Skip();  // the base class transfers data to the controls
+}
+
+bool CQZ8840ReporterDlg::OnInitDialog() {
+    AddAboutEntry();
+    SetIcons(m_hIcon);
+
+    const int width = GetClientSize().GetWidth();
+    m_banner->m_pImage = LoadImageFromResource();
+    m_banner->SetSize(0, 0, width, kBannerHeight);
+    m_banner->Refresh();
+
+    m_listMachine->InitList(0);
+    LoadCustomerList();
+    FillMachineList();
+    return true;
+}
+
+void CQZ8840ReporterDlg::AddAboutEntry() {
+    const char* const text = kAboutBoxText;
+    if (*text == '\0')
+        return;
+#ifdef __WXMSW__
+    if (wxMenu* menu = MSWGetSystemMenu()) {
+        menu->AppendSeparator();
+        menu->Append(IDM_ABOUTBOX, FromUtf8(text));
+    }
+#else
+    // No system menu a program can extend here: the banner's context menu
+    // holds the entry instead (and F1 opens the box, see PreTranslateMessage).
+    m_banner->Bind(wxEVT_CONTEXT_MENU, &CQZ8840ReporterDlg::OnBannerContextMenu, this);
+#endif
+}
+
+void CQZ8840ReporterDlg::OnBannerContextMenu(wxContextMenuEvent&) {
+    wxMenu menu;
+    menu.Append(IDM_ABOUTBOX, FromUtf8(kAboutBoxText));
+    PopupMenu(&menu);
+}
+
+void CQZ8840ReporterDlg::FillMachineList() {
+    ScanMachineFolders();
+    for (std::size_t i = 0; i < g_machineFolderNames.size(); ++i)
+        m_listMachine->InsertRow(static_cast<long>(i), g_machineFolderNames[i]);
+    m_listMachine->SetCheck(0, true);
+}
+
+void CQZ8840ReporterDlg::OnBnClickedSelectAll() {
+    for (long i = 0, n = m_listMachine->GetItemCount(); i < n; ++i)
+        m_listMachine->SetCheck(i, true);
+}
+
+void CQZ8840ReporterDlg::OnBnClickedReset() {
+    for (long i = 0, n = m_listMachine->GetItemCount(); i < n; ++i)
+        m_listMachine->SetCheck(i, false);
+}
+
+void CQZ8840ReporterDlg::OnDtnDatetimechangeStartDate(wxDateEvent& event) {
+    const wxDateTime t = ToCalendarTime(event.GetDate());
+    if (!t.IsValid()) {
+        ShowMessageBox(kImproperArgument);
+        return;
+    }
+    m_dtpEnd->SetRange(t, wxInvalidDateTime);
+}
+
+void CQZ8840ReporterDlg::OnDtnDatetimechangeEndDate(wxDateEvent& event) {
+    const wxDateTime t = ToCalendarTime(event.GetDate());
+    if (!t.IsValid()) {
+        ShowMessageBox(kImproperArgument);
+        return;
+    }
+    m_dtpStart->SetRange(wxInvalidDateTime, t);
+}
+
+void CQZ8840ReporterDlg::OnSysCommand(int id) {
+    // The low four bits of a window-menu command belong to the system.
+    if ((id & ~0xF) == IDM_ABOUTBOX) {
+        CAboutDlg about(this);
+        about.ShowModal();
+    }
+}
+
+CQZ8840ReporterDlg::KeyRoute CQZ8840ReporterDlg::PreTranslateMessage(const wxKeyEvent& event) {
+    switch (event.GetKeyCode()) {
+        case WXK_ESCAPE:
+            return KeyRoute::Control;
+        case WXK_RETURN:
+        case WXK_NUMPAD_ENTER: {
+            if (wxDynamicCast(FindFocus(), wxButton))
+                return KeyRoute::Dialog;  // the focused button clicks itself
+            wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
+            ok.SetEventObject(this);
+            ProcessWindowEvent(ok);
+            return KeyRoute::Handled;
+        }
+#ifndef __WXMSW__
+        case WXK_F1:
+            if (event.HasAnyModifiers())
+                return KeyRoute::Dialog;
+            OnSysCommand(IDM_ABOUTBOX);
+            return KeyRoute::Handled;
+#endif
+        default:
+            return KeyRoute::Dialog;
+    }
+}
+
+void CQZ8840ReporterDlg::OnCharHook(wxKeyEvent& event) {
+    switch (PreTranslateMessage(event)) {
+        case KeyRoute::Dialog:
+            event.Skip();
+            break;
+        case KeyRoute::Control:
+            event.DoAllowNextEvent();
+            break;
+        case KeyRoute::Handled:
+            break;
+    }
+}
+
+#ifdef __WXMSW__
+// A minimised dialog draws its own icon (elsewhere the window manager does).
+void CQZ8840ReporterDlg::OnPaint(wxPaintEvent& event) {
+    if (IsIconized()) {
+        wxPaintDC dc(this);
+        ::SendMessage(GetHWND(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetHDC()), 0);
+        const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+        const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+        const wxSize client = GetClientSize();
+        const int x = (client.x - cxIcon + 1) / 2;
+        const int y = (client.y - cyIcon + 1) / 2;
+        dc.DrawIcon(m_hIcon.GetIcon(wxSize(cxIcon, cyIcon), wxIconBundle::FALLBACK_NEAREST_LARGER),
+                    x, y);
+        return;
+    }
+    event.Skip();
+}
+
+WXHICON CQZ8840ReporterDlg::OnQueryDragIcon() {
+    return m_hIcon
+        .GetIcon(wxSize(::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)),
+                 wxIconBundle::FALLBACK_NEAREST_LARGER)
+        .GetHICON();
+}
+
+WXLRESULT CQZ8840ReporterDlg::MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM lParam) {
+    if (message == WM_QUERYDRAGICON)
+        return reinterpret_cast<WXLRESULT>(OnQueryDragIcon());
+    return wxDialog::MSWWindowProc(message, wParam, lParam);
+}
+#endif
+
+}  // namespace qz
