@@ -8,343 +8,352 @@
 //   new google.visualization.Table(el).draw(data, {showRowNumber})
 // Charts are SVG, tables are HTML. Record text (keys, labels) only ever enters
 // the page as text nodes, never as markup.
-(function (window, document) {
-    'use strict';
+(function(window, document) {
+'use strict';
 
-    var SVG_NS = 'http://www.w3.org/2000/svg';
-    var FONT_FAMILY = 'Arial, Helvetica, sans-serif';
-    // The library's default series colours, so both renderers look alike.
-    var PALETTE = ['#3366cc', '#dc3912', '#ff9900', '#109618', '#990099', '#0099c6',
-                   '#dd4477', '#66aa00', '#b82e2e', '#316395'];
-    var BAR_COLOR = '#4285f4';
-    // Column types whose values are checked when a row is added.
-    var CHECKED_TYPES = ['number', 'string', 'boolean'];
+var SVG_NS = 'http://www.w3.org/2000/svg';
+var FONT_FAMILY = 'Arial, Helvetica, sans-serif';
+// The library's default series colours, so both renderers look alike.
+var PALETTE = [
+    '#3366cc', '#dc3912', '#ff9900', '#109618', '#990099', '#0099c6', '#dd4477', '#66aa00',
+    '#b82e2e', '#316395'
+];
+var BAR_COLOR = '#4285f4';
+// Column types whose values are checked when a row is added.
+var CHECKED_TYPES = ['number', 'string', 'boolean'];
 
-    // ---- Data -------------------------------------------------------------
+// ---- Data -------------------------------------------------------------
 
-    function typeOfValue(value) {
-        if (typeof value === 'number') {
-            return 'number';
-        }
-        if (typeof value === 'boolean') {
-            return 'boolean';
-        }
-        if (value instanceof Date) {
-            return 'date';
-        }
-        return 'string';
+function typeOfValue(value) {
+    if (typeof value === 'number') {
+        return 'number';
     }
-
-    function isCellObject(value) {
-        return value !== null && typeof value === 'object' && !(value instanceof Date) &&
-               !Array.isArray(value);
+    if (typeof value === 'boolean') {
+        return 'boolean';
     }
-
-    function DataTable() {
-        this.columns = [];
-        this.rows = [];
-        this.decimals = {};  // per column, computed when first needed
+    if (value instanceof Date) {
+        return 'date';
     }
+    return 'string';
+}
 
-    // addColumn(type, label[, id]) or addColumn({type, label, id}).
-    DataTable.prototype.addColumn = function (type, label, id) {
-        var spec = isCellObject(type) ? type : {type: type, label: label, id: id};
-        this.columns.push({
-            type: String(spec.type || 'string'),
-            label: spec.label == null ? '' : String(spec.label),
-            id: spec.id == null ? '' : String(spec.id)
-        });
-        for (var r = 0; r < this.rows.length; r++) {
-            this.rows[r].push({v: null, f: undefined});
-        }
-        return this.columns.length - 1;
-    };
+function isCellObject(value) {
+    return value !== null && typeof value === 'object' && !(value instanceof Date) &&
+        !Array.isArray(value);
+}
 
-    // As the library does, a row must have one value per column, each of the
-    // column's type or null; anything else is a fault in the data.
-    DataTable.prototype.addRow = function (row) {
-        var values = row || [];
-        if (!Array.isArray(values)) {
-            throw new Error('Every row given must be either null or an array.');
-        }
-        if (row && values.length !== this.columns.length) {
-            throw new Error('Row given with size different than ' + this.columns.length +
-                            ' (the number of columns in the table).');
-        }
-        var cells = [];
-        for (var c = 0; c < this.columns.length; c++) {
-            var cell = isCellObject(values[c]) ? {v: values[c].v, f: values[c].f}
-                                               : {v: values[c], f: undefined};
-            if (cell.v === undefined) {
-                cell.v = null;
-            }
-            var type = this.columns[c].type;
-            if (cell.v !== null && CHECKED_TYPES.indexOf(type) >= 0 &&
-                typeOfValue(cell.v) !== type) {
-                throw new Error('Type mismatch. Value ' + String(cell.v) +
-                                ' does not match type ' + type +
-                                ' in column index ' + c);
-            }
-            cells.push(cell);
-        }
-        this.rows.push(cells);
-        this.decimals = {};
-        return this.rows.length - 1;
-    };
+function DataTable() {
+    this.columns = [];
+    this.rows = [];
+    this.decimals = {};  // per column, computed when first needed
+}
 
-    // addRows(arrayOfRows) or addRows(count) for empty rows.
-    DataTable.prototype.addRows = function (rows) {
-        if (typeof rows === 'number') {
-            for (var n = 0; n < rows; n++) {
-                this.addRow(null);
+// addColumn(type, label[, id]) or addColumn({type, label, id}).
+DataTable.prototype.addColumn = function(type, label, id) {
+    var spec = isCellObject(type) ? type : {type: type, label: label, id: id};
+    this.columns.push({
+        type: String(spec.type || 'string'),
+        label: spec.label == null ? '' : String(spec.label),
+        id: spec.id == null ? '' : String(spec.id)
+    });
+    for (var r = 0; r < this.rows.length; r++) {
+        this.rows[r].push({v: null, f: undefined});
+    }
+    return this.columns.length - 1;
+};
+
+// As the library does, a row must have one value per column, each of the
+// column's type or null; anything else is a fault in the data.
+DataTable.prototype.addRow = function(row) {
+    var values = row || [];
+    if (!Array.isArray(values)) {
+        throw new Error('Every row given must be either null or an array.');
+    }
+    if (row && values.length !== this.columns.length) {
+        throw new Error(
+            'Row given with size different than ' + this.columns.length +
+            ' (the number of columns in the table).');
+    }
+    var cells = [];
+    for (var c = 0; c < this.columns.length; c++) {
+        var cell = isCellObject(values[c]) ? {v: values[c].v, f: values[c].f} :
+                                             {v: values[c], f: undefined};
+        if (cell.v === undefined) {
+            cell.v = null;
+        }
+        var type = this.columns[c].type;
+        if (cell.v !== null && CHECKED_TYPES.indexOf(type) >= 0 && typeOfValue(cell.v) !== type) {
+            throw new Error(
+                'Type mismatch. Value ' + String(cell.v) + ' does not match type ' + type +
+                ' in column index ' + c);
+        }
+        cells.push(cell);
+    }
+    this.rows.push(cells);
+    this.decimals = {};
+    return this.rows.length - 1;
+};
+
+// addRows(arrayOfRows) or addRows(count) for empty rows.
+DataTable.prototype.addRows = function(rows) {
+    if (typeof rows === 'number') {
+        for (var n = 0; n < rows; n++) {
+            this.addRow(null);
+        }
+    } else if (Array.isArray(rows)) {
+        for (var i = 0; i < rows.length; i++) {
+            this.addRow(rows[i]);
+        }
+    } else {
+        throw new Error('Argument given to addRows must be either a number or an array');
+    }
+    return this.rows.length - 1;
+};
+
+DataTable.prototype.getNumberOfRows = function() {
+    return this.rows.length;
+};
+DataTable.prototype.getNumberOfColumns = function() {
+    return this.columns.length;
+};
+DataTable.prototype.getColumnLabel = function(c) {
+    return this.columns[c].label;
+};
+DataTable.prototype.getColumnType = function(c) {
+    return this.columns[c].type;
+};
+DataTable.prototype.getColumnId = function(c) {
+    return this.columns[c].id;
+};
+DataTable.prototype.getValue = function(r, c) {
+    return this.rows[r][c].v;
+};
+
+DataTable.prototype.getFormattedValue = function(r, c) {
+    var cell = this.rows[r][c];
+    if (cell.f != null) {
+        return String(cell.f);
+    }
+    if (cell.v === null) {
+        return '';
+    }
+    if (this.columns[c].type === 'number') {
+        if (!(c in this.decimals)) {
+            this.decimals[c] = decimalsOfColumn(this, c);
+        }
+        return formatNumber(cell.v, this.decimals[c]);
+    }
+    return String(cell.v);
+};
+
+// A header row of labels (or {label, type} objects), then the data rows;
+// column types follow the first non-null value of each column.
+function arrayToDataTable(rows, firstRowIsData) {
+    if (!Array.isArray(rows) || (!firstRowIsData && rows.length === 0)) {
+        throw new Error('Data table is not defined.');
+    }
+    var data = new DataTable();
+    var body = firstRowIsData ? rows : rows.slice(1);
+    var width = firstRowIsData ? (rows[0] ? rows[0].length : 0) : rows[0].length;
+    for (var c = 0; c < width; c++) {
+        var header = firstRowIsData ? '' : rows[0][c];
+        var spec = isCellObject(header) ? header : {label: header};
+        var type = spec.type;
+        for (var r = 0; !type && r < body.length; r++) {
+            var value = isCellObject(body[r][c]) ? body[r][c].v : body[r][c];
+            if (value != null) {
+                type = typeOfValue(value);
             }
-        } else if (Array.isArray(rows)) {
-            for (var i = 0; i < rows.length; i++) {
-                this.addRow(rows[i]);
-            }
+        }
+        data.addColumn(type || (c === 0 ? 'string' : 'number'), spec.label, spec.id);
+    }
+    data.addRows(body);
+    return data;
+}
+
+// ---- Formatting -------------------------------------------------------
+
+// Counts are shown as integers, a column with any fraction (a yield) with
+// two decimals throughout, so that its values line up.
+function decimalsOfColumn(data, c) {
+    for (var r = 0; r < data.getNumberOfRows(); r++) {
+        var v = data.getValue(r, c);
+        if (typeof v === 'number' && !Number.isInteger(v)) {
+            return 2;
+        }
+    }
+    return 0;
+}
+
+var numberFormats = {};
+function formatNumber(value, decimals) {
+    if (!numberFormats[decimals]) {
+        numberFormats[decimals] = new Intl.NumberFormat(
+            'en-US', {minimumFractionDigits: decimals, maximumFractionDigits: decimals});
+    }
+    return numberFormats[decimals].format(value);
+}
+
+function formatPercent(fraction) { return formatNumber(fraction * 100, 1) + '%'; }
+
+function toNumber(value, fallback) {
+    var n = typeof value === 'number' ? value : parseFloat(value);
+    return isFinite(n) && n > 0 ? n : fallback;
+}
+
+// ---- Drawing helpers --------------------------------------------------
+
+function clear(element) {
+    while (element.firstChild) {
+        element.removeChild(element.firstChild);
+    }
+}
+
+function svgElement(name, attributes, parent) {
+    var element = document.createElementNS(SVG_NS, name);
+    for (var key in attributes) {
+        if (Object.prototype.hasOwnProperty.call(attributes, key)) {
+            element.setAttribute(key, String(attributes[key]));
+        }
+    }
+    if (parent) {
+        parent.appendChild(element);
+    }
+    return element;
+}
+
+function svgText(content, attributes, parent) {
+    var text = svgElement('text', attributes, parent);
+    text.textContent = content;
+    return text;
+}
+
+function svgTitle(content, parent) {
+    var title = svgElement('title', {}, parent);
+    title.textContent = content;
+    return title;
+}
+
+function newChart(container, className, width, height) {
+    clear(container);
+    var svg = svgElement('svg', {
+        'class': 'qz-chart ' + className,
+        width: width,
+        height: height,
+        viewBox: '0 0 ' + width + ' ' + height,
+        'font-family': FONT_FAMILY,
+        role: 'img'
+    });
+    container.appendChild(svg);
+    return svg;
+}
+
+function containerWidth(container, fallback) {
+    var width = container.clientWidth;
+    return width > 0 ? width : fallback;
+}
+
+var measureContext = null;
+function textWidth(content, fontSize) {
+    if (!measureContext) {
+        measureContext = document.createElement('canvas').getContext('2d');
+    }
+    if (!measureContext) {
+        return content.length * fontSize * 0.6;
+    }
+    measureContext.font = fontSize + 'px ' + FONT_FAMILY;
+    return measureContext.measureText(content).width;
+}
+
+// The longest start of content that fits width, with an ellipsis when cut.
+function fitText(content, fontSize, width) {
+    if (textWidth(content, fontSize) <= width) {
+        return content;
+    }
+    var low = 0;
+    var high = content.length;
+    while (low < high) {
+        var middle = Math.ceil((low + high) / 2);
+        if (textWidth(content.slice(0, middle) + '\u2026', fontSize) <= width) {
+            low = middle;
         } else {
-            throw new Error('Argument given to addRows must be either a number or an array');
-        }
-        return this.rows.length - 1;
-    };
-
-    DataTable.prototype.getNumberOfRows = function () { return this.rows.length; };
-    DataTable.prototype.getNumberOfColumns = function () { return this.columns.length; };
-    DataTable.prototype.getColumnLabel = function (c) { return this.columns[c].label; };
-    DataTable.prototype.getColumnType = function (c) { return this.columns[c].type; };
-    DataTable.prototype.getColumnId = function (c) { return this.columns[c].id; };
-    DataTable.prototype.getValue = function (r, c) { return this.rows[r][c].v; };
-
-    DataTable.prototype.getFormattedValue = function (r, c) {
-        var cell = this.rows[r][c];
-        if (cell.f != null) {
-            return String(cell.f);
-        }
-        if (cell.v === null) {
-            return '';
-        }
-        if (this.columns[c].type === 'number') {
-            if (!(c in this.decimals)) {
-                this.decimals[c] = decimalsOfColumn(this, c);
-            }
-            return formatNumber(cell.v, this.decimals[c]);
-        }
-        return String(cell.v);
-    };
-
-    // A header row of labels (or {label, type} objects), then the data rows;
-    // column types follow the first non-null value of each column.
-    function arrayToDataTable(rows, firstRowIsData) {
-        if (!Array.isArray(rows) || (!firstRowIsData && rows.length === 0)) {
-            throw new Error('Data table is not defined.');
-        }
-        var data = new DataTable();
-        var body = firstRowIsData ? rows : rows.slice(1);
-        var width = firstRowIsData ? (rows[0] ? rows[0].length : 0) : rows[0].length;
-        for (var c = 0; c < width; c++) {
-            var header = firstRowIsData ? '' : rows[0][c];
-            var spec = isCellObject(header) ? header : {label: header};
-            var type = spec.type;
-            for (var r = 0; !type && r < body.length; r++) {
-                var value = isCellObject(body[r][c]) ? body[r][c].v : body[r][c];
-                if (value != null) {
-                    type = typeOfValue(value);
-                }
-            }
-            data.addColumn(type || (c === 0 ? 'string' : 'number'), spec.label, spec.id);
-        }
-        data.addRows(body);
-        return data;
-    }
-
-    // ---- Formatting -------------------------------------------------------
-
-    // Counts are shown as integers, a column with any fraction (a yield) with
-    // two decimals throughout, so that its values line up.
-    function decimalsOfColumn(data, c) {
-        for (var r = 0; r < data.getNumberOfRows(); r++) {
-            var v = data.getValue(r, c);
-            if (typeof v === 'number' && !Number.isInteger(v)) {
-                return 2;
-            }
-        }
-        return 0;
-    }
-
-    var numberFormats = {};
-    function formatNumber(value, decimals) {
-        if (!numberFormats[decimals]) {
-            numberFormats[decimals] = new Intl.NumberFormat('en-US', {
-                minimumFractionDigits: decimals,
-                maximumFractionDigits: decimals
-            });
-        }
-        return numberFormats[decimals].format(value);
-    }
-
-    function formatPercent(fraction) {
-        return formatNumber(fraction * 100, 1) + '%';
-    }
-
-    function toNumber(value, fallback) {
-        var n = typeof value === 'number' ? value : parseFloat(value);
-        return isFinite(n) && n > 0 ? n : fallback;
-    }
-
-    // ---- Drawing helpers --------------------------------------------------
-
-    function clear(element) {
-        while (element.firstChild) {
-            element.removeChild(element.firstChild);
+            high = middle - 1;
         }
     }
+    return content.slice(0, low) + '\u2026';
+}
 
-    function svgElement(name, attributes, parent) {
-        var element = document.createElementNS(SVG_NS, name);
-        for (var key in attributes) {
-            if (Object.prototype.hasOwnProperty.call(attributes, key)) {
-                element.setAttribute(key, String(attributes[key]));
-            }
-        }
-        if (parent) {
-            parent.appendChild(element);
-        }
-        return element;
-    }
+function noData(container, className) {
+    clear(container);
+    var message = document.createElement('p');
+    message.className = 'qz-no-data ' + className;
+    message.textContent = 'No data';
+    container.appendChild(message);
+}
 
-    function svgText(content, attributes, parent) {
-        var text = svgElement('text', attributes, parent);
-        text.textContent = content;
-        return text;
-    }
+// ---- Pie chart --------------------------------------------------------
 
-    function svgTitle(content, parent) {
-        var title = svgElement('title', {}, parent);
-        title.textContent = content;
-        return title;
-    }
+function PieChart(container) { this.container = container; }
 
-    function newChart(container, className, width, height) {
-        clear(container);
-        var svg = svgElement('svg', {
-            'class': 'qz-chart ' + className,
-            width: width,
-            height: height,
-            viewBox: '0 0 ' + width + ' ' + height,
-            'font-family': FONT_FAMILY,
-            role: 'img'
+PieChart.prototype.draw = function(data, options) {
+    options = options || {};
+    var colors = Array.isArray(options.colors) && options.colors.length ? options.colors : PALETTE;
+    var slices = [];
+    var total = 0;
+    for (var r = 0; r < data.getNumberOfRows(); r++) {
+        var value = Number(data.getValue(r, 1)) || 0;
+        slices.push({
+            label: data.getFormattedValue(r, 0),
+            value: value,
+            shown: data.getFormattedValue(r, 1),
+            color: colors[r % colors.length]
         });
-        container.appendChild(svg);
-        return svg;
+        total += value > 0 ? value : 0;
     }
 
-    function containerWidth(container, fallback) {
-        var width = container.clientWidth;
-        return width > 0 ? width : fallback;
+    var width = toNumber(options.width, Math.min(containerWidth(this.container, 640), 640));
+    var height = toNumber(options.height, 320);
+    var titleHeight = options.title ? 28 : 0;
+    var radius = Math.max(10, Math.min(height - titleHeight - 20, width / 2) / 2);
+    var cx = 10 + radius;
+    var cy = titleHeight + 10 + radius;
+    var svg = newChart(this.container, 'qz-pie', width, height);
+    if (options.title) {
+        svgText(String(options.title), {x: 10, y: 20, 'font-size': 15, 'font-weight': 'bold'}, svg);
     }
 
-    var measureContext = null;
-    function textWidth(content, fontSize) {
-        if (!measureContext) {
-            measureContext = document.createElement('canvas').getContext('2d');
+    var pie = svgElement('g', {'class': 'qz-pie-slices'}, svg);
+    var angle = -Math.PI / 2;
+    slices.forEach(function(slice) {
+        var share = total > 0 && slice.value > 0 ? slice.value / total : 0;
+        slice.percent = formatPercent(share);
+        if (share <= 0) {
+            return;
         }
-        if (!measureContext) {
-            return content.length * fontSize * 0.6;
+        var shape;
+        if (share >= 1) {
+            shape = svgElement('circle', {cx: cx, cy: cy, r: radius}, pie);
+        } else {
+            var end = angle + share * 2 * Math.PI;
+            shape = svgElement(
+                'path', {
+                    d: 'M' + cx + ',' + cy + ' L' + (cx + radius * Math.cos(angle)) + ',' +
+                        (cy + radius * Math.sin(angle)) + ' A' + radius + ',' + radius + ' 0 ' +
+                        (share > 0.5 ? 1 : 0) + ' 1 ' + (cx + radius * Math.cos(end)) + ',' +
+                        (cy + radius * Math.sin(end)) + ' Z'
+                },
+                pie);
         }
-        measureContext.font = fontSize + 'px ' + FONT_FAMILY;
-        return measureContext.measureText(content).width;
-    }
-
-    // The longest start of content that fits width, with an ellipsis when cut.
-    function fitText(content, fontSize, width) {
-        if (textWidth(content, fontSize) <= width) {
-            return content;
-        }
-        var low = 0;
-        var high = content.length;
-        while (low < high) {
-            var middle = Math.ceil((low + high) / 2);
-            if (textWidth(content.slice(0, middle) + '\u2026', fontSize) <= width) {
-                low = middle;
-            } else {
-                high = middle - 1;
-            }
-        }
-        return content.slice(0, low) + '\u2026';
-    }
-
-    function noData(container, className) {
-        clear(container);
-        var message = document.createElement('p');
-        message.className = 'qz-no-data ' + className;
-        message.textContent = 'No data';
-        container.appendChild(message);
-    }
-
-    // ---- Pie chart --------------------------------------------------------
-
-    function PieChart(container) {
-        this.container = container;
-    }
-
-    PieChart.prototype.draw = function (data, options) {
-        options = options || {};
-        var colors = Array.isArray(options.colors) && options.colors.length ? options.colors
-                                                                            : PALETTE;
-        var slices = [];
-        var total = 0;
-        for (var r = 0; r < data.getNumberOfRows(); r++) {
-            var value = Number(data.getValue(r, 1)) || 0;
-            slices.push({
-                label: data.getFormattedValue(r, 0),
-                value: value,
-                shown: data.getFormattedValue(r, 1),
-                color: colors[r % colors.length]
-            });
-            total += value > 0 ? value : 0;
-        }
-
-        var width = toNumber(options.width, Math.min(containerWidth(this.container, 640), 640));
-        var height = toNumber(options.height, 320);
-        var titleHeight = options.title ? 28 : 0;
-        var radius = Math.max(10, Math.min(height - titleHeight - 20, width / 2) / 2);
-        var cx = 10 + radius;
-        var cy = titleHeight + 10 + radius;
-        var svg = newChart(this.container, 'qz-pie', width, height);
-        if (options.title) {
-            svgText(String(options.title), {x: 10, y: 20, 'font-size': 15, 'font-weight': 'bold'},
-                    svg);
-        }
-
-        var pie = svgElement('g', {'class': 'qz-pie-slices'}, svg);
-        var angle = -Math.PI / 2;
-        slices.forEach(function (slice) {
-            var share = total > 0 && slice.value > 0 ? slice.value / total : 0;
-            slice.percent = formatPercent(share);
-            if (share <= 0) {
-                return;
-            }
-            var shape;
-            if (share >= 1) {
-                shape = svgElement('circle', {cx: cx, cy: cy, r: radius}, pie);
-            } else {
-                var end = angle + share * 2 * Math.PI;
-                shape = svgElement('path', {
-                    d: 'M' + cx + ',' + cy +
-                       ' L' + (cx + radius * Math.cos(angle)) + ',' + (cy + radius * Math.sin(angle)) +
-                       ' A' + radius + ',' + radius + ' 0 ' + (share > 0.5 ? 1 : 0) + ' 1 ' +
-                       (cx + radius * Math.cos(end)) + ',' + (cy + radius * Math.sin(end)) + ' Z'
-                }, pie);
-            }
-            shape.setAttribute('fill', slice.color);
-            shape.setAttribute('stroke', '#ffffff');
-            shape.setAttribute('stroke-width', '1');
-            svgTitle(slice.label + ': ' + slice.shown + ' (' + slice.percent + ')', shape);
-            // The share inside the slice where it has room, as the library does.
-            if (share >= 0.05) {
-                var middle = angle + share * Math.PI;
-                var labelRadius = share >= 1 ? 0 : radius * 0.62;
-                svgText(slice.percent, {
+        shape.setAttribute('fill', slice.color);
+        shape.setAttribute('stroke', '#ffffff');
+        shape.setAttribute('stroke-width', '1');
+        svgTitle(slice.label + ': ' + slice.shown + ' (' + slice.percent + ')', shape);
+        // The share inside the slice where it has room, as the library does.
+        if (share >= 0.05) {
+            var middle = angle + share * Math.PI;
+            var labelRadius = share >= 1 ? 0 : radius * 0.62;
+            svgText(
+                slice.percent, {
                     'class': 'qz-pie-percent',
                     x: cx + labelRadius * Math.cos(middle),
                     y: cy + labelRadius * Math.sin(middle),
@@ -352,280 +361,313 @@
                     'dominant-baseline': 'middle',
                     'font-size': 13,
                     fill: '#ffffff'
-                }, pie);
-            }
-            angle += share * 2 * Math.PI;
-        });
+                },
+                pie);
+        }
+        angle += share * 2 * Math.PI;
+    });
 
-        var legendX = cx + radius + 30;
-        var legend = svgElement('g', {'class': 'qz-legend'}, svg);
-        var legendWidth = Math.max(40, width - legendX - 10);
-        slices.forEach(function (slice, i) {
-            var y = titleHeight + 20 + i * 26;
-            var entry = svgElement('g', {'class': 'qz-legend-entry'}, legend);
-            svgElement('rect', {x: legendX, y: y - 10, width: 14, height: 14, fill: slice.color},
-                       entry);
-            var text = slice.label + '  ' + slice.shown + ' (' + slice.percent + ')';
-            svgText(fitText(text, 14, legendWidth - 22), {x: legendX + 22, y: y + 2,
-                                                          'font-size': 14, fill: '#222222'},
-                    entry);
-            svgTitle(text, entry);
-        });
-    };
+    var legendX = cx + radius + 30;
+    var legend = svgElement('g', {'class': 'qz-legend'}, svg);
+    var legendWidth = Math.max(40, width - legendX - 10);
+    slices.forEach(function(slice, i) {
+        var y = titleHeight + 20 + i * 26;
+        var entry = svgElement('g', {'class': 'qz-legend-entry'}, legend);
+        svgElement(
+            'rect', {x: legendX, y: y - 10, width: 14, height: 14, fill: slice.color}, entry);
+        var text = slice.label + ' ' + slice.shown + ' (' + slice.percent + ')';
+        svgText(
+            fitText(text, 14, legendWidth - 22),
+            {x: legendX + 22, y: y + 2, 'font-size': 14, fill: '#222222'}, entry);
+        svgTitle(text, entry);
+    });
+};
 
-    // ---- Horizontal bar chart ---------------------------------------------
+// ---- Horizontal bar chart ---------------------------------------------
 
-    function Bar(container) {
-        this.container = container;
+function Bar(container) { this.container = container; }
+
+function niceStep(range, count) {
+    var raw = range / count;
+    var power = Math.pow(10, Math.floor(Math.log10(raw)));
+    var steps = [1, 2, 2.5, 5, 10];
+    for (var i = 0; i < steps.length; i++) {
+        if (steps[i] * power >= raw) {
+            return steps[i] * power;
+        }
     }
+    return 10 * power;
+}
 
-    function niceStep(range, count) {
-        var raw = range / count;
-        var power = Math.pow(10, Math.floor(Math.log10(raw)));
-        var steps = [1, 2, 2.5, 5, 10];
-        for (var i = 0; i < steps.length; i++) {
-            if (steps[i] * power >= raw) {
-                return steps[i] * power;
-            }
-        }
-        return 10 * power;
+function axisLabelOf(options, data) {
+    var axes = options.axes && options.axes.x;
+    var first = axes && (axes[0] || axes['0']);
+    if (first && first.label != null) {
+        return String(first.label);
     }
+    return data.getNumberOfColumns() > 1 ? data.getColumnLabel(1) : '';
+}
 
-    function axisLabelOf(options, data) {
-        var axes = options.axes && options.axes.x;
-        var first = axes && (axes[0] || axes['0']);
-        if (first && first.label != null) {
-            return String(first.label);
+function groupShare(options) {
+    var groupWidth = options.bar && options.bar.groupWidth;
+    if (typeof groupWidth === 'string' && /%$/.test(groupWidth)) {
+        var share = parseFloat(groupWidth) / 100;
+        if (share > 0 && share <= 1) {
+            return share;
         }
-        return data.getNumberOfColumns() > 1 ? data.getColumnLabel(1) : '';
     }
+    return 0.62;
+}
 
-    function groupShare(options) {
-        var groupWidth = options.bar && options.bar.groupWidth;
-        if (typeof groupWidth === 'string' && /%$/.test(groupWidth)) {
-            var share = parseFloat(groupWidth) / 100;
-            if (share > 0 && share <= 1) {
-                return share;
-            }
-        }
-        return 0.62;
+Bar.prototype.draw = function(data, options) {
+    options = options || {};
+    var rowCount = data.getNumberOfRows();
+    var seriesCount = data.getNumberOfColumns() - 1;
+    if (rowCount === 0 || seriesCount < 1) {
+        noData(this.container, 'qz-bars');
+        return;
     }
+    var title = options.chart && options.chart.title ? String(options.chart.title) :
+        options.title                                ? String(options.title) :
+                                                       '';
 
-    Bar.prototype.draw = function (data, options) {
-        options = options || {};
-        var rowCount = data.getNumberOfRows();
-        var seriesCount = data.getNumberOfColumns() - 1;
-        if (rowCount === 0 || seriesCount < 1) {
-            noData(this.container, 'qz-bars');
-            return;
+    var maxValue = 0;
+    var labels = [];
+    var widestLabel = 0;
+    for (var r = 0; r < rowCount; r++) {
+        labels.push(data.getFormattedValue(r, 0));
+        widestLabel = Math.max(widestLabel, textWidth(labels[r], 13));
+        for (var s = 1; s <= seriesCount; s++) {
+            maxValue = Math.max(maxValue, Number(data.getValue(r, s)) || 0);
         }
-        var title = options.chart && options.chart.title ? String(options.chart.title)
-                    : options.title ? String(options.title) : '';
+    }
+    // A yield axis always runs to 100 % so that bars compare across reports.
+    var axisMax = maxValue <= 100 ? 100 : maxValue;
+    var step = niceStep(axisMax, 5);
+    axisMax = Math.ceil(axisMax / step) * step;
 
-        var maxValue = 0;
-        var labels = [];
-        var widestLabel = 0;
-        for (var r = 0; r < rowCount; r++) {
-            labels.push(data.getFormattedValue(r, 0));
-            widestLabel = Math.max(widestLabel, textWidth(labels[r], 13));
-            for (var s = 1; s <= seriesCount; s++) {
-                maxValue = Math.max(maxValue, Number(data.getValue(r, s)) || 0);
-            }
-        }
-        // A yield axis always runs to 100 % so that bars compare across reports.
-        var axisMax = maxValue <= 100 ? 100 : maxValue;
-        var step = niceStep(axisMax, 5);
-        axisMax = Math.ceil(axisMax / step) * step;
+    var width = toNumber(options.width, containerWidth(this.container, 800));
+    var top = (title ? 30 : 0) + 26;
+    var bottom = 46;
+    var labelWidth = Math.min(Math.ceil(widestLabel) + 16, Math.round(width * 0.4));
+    var valueRoom = 64;
+    var plotLeft = labelWidth;
+    var plotWidth = Math.max(40, width - plotLeft - valueRoom);
+    var height = toNumber(options.height, top + bottom + rowCount * 44);
+    var band = Math.max(4, (height - top - bottom) / rowCount);
+    var barHeight = band * groupShare(options) / seriesCount;
 
-        var width = toNumber(options.width, containerWidth(this.container, 800));
-        var top = (title ? 30 : 0) + 26;
-        var bottom = 46;
-        var labelWidth = Math.min(Math.ceil(widestLabel) + 16, Math.round(width * 0.4));
-        var valueRoom = 64;
-        var plotLeft = labelWidth;
-        var plotWidth = Math.max(40, width - plotLeft - valueRoom);
-        var height = toNumber(options.height, top + bottom + rowCount * 44);
-        var band = Math.max(4, (height - top - bottom) / rowCount);
-        var barHeight = band * groupShare(options) / seriesCount;
+    var svg = newChart(this.container, 'qz-bars', width, height);
+    if (title) {
+        svgText(title, {x: 0, y: 18, 'font-size': 15, 'font-weight': 'bold'}, svg);
+    }
+    // The key column's title above the key labels.
+    svgText(
+        data.getColumnLabel(0), {
+            'class': 'qz-bar-key-title',
+            x: plotLeft - 8,
+            y: top - 10,
+            'text-anchor': 'end',
+            'font-size': 13,
+            'font-weight': 'bold',
+            fill: '#444444'
+        },
+        svg);
 
-        var svg = newChart(this.container, 'qz-bars', width, height);
-        if (title) {
-            svgText(title, {x: 0, y: 18, 'font-size': 15, 'font-weight': 'bold'}, svg);
-        }
-        // The key column's title above the key labels.
-        svgText(data.getColumnLabel(0), {
-            'class': 'qz-bar-key-title', x: plotLeft - 8, y: top - 10, 'text-anchor': 'end',
-            'font-size': 13, 'font-weight': 'bold', fill: '#444444'
-        }, svg);
+    var grid = svgElement('g', {'class': 'qz-bar-grid'}, svg);
+    var plotBottom = top + band * rowCount;
+    for (var tick = 0; tick <= axisMax + step / 2; tick += step) {
+        var x = plotLeft + plotWidth * tick / axisMax;
+        svgElement(
+            'line',
+            {x1: x, y1: top, x2: x, y2: plotBottom, stroke: tick === 0 ? '#333333' : '#dddddd'},
+            grid);
+        svgText(
+            formatNumber(tick, Number.isInteger(step) ? 0 : 1),
+            {x: x, y: plotBottom + 16, 'text-anchor': 'middle', 'font-size': 12, fill: '#555555'},
+            grid);
+    }
+    svgText(
+        axisLabelOf(options, data), {
+            'class': 'qz-bar-axis-title',
+            x: plotLeft + plotWidth / 2,
+            y: plotBottom + 38,
+            'text-anchor': 'middle',
+            'font-size': 13,
+            fill: '#444444'
+        },
+        svg);
 
-        var grid = svgElement('g', {'class': 'qz-bar-grid'}, svg);
-        var plotBottom = top + band * rowCount;
-        for (var tick = 0; tick <= axisMax + step / 2; tick += step) {
-            var x = plotLeft + plotWidth * tick / axisMax;
-            svgElement('line', {x1: x, y1: top, x2: x, y2: plotBottom,
-                                stroke: tick === 0 ? '#333333' : '#dddddd'}, grid);
-            svgText(formatNumber(tick, Number.isInteger(step) ? 0 : 1), {
-                x: x, y: plotBottom + 16, 'text-anchor': 'middle', 'font-size': 12,
-                fill: '#555555'
-            }, grid);
-        }
-        svgText(axisLabelOf(options, data), {
-            'class': 'qz-bar-axis-title', x: plotLeft + plotWidth / 2, y: plotBottom + 38,
-            'text-anchor': 'middle', 'font-size': 13, fill: '#444444'
-        }, svg);
-
-        for (var row = 0; row < rowCount; row++) {
-            var bandTop = top + band * row;
-            var group = svgElement('g', {'class': 'qz-bar-row'}, svg);
-            var label = svgText(fitText(labels[row], 13, labelWidth - 16), {
-                'class': 'qz-bar-label', x: plotLeft - 8, y: bandTop + band / 2,
-                'text-anchor': 'end', 'dominant-baseline': 'middle', 'font-size': 13,
+    for (var row = 0; row < rowCount; row++) {
+        var bandTop = top + band * row;
+        var group = svgElement('g', {'class': 'qz-bar-row'}, svg);
+        svgText(
+            fitText(labels[row], 13, labelWidth - 16), {
+                'class': 'qz-bar-label',
+                x: plotLeft - 8,
+                y: bandTop + band / 2,
+                'text-anchor': 'end',
+                'dominant-baseline': 'middle',
+                'font-size': 13,
                 fill: '#222222'
-            }, group);
-            svgTitle(labels[row], label);
-            var firstBarTop = bandTop + (band - barHeight * seriesCount) / 2;
-            for (var series = 1; series <= seriesCount; series++) {
-                var value = Number(data.getValue(row, series)) || 0;
-                var shown = data.getFormattedValue(row, series);
-                var barTop = firstBarTop + barHeight * (series - 1);
-                var barWidth = plotWidth * Math.max(0, Math.min(value, axisMax)) / axisMax;
-                var rect = svgElement('rect', {
-                    'class': 'qz-bar', x: plotLeft, y: barTop, width: barWidth,
+            },
+            group);
+        var tooltip = [];
+        var firstBarTop = bandTop + (band - barHeight * seriesCount) / 2;
+        for (var series = 1; series <= seriesCount; series++) {
+            var value = Number(data.getValue(row, series)) || 0;
+            var shown = data.getFormattedValue(row, series);
+            var barTop = firstBarTop + barHeight * (series - 1);
+            var barWidth = plotWidth * Math.max(0, Math.min(value, axisMax)) / axisMax;
+            svgElement(
+                'rect', {
+                    'class': 'qz-bar',
+                    x: plotLeft,
+                    y: barTop,
+                    width: barWidth,
                     height: barHeight,
                     fill: seriesCount === 1 ? BAR_COLOR : PALETTE[(series - 1) % PALETTE.length]
-                }, group);
-                svgTitle(labels[row] + ': ' + shown, rect);
-                svgText(shown, {
-                    'class': 'qz-bar-value', x: plotLeft + barWidth + 6,
-                    y: barTop + barHeight / 2, 'dominant-baseline': 'middle',
-                    'font-size': 12, fill: '#222222'
-                }, group);
-            }
+                },
+                group);
+            tooltip.push(shown);
+            svgText(
+                shown, {
+                    'class': 'qz-bar-value',
+                    x: plotLeft + barWidth + 6,
+                    y: barTop + barHeight / 2,
+                    'dominant-baseline': 'middle',
+                    'font-size': 12,
+                    fill: '#222222'
+                },
+                group);
         }
-    };
+        // The full key, also where its label had to be cut.
+        svgTitle(labels[row] + ': ' + tooltip.join(', '), group);
+    }
+};
 
-    // ---- Table ------------------------------------------------------------
+// ---- Table ------------------------------------------------------------
 
-    function Table(container) {
-        this.container = container;
+function Table(container) { this.container = container; }
+
+function compareCells(a, b) {
+    if (a === b) {
+        return 0;
+    }
+    if (a === null) {
+        return -1;
+    }
+    if (b === null) {
+        return 1;
+    }
+    return a < b ? -1 : 1;
+}
+
+Table.prototype.draw = function(data, options) {
+    options = options || {};
+    var showRowNumber = options.showRowNumber === true;
+    var sortable = options.sort !== 'disable';
+    var columnCount = data.getNumberOfColumns();
+    var rowCount = data.getNumberOfRows();
+
+    var table = document.createElement('table');
+    table.className = 'qz-table';
+    var head = table.createTHead().insertRow();
+    if (showRowNumber) {
+        var corner = document.createElement('th');
+        corner.className = 'qz-row-number';
+        head.appendChild(corner);
+    }
+    var headers = [];
+    for (var c = 0; c < columnCount; c++) {
+        var th = document.createElement('th');
+        th.scope = 'col';
+        if (data.getColumnType(c) === 'number') {
+            th.className = 'qz-number';
+        }
+        if (sortable && data.getColumnLabel(c) !== '') {
+            var sortButton = document.createElement('button');
+            sortButton.type = 'button';
+            sortButton.textContent = data.getColumnLabel(c);
+            sortButton.setAttribute('data-column', String(c));
+            th.appendChild(sortButton);
+        } else {
+            th.textContent = data.getColumnLabel(c);
+        }
+        headers.push(th);
+        head.appendChild(th);
     }
 
-    function compareCells(a, b) {
-        if (a === b) {
-            return 0;
-        }
-        if (a === null) {
-            return -1;
-        }
-        if (b === null) {
-            return 1;
-        }
-        return a < b ? -1 : 1;
-    }
-
-    Table.prototype.draw = function (data, options) {
-        options = options || {};
-        var showRowNumber = options.showRowNumber === true;
-        var sortable = options.sort !== 'disable';
-        var columnCount = data.getNumberOfColumns();
-        var rowCount = data.getNumberOfRows();
-
-        var table = document.createElement('table');
-        table.className = 'qz-table';
-        var head = table.createTHead().insertRow();
+    var body = table.createTBody();
+    var rows = [];
+    for (var r = 0; r < rowCount; r++) {
+        var tr = document.createElement('tr');
         if (showRowNumber) {
-            var corner = document.createElement('th');
-            corner.className = 'qz-row-number';
-            head.appendChild(corner);
+            var number = document.createElement('td');
+            number.className = 'qz-row-number';
+            number.textContent = String(r + 1);
+            tr.appendChild(number);
         }
-        var headers = [];
-        for (var c = 0; c < columnCount; c++) {
-            var th = document.createElement('th');
-            th.scope = 'col';
-            if (data.getColumnType(c) === 'number') {
-                th.className = 'qz-number';
+        for (var col = 0; col < columnCount; col++) {
+            var td = document.createElement('td');
+            if (data.getColumnType(col) === 'number') {
+                td.className = 'qz-number';
             }
-            if (sortable && data.getColumnLabel(c) !== '') {
-                var sortButton = document.createElement('button');
-                sortButton.type = 'button';
-                sortButton.textContent = data.getColumnLabel(c);
-                sortButton.setAttribute('data-column', String(c));
-                th.appendChild(sortButton);
-            } else {
-                th.textContent = data.getColumnLabel(c);
-            }
-            headers.push(th);
-            head.appendChild(th);
+            td.textContent = data.getFormattedValue(r, col);
+            tr.appendChild(td);
         }
-
-        var body = table.createTBody();
-        var rows = [];
-        for (var r = 0; r < rowCount; r++) {
-            var tr = document.createElement('tr');
-            if (showRowNumber) {
-                var number = document.createElement('td');
-                number.className = 'qz-row-number';
-                number.textContent = String(r + 1);
-                tr.appendChild(number);
-            }
-            for (var col = 0; col < columnCount; col++) {
-                var td = document.createElement('td');
-                if (data.getColumnType(col) === 'number') {
-                    td.className = 'qz-number';
-                }
-                td.textContent = data.getFormattedValue(r, col);
-                tr.appendChild(td);
-            }
-            rows.push({element: tr, index: r});
-            body.appendChild(tr);
-        }
-
-        // Sorting by a header moves whole rows; a row keeps its number.
-        var sortColumn = -1;
-        var ascending = true;
-        head.addEventListener('click', function (event) {
-            var button = event.target.closest ? event.target.closest('button[data-column]') : null;
-            if (!button) {
-                return;
-            }
-            var column = Number(button.getAttribute('data-column'));
-            ascending = column === sortColumn ? !ascending : true;
-            sortColumn = column;
-            rows.sort(function (a, b) {
-                var order = compareCells(data.getValue(a.index, column),
-                                         data.getValue(b.index, column));
-                return (ascending ? order : -order) || a.index - b.index;
-            });
-            rows.forEach(function (row) { body.appendChild(row.element); });
-            headers.forEach(function (header, i) {
-                if (i === column) {
-                    header.setAttribute('aria-sort', ascending ? 'ascending' : 'descending');
-                } else {
-                    header.removeAttribute('aria-sort');
-                }
-            });
-        });
-
-        clear(this.container);
-        this.container.appendChild(table);
-    };
-
-    // ---- Installation -----------------------------------------------------
-
-    // Puts the renderer's classes on the given google object. google.charts is
-    // kept where it exists (the loader's), only Bar is added to it.
-    function install(google) {
-        google.visualization = {
-            arrayToDataTable: arrayToDataTable,
-            DataTable: DataTable,
-            PieChart: PieChart,
-            Table: Table
-        };
-        if (!google.charts || typeof google.charts !== 'object') {
-            google.charts = {};
-        }
-        google.charts.Bar = Bar;
+        rows.push({element: tr, index: r});
+        body.appendChild(tr);
     }
 
-    window.qzReportFallback = {install: install};
+    // Sorting by a header moves whole rows; a row keeps its number.
+    var sortColumn = -1;
+    var ascending = true;
+    head.addEventListener('click', function(event) {
+        var button = event.target.closest ? event.target.closest('button[data-column]') : null;
+        if (!button) {
+            return;
+        }
+        var column = Number(button.getAttribute('data-column'));
+        ascending = column === sortColumn ? !ascending : true;
+        sortColumn = column;
+        rows.sort(function(a, b) {
+            var order =
+                compareCells(data.getValue(a.index, column), data.getValue(b.index, column));
+            return (ascending ? order : -order) || a.index - b.index;
+        });
+        rows.forEach(function(row) { body.appendChild(row.element); });
+        headers.forEach(function(header, i) {
+            if (i === column) {
+                header.setAttribute('aria-sort', ascending ? 'ascending' : 'descending');
+            } else {
+                header.removeAttribute('aria-sort');
+            }
+        });
+    });
+
+    clear(this.container);
+    this.container.appendChild(table);
+};
+
+// ---- Installation -----------------------------------------------------
+
+// Puts the renderer's classes on the given google object. google.charts is
+// kept where it exists (the loader's), only Bar is added to it.
+function install(google) {
+    google.visualization = {
+        arrayToDataTable: arrayToDataTable,
+        DataTable: DataTable,
+        PieChart: PieChart,
+        Table: Table
+    };
+    if (!google.charts || typeof google.charts !== 'object') {
+        google.charts = {};
+    }
+    google.charts.Bar = Bar;
+}
+
+window.qzReportFallback = {
+    install: install
+};
 })(window, document);

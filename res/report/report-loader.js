@@ -9,228 +9,227 @@
 // time-out and the page has been parsed (so every package is known); a loader
 // that fails or does not answer in time selects the offline renderer, and so
 // does a library whose packages never finish loading.
-(function (window, document) {
-    'use strict';
+(function(window, document) {
+'use strict';
 
-    var LOADER_URL = 'https://www.gstatic.com/charts/loader.js';
-    var LOADER_TIMEOUT_MS = 2000;
-    var LIBRARY_TIMEOUT_MS = 6000;
+var LOADER_URL = 'https://www.gstatic.com/charts/loader.js';
+var LOADER_TIMEOUT_MS = 2000;
+var LIBRARY_TIMEOUT_MS = 6000;
 
-    var packages = [];
-    var pendingCallbacks = [];
-    var readyListeners = [];
+var packages = [];
+var pendingCallbacks = [];
+var readyListeners = [];
 
-    var loaderState = 'loading';  // 'loading', 'loaded' or 'failed'
-    var loaderProblem = '';
-    var pageParsed = document.readyState !== 'loading';
+var loaderState = 'loading';  // 'loading', 'loaded' or 'failed'
+var loaderProblem = '';
+var pageParsed = document.readyState !== 'loading';
 
-    var state = {
-        renderer: '',  // '' until chosen, then 'library' or 'offline'
-        reason: '',    // why the offline renderer was chosen
-        ready: false   // the renderer can draw; callbacks run at once
-    };
-    var requestedFromLibrary = [];
-    var libraryWatchdog = 0;
-    // The loader's own google.load / google.setOnLoadCallback, if it has them:
-    // given back to it once the library is in charge, in case it uses them.
-    var loaderOwnCalls = null;
+var state = {
+    renderer: '',  // '' until chosen, then 'library' or 'offline'
+    reason: '',    // why the offline renderer was chosen
+    ready: false   // the renderer can draw; callbacks run at once
+};
+var requestedFromLibrary = [];
+var libraryWatchdog = 0;
+// The loader's own google.load / google.setOnLoadCallback, if it has them:
+// given back to it once the library is in charge, in case it uses them.
+var loaderOwnCalls = null;
 
-    function reportError(error) {
-        if (typeof window.reportError === 'function') {
-            window.reportError(error);
-        } else {
-            window.setTimeout(function () { throw error; }, 0);
+function reportError(error) {
+    if (typeof window.reportError === 'function') {
+        window.reportError(error);
+    } else {
+        window.setTimeout(function() { throw error; }, 0);
+    }
+}
+
+function runCallback(callback) {
+    try {
+        callback();
+    } catch (error) {
+        // One failing draw must not keep the others from running.
+        reportError(error);
+    }
+}
+
+function addPackages(settings) {
+    var list = settings && settings.packages;
+    if (!list) {
+        return;
+    }
+    for (var i = 0; i < list.length; i++) {
+        var name = String(list[i]);
+        if (packages.indexOf(name) < 0) {
+            packages.push(name);
         }
     }
+}
 
-    function runCallback(callback) {
-        try {
-            callback();
-        } catch (error) {
-            // One failing draw must not keep the others from running.
-            reportError(error);
-        }
+function becomeReady() {
+    state.ready = true;
+    var callbacks = pendingCallbacks;
+    pendingCallbacks = [];
+    callbacks.forEach(runCallback);
+    var listeners = readyListeners;
+    readyListeners = [];
+    listeners.forEach(runCallback);
+}
+
+function useOffline(reason) {
+    if (libraryWatchdog) {
+        window.clearTimeout(libraryWatchdog);
+        libraryWatchdog = 0;
     }
+    state.renderer = 'offline';
+    state.reason = reason;
+    installLegacyCalls();
+    window.qzReportFallback.install(window.google);
+    becomeReady();
+}
 
-    function addPackages(settings) {
-        var list = settings && settings.packages;
-        if (!list) {
-            return;
-        }
-        for (var i = 0; i < list.length; i++) {
-            var name = String(list[i]);
-            if (packages.indexOf(name) < 0) {
-                packages.push(name);
-            }
-        }
+function requestLibraryPackages() {
+    var missing =
+        packages.filter(function(name) { return requestedFromLibrary.indexOf(name) < 0; });
+    if (missing.length === 0 && requestedFromLibrary.length > 0) {
+        return;
     }
+    requestedFromLibrary = requestedFromLibrary.concat(missing);
+    window.google.charts.load('current', {packages: missing});
+}
 
-    function becomeReady() {
-        state.ready = true;
-        var callbacks = pendingCallbacks;
-        pendingCallbacks = [];
-        callbacks.forEach(runCallback);
-        var listeners = readyListeners;
-        readyListeners = [];
-        listeners.forEach(runCallback);
+function useLibrary() {
+    state.renderer = 'library';
+    // The page has been parsed, so every report script has made its calls;
+    // any later ones go to the loader's own functions where it has them.
+    installLegacyCalls();
+    if (loaderOwnCalls) {
+        window.google.load = loaderOwnCalls.load;
+        window.google.setOnLoadCallback = loaderOwnCalls.setOnLoadCallback;
     }
-
-    function useOffline(reason) {
-        if (libraryWatchdog) {
+    requestLibraryPackages();
+    libraryWatchdog = window.setTimeout(function() {
+        libraryWatchdog = 0;
+        if (!state.ready) {
+            useOffline('the chart library did not finish loading');
+        }
+    }, LIBRARY_TIMEOUT_MS);
+    window.google.charts.setOnLoadCallback(function() {
+        if (state.renderer === 'library' && !state.ready) {
             window.clearTimeout(libraryWatchdog);
             libraryWatchdog = 0;
+            becomeReady();
         }
-        state.renderer = 'offline';
-        state.reason = reason;
+    });
+}
+
+function decide() {
+    if (state.renderer) {
+        return;
+    }
+    if (loaderState === 'failed') {
+        useOffline(loaderProblem);
+    } else if (loaderState === 'loaded' && pageParsed) {
+        var charts = window.google && window.google.charts;
+        if (charts && typeof charts.load === 'function' &&
+            typeof charts.setOnLoadCallback === 'function') {
+            useLibrary();
+        } else {
+            useOffline('the chart loader did not define google.charts');
+        }
+    }
+}
+
+// google.load(module, version, settings): only the packages matter; the
+// library is always asked for its current version.
+function legacyLoad(module, version, settings) {
+    addPackages(settings);
+    if (settings && typeof settings.callback === 'function') {
+        legacySetOnLoadCallback(settings.callback);
+    }
+    if (state.renderer === 'library') {
+        requestLibraryPackages();
+    }
+}
+
+function legacySetOnLoadCallback(callback) {
+    if (typeof callback !== 'function') {
+        return;
+    }
+    if (state.ready) {
+        window.setTimeout(function() { runCallback(callback); }, 0);
+    } else {
+        pendingCallbacks.push(callback);
+    }
+}
+
+function installLegacyCalls() {
+    if (!window.google || typeof window.google !== 'object') {
+        window.google = {};
+    }
+    window.google.load = legacyLoad;
+    window.google.setOnLoadCallback = legacySetOnLoadCallback;
+}
+
+function loaderFinished(newState, problem) {
+    if (loaderState !== 'loading') {
+        return;
+    }
+    loaderState = newState;
+    loaderProblem = problem || '';
+    if (newState === 'loaded') {
+        keepLoaderOwnCalls();
+        installLegacyCalls();
+    }
+    decide();
+}
+
+function keepLoaderOwnCalls() {
+    var google = window.google;
+    if (google && typeof google.load === 'function' && google.load !== legacyLoad &&
+        typeof google.setOnLoadCallback === 'function' &&
+        google.setOnLoadCallback !== legacySetOnLoadCallback) {
+        loaderOwnCalls = {load: google.load, setOnLoadCallback: google.setOnLoadCallback};
+    }
+}
+
+installLegacyCalls();
+
+// The page's own controls wait for this before they draw anything.
+window.qzReport = {
+    state: state,
+    whenReady: function(listener) {
+        if (state.ready) {
+            runCallback(listener);
+        } else {
+            readyListeners.push(listener);
+        }
+    }
+};
+
+document.addEventListener('DOMContentLoaded', function() {
+    pageParsed = true;
+    decide();
+});
+
+window.setTimeout(
+    function() { loaderFinished('failed', 'the chart library did not answer in time'); },
+    LOADER_TIMEOUT_MS);
+
+var loader = document.createElement('script');
+loader.src = LOADER_URL;
+loader.async = true;
+loader.onload = function() {
+    if (state.renderer === 'offline') {
+        // Too late: the offline renderer has drawn and stays in charge,
+        // even if the loader replaced the google object.
         installLegacyCalls();
         window.qzReportFallback.install(window.google);
-        becomeReady();
+        return;
     }
-
-    function requestLibraryPackages() {
-        var missing = packages.filter(function (name) {
-            return requestedFromLibrary.indexOf(name) < 0;
-        });
-        if (missing.length === 0 && requestedFromLibrary.length > 0) {
-            return;
-        }
-        requestedFromLibrary = requestedFromLibrary.concat(missing);
-        window.google.charts.load('current', {packages: missing});
-    }
-
-    function useLibrary() {
-        state.renderer = 'library';
-        // The page has been parsed, so every report script has made its calls;
-        // any later ones go to the loader's own functions where it has them.
-        installLegacyCalls();
-        if (loaderOwnCalls) {
-            window.google.load = loaderOwnCalls.load;
-            window.google.setOnLoadCallback = loaderOwnCalls.setOnLoadCallback;
-        }
-        requestLibraryPackages();
-        libraryWatchdog = window.setTimeout(function () {
-            libraryWatchdog = 0;
-            if (!state.ready) {
-                useOffline('the chart library did not finish loading');
-            }
-        }, LIBRARY_TIMEOUT_MS);
-        window.google.charts.setOnLoadCallback(function () {
-            if (state.renderer === 'library' && !state.ready) {
-                window.clearTimeout(libraryWatchdog);
-                libraryWatchdog = 0;
-                becomeReady();
-            }
-        });
-    }
-
-    function decide() {
-        if (state.renderer) {
-            return;
-        }
-        if (loaderState === 'failed') {
-            useOffline(loaderProblem);
-        } else if (loaderState === 'loaded' && pageParsed) {
-            var charts = window.google && window.google.charts;
-            if (charts && typeof charts.load === 'function' &&
-                typeof charts.setOnLoadCallback === 'function') {
-                useLibrary();
-            } else {
-                useOffline('the chart loader did not define google.charts');
-            }
-        }
-    }
-
-    // google.load(module, version, settings): only the packages matter; the
-    // library is always asked for its current version.
-    function legacyLoad(module, version, settings) {
-        addPackages(settings);
-        if (settings && typeof settings.callback === 'function') {
-            legacySetOnLoadCallback(settings.callback);
-        }
-        if (state.renderer === 'library') {
-            requestLibraryPackages();
-        }
-    }
-
-    function legacySetOnLoadCallback(callback) {
-        if (typeof callback !== 'function') {
-            return;
-        }
-        if (state.ready) {
-            window.setTimeout(function () { runCallback(callback); }, 0);
-        } else {
-            pendingCallbacks.push(callback);
-        }
-    }
-
-    function installLegacyCalls() {
-        if (!window.google || typeof window.google !== 'object') {
-            window.google = {};
-        }
-        window.google.load = legacyLoad;
-        window.google.setOnLoadCallback = legacySetOnLoadCallback;
-    }
-
-    function loaderFinished(newState, problem) {
-        if (loaderState !== 'loading') {
-            return;
-        }
-        loaderState = newState;
-        loaderProblem = problem || '';
-        if (newState === 'loaded') {
-            keepLoaderOwnCalls();
-            installLegacyCalls();
-        }
-        decide();
-    }
-
-    function keepLoaderOwnCalls() {
-        var google = window.google;
-        if (google && typeof google.load === 'function' && google.load !== legacyLoad &&
-            typeof google.setOnLoadCallback === 'function' &&
-            google.setOnLoadCallback !== legacySetOnLoadCallback) {
-            loaderOwnCalls = {load: google.load, setOnLoadCallback: google.setOnLoadCallback};
-        }
-    }
-
-    installLegacyCalls();
-
-    // The page's own controls wait for this before they draw anything.
-    window.qzReport = {
-        state: state,
-        whenReady: function (listener) {
-            if (state.ready) {
-                runCallback(listener);
-            } else {
-                readyListeners.push(listener);
-            }
-        }
-    };
-
-    document.addEventListener('DOMContentLoaded', function () {
-        pageParsed = true;
-        decide();
-    });
-
-    window.setTimeout(function () {
-        loaderFinished('failed', 'the chart library did not answer in time');
-    }, LOADER_TIMEOUT_MS);
-
-    var loader = document.createElement('script');
-    loader.src = LOADER_URL;
-    loader.async = true;
-    loader.onload = function () {
-        if (state.renderer === 'offline') {
-            // Too late: the offline renderer has drawn and stays in charge,
-            // even if the loader replaced the google object.
-            installLegacyCalls();
-            window.qzReportFallback.install(window.google);
-            return;
-        }
-        loaderFinished('loaded');
-    };
-    loader.onerror = function () {
-        loaderFinished('failed', 'the chart library could not be loaded');
-    };
-    document.head.appendChild(loader);
+    loaderFinished('loaded');
+};
+loader.onerror = function() {
+    loaderFinished('failed', 'the chart library could not be loaded');
+};
+document.head.appendChild(loader);
 })(window, document);

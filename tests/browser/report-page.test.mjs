@@ -1,0 +1,400 @@
+// The report page in headless Chromium, opened from the file system with the
+// six scripts that the real writer produced for a fixed set of counts (see
+// write_fixture.cpp). Every http(s) request is blocked, or answered by a stub
+// of the chart library's loader where a test says so.
+//
+//   node report-page.test.mjs --fixture-writer <program> --page <res/report>
+//                             [--artifacts <folder>]
+//
+// A missing browser, driver or argument is a failure, never a skip.
+
+import assert from 'node:assert/strict';
+import {execFileSync} from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import {after, before, describe, test} from 'node:test';
+import {fileURLToPath, pathToFileURL} from 'node:url';
+import {parseArgs} from 'node:util';
+
+const HERE = path.dirname(fileURLToPath(import.meta.url));
+const CHROMIUM = process.env.QZ_CHROMIUM || '/usr/bin/chromium';
+const CHROMIUM_ARGS = [
+    '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+    '--disable-background-networking', '--disable-component-update', '--disable-sync'
+];
+const LOADER_URL = 'https://www.gstatic.com/charts/loader.js';
+
+function fail(message) {
+    console.error(`report page test: ${message}`);
+    process.exit(1);
+}
+
+const {values: options} = parseArgs({
+    options: {
+        'fixture-writer': {type: 'string'},
+        page: {type: 'string'},
+        artifacts: {type: 'string', default: path.join(HERE, 'artifacts')},
+    },
+});
+if (!options['fixture-writer'] || !options.page) {
+    fail('usage: --fixture-writer <program> --page <report page folder> [--artifacts <folder>]');
+}
+if (!fs.existsSync(CHROMIUM)) {
+    fail(`${CHROMIUM} not found: install Debian's chromium package`);
+}
+let chromium;
+try {
+    ({chromium} = await import('playwright-core'));
+} catch (error) {
+    fail(`playwright-core is missing (run "npm ci" in ${HERE}): ${error.message}`);
+}
+
+// What write_fixture.cpp counts, as the page must show it: OK, NG, yield.
+const SETTING_FILES = new Map([
+    ['ALPHA.qzs', ['29', '1', '96.67']],
+    ['Q\'uote\\Back\u00e9.qzs', ['3', '0', '100.00']],
+    ['BETA.qzs', ['0', '4', '0.00']],
+]);
+const MACHINE_IDS = new Map([
+    ['WB-01', ['9', '1', '90.00']],
+    ['WB-02', ['5', '0', '100.00']],
+    ['WB-03', ['8', '2', '80.00']],
+    ['WB-04', ['4', '0', '100.00']],
+    ['WB-05', ['6', '1', '85.71']],
+    ['<i>WB-06</i>', ['0', '1', '0.00']],
+]);
+
+// One report folder for every test: the page files beside the writer's js/.
+let reportUrl;
+let workFolder;
+let browser;
+
+before(async () => {
+    workFolder = fs.mkdtempSync(path.join(os.tmpdir(), 'qz-report-page-'));
+    fs.cpSync(options.page, workFolder, {recursive: true});
+    execFileSync(options['fixture-writer'], [workFolder], {stdio: 'inherit'});
+    reportUrl = pathToFileURL(path.join(workFolder, 'report.html')).href;
+    fs.mkdirSync(options.artifacts, {recursive: true});
+    browser =
+        await chromium.launch({executablePath: CHROMIUM, headless: true, args: CHROMIUM_ARGS});
+});
+
+after(async () => {
+    await browser?.close();
+    if (workFolder) {
+        fs.rmSync(workFolder, {recursive: true, force: true});
+    }
+});
+
+// Opens the report with every http(s) request aborted, except the loader's,
+// which answerLoader(route) handles when given. Collects page errors and
+// console errors; the expected "failed to load" of a blocked loader is not one.
+async function openReport(answerLoader) {
+    const context = await browser.newContext({viewport: {width: 1280, height: 900}});
+    await context.route(/^https?:/, (route) => {
+        if (answerLoader && route.request().url() === LOADER_URL) {
+            return answerLoader(route);
+        }
+        return route.abort();
+    });
+    const page = await context.newPage();
+    const errors = [];
+    page.on('pageerror', (error) => errors.push(`page error: ${error.message}`));
+    page.on('console', (message) => {
+        const blockedLoader = message.location().url === LOADER_URL &&
+            message.text().startsWith('Failed to load resource');
+        if (message.type() === 'error' && !blockedLoader) {
+            errors.push(`console error: ${message.text()}`);
+        }
+    });
+    // The window's load event waits for the loader request, which may hang.
+    await page.goto(reportUrl, {waitUntil: 'domcontentloaded'});
+    await page.waitForSelector('body[data-renderer]', {timeout: 20000});
+    return {context, page, errors};
+}
+
+async function showView(page, name) { await page.getByRole('button', {name, exact: true}).click(); }
+
+// The drawn table: header texts and the text of every body cell.
+function readTable(page) {
+    return page.evaluate(() => {
+        const table = document.querySelector('#tableContent table');
+        if (!table) {
+            return null;
+        }
+        const texts = (cells) => Array.from(cells, (cell) => cell.textContent);
+        return {
+            headers: texts(table.querySelectorAll('thead th')),
+            rows: Array.from(table.querySelectorAll('tbody tr'), (tr) => texts(tr.cells)),
+        };
+    });
+}
+
+// The offline bar chart: per row its label, shown value and bar width.
+function readBars(page) {
+    return page.evaluate(
+        () => Array.from(
+            document.querySelectorAll('#chartContent .qz-bar-row'),
+            (row) => ({
+                label: row.querySelector('.qz-bar-label').textContent,
+                value: row.querySelector('.qz-bar-value').textContent,
+                width: Number(row.querySelector('.qz-bar').getAttribute('width')),
+                bottom: Number(row.querySelector('.qz-bar').getAttribute('y')) +
+                    Number(row.querySelector('.qz-bar').getAttribute('height')),
+            })));
+}
+
+// Bars show each key's yield, and their lengths are in proportion to it.
+function checkBars(bars, expected) {
+    assert.deepEqual(
+        new Map(bars.map((bar) => [bar.label, bar.value])),
+        new Map([...expected].map(([key, counts]) => [key, counts[2]])));
+    const full = bars.find((bar) => bar.value === '100.00').width;
+    assert.ok(full > 0);
+    for (const bar of bars) {
+        assert.ok(
+            Math.abs(bar.width - full * Number(bar.value) / 100) < 0.5,
+            `bar of ${bar.label} is ${bar.width} long for ${bar.value}`);
+    }
+}
+
+// A per-key table: row numbers 1..n, then key, OK, NG, yield of every key.
+function checkKeyTable(table, keyTitle, expected) {
+    assert.deepEqual(table.headers, ['', keyTitle, 'OK', 'NG', 'Yield(%)']);
+    assert.deepEqual(
+        table.rows.map((row) => row[0]),
+        expected.size ? [...expected.keys()].map((_, i) => String(i + 1)) : []);
+    assert.deepEqual(new Map(table.rows.map((row) => [row[1], row.slice(2)])), expected);
+}
+
+async function checkSummaryTable(page) {
+    assert.deepEqual(await readTable(page), {
+        headers: ['', 'OK', 'NG', 'Yield(%)'],
+        rows: [['Summary', '32', '5', '86.49']],
+    });
+}
+
+describe('offline renderer, network blocked', () => {
+    let report;
+    before(async () => {
+        report = await openReport();
+    });
+    after(async () => {
+        await report?.context.close();
+    });
+
+    test(
+        'the summary draws itself: pie of OK and NG with their shares, one table row', async () => {
+            const {page} = report;
+            assert.equal(await page.getAttribute('body', 'data-renderer'), 'offline');
+            assert.match(await page.textContent('#reportStatus'), /^Offline view: /);
+            assert.equal(await page.getAttribute('[data-view="summary"]', 'aria-pressed'), 'true');
+
+            const legend = await page.$$eval(
+                '#chartContent .qz-legend-entry text', (texts) => texts.map((t) => t.textContent));
+            assert.deepEqual(legend, ['OK 32 (86.5%)', 'NG 5 (13.5%)']);
+            assert.equal(await page.locator('#chartContent .qz-pie-slices path').count(), 2);
+            await checkSummaryTable(page);
+            await page.screenshot(
+                {path: path.join(options.artifacts, 'report-summary.png'), fullPage: true});
+        });
+
+    test(
+        'Setting File view: a bar and a numbered row per key, keys with their exact bytes',
+        async () => {
+            const {page} = report;
+            await showView(page, 'Setting File');
+            assert.equal(
+                await page.getAttribute('[data-view="settingFile"]', 'aria-pressed'), 'true');
+            assert.equal(await page.textContent('#viewTitle'), 'Setting File');
+            checkBars(await readBars(page), SETTING_FILES);
+            checkKeyTable(await readTable(page), 'Setting File', SETTING_FILES);
+            await page.screenshot(
+                {path: path.join(options.artifacts, 'report-setting-file.png'), fullPage: true});
+        });
+
+    test('Machine ID view: six keys set the chart height, markup in a key stays text', async () => {
+        const {page} = report;
+        await showView(page, 'Machine ID');
+        const bars = await readBars(page);
+        checkBars(bars, MACHINE_IDS);
+        // The rows share the height the script asks for (100 per key).
+        assert.equal(await page.getAttribute('#chartContent svg', 'height'), '600');
+        const lowest = Math.max(...bars.map((bar) => bar.bottom));
+        assert.ok(lowest > 450 && lowest <= 600, `lowest bar ends at ${lowest}`);
+        checkKeyTable(await readTable(page), 'Machine ID', MACHINE_IDS);
+        assert.equal(await page.locator('#chartContent i, #tableContent i').count(), 0);
+        await page.screenshot(
+            {path: path.join(options.artifacts, 'report-machine-id.png'), fullPage: true});
+    });
+
+    test('Summary button draws the summary again', async () => {
+        const {page} = report;
+        await showView(page, 'Summary');
+        assert.equal(await page.locator('#chartContent .qz-pie-slices path').count(), 2);
+        assert.equal(await page.locator('#chartContent .qz-bar-row').count(), 0);
+        await checkSummaryTable(page);
+    });
+
+    test('a table sorts by a column header', async () => {
+        const {page} = report;
+        await showView(page, 'Machine ID');
+        const yields = async () => (await readTable(page)).rows.map((row) => row[4]);
+        await page.locator('#tableContent th button', {hasText: 'Yield(%)'}).click();
+        assert.deepEqual(await yields(), ['0.00', '80.00', '85.71', '90.00', '100.00', '100.00']);
+        await page.locator('#tableContent th button', {hasText: 'Yield(%)'}).click();
+        assert.deepEqual(await yields(), ['100.00', '100.00', '90.00', '85.71', '80.00', '0.00']);
+    });
+
+    test('no JavaScript error on the way', () => {
+        assert.deepEqual(report.errors, []);
+    });
+});
+
+// A loader stub that defines google.charts but whose packages never arrive.
+const SILENT_LOADER = `window.google = { charts: {
+    load: function () {}, setOnLoadCallback: function () {} } };`;
+
+describe('the offline renderer takes over whenever the library cannot draw', () => {
+    const cases = [
+        {
+            name: 'loader request fails',
+            answer: (route) => route.abort(),
+            reason: 'the chart library could not be loaded'
+        },
+        {
+            name: 'loader never answers',
+            answer: () => {},
+            reason: 'the chart library did not answer in time'
+        },
+        {
+            name: 'loader defines no google.charts',
+            answer: (route) => route.fulfill({contentType: 'text/javascript', body: ''}),
+            reason: 'the chart loader did not define google.charts'
+        },
+        {
+            name: 'library packages never finish loading',
+            answer: (route) => route.fulfill({contentType: 'text/javascript', body: SILENT_LOADER}),
+            reason: 'the chart library did not finish loading'
+        },
+    ];
+    for (const {name, answer, reason} of cases) {
+        test(name, async () => {
+            const {context, page, errors} = await openReport(answer);
+            try {
+                assert.equal(await page.getAttribute('body', 'data-renderer'), 'offline');
+                assert.equal(
+                    await page.textContent('#reportStatus'),
+                    `Offline view: ${reason}, so the page draws the charts itself.`);
+                await checkSummaryTable(page);
+                await showView(page, 'Setting File');
+                checkBars(await readBars(page), SETTING_FILES);
+                assert.deepEqual(errors, []);
+            } finally {
+                await context.close();
+            }
+        });
+    }
+});
+
+// A stand-in for the chart library that records what the page asks of it. It
+// replaces the whole google object, as a loader may, and answers asynchronously.
+const RECORDING_LOADER = `(function () {
+    var log = window.libraryLog = { loads: [], draws: [] };
+    var loaded = false, waiting = [];
+    function recorder(kind) {
+        return function (element) {
+            this.draw = function (data, options) {
+                log.draws.push({ kind: kind, element: element.id, rows: data.rows,
+                                 columns: data.columns, options: options });
+            };
+        };
+    }
+    function DataTable() { this.columns = []; this.rows = []; }
+    DataTable.prototype.addColumn = function (type, label) {
+        this.columns.push([type, label]);
+    };
+    DataTable.prototype.addRows = function (rows) { this.rows = this.rows.concat(rows); };
+    window.google = { charts: {
+        load: function (version, settings) {
+            log.loads.push({ version: version, packages: settings.packages });
+            setTimeout(function () {
+                google.visualization = {
+                    arrayToDataTable: function (rows) {
+                        return { columns: rows[0], rows: rows.slice(1) };
+                    },
+                    DataTable: DataTable,
+                    PieChart: recorder('PieChart'),
+                    Table: recorder('Table')
+                };
+                google.charts.Bar = recorder('Bar');
+                loaded = true;
+                waiting.splice(0).forEach(function (callback) { callback(); });
+            }, 50);
+        },
+        setOnLoadCallback: function (callback) {
+            if (loaded) { callback(); } else { waiting.push(callback); }
+        }
+    } };
+})();`;
+
+describe('with the chart library available', () => {
+    let report;
+    before(async () => {
+        report = await openReport(
+            (route) => route.fulfill({contentType: 'text/javascript', body: RECORDING_LOADER}));
+    });
+    after(async () => {
+        await report?.context.close();
+    });
+
+    const log = () => report.page.evaluate(() => window.libraryLog);
+    // Key -> the rest of the row, for rows in the map's (unspecified) order.
+    const byKey = (rows) => new Map(rows.map((row) => [row[0], row.slice(1)]));
+
+    test('the library is asked once for every package the scripts name', async () => {
+        assert.equal(await report.page.getAttribute('body', 'data-renderer'), 'library');
+        const {loads} = await log();
+        assert.equal(loads.length, 1);
+        assert.equal(loads[0].version, 'current');
+        assert.deepEqual([...loads[0].packages].sort(), ['bar', 'corechart', 'table']);
+    });
+
+    test('the summary is drawn by the library, not by the offline renderer', async () => {
+        const {draws} = await log();
+        const pie = draws.find((draw) => draw.kind === 'PieChart');
+        assert.equal(pie.element, 'chartContent');
+        assert.deepEqual(pie.rows, [['OK', 32], ['NG', 5]]);
+        const table = draws.find((draw) => draw.kind === 'Table');
+        assert.equal(table.element, 'tableContent');
+        assert.deepEqual(table.rows, [['Summary', 32, 5, 86.486486]]);
+        assert.deepEqual(table.options, {showRowNumber: false});
+        assert.equal(await report.page.locator('.qz-chart, .qz-table').count(), 0);
+        assert.equal(
+            await report.page.textContent('#reportStatus'),
+            'Charts drawn by the Google Charts library.');
+    });
+
+    test('the Machine ID button draws its bar chart and table with the library', async () => {
+        await showView(report.page, 'Machine ID');
+        const draws = (await log()).draws.slice(2);
+        assert.deepEqual(
+            draws.map((draw) => [draw.kind, draw.element]),
+            [['Bar', 'chartContent'], ['Table', 'tableContent']]);
+        const [bar, table] = draws;
+        assert.deepEqual(bar.columns, ['Machine ID', 'Yield(%)']);
+        assert.deepEqual(byKey(bar.rows), new Map([
+                             ['WB-01', [90]], ['WB-02', [100]], ['WB-03', [80]], ['WB-04', [100]],
+                             ['WB-05', [85.714286]], ['<i>WB-06</i>', [0]]
+                         ]));
+        assert.equal(bar.options.height, '600');
+        assert.equal(bar.options.bars, 'horizontal');
+        assert.deepEqual(table.options, {showRowNumber: true});
+        assert.deepEqual(byKey(table.rows).get('WB-05'), [6, 1, 85.714286]);
+    });
+
+    test('no JavaScript error on the way', () => {
+        assert.deepEqual(report.errors, []);
+    });
+});
