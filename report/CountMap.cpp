@@ -1,23 +1,51 @@
 #include "report/CountMap.h"
 
+#include <algorithm>
+
 namespace qz {
 
-std::int32_t& CCountMap::Slot(std::string_view key) {
-    auto it = m_map.find(key);
-    if (it == m_map.end()) {
-        it = m_map.emplace(std::string(key), 0).first;
+namespace {
+
+constexpr std::size_t kFirstIndexSize = 16;
+
+}  // namespace
+
+void CCountMap::Rebuild(std::size_t slotCount) {
+    m_index.assign(slotCount, IndexSlot{});
+    const std::size_t mask = slotCount - 1;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        const std::uint64_t hash = TextHash{}(m_entries[i].first);
+        std::size_t slot = hash & mask;
+        while (m_index[slot].entry != 0) {
+            slot = (slot + 1) & mask;
+        }
+        m_index[slot] = {static_cast<std::uint32_t>(i + 1), TagOf(hash)};
     }
-    return it->second;
 }
 
-const std::int32_t* CCountMap::Find(std::string_view key) const {
-    auto it = m_map.find(key);
-    return it == m_map.end() ? nullptr : &it->second;
+std::int32_t& CCountMap::Slot(std::string_view key) {
+    if (m_index.empty()) {
+        Rebuild(kFirstIndexSize);
+    }
+    const std::uint64_t hash = TextHash{}(key);
+    std::size_t slot;
+    const std::size_t found = Lookup(key, hash, slot);
+    if (found != kNotFound) {
+        return m_entries[found].second;
+    }
+    m_entries.emplace_back(std::string(key), 0);
+    if (m_entries.size() * 2 > m_index.size()) {
+        Rebuild(m_index.size() * 2);
+    } else {
+        m_index[slot] = {static_cast<std::uint32_t>(m_entries.size()), TagOf(hash)};
+    }
+    return m_entries.back().second;
 }
 
-std::int32_t* CCountMap::Find(std::string_view key) {
-    auto it = m_map.find(key);
-    return it == m_map.end() ? nullptr : &it->second;
+void CCountMap::RemoveAll() {
+    m_entries.clear();
+    // Keep the index's size: a worker's maps fill up again with the next file.
+    std::fill(m_index.begin(), m_index.end(), IndexSlot{});
 }
 
 void CValueSet::Insert(std::string_view value) {

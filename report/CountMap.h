@@ -6,41 +6,162 @@
 // only when it enters the container.
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <set>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace qz {
 
+namespace text_key {
+
+inline std::uint64_t Load64(const char* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline std::uint32_t Load32(const char* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Calls p(offset) for word-sized pieces that cover n bytes (n >= 8): whole
+// 8-byte words, the last one overlapping its predecessor. False as soon as p
+// does.
+template <typename P>
+bool ForEachWord(std::size_t n, P&& p) {
+    std::size_t at = 0;
+    for (; at + 8 < n; at += 8) {
+        if (!p(at)) {
+            return false;
+        }
+    }
+    return p(n - 8);
+}
+
+}  // namespace text_key
+
+// A fast hash for the short keys of the record files (a few to a few dozen
+// bytes), looked up several times per record line.
 struct TextHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view text) const noexcept {
-        return std::hash<std::string_view>{}(text);
+        using namespace text_key;
+        const char* p = text.data();
+        const std::size_t n = text.size();
+        std::uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+        if (n >= 8) {
+            ForEachWord(n, [&](std::size_t at) {
+                h = Mix(h ^ Load64(p + at));
+                return true;
+            });
+        } else if (n >= 4) {
+            h = Mix(h ^ (Load32(p) | std::uint64_t{Load32(p + n - 4)} << 32));
+        } else if (n > 0) {
+            const auto byte = [](char c) { return std::uint64_t{static_cast<unsigned char>(c)}; };
+            h = Mix(h ^ (byte(p[0]) | byte(p[n / 2]) << 8 | byte(p[n - 1]) << 16));
+        }
+        return static_cast<std::size_t>(h ^ (h >> 32));
+    }
+
+  private:
+    static std::uint64_t Mix(std::uint64_t x) {
+        x *= 0xBF58476D1CE4E5B9ull;
+        return x ^ (x >> 29);
     }
 };
 
+// An open-addressing index over the entries: looking up a key costs one hash,
+// usually one probe and one key comparison, all inline, since the record
+// parser looks up two keys per line. Iteration visits the entries in the
+// order they were created.
 class CCountMap {
   public:
-    using Map = std::unordered_map<std::string, std::int32_t, TextHash, std::equal_to<>>;
+    using Entry = std::pair<std::string, std::int32_t>;
+    using Map = std::vector<Entry>;
 
-    // The count slot of key, created with 0 when absent.
+    // The count slot of key, created with 0 when absent. The reference is valid
+    // until the next key is created.
     std::int32_t& Slot(std::string_view key);
     // The count of key, or nullptr when absent.
     const std::int32_t* Find(std::string_view key) const;
-    std::int32_t* Find(std::string_view key);
+    std::int32_t* Find(std::string_view key) {
+        return const_cast<std::int32_t*>(std::as_const(*this).Find(key));
+    }
     bool Contains(std::string_view key) const { return Find(key) != nullptr; }
-    void RemoveAll() { m_map.clear(); }
-    bool IsEmpty() const { return m_map.empty(); }
-    std::size_t Size() const { return m_map.size(); }
+    void RemoveAll();
+    bool IsEmpty() const { return m_entries.empty(); }
+    std::size_t Size() const { return m_entries.size(); }
 
-    Map::const_iterator begin() const { return m_map.begin(); }
-    Map::const_iterator end() const { return m_map.end(); }
+    Map::const_iterator begin() const { return m_entries.begin(); }
+    Map::const_iterator end() const { return m_entries.end(); }
 
   private:
-    Map m_map;
+    struct IndexSlot {
+        std::uint32_t entry = 0;  // entry index + 1; 0 = free
+        std::uint32_t tag = 0;    // high bits of the key's hash
+    };
+    static constexpr std::size_t kNotFound = ~std::size_t{0};
+
+    static std::uint32_t TagOf(std::uint64_t hash) {
+        return static_cast<std::uint32_t>(hash >> 32);
+    }
+    static bool SameKey(const std::string& stored, std::string_view key);
+
+    // The entry index of key, or kNotFound; slot receives the index slot where
+    // the key is or would go.
+    std::size_t Lookup(std::string_view key, std::uint64_t hash, std::size_t& slot) const;
+    void Rebuild(std::size_t slotCount);
+
+    Map m_entries;
+    std::vector<IndexSlot> m_index;  // size 0 or a power of two, at most half full
 };
+
+inline bool CCountMap::SameKey(const std::string& stored, std::string_view key) {
+    using namespace text_key;
+    const std::size_t n = key.size();
+    if (stored.size() != n) {
+        return false;
+    }
+    const char* a = stored.data();
+    const char* b = key.data();
+    if (n >= 8) {
+        return ForEachWord(n, [&](std::size_t at) { return Load64(a + at) == Load64(b + at); });
+    }
+    if (n >= 4) {
+        return Load32(a) == Load32(b) && Load32(a + n - 4) == Load32(b + n - 4);
+    }
+    return std::memcmp(a, b, n) == 0;
+}
+
+inline std::size_t CCountMap::Lookup(std::string_view key, std::uint64_t hash,
+                                     std::size_t& slot) const {
+    const std::size_t mask = m_index.size() - 1;
+    const std::uint32_t tag = TagOf(hash);
+    for (slot = hash & mask;; slot = (slot + 1) & mask) {
+        const IndexSlot& s = m_index[slot];
+        if (s.entry == 0) {
+            return kNotFound;
+        }
+        if (s.tag == tag && SameKey(m_entries[s.entry - 1].first, key)) {
+            return s.entry - 1;
+        }
+    }
+}
+
+inline const std::int32_t* CCountMap::Find(std::string_view key) const {
+    if (m_entries.empty()) {
+        return nullptr;
+    }
+    std::size_t slot;
+    const std::size_t found = Lookup(key, TextHash{}(key), slot);
+    return found == kNotFound ? nullptr : &m_entries[found].second;
+}
 
 class CValueSet {
   public:
