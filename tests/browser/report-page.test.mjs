@@ -90,7 +90,7 @@ after(async () => {
 // Opens the report with every http(s) request aborted, except the loader's,
 // which answerLoader(route) handles when given. Collects page errors and
 // console errors; the expected "failed to load" of a blocked loader is not one.
-async function openReport(answerLoader) {
+async function openReport(answerLoader, url = reportUrl) {
     const context = await browser.newContext({viewport: {width: 1280, height: 900}});
     await context.route(/^https?:/, (route) => {
         if (answerLoader && route.request().url() === LOADER_URL) {
@@ -105,11 +105,11 @@ async function openReport(answerLoader) {
         const blockedLoader = message.location().url === LOADER_URL &&
             message.text().startsWith('Failed to load resource');
         if (message.type() === 'error' && !blockedLoader) {
-            errors.push(`console error: ${message.text()}`);
+            errors.push(`console error: ${message.text()} (${message.location().url})`);
         }
     });
     // The window's load event waits for the loader request, which may hang.
-    await page.goto(reportUrl, {waitUntil: 'domcontentloaded'});
+    await page.goto(url, {waitUntil: 'domcontentloaded'});
     await page.waitForSelector('body[data-renderer]', {timeout: 20000});
     return {context, page, errors};
 }
@@ -397,4 +397,28 @@ describe('with the chart library available', () => {
     test('no JavaScript error on the way', () => {
         assert.deepEqual(report.errors, []);
     });
+});
+
+test('without report scripts every view says which one is missing', async () => {
+    const bare = fs.mkdtempSync(path.join(os.tmpdir(), 'qz-report-page-bare-'));
+    fs.cpSync(options.page, bare, {recursive: true});
+    const {context, page, errors} =
+        await openReport(undefined, pathToFileURL(path.join(bare, 'report.html')).href);
+    try {
+        const messages = () => page.$$eval('.report-message', (ps) => ps.map((p) => p.textContent));
+        const missing = (file) =>
+            `No report data: js/${file} could not be loaded. Generate the report again.`;
+        assert.deepEqual(
+            await messages(), [missing('chartSummary.js'), missing('tableSummary.js')]);
+        await showView(page, 'Machine ID');
+        assert.deepEqual(
+            await messages(), [missing('chartMachineId.js'), missing('tableMachineId.js')]);
+        // Only the six missing files may be reported, nothing else may fail.
+        for (const error of errors) {
+            assert.match(error, /^console error: Failed to load resource.*\/js\/\w+\.js\)$/);
+        }
+    } finally {
+        await context.close();
+        fs.rmSync(bare, {recursive: true, force: true});
+    }
 });
