@@ -6,7 +6,7 @@ namespace qz {
 
 namespace {
 
-constexpr std::size_t kFirstIndexSize = 16;
+constexpr std::size_t kFirstIndexSize = 32;
 
 }  // namespace
 
@@ -34,7 +34,7 @@ std::int32_t& CCountMap::Slot(std::string_view key) {
         return m_entries[found].second;
     }
     m_entries.emplace_back(std::string(key), 0);
-    if (m_entries.size() * 2 > m_index.size()) {
+    if (m_entries.size() * 4 > m_index.size()) {
         Rebuild(m_index.size() * 2);
     } else {
         m_index[slot] = {static_cast<std::uint32_t>(m_entries.size()), TagOf(hash)};

@@ -119,7 +119,7 @@ class CCountMap {
     void Rebuild(std::size_t slotCount);
 
     Map m_entries;
-    std::vector<IndexSlot> m_index;  // size 0 or a power of two, at most half full
+    std::vector<IndexSlot> m_index;  // size 0 or a power of two, at most a quarter full
 };
 
 inline bool CCountMap::SameKey(const std::string& stored, std::string_view key) {
