@@ -69,6 +69,15 @@ int FindName(std::string_view word, const std::array<std::string, N>& names) {
 }
 
 bool ClassifyWord(std::string_view word, const DateLocale& locale, Token& token) {
+    // Markers first: they are the words records hold most often.
+    if (SameWord(word, locale.amMarker) || SameWord(word, "am") || SameWord(word, "a")) {
+        token = {Kind::Am, 0};
+        return true;
+    }
+    if (SameWord(word, locale.pmMarker) || SameWord(word, "pm") || SameWord(word, "p")) {
+        token = {Kind::Pm, 0};
+        return true;
+    }
     int month = FindName(word, locale.monthNames);
     if (month < 0)
         month = FindName(word, locale.monthAbbrevs);
@@ -78,14 +87,6 @@ bool ClassifyWord(std::string_view word, const DateLocale& locale, Token& token)
     }
     if (FindName(word, locale.dayNames) >= 0 || FindName(word, locale.dayAbbrevs) >= 0) {
         token = {Kind::Weekday, 0};
-        return true;
-    }
-    if (SameWord(word, locale.amMarker) || SameWord(word, "am") || SameWord(word, "a")) {
-        token = {Kind::Am, 0};
-        return true;
-    }
-    if (SameWord(word, locale.pmMarker) || SameWord(word, "pm") || SameWord(word, "p")) {
-        token = {Kind::Pm, 0};
         return true;
     }
     return false;
@@ -120,7 +121,7 @@ bool Tokenize(std::string_view text, const DateLocale& locale, Token* tokens, in
             const std::size_t start = i;
             while (i < size && IsWordByte(static_cast<unsigned char>(s[i])))
                 ++i;
-            if (!ClassifyWord(text.substr(start, i - start), locale, token))
+            if (!ClassifyWord(std::string_view(s + start, i - start), locale, token))
                 return false;
         } else {
             switch (c) {
@@ -148,6 +149,35 @@ bool Tokenize(std::string_view text, const DateLocale& locale, Token* tokens, in
 
 bool IsMarker(Kind kind) {
     return kind == Kind::Am || kind == Kind::Pm;
+}
+
+// Reads the time that starts at tokens[k]: up to three numbers joined by time
+// separators, then an optional marker. Leaves k after it.
+bool ReadTime(const Token* tokens, int count, int& k, int& hour, int& minute, int& second) {
+    std::uint32_t hms[3] = {tokens[k].value, 0, 0};
+    int n = 1;
+    ++k;
+    while (k + 1 < count && tokens[k].kind == Kind::TimeSep && tokens[k + 1].kind == Kind::Number) {
+        if (n == 3)
+            return false;
+        hms[n++] = tokens[k + 1].value;
+        k += 2;
+    }
+    if (k < count && tokens[k].kind == Kind::TimeSep)
+        return false;
+    if (hms[0] > 23 || hms[1] > 59 || hms[2] > 59)
+        return false;
+    hour = static_cast<int>(hms[0]);
+    minute = static_cast<int>(hms[1]);
+    second = static_cast<int>(hms[2]);
+    if (k < count && IsMarker(tokens[k].kind)) {
+        if (tokens[k].kind == Kind::Pm && hour < 12)
+            hour += 12;
+        else if (tokens[k].kind == Kind::Am && hour == 12)
+            hour = 0;
+        ++k;
+    }
+    return true;
 }
 
 // Orders of the date parts to try, by the locale's order: its own first, then
@@ -289,32 +319,8 @@ OleDate ParseDateText(std::string_view text, const DateLocale& locale) {
             case Kind::Number:
                 if (k + 1 < count &&
                     (tokens[k + 1].kind == Kind::TimeSep || IsMarker(tokens[k + 1].kind))) {
-                    if (haveTime)
+                    if (haveTime || !ReadTime(tokens, count, k, hour, minute, second))
                         return OleDate::Invalid();
-                    std::uint32_t hms[3] = {token.value, 0, 0};
-                    int n = 1;
-                    ++k;
-                    while (k + 1 < count && tokens[k].kind == Kind::TimeSep &&
-                           tokens[k + 1].kind == Kind::Number) {
-                        if (n == 3)
-                            return OleDate::Invalid();
-                        hms[n++] = tokens[k + 1].value;
-                        k += 2;
-                    }
-                    if (k < count && tokens[k].kind == Kind::TimeSep)
-                        return OleDate::Invalid();
-                    if (hms[0] > 23 || hms[1] > 59 || hms[2] > 59)
-                        return OleDate::Invalid();
-                    hour = static_cast<int>(hms[0]);
-                    minute = static_cast<int>(hms[1]);
-                    second = static_cast<int>(hms[2]);
-                    if (k < count && IsMarker(tokens[k].kind)) {
-                        if (tokens[k].kind == Kind::Pm && hour < 12)
-                            hour += 12;
-                        else if (tokens[k].kind == Kind::Am && hour == 12)
-                            hour = 0;
-                        ++k;
-                    }
                     haveTime = true;
                     dateClosed = partCount > 0;
                     continue;

@@ -124,11 +124,11 @@ std::optional<DateLocale> DateLocale::TryFromName(const std::string& localeName)
     static constexpr nl_item kDays[7] = {DAY_1, DAY_2, DAY_3, DAY_4, DAY_5, DAY_6, DAY_7};
     static constexpr nl_item kDayAbbrevs[7] = {ABDAY_1, ABDAY_2, ABDAY_3, ABDAY_4,
                                                ABDAY_5, ABDAY_6, ABDAY_7};
-    for (int i = 0; i < 12; ++i) {
+    for (std::size_t i = 0; i < 12; ++i) {
         result.monthNames[i] = WordOf(nl_langinfo_l(kMonths[i], loc));
         result.monthAbbrevs[i] = WordOf(nl_langinfo_l(kMonthAbbrevs[i], loc));
     }
-    for (int i = 0; i < 7; ++i) {
+    for (std::size_t i = 0; i < 7; ++i) {
         result.dayNames[i] = WordOf(nl_langinfo_l(kDays[i], loc));
         result.dayAbbrevs[i] = WordOf(nl_langinfo_l(kDayAbbrevs[i], loc));
     }
