@@ -41,6 +41,39 @@ TEST(CountMapTest, KeysCompareByExactBytes) {
     EXPECT_TRUE(map.Contains("S2"));
 }
 
+TEST(CountMapTest, ManyKeysSharingPrefixAndSuffix) {
+    // Enough keys to grow the index several times; they differ only in the
+    // middle or in length, and every one keeps its own count.
+    CCountMap map;
+    std::vector<std::string> keys;
+    for (int i = 0; i < 600; ++i) {
+        keys.push_back("SETTING_FILE_" + std::to_string(i) + "_REVISION.bin");
+        keys.push_back(std::string(static_cast<std::size_t>(i % 40), 'k'));
+    }
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        map.Slot(keys[i]) += static_cast<int>(i);
+    }
+    KeyCounts expected;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        expected[keys[i]] += static_cast<int>(i);
+    }
+    EXPECT_EQ(map.Size(), expected.size());
+    EXPECT_EQ(Pairs(map), expected);
+    for (const auto& [key, count] : expected) {
+        const std::int32_t* found = map.Find(key);
+        ASSERT_NE(found, nullptr) << key;
+        EXPECT_EQ(*found, count) << key;
+    }
+    EXPECT_EQ(map.Find("SETTING_FILE_600_REVISION.bin"), nullptr);
+
+    // Emptied, the map takes new keys without the old ones.
+    map.RemoveAll();
+    EXPECT_TRUE(map.IsEmpty());
+    EXPECT_EQ(map.Find(keys[0]), nullptr);
+    map.Slot(keys[2]) = 5;
+    EXPECT_EQ(Pairs(map), (KeyCounts{{keys[2], 5}}));
+}
+
 TEST(ValueSetTest, OrdersByUnsignedBytesWithoutDuplicates) {
     CValueSet set;
     for (std::string_view value : {"b", "\xE9t\xE9", "B", "a", "b", "a ", "\x7F"}) {
