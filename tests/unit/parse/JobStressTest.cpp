@@ -64,7 +64,7 @@ std::string RandomLine(std::mt19937& rng) {
 
 void WriteTree(const test::TempDir& dir, int machines, std::mt19937& rng) {
     std::uniform_int_distribution<int> files(0, 5);
-    std::uniform_int_distribution<int> lines(0, 250);
+    std::uniform_int_distribution<int> lines(0, 2500);
     std::uniform_int_distribution<int> percent(0, 99);
     for (int m = 0; m < machines; ++m) {
         const std::string folder = "ReportData/M" + std::to_string(m) + "/";
