@@ -4,14 +4,54 @@
 
 namespace qz {
 
+namespace {
+
+// Well-formed UTF-8 as the Unicode standard defines it: no overlong forms, no
+// surrogates, nothing above U+10FFFF, no cut sequences.
+bool IsValidUtf8(std::string_view text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const end = p + text.size();
+    while (p < end) {
+        const unsigned char lead = *p;
+        if (lead < 0x80) {
+            ++p;
+            continue;
+        }
+        int length = 0;
+        unsigned char low = 0x80, high = 0xBF;  // range of the second byte
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0)
+                low = 0xA0;  // overlong
+            else if (lead == 0xED)
+                high = 0x9F;  // surrogates
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0)
+                low = 0x90;  // overlong
+            else if (lead == 0xF4)
+                high = 0x8F;  // above U+10FFFF
+        } else {
+            return false;
+        }
+        if (end - p < length || p[1] < low || p[1] > high)
+            return false;
+        for (int i = 2; i < length; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+        }
+        p += length;
+    }
+    return true;
+}
+
+}  // namespace
+
 wxString ToDisplayText(std::string_view bytes) {
-    if (bytes.empty())
-        return wxString();
-    // The strict converter rejects overlong forms, surrogates and truncated
-    // sequences, so a Latin-1 text is never mistaken for UTF-8 halfway.
-    const size_t len = wxConvUTF8.ToWChar(nullptr, 0, bytes.data(), bytes.size());
-    if (len != wxCONV_FAILED)
-        return wxString(bytes.data(), wxConvUTF8, bytes.size());
+    if (IsValidUtf8(bytes))
+        return wxString::FromUTF8Unchecked(bytes.data(), bytes.size());
     return wxString(bytes.data(), wxConvISO8859_1, bytes.size());
 }
 

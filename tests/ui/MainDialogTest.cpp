@@ -1,0 +1,277 @@
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <wx/stattext.h>
+#include <wx/testing.h>
+
+#include "app/AboutDlg.h"
+#include "app/QZ8840ReporterDlg.h"
+#include "app/Resources.h"
+#include "options/CustomerList.h"
+#include "tests/ui/UiTestSupport.h"
+
+// Plays the operator in the about box: checks what it shows, then presses OK.
+template <>
+class wxExpectModal<qz::CAboutDlg> : public wxExpectModalBase<qz::CAboutDlg> {
+  public:
+    wxExpectModal() = default;
+
+  protected:
+    int OnInvoked(qz::CAboutDlg* dlg) const override {
+        EXPECT_EQ(dlg->GetTitle(), "About Norvale Tavrilo Reporter");
+        std::vector<wxString> labels;
+        for (wxWindow* child : dlg->GetChildren()) {
+            if (auto* text = wxDynamicCast(child, wxStaticText))
+                labels.push_back(text->GetLabel());
+        }
+        EXPECT_NE(std::find(labels.begin(), labels.end(), "Norvale Tavrilo Production Report"),
+                  labels.end());
+        EXPECT_NE(std::find(labels.begin(), labels.end(), "Version 1.1.0"), labels.end());
+        EXPECT_NE(dlg->FindWindow(wxID_OK), nullptr);
+        return wxID_OK;
+    }
+};
+
+namespace qz {
+namespace {
+
+struct DialogDeleter {
+    void operator()(wxDialog* dlg) const { delete dlg; }
+};
+using DialogPtr = std::unique_ptr<CQZ8840ReporterDlg, DialogDeleter>;
+
+class MainDialogTest : public ::testing::Test {
+  protected:
+    ~MainDialogTest() override { g_customerNames.clear(); }
+
+    // Constructs the dialog and shows it modeless, which initialises it.
+    DialogPtr ShowDialog() {
+        DialogPtr dlg(new CQZ8840ReporterDlg(nullptr));
+        dlg->Show();
+        test::ProcessEvents();
+        return dlg;
+    }
+
+    static std::vector<int> Checked(const CReportDataListCtrl& list) {
+        std::vector<int> rows;
+        list.GetCheckedItems(rows);
+        return rows;
+    }
+
+    test::DataTree m_tree;
+    test::DataPathsRestorer m_paths;
+    test::MessageBoxRecorder m_messages;
+};
+
+TEST_F(MainDialogTest, MachineFoldersBecomeRowsWithTheFirstChecked) {
+    m_tree.Write("CustomerList.lst", "0A1B _ Cable Maker One\n");
+    for (const char* machine : {"Platform-A", "Platform-B", "Platform-C"})
+        m_tree.Write(std::string("ReportData/") + machine + "/record.csv", "header\n");
+    m_tree.Write("ReportData/notes.txt", "not a machine");
+    m_tree.Write("ReportData/readme", "");
+
+    const DialogPtr dlg = ShowDialog();
+    CReportDataListCtrl& list = *dlg->m_listMachine;
+
+    ASSERT_EQ(list.GetItemCount(), 3);
+    std::vector<std::string> names;
+    for (long i = 0; i < 3; ++i) {
+        // Row i shows machine folder i: the parse jobs rely on it.
+        EXPECT_EQ(list.GetRowBytes(i), g_machineFolderNames.at(i));
+        EXPECT_EQ(list.GetItemText(i), wxString(g_machineFolderNames.at(i)));
+        names.push_back(list.GetRowBytes(i));
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Platform-A", "Platform-B", "Platform-C"}));
+    EXPECT_EQ(Checked(list), std::vector<int>{0});
+
+    wxListItem column;
+    column.SetMask(wxLIST_MASK_TEXT);
+    ASSERT_TRUE(list.GetColumn(0, column));
+    EXPECT_EQ(column.GetText(), "Machine Name");
+    EXPECT_EQ(g_customerNames.at("0A1B"), "Cable Maker One");
+    EXPECT_TRUE(dlg->m_bOptionScanNeeded);
+    EXPECT_TRUE(m_messages.texts().empty());
+
+    // The banner spans the top of the client area, 60 pixels high.
+    EXPECT_EQ(dlg->m_banner->GetRect(), wxRect(0, 0, dlg->GetClientSize().x, 60));
+    EXPECT_NE(dlg->m_banner->m_pImage, nullptr);
+}
+
+TEST_F(MainDialogTest, EmptyOrMissingRecordFolderGivesAnEmptyListWithoutMessage) {
+    m_tree.Write("CustomerList.lst", "");
+    for (const bool folderExists : {false, true}) {
+        SCOPED_TRACE(folderExists ? "empty folder" : "missing folder");
+        if (folderExists)
+            m_tree.MakeDir("ReportData");
+        test::DataPathsRestorer paths;
+
+        const DialogPtr dlg = ShowDialog();
+
+        EXPECT_EQ(dlg->m_listMachine->GetItemCount(), 0);
+        EXPECT_TRUE(Checked(*dlg->m_listMachine).empty());
+        EXPECT_TRUE(m_messages.texts().empty());
+    }
+}
+
+TEST_F(MainDialogTest, MissingCustomerListShowsOneMessageBeforeTheWindowIsVisible) {
+    m_tree.MakeDir("ReportData/Platform-A");
+    std::vector<bool> shownAtMessage;
+    CQZ8840ReporterDlg* current = nullptr;
+    const MessageBoxHandler previous = SetMessageBoxHandler(
+        [&](const std::string&) { shownAtMessage.push_back(current && current->IsShown()); });
+
+    DialogPtr dlg(new CQZ8840ReporterDlg(nullptr));
+    current = dlg.get();
+    dlg->Show();
+    SetMessageBoxHandler(previous);
+
+    EXPECT_EQ(shownAtMessage, std::vector<bool>{false});
+    EXPECT_EQ(dlg->m_listMachine->GetItemCount(), 1);  // start-up goes on
+}
+
+TEST_F(MainDialogTest, SelectAllChecksEveryRowAndResetClearsThem) {
+    m_tree.Write("CustomerList.lst", "");
+    for (const char* machine : {"M1", "M2", "M3"})
+        m_tree.MakeDir(std::string("ReportData/") + machine);
+    const DialogPtr dlg = ShowDialog();
+    const wxDateTime startBefore = dlg->m_dtpStart->GetValue();
+
+    dlg->OnBnClickedSelectAll();
+    EXPECT_EQ(Checked(*dlg->m_listMachine), (std::vector<int>{0, 1, 2}));
+
+    dlg->OnBnClickedReset();
+    EXPECT_TRUE(Checked(*dlg->m_listMachine).empty());
+    EXPECT_EQ(dlg->m_dtpStart->GetValue(), startBefore);
+}
+
+TEST_F(MainDialogTest, ButtonsReachTheirHandlersByControlId) {
+    m_tree.MakeDir("ReportData/M1");
+    m_tree.MakeDir("ReportData/M2");
+    const DialogPtr dlg = ShowDialog();
+
+    wxCommandEvent click(wxEVT_BUTTON, IDC_BTN_SELECT_ALL);
+    dlg->FindWindow(IDC_BTN_SELECT_ALL)->ProcessWindowEvent(click);
+    EXPECT_EQ(Checked(*dlg->m_listMachine), (std::vector<int>{0, 1}));
+
+    click.SetId(IDC_BTN_RESET);
+    dlg->FindWindow(IDC_BTN_RESET)->ProcessWindowEvent(click);
+    EXPECT_TRUE(Checked(*dlg->m_listMachine).empty());
+}
+
+// A picked date as the picker's change notification carries it.
+wxDateEvent Picked(wxWindow* picker, const wxDateTime& date) {
+    return wxDateEvent(picker, date, wxEVT_DATE_CHANGED);
+}
+
+TEST_F(MainDialogTest, EachPickedDateLimitsTheOtherPicker) {
+    const DialogPtr dlg = ShowDialog();
+    const wxDateTime march10(10, wxDateTime::Mar, 2024, 9, 30, 15);
+    const wxDateTime march20(20, wxDateTime::Mar, 2024);
+
+    wxDateEvent start = Picked(dlg->m_dtpStart, march10);
+    dlg->OnDtnDatetimechangeStartDate(start);
+    wxDateTime lower, upper;
+    ASSERT_TRUE(dlg->m_dtpEnd->GetRange(&lower, &upper));
+    EXPECT_EQ(lower, march10);
+    EXPECT_FALSE(upper.IsValid());
+
+    wxDateEvent end = Picked(dlg->m_dtpEnd, march20);
+    dlg->OnDtnDatetimechangeEndDate(end);
+    ASSERT_TRUE(dlg->m_dtpStart->GetRange(&lower, &upper));
+    EXPECT_FALSE(lower.IsValid());
+    EXPECT_EQ(upper, march20);
+    // The end picker keeps the limit the start gave it.
+    ASSERT_TRUE(dlg->m_dtpEnd->GetRange(&lower, &upper));
+    EXPECT_EQ(lower, march10);
+}
+
+TEST_F(MainDialogTest, YearOutsideTheCalendarTimeScale) {
+    const DialogPtr dlg = ShowDialog();
+    wxDateTime lower, upper;
+
+    // Before 1900: the start of calendar time, 1970-01-01 00:00 UTC.
+    wxDateEvent early = Picked(dlg->m_dtpStart, wxDateTime(5, wxDateTime::Jun, 1899));
+    dlg->OnDtnDatetimechangeStartDate(early);
+    ASSERT_TRUE(dlg->m_dtpEnd->GetRange(&lower, &upper));
+    EXPECT_EQ(lower.GetTicks(), 0);
+
+    // After 3000: the conversion fails with a message; the limit stays.
+    const std::size_t messagesBefore = m_messages.texts().size();
+    wxDateEvent late = Picked(dlg->m_dtpStart, wxDateTime(1, wxDateTime::Jan, 3001));
+    dlg->OnDtnDatetimechangeStartDate(late);
+    EXPECT_EQ(m_messages.texts().size(), messagesBefore + 1);
+    ASSERT_TRUE(dlg->m_dtpEnd->GetRange(&lower, &upper));
+    EXPECT_EQ(lower.GetTicks(), 0);
+}
+
+TEST(CalendarTimeTest, YearBoundaries) {
+    const struct {
+        int year;
+        bool epoch;  // true: 1970-01-01 00:00 UTC
+        bool valid;
+    } cases[] = {
+        {1, true, true},     {1899, true, true},  {1900, false, true},
+        {2024, false, true}, {3000, false, true}, {3001, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.year);
+        const wxDateTime picked(28, wxDateTime::Feb, c.year, 13, 14, 15);
+        const wxDateTime t = ToCalendarTime(picked);
+        ASSERT_EQ(t.IsValid(), c.valid);
+        if (!c.valid)
+            continue;
+        if (c.epoch)
+            EXPECT_EQ(t.GetTicks(), 0);
+        else
+            EXPECT_EQ(t, picked);
+    }
+}
+
+TEST_F(MainDialogTest, EscapeLeavesTheDialogOpenAndEnterOffAButtonEndsIt) {
+    const DialogPtr dlg = ShowDialog();
+
+    wxKeyEvent escape(wxEVT_CHAR_HOOK);
+    escape.m_keyCode = WXK_ESCAPE;
+    escape.SetEventObject(dlg.get());
+    EXPECT_EQ(dlg->PreTranslateMessage(escape), CQZ8840ReporterDlg::KeyRoute::Control);
+    dlg->ProcessWindowEvent(escape);
+    EXPECT_TRUE(dlg->IsShown());
+
+    wxKeyEvent tab(wxEVT_CHAR_HOOK);
+    tab.m_keyCode = WXK_TAB;
+    EXPECT_EQ(dlg->PreTranslateMessage(tab), CQZ8840ReporterDlg::KeyRoute::Dialog);
+
+    // Nothing has the focus here (no window manager), so Enter gives the OK
+    // command, which ends the dialog.
+    ASSERT_EQ(wxWindow::FindFocus(), nullptr);
+    wxKeyEvent enter(wxEVT_CHAR_HOOK);
+    enter.m_keyCode = WXK_RETURN;
+    enter.SetEventObject(dlg.get());
+    dlg->ProcessWindowEvent(enter);
+    EXPECT_FALSE(dlg->IsShown());
+}
+
+TEST_F(MainDialogTest, AboutEntryOpensTheAboutBox) {
+    const DialogPtr dlg = ShowDialog();
+
+    wxCommandEvent about(wxEVT_MENU, IDM_ABOUTBOX);
+    wxTEST_DIALOG(dlg->ProcessWindowEvent(about), wxExpectModal<CAboutDlg>());
+
+#ifndef __WXMSW__
+    wxKeyEvent f1(wxEVT_CHAR_HOOK);
+    f1.m_keyCode = WXK_F1;
+    wxTEST_DIALOG(dlg->ProcessWindowEvent(f1), wxExpectModal<CAboutDlg>());
+#endif
+
+    // Other window commands open nothing (the hook fails on any dialog).
+    wxTestingModalHook hook;
+    dlg->OnSysCommand(0x20);
+    hook.CheckUnmetExpectations();
+}
+
+}  // namespace
+}  // namespace qz

@@ -1,0 +1,76 @@
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/msgdlg.h>
+#include <wx/testing.h>
+
+#include "app/GuiMessageBox.h"
+#include "platform/MessageBox.h"
+
+namespace qz {
+namespace {
+
+// Checks the box's text and caption, then closes it with OK.
+class ExpectBox : public wxExpectModalBase<wxMessageDialog, ExpectBox> {
+  public:
+    // callerReturned: set by the caller once ShowMessageBox returned; it must
+    // still be false while the box is open.
+    explicit ExpectBox(const wxString& text, const std::atomic<bool>* callerReturned = nullptr)
+        : m_text(text), m_callerReturned(callerReturned) {}
+
+  protected:
+    int OnInvoked(wxMessageDialog* dlg) const override {
+        EXPECT_EQ(dlg->GetMessage(), m_text);
+        EXPECT_EQ(dlg->GetCaption(), wxTheApp->GetAppName());
+        if (m_callerReturned) {
+            EXPECT_FALSE(*m_callerReturned);
+        }
+        return wxID_OK;
+    }
+
+  private:
+    wxString m_text;
+    const std::atomic<bool>* m_callerReturned;
+};
+
+class GuiMessageBoxTest : public ::testing::Test {
+  protected:
+    GuiMessageBoxTest() { InstallGuiMessageBoxHandler(); }
+    ~GuiMessageBoxTest() override { SetMessageBoxHandler({}); }
+};
+
+TEST_F(GuiMessageBoxTest, ShownAtOnceOnTheUiThread) {
+    wxTEST_DIALOG(ShowMessageBox("Caf\xe9 not found"), ExpectBox(L"Caf\u00e9 not found"));
+}
+
+TEST_F(GuiMessageBoxTest, AnotherThreadWaitsUntilTheUiThreadHasShownIt) {
+    std::atomic<bool> returned{false};
+    wxTEST_DIALOG(
+        {
+            std::thread worker([&] {
+                ShowMessageBox("from a worker");
+                returned = true;
+            });
+            // The UI thread is busy waiting, as the progress dialog is while a
+            // job ends; it serves the box in its waiting loop.
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (!returned && std::chrono::steady_clock::now() < deadline) {
+                ServePendingMessageBoxes();
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            if (returned) {
+                worker.join();
+            } else {
+                ADD_FAILURE() << "the worker still waits for its box";
+                worker.detach();
+            }
+        },
+        ExpectBox("from a worker", &returned));
+    EXPECT_TRUE(returned);
+}
+
+}  // namespace
+}  // namespace qz
