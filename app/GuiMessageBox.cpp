@@ -1,6 +1,7 @@
 #include "app/GuiMessageBox.h"
 
 #include <condition_variable>
+#include <cstdio>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -33,6 +34,10 @@ void ShowNow(const std::string& text) {
 void ShowOrQueue(const std::string& text) {
     if (wxThread::IsMain()) {
         ShowNow(text);
+        return;
+    }
+    if (!wxTheApp) {  // the UI is gone: nobody could close a box
+        std::fprintf(stderr, "%s\n", text.c_str());
         return;
     }
     Request request{text};

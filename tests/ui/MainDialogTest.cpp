@@ -231,7 +231,7 @@ TEST(CalendarTimeTest, YearBoundaries) {
     }
 }
 
-TEST_F(MainDialogTest, EscapeLeavesTheDialogOpenAndEnterOffAButtonEndsIt) {
+TEST_F(MainDialogTest, EscapeLeavesTheDialogOpenAndTheCloseButtonEndsIt) {
     const DialogPtr dlg = ShowDialog();
 
     wxKeyEvent escape(wxEVT_CHAR_HOOK);
@@ -240,6 +240,13 @@ TEST_F(MainDialogTest, EscapeLeavesTheDialogOpenAndEnterOffAButtonEndsIt) {
     EXPECT_EQ(dlg->PreTranslateMessage(escape), CQZ8840ReporterDlg::KeyRoute::Control);
     dlg->ProcessWindowEvent(escape);
     EXPECT_TRUE(dlg->IsShown());
+
+    dlg->Close();
+    EXPECT_FALSE(dlg->IsShown());
+}
+
+TEST_F(MainDialogTest, EnterOffAButtonGivesTheOkCommand) {
+    const DialogPtr dlg = ShowDialog();
 
     wxKeyEvent tab(wxEVT_CHAR_HOOK);
     tab.m_keyCode = WXK_TAB;
