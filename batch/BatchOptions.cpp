@@ -58,7 +58,8 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
     std::string to;
     app.add_option("--root", root,
                    "Data root holding ReportData, CustomerList.lst and Report (default: the "
-                   "data root below the documents folder)");
+                   "data root below the documents folder)")
+        ->check(CLI::ExistingDirectory);
     app.add_option("--machine", options.machines,
                    "Machine folder to include; repeatable (default: all)");
     app.add_option("--from", from, "First day, included (default: today)")->check(kIsoDate);
@@ -71,7 +72,8 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
                    "Customer code to leave out; repeatable");
     app.add_option("--out", out,
                    "Folder for the six scripts (default: the script folder "
-                   "of the data root)");
+                   "of the data root)")
+        ->check(CLI::ExistingDirectory);
     app.add_flag("--scan", options.scan,
                  "List the setting files, board IDs and customers found instead of reporting");
     app.add_option("--workers", options.workers, "Worker threads (default: processors * 1.5 + 1)")

@@ -53,6 +53,9 @@ void CParseWorkerPool::Start(std::int32_t count) {
 }
 
 int CParseWorkerPool::Dispatch(std::int32_t mode, const std::string& path) {
+    if (m_hIdleEvents.empty()) {
+        return kDispatchFailed;  // not started: there is nothing to wait for
+    }
     const int index = WaitForAny(std::span<Event* const>(m_hIdleEvents));
     if (index == m_nCount) {
         return kDispatchCancelled;

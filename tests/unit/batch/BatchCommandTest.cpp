@@ -172,9 +172,15 @@ TEST_F(BatchCommandTest, NothingToReport) {
 TEST_F(BatchCommandTest, BadArgumentsExitWithTwo) {
     WriteTree();
     const std::vector<std::string> cases[] = {
-        {"--from", "2018-02-30"}, {"--to", "2018/05/31"}, {"--from", "18-05-01"},
-        {"--no-such-option"},     {"--machine", "Z"},     {"--workers", "0"},
+        {"--from", "2018-02-30"},
+        {"--to", "2018/05/31"},
+        {"--from", "18-05-01"},
+        {"--no-such-option"},
+        {"--machine", "Z"},
+        {"--workers", "0"},
+        {"--out", m_dir.path() + "/no-such-folder"},
     };
+    EXPECT_EQ(Run({"--root", m_dir.path() + "/no-such-root"}).status, 2);
     for (const auto& extra : cases) {
         std::vector<std::string> args = {"--root", m_root};
         args.insert(args.end(), extra.begin(), extra.end());
