@@ -1,0 +1,210 @@
+// Record lines through the report parser (one scratch record file per input):
+// the field splitting agrees with a plain byte loop, the counts agree with a
+// count made here line by line (date range, the three exclusions, "OK" or
+// not), and the count invariants hold: the OK and NG maps of a dimension hold
+// the same keys, each counter is the sum of either of its maps, and the bytes
+// added to the progress equal the file's size. Merging the counts into the
+// totals carries them over whole.
+//
+// Input: byte 0 picks the date locale, byte 1 the date range (bits 3-5) and
+// which of the header's fields 2, 3 and 4 are excluded as setting file,
+// customer and machine ID (bits 0-2); the rest is the record file.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "FuzzSupport.h"
+#include "parse/ParseWorker.h"
+#include "parse/ProgressState.h"
+#include "platform/DateParser.h"
+#include "platform/MessageBox.h"
+#include "report/RecordParser.h"
+#include "report/ReportCounts.h"
+
+using namespace qz;
+using namespace qz::fuzz;
+
+namespace {
+
+using Fields = std::vector<std::string_view>;
+using KeyCounts = std::map<std::string, std::pair<std::int64_t, std::int64_t>>;  // OK, NG
+
+const std::vector<DateLocale>& Locales() {
+    static const std::vector<DateLocale> locales = [] {
+        std::vector<DateLocale> all;
+        for (const char* name : {"C", "en_US.UTF-8", "de_DE.UTF-8", "ja_JP.UTF-8"}) {
+            all.push_back(DateLocale::FromName(name));
+        }
+        return all;
+    }();
+    return locales;
+}
+
+struct Range {
+    OleDate start, end;
+};
+
+Range PickRange(int index) {
+    switch (index) {
+        case 0:
+            return {OleDate::FromParts(2018, 5, 1), OleDate::FromParts(2018, 5, 31)};
+        case 1:
+            return {OleDate::FromParts(2018, 5, 3, 14, 0, 0), OleDate::FromParts(2018, 5, 3)};
+        case 2:
+            return {OleDate::FromParts(1899, 12, 28), OleDate::FromParts(1899, 12, 31)};
+        case 3:
+            return {OleDate::FromParts(100, 1, 1), OleDate::FromParts(9999, 12, 31)};
+        case 4:
+            return {OleDate::Invalid(), OleDate::FromParts(2018, 5, 31)};
+        case 5:
+            return {OleDate::FromParts(2018, 5, 31), OleDate::FromParts(2018, 5, 1)};
+        case 6:
+            return {OleDate::FromParts(2000, 1, 1), OleDate::FromParts(2049, 12, 31)};
+        default:
+            return {OleDate::FromParts(1950, 1, 1), OleDate::FromParts(1999, 12, 31)};
+    }
+}
+
+// Fields as runs of non-commas, at most seven.
+Fields PlainSplit(std::string_view line) {
+    Fields fields;
+    std::size_t i = 0;
+    while (i < line.size() && fields.size() < 7) {
+        if (line[i] == ',') {
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        while (i < line.size() && line[i] != ',') {
+            ++i;
+        }
+        fields.push_back(line.substr(start, i - start));
+    }
+    return fields;
+}
+
+void CheckSplit(std::string_view line, const Fields& expected) {
+    std::array<std::string_view, 7> fields;
+    const std::size_t n = SplitRecordFields(line, fields);
+    QZ_FUZZ_CHECK(n == expected.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        QZ_FUZZ_CHECK(fields[i] == expected[i]);
+        // A view into the line itself.
+        QZ_FUZZ_CHECK(fields[i].data() >= line.data() &&
+                      fields[i].data() + fields[i].size() <= line.data() + line.size());
+    }
+}
+
+// One dimension: the two maps hold the same keys, with the expected counts;
+// returns the sums of the OK and NG maps.
+std::pair<std::int64_t, std::int64_t> CheckDimension(const CCountMap& ok, const CCountMap& ng,
+                                                     const KeyCounts& expected) {
+    QZ_FUZZ_CHECK(ok.Size() == expected.size());
+    QZ_FUZZ_CHECK(ng.Size() == expected.size());
+    std::int64_t okSum = 0, ngSum = 0;
+    for (const auto& [key, count] : ok) {
+        const std::int32_t* other = ng.Find(key);
+        QZ_FUZZ_CHECK(other != nullptr);
+        const auto it = expected.find(key);
+        QZ_FUZZ_CHECK(it != expected.end());
+        QZ_FUZZ_CHECK(count == it->second.first && *other == it->second.second);
+        QZ_FUZZ_CHECK(count >= 0 && *other >= 0 && count + *other > 0);
+        okSum += count;
+        ngSum += *other;
+    }
+    return {okSum, ngSum};
+}
+
+void CheckCounts(const CReportCounts& counts, std::int64_t ok, std::int64_t ng,
+                 const KeyCounts& settingFiles, const KeyCounts& machineIds) {
+    QZ_FUZZ_CHECK(counts.m_nOk == ok && counts.m_nNg == ng);
+    const auto sf = CheckDimension(counts.m_settingFileOk, counts.m_settingFileNg, settingFiles);
+    const auto id = CheckDimension(counts.m_machineIdOk, counts.m_machineIdNg, machineIds);
+    QZ_FUZZ_CHECK(sf.first == ok && sf.second == ng);
+    QZ_FUZZ_CHECK(id.first == ok && id.second == ng);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    SetMessageBoxHandler([](const std::string& text) {
+        std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
+        std::abort();
+    });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const ScratchFile scratch("records");
+    if (size < 2) {
+        return 0;
+    }
+    const DateLocale& locale = Locales()[data[0] % Locales().size()];
+    const int exclusions = data[1] & 7;
+    const Range range = PickRange((data[1] >> 3) & 7);
+    const std::string_view file(reinterpret_cast<const char*>(data + 2), size - 2);
+    const std::vector<ExpectedLine> lines = SplitLines(file);
+
+    SetRecordDateLocale(locale);
+    g_dtReportStart = range.start;
+    g_dtReportEnd = range.end;
+    g_excludedSettingFiles.RemoveAll();
+    g_excludedCustomers.RemoveAll();
+    g_excludedMachineIds.RemoveAll();
+    if (!lines.empty()) {
+        const Fields header = PlainSplit(lines[0].text);
+        CValueSet* const sets[] = {&g_excludedSettingFiles, &g_excludedCustomers,
+                                   &g_excludedMachineIds};
+        for (int i = 0; i < 3; ++i) {
+            if ((exclusions >> i & 1) && header.size() > static_cast<std::size_t>(i + 2)) {
+                sets[i]->Insert(header[i + 2]);
+            }
+        }
+    }
+
+    // The count made here.
+    std::int64_t ok = 0, ng = 0;
+    KeyCounts settingFiles, machineIds;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Fields fields = PlainSplit(lines[i].text);
+        CheckSplit(lines[i].text, fields);
+        if (i == 0 || fields.size() < 6 || !IsInDateRange(ParseDateText(fields[0], locale)) ||
+            g_excludedSettingFiles.Contains(fields[2]) || g_excludedCustomers.Contains(fields[3]) ||
+            g_excludedMachineIds.Contains(fields[4])) {
+            continue;
+        }
+        const bool passed = fields.size() > 6 && fields[6] == "OK";
+        (passed ? ok : ng) += 1;
+        auto& sf = settingFiles[std::string(fields[2])];
+        auto& id = machineIds[std::string(fields[4])];
+        (passed ? sf.first : sf.second) += 1;
+        (passed ? id.first : id.second) += 1;
+    }
+
+    scratch.Write(file);
+    CParseWorker worker;
+    worker.m_nMode = kModeReport;
+    worker.m_idleEvent.ResetEvent();
+    worker.m_pszPath = std::make_unique<std::string>(scratch.path());
+    g_cancelEvent.ResetEvent();
+    const std::uint64_t before = g_parsedBytes.load();
+    ParseReportFile(worker);
+    QZ_FUZZ_CHECK(g_parsedBytes.load() - before == file.size());
+    QZ_FUZZ_CHECK(worker.m_idleEvent.IsSet());
+    QZ_FUZZ_CHECK(worker.m_pszPath == nullptr);
+    CheckCounts(worker.m_counts, ok, ng, settingFiles, machineIds);
+
+    ResetReportTotals();
+    MergeReportCounts(worker.m_counts);
+    CheckCounts(g_reportTotals, ok, ng, settingFiles, machineIds);
+    QZ_FUZZ_CHECK(worker.m_counts.m_settingFileOk.IsEmpty() &&
+                  worker.m_counts.m_machineIdNg.IsEmpty());
+    return 0;
+}
