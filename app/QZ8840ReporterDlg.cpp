@@ -1,8 +1,6 @@
 #include "app/QZ8840ReporterDlg.h"
 
-#include <wx/dcclient.h>
 #include <wx/menu.h>
-#include <wx/settings.h>
 
 #include "app/AboutDlg.h"
 #include "app/Resources.h"
@@ -12,6 +10,7 @@
 #include "report/DataPaths.h"
 
 #ifdef __WXMSW__
+#include <wx/dcclient.h>
 #include <wx/msw/wrapwin.h>
 #endif
 
@@ -51,24 +50,27 @@ CQZ8840ReporterDlg::CQZ8840ReporterDlg(wxWindow* parent) {
 #ifdef __WXMSW__
     Bind(wxEVT_PAINT, &CQZ8840ReporterDlg::OnPaint, this);
 #endif
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent& event) { OnSysCommand(event.GetId()); }, IDM_ABOUTBOX);
-    Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { OnBnClickedOption(); }, IDC_BTN_OPTION);
-    Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { OnBnClickedReset(); }, IDC_BTN_RESET);
-    Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { OnBnClickedSelectAll(); }, IDC_BTN_SELECT_ALL);
+    Bind(wxEVT_MENU, &CQZ8840ReporterDlg::OnMenuCommand, this, IDM_ABOUTBOX);
+    BindClick(IDC_BTN_OPTION, &CQZ8840ReporterDlg::OnBnClickedOption);
+    BindClick(IDC_BTN_RESET, &CQZ8840ReporterDlg::OnBnClickedReset);
+    BindClick(IDC_BTN_SELECT_ALL, &CQZ8840ReporterDlg::OnBnClickedSelectAll);
     Bind(wxEVT_DATE_CHANGED, &CQZ8840ReporterDlg::OnDtnDatetimechangeStartDate, this,
          IDC_DTP_START_DATE);
     Bind(wxEVT_DATE_CHANGED, &CQZ8840ReporterDlg::OnDtnDatetimechangeEndDate, this,
          IDC_DTP_END_DATE);
-    Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { OnBnClickedGenerateReport(); },
-        IDC_BTN_GENERATE_REPORT);
+    BindClick(IDC_BTN_GENERATE_REPORT, &CQZ8840ReporterDlg::OnBnClickedGenerateReport);
 }
 
 CQZ8840ReporterDlg::~CQZ8840ReporterDlg() = default;
+
+void CQZ8840ReporterDlg::BindClick(int id, void (CQZ8840ReporterDlg::*handler)()) {
+    Bind(
+        wxEVT_BUTTON, [this, handler](wxCommandEvent&) { (this->*handler)(); }, id);
+}
+
+void CQZ8840ReporterDlg::OnMenuCommand(wxCommandEvent& event) {
+    OnSysCommand(event.GetId());
+}
 
 void CQZ8840ReporterDlg::DoDataExchange() {
     m_banner = wxDynamicCast(FindWindow(IDC_STATIC_BANNER), CStaticImageCtrl);

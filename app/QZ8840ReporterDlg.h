@@ -79,6 +79,8 @@ class CQZ8840ReporterDlg : public wxDialog {
 
   private:
     void DoDataExchange();
+    void BindClick(int id, void (CQZ8840ReporterDlg::*handler)());
+    void OnMenuCommand(wxCommandEvent& event);
     void AddAboutEntry();
     void OnInitDialogEvent(wxInitDialogEvent& event);
     void OnCharHook(wxKeyEvent& event);
