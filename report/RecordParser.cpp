@@ -45,14 +45,26 @@ double ContinuousValue(double d) {
     return day - (d - day);
 }
 
+// OleDateLessOrEqual, here so that the per-line range test inlines it.
+inline bool LessOrEqual(const OleDate& a, const OleDate& b) {
+    if (!a.valid || !b.valid) {
+        return false;
+    }
+    if (ContinuousValue(b.value) > ContinuousValue(a.value)) {
+        return true;
+    }
+    return a.value - kHalfSecond < b.value && b.value < a.value + kHalfSecond;
+}
+
 // The report range as bounds of one file's pass, taken once from the shared
 // bounds (which do not change while a job runs).
 //
-// The upper bound is exclusive and lies at the start of the day after the end
-// day: then a record with a time of day passes on every day of the range, the
-// end day included, up to 23:59:59. The half-second tolerance of
-// OleDateLessOrEqual makes a record within half a second before that midnight
-// count as the next day, which is what its date rounds to.
+// The upper bound lies at 00:00:00 of the day after the end day, so that a
+// record with a time of day passes on the end day up to 23:59:59. It is
+// exclusive, because a record at that midnight belongs to the next day. The
+// half-second tolerance of OleDateLessOrEqual moves both bounds half a second
+// earlier: a record less than half a second before a midnight counts as the
+// day after, which is the day its time rounds to.
 struct DateRange {
     OleDate start;
     OleDate end;
@@ -63,7 +75,7 @@ struct DateRange {
 
     // An invalid bound lets no record pass.
     bool Contains(const OleDate& date) const {
-        return end.valid && OleDateLessOrEqual(start, date) && !OleDateLessOrEqual(end, date);
+        return end.valid && LessOrEqual(start, date) && !LessOrEqual(end, date);
     }
 };
 
@@ -189,13 +201,7 @@ std::size_t SplitRecordFields(std::string_view line, std::array<std::string_view
 }
 
 bool OleDateLessOrEqual(const OleDate& a, const OleDate& b) {
-    if (!a.valid || !b.valid) {
-        return false;
-    }
-    if (ContinuousValue(b.value) > ContinuousValue(a.value)) {
-        return true;
-    }
-    return a.value - kHalfSecond < b.value && b.value < a.value + kHalfSecond;
+    return LessOrEqual(a, b);
 }
 
 bool IsInDateRange(const OleDate& recordDate) {
