@@ -1,0 +1,59 @@
+#pragma once
+// The option dialog: three check lists of the values the last option scan
+// found (Setting File, Machine (Write Board) ID, Customer). Rows start checked
+// unless the operator left them unchecked at the last OK; OK stores the
+// unchecked values in the three excluded-value sets, which the report parser
+// applies as filters. Cancel and the close box leave the sets as they are;
+// Escape does not close the dialog. UI thread only, while no job runs.
+
+#include <string>
+#include <vector>
+
+#include <wx/dialog.h>
+
+namespace qz {
+
+class CReportDataListCtrl;
+
+// Control ids of the option dialog's layout.
+enum : int {
+    IDC_LIST_CUSTOMER = 1013,
+    IDC_BTN_SELECT_ALL_SETTING_FILE = 1014,
+    IDC_LIST_SETTING_FILE = 1016,
+    IDC_LIST_MACHINE_ID = 1017,
+    IDC_BTN_SELECT_ALL_MACHINE_ID = 1019,
+    IDC_BTN_SELECT_ALL_CUSTOMER = 1023,
+};
+
+class COptionDlg : public wxDialog {
+  public:
+    explicit COptionDlg(wxWindow* parent);
+
+    bool OnInitDialog();
+    void InitOptionLists();
+    void OnBnClickedSelectAllSettingFile();
+    void OnBnClickedSelectAllMachineId();
+    void OnBnClickedSelectAllCustomer();
+    // Validates the three lists, replaces the excluded-value sets and closes
+    // the dialog with OK; a list without a checked row is reported instead and
+    // the dialog stays open with nothing changed.
+    void OnOK();
+    // False for Escape: the key goes to the focused control, not the dialog.
+    bool PreTranslateMessage(const wxKeyEvent& event);
+
+    CReportDataListCtrl* m_listSettingFile = nullptr;
+    CReportDataListCtrl* m_listMachineId = nullptr;
+    CReportDataListCtrl* m_listCustomer = nullptr;
+
+  private:
+    void DoDataExchange();
+    void OnInitDialogEvent(wxInitDialogEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+
+    // The customer code behind each row of m_listCustomer: the row shows the
+    // code with the customer's name, and the code is what the filter holds.
+    std::vector<std::string> m_customerCodes;
+    bool m_bInitialised = false;
+};
+
+}  // namespace qz
