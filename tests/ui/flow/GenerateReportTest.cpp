@@ -1,0 +1,177 @@
+// The Generate Report command end to end: main dialog, progress dialog and
+// report job on a data tree, scripts and the request to open the page.
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <wx/datectrl.h>
+
+#include "parse/ParseDlg.h"
+#include "parse/ProgressState.h"
+#include "report/DataPaths.h"
+#include "report/RecordParser.h"
+#include "report/ReportCounts.h"
+#include "tests/ui/flow/FlowTestSupport.h"
+
+namespace qz {
+namespace {
+
+using test::RecordLine;
+using Texts = std::vector<std::string>;
+
+constexpr char kNoRecord[] =
+    "No record!!\r\nPlease check \"Machine (Platform)\", \"Date\" and \"Option\"!!";
+
+class GenerateReportTest : public test::FlowTest {
+  protected:
+    // Two checked machines with records in and out of May 2018, and an
+    // unchecked one whose records must not count.
+    CQZ8840ReporterDlg& ShowMachinesOfMay() {
+        WriteRecords("M1", "1.csv",
+                     {RecordLine("2018/05/03 10:21:07", "SET_A", "0A1B", "WB-1", "OK"),
+                      RecordLine("2018/05/04 08:00:00", "SET_B", "0A1B", "WB-2", "NG"),
+                      RecordLine("2018/06/01 00:00:00", "SET_A", "0A1B", "WB-1", "OK")});
+        WriteRecords("M1", "2.csv",
+                     {RecordLine("2018/05/31 23:59:59", "SET_A", "0A1B", "WB-2", "OK")});
+        WriteRecords("M2", "1.csv",
+                     {RecordLine("2018/05/01 00:00:00", "SET_B", "0A1B", "WB-1", "OK")});
+        WriteRecords("M3", "1.csv",
+                     {RecordLine("2018/05/10 10:00:00", "SET_C", "0A1B", "WB-3", "OK")});
+        CQZ8840ReporterDlg& dlg = ShowMainDialog();
+        CheckMachines({"M1", "M2"});
+        SetDates(dlg, wxDateTime(1, wxDateTime::May, 2018, 9, 30),
+                 wxDateTime(31, wxDateTime::May, 2018));
+        return dlg;
+    }
+
+    static void SetDates(CQZ8840ReporterDlg& dlg, const wxDateTime& start, const wxDateTime& end) {
+        dlg.m_dtpStart->SetValue(start);
+        dlg.m_dtpEnd->SetValue(end);
+    }
+
+    void ExpectPreviousScripts() const {
+        for (const char* name : test::kScriptNames)
+            EXPECT_EQ(Script(name), "previous") << name;
+    }
+};
+
+TEST_F(GenerateReportTest, WritesTheSixScriptsAndAsksToOpenThePage) {
+    WritePreviousScripts();
+    CQZ8840ReporterDlg& dlg = ShowMachinesOfMay();
+    g_cancelEvent.Set();  // left over from a cancelled run
+
+    dlg.OnBnClickedGenerateReport();
+
+    EXPECT_EQ(m_player.log, (Texts{"parse", "parse:ok"}));
+    EXPECT_TRUE(m_messages.texts().empty());
+    EXPECT_EQ(m_opens.paths(), Texts{g_strReportHtmlPath});
+    EXPECT_TRUE(g_dtReportStart.valid);
+    EXPECT_EQ(g_dtReportStart.DateOnly().value, OleDate::FromParts(2018, 5, 1).value);
+    EXPECT_EQ(g_dtReportEnd.DateOnly().value, OleDate::FromParts(2018, 5, 31).value);
+
+    EXPECT_NE(Script("chartSummary.js").find("['OK',     3], \t\t\t\t\t['NG',     1],"),
+              std::string::npos);
+    EXPECT_NE(Script("tableSummary.js").find("['Summary', 3, 1, 75.000000],"), std::string::npos);
+    const std::string settingFiles = Script("tableSettingFile.js");
+    EXPECT_NE(settingFiles.find("['SET_A', 2, 0, 100.000000],"), std::string::npos);
+    EXPECT_NE(settingFiles.find("['SET_B', 1, 1, 50.000000],"), std::string::npos);
+    EXPECT_EQ(settingFiles.find("SET_C"), std::string::npos);
+    const std::string machineIds = Script("tableMachineId.js");
+    EXPECT_NE(machineIds.find("['WB-1', 2, 0, 100.000000],"), std::string::npos);
+    EXPECT_NE(machineIds.find("['WB-2', 1, 1, 50.000000],"), std::string::npos);
+    EXPECT_NE(Script("chartSettingFile.js").find("['SET_B', 50.000000],"), std::string::npos);
+    EXPECT_NE(Script("chartMachineId.js").find("['WB-1', 100.000000],"), std::string::npos);
+}
+
+TEST_F(GenerateReportTest, NoCheckedMachineGivesOnlyItsMessageForBothCommands) {
+    const OleDate untouched = OleDate::FromParts(2000, 1, 1);
+    for (const bool withMachines : {false, true}) {
+        if (withMachines)
+            WriteRecords("M1", "1.csv",
+                         {RecordLine("2018/05/03 10:00:00", "SET_A", "0A1B", "WB-1", "OK")});
+        test::DataPathsRestorer paths;
+        CQZ8840ReporterDlg& dlg = ShowMainDialog();
+        CheckMachines({});
+        for (const auto command : {&CQZ8840ReporterDlg::OnBnClickedGenerateReport,
+                                   &CQZ8840ReporterDlg::OnBnClickedOption}) {
+            SCOPED_TRACE(
+                testing::Message()
+                << (withMachines ? "no row checked" : "empty list") << ", "
+                << (command == &CQZ8840ReporterDlg::OnBnClickedOption ? "Option" : "Generate"));
+            test::MessageBoxRecorder messages;
+            g_dtReportStart = untouched;
+            m_player.log.clear();
+
+            (dlg.*command)();
+
+            EXPECT_EQ(messages.texts(), Texts{kNoMachineSelectedMessage});
+            EXPECT_TRUE(m_player.log.empty());
+            EXPECT_EQ(g_dtReportStart.value, untouched.value);
+            EXPECT_TRUE(dlg.m_bOptionScanNeeded);
+        }
+    }
+    EXPECT_TRUE(m_opens.paths().empty());
+}
+
+TEST_F(GenerateReportTest, RangeWithoutRecordsGivesNoRecordAndKeepsThePreviousScripts) {
+    WritePreviousScripts();
+    CQZ8840ReporterDlg& dlg = ShowMachinesOfMay();
+    SetDates(dlg, wxDateTime(1, wxDateTime::Jan, 2019), wxDateTime(31, wxDateTime::Dec, 2019));
+
+    dlg.OnBnClickedGenerateReport();
+
+    EXPECT_EQ(m_player.log, (Texts{"parse", "parse:ok"}));
+    EXPECT_EQ(m_messages.texts(), Texts{kNoRecord});
+    ExpectPreviousScripts();
+    EXPECT_TRUE(m_opens.paths().empty());
+}
+
+TEST_F(GenerateReportTest, OnlyEmptyFilesGiveRecordNotFoundAndNothingElse) {
+    WritePreviousScripts();
+    m_tree.Write("ReportData/M1/1.csv", "");
+    m_tree.Write("ReportData/M1/2.csv", "");
+    m_tree.MakeDir("ReportData/M2");
+    CQZ8840ReporterDlg& dlg = ShowMainDialog();
+    CheckMachines({"M1", "M2"});
+
+    dlg.OnBnClickedGenerateReport();
+
+    EXPECT_EQ(m_player.log, (Texts{"parse", "parse:cancel"}));
+    EXPECT_EQ(m_messages.texts(), Texts{kRecordNotFoundMessage});
+    ExpectPreviousScripts();
+    EXPECT_TRUE(m_opens.paths().empty());
+}
+
+TEST_F(GenerateReportTest, CancelledRunWritesAndOpensNothingThoughFilesWereCounted) {
+    WritePreviousScripts();
+    CQZ8840ReporterDlg& dlg = ShowMachinesOfMay();
+    // The worker that cannot open the sub-folder holds its box until the
+    // cancel, so the job is still running when the operator cancels.
+    m_tree.MakeDir("ReportData/M1/sub");
+    test::HeldMessageBoxes boxes;
+    std::uint64_t recordBytes = 0;
+    for (const char* file : {"M1/1.csv", "M1/2.csv", "M2/1.csv"})
+        recordBytes +=
+            test::ReadFile(m_tree.home().documents() + "/Norvale/TavriloIC/ReportData/" + file)
+                .size();
+    m_player.onParse = [&](CParseDlg& parse) {
+        test::OnEachTick(parse, [&](CParseDlg& d, int tick) {
+            if (tick != 1)
+                return;
+            EXPECT_TRUE(test::WaitUntil([&] { return g_parsedBytes.load() == recordBytes; }));
+            test::PressKey(d, WXK_ESCAPE);
+        });
+    };
+
+    dlg.OnBnClickedGenerateReport();
+
+    EXPECT_EQ(m_player.log, (Texts{"parse", "parse:cancel"}));
+    EXPECT_EQ(boxes.texts().size(), 1u);
+    EXPECT_EQ(g_reportTotals.m_nOk, 3);  // merged when the pool stopped
+    ExpectPreviousScripts();
+    EXPECT_TRUE(m_opens.paths().empty());
+}
+
+}  // namespace
+}  // namespace qz

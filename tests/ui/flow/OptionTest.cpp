@@ -1,0 +1,215 @@
+// The Option command and the option dialog end to end: when the option scan
+// runs, what the three lists show, and how OK, Cancel and Escape treat the
+// excluded-value sets.
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <wx/datectrl.h>
+
+#include "options/OptionDlg.h"
+#include "options/ReportDataListCtrl.h"
+#include "parse/ParseDlg.h"
+#include "report/ReportCounts.h"
+#include "tests/ui/flow/FlowTestSupport.h"
+
+namespace qz {
+namespace {
+
+using test::RecordLine;
+using Texts = std::vector<std::string>;
+
+// A list's rows, each as "+" (checked) or "-" followed by its text.
+Texts Rows(const CReportDataListCtrl& list) {
+    Texts rows;
+    for (long i = 0; i < list.GetItemCount(); ++i)
+        rows.push_back((list.GetCheck(i) ? "+" : "-") + list.GetItemText(i).utf8_string());
+    return rows;
+}
+
+Texts Values(const CValueSet& set) {
+    return Texts(set.begin(), set.end());
+}
+
+void Uncheck(CReportDataListCtrl& list, const std::string& text) {
+    for (long i = 0; i < list.GetItemCount(); ++i) {
+        if (list.GetRowBytes(i) == text)
+            list.SetCheck(i, false);
+    }
+}
+
+class OptionTest : public test::FlowTest {
+  protected:
+    OptionTest() {
+        m_tree.Write("CustomerList.lst", "0A1B _ Cable Maker One\n");
+        // Customer codes of four, three and five characters; only 0A1B is named.
+        WriteRecords("M1", "1.csv",
+                     {RecordLine("2018/05/03 10:00:00", "SET_A", "0A1B", "WB-1", "OK"),
+                      RecordLine("2018/05/03 11:00:00", "SET_B", "9Z9", "WB-2", "OK"),
+                      RecordLine("2018/05/03 12:00:00", "SET_A", "ABCDE", "WB-1", "NG")});
+        WriteRecords("M2", "1.csv",
+                     {RecordLine("2018/05/04 10:00:00", "SET_C", "0A1B", "WB-3", "OK")});
+        m_tree.Write("ReportData/M3/empty.csv", "");
+    }
+
+    // Runs the Option command; returns the dialogs it showed.
+    Texts RunOption(CQZ8840ReporterDlg& dlg) {
+        m_player.log.clear();
+        dlg.OnBnClickedOption();
+        return m_player.log;
+    }
+};
+
+TEST_F(OptionTest, ScanRunsAtFirstUseAndAgainOnlyAfterAMachineChangeOrAnUnfinishedScan) {
+    CQZ8840ReporterDlg& dlg = ShowMainDialog();
+    m_player.playOption = [](COptionDlg& option) { test::ClickButton(option, wxID_CANCEL); };
+    const Texts scanThenDialog{"parse", "parse:ok", "option"};
+
+    CheckMachines({"M1"});
+    EXPECT_EQ(RunOption(dlg), scanThenDialog);
+    EXPECT_EQ(Values(g_foundSettingFiles), (Texts{"SET_A", "SET_B"}));
+    EXPECT_FALSE(dlg.m_bOptionScanNeeded);
+
+    EXPECT_EQ(RunOption(dlg), Texts{"option"});
+
+    CheckMachines({"M1", "M2"});
+    EXPECT_EQ(RunOption(dlg), scanThenDialog);
+    EXPECT_EQ(Values(g_foundSettingFiles), (Texts{"SET_A", "SET_B", "SET_C"}));
+
+    // A scan closed by the operator: no dialog, and the next use scans again
+    // with the same machines. The sub-folder's box holds the job till then.
+    m_tree.MakeDir("ReportData/M2/sub");
+    CheckMachines({"M2"});
+    {
+        test::HeldMessageBoxes boxes;
+        m_player.onParse = [](CParseDlg& parse) {
+            test::OnEachTick(parse, [](CParseDlg& d, int tick) {
+                if (tick == 1)
+                    d.Close();
+            });
+        };
+        EXPECT_EQ(RunOption(dlg), (Texts{"parse", "parse:cancel"}));
+        EXPECT_TRUE(dlg.m_bOptionScanNeeded);
+        m_player.onParse = nullptr;
+    }
+    EXPECT_EQ(RunOption(dlg), scanThenDialog);
+    EXPECT_FALSE(dlg.m_bOptionScanNeeded);
+
+    // Machines without record data: the progress dialog says so, no dialog.
+    const std::size_t messagesBefore = m_messages.texts().size();
+    CheckMachines({"M3"});
+    EXPECT_EQ(RunOption(dlg), (Texts{"parse", "parse:cancel"}));
+    const Texts messages = m_messages.texts();
+    EXPECT_EQ(Texts(messages.begin() + static_cast<long>(messagesBefore), messages.end()),
+              Texts{kRecordNotFoundMessage});
+    EXPECT_TRUE(dlg.m_bOptionScanNeeded);
+}
+
+TEST_F(OptionTest, UncheckedRowsFilterTheReportsUntilTheNextOk) {
+    WritePreviousScripts();
+    CQZ8840ReporterDlg& dlg = ShowMainDialog();
+    CheckMachines({"M1"});
+    dlg.m_dtpStart->SetValue(wxDateTime(1, wxDateTime::May, 2018));
+    dlg.m_dtpEnd->SetValue(wxDateTime(31, wxDateTime::May, 2018));
+
+    // First opening: every row checked; customers shown with their names.
+    m_player.playOption = [](COptionDlg& option) {
+        EXPECT_EQ(Rows(*option.m_listSettingFile), (Texts{"+SET_A", "+SET_B"}));
+        EXPECT_EQ(Rows(*option.m_listMachineId), (Texts{"+WB-1", "+WB-2"}));
+        EXPECT_EQ(Rows(*option.m_listCustomer),
+                  (Texts{"+0A1B_Cable Maker One", "+9Z9_Unknown", "+ABCDE_Unknown"}));
+        Uncheck(*option.m_listSettingFile, "SET_B");
+        Uncheck(*option.m_listCustomer, "ABCDE_Unknown");
+        test::ClickButton(option, wxID_OK);
+    };
+    RunOption(dlg);
+    EXPECT_EQ(Values(g_excludedSettingFiles), Texts{"SET_B"});
+    EXPECT_TRUE(g_excludedMachineIds.IsEmpty());
+    EXPECT_EQ(Values(g_excludedCustomers), Texts{"ABCDE"});
+
+    // The report leaves out SET_B and the customer ABCDE.
+    dlg.OnBnClickedGenerateReport();
+    EXPECT_EQ(g_reportTotals.m_nOk, 1);
+    EXPECT_EQ(g_reportTotals.m_nNg, 0);
+    EXPECT_EQ(Script("tableSettingFile.js").find("SET_B"), std::string::npos);
+
+    // Reopened without a scan on the last OK's state; Select All and Cancel
+    // change nothing that lasts.
+    m_player.playOption = [](COptionDlg& option) {
+        EXPECT_EQ(Rows(*option.m_listSettingFile), (Texts{"+SET_A", "-SET_B"}));
+        EXPECT_EQ(Rows(*option.m_listCustomer),
+                  (Texts{"+0A1B_Cable Maker One", "+9Z9_Unknown", "-ABCDE_Unknown"}));
+        test::ClickButton(option, IDC_BTN_SELECT_ALL_CUSTOMER);
+        EXPECT_EQ(Rows(*option.m_listCustomer),
+                  (Texts{"+0A1B_Cable Maker One", "+9Z9_Unknown", "+ABCDE_Unknown"}));
+        Uncheck(*option.m_listSettingFile, "SET_A");
+        test::ClickButton(option, wxID_CANCEL);
+    };
+    EXPECT_EQ(RunOption(dlg), Texts{"option"});
+    EXPECT_EQ(Values(g_excludedSettingFiles), Texts{"SET_B"});
+    EXPECT_EQ(Values(g_excludedCustomers), Texts{"ABCDE"});
+
+    // A later OK replaces the three sets as a whole.
+    m_player.playOption = [](COptionDlg& option) {
+        EXPECT_EQ(Rows(*option.m_listSettingFile), (Texts{"+SET_A", "-SET_B"}));
+        test::ClickButton(option, IDC_BTN_SELECT_ALL_SETTING_FILE);
+        Uncheck(*option.m_listCustomer, "9Z9_Unknown");
+        test::ClickButton(option, wxID_OK);
+    };
+    RunOption(dlg);
+    EXPECT_TRUE(g_excludedSettingFiles.IsEmpty());
+    EXPECT_EQ(Values(g_excludedCustomers), (Texts{"9Z9", "ABCDE"}));
+    EXPECT_TRUE(m_messages.texts().empty());
+}
+
+TEST_F(OptionTest, OkWithoutACheckedRowKeepsTheDialogOpenAndTheSetsAsTheyWere) {
+    CQZ8840ReporterDlg& dlg = ShowMainDialog();
+    CheckMachines({"M1"});
+    g_excludedMachineIds.Insert("WB-OLD");  // from an earlier OK
+
+    enum List { kSettingFile = 1, kMachineId = 2, kCustomer = 4 };
+    struct Case {
+        int emptied;  // the lists left without a checked row
+        const char* message;
+    };
+    const Case cases[] = {
+        {kSettingFile, "No \"Setting File\" is seleced!"},
+        {kMachineId, "No \"Machine (Write Board) ID\" is seleced!"},
+        {kCustomer, "No \"Customer\" is seleced!"},
+        {kSettingFile | kMachineId | kCustomer, "No \"Setting File\" is seleced!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        test::MessageBoxRecorder messages;
+        bool openAfterOk = false;
+        bool openAfterEscape = false;
+        m_player.playOption = [&](COptionDlg& option) {
+            const std::pair<int, CReportDataListCtrl*> lists[] = {
+                {kSettingFile, option.m_listSettingFile},
+                {kMachineId, option.m_listMachineId},
+                {kCustomer, option.m_listCustomer}};
+            for (const auto& [flag, list] : lists) {
+                for (long i = 0; (c.emptied & flag) && i < list->GetItemCount(); ++i)
+                    list->SetCheck(i, false);
+            }
+            test::ClickButton(option, wxID_OK);
+            openAfterOk = option.IsModal();
+            test::PressKey(option, WXK_ESCAPE);
+            openAfterEscape = option.IsModal();
+            test::ClickButton(option, wxID_CANCEL);
+        };
+
+        RunOption(dlg);
+
+        EXPECT_EQ(messages.texts(), Texts{c.message});
+        EXPECT_TRUE(openAfterOk);
+        EXPECT_TRUE(openAfterEscape);
+        EXPECT_TRUE(g_excludedSettingFiles.IsEmpty());
+        EXPECT_EQ(Values(g_excludedMachineIds), Texts{"WB-OLD"});
+        EXPECT_TRUE(g_excludedCustomers.IsEmpty());
+    }
+}
+
+}  // namespace
+}  // namespace qz

@@ -1,0 +1,180 @@
+// The progress dialog over real jobs: how a run ends, what cannot end it, a
+// file-error box asked for during a cancel, and the remaining-time texts.
+
+#include <atomic>
+#include <climits>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <wx/gauge.h>
+#include <wx/stattext.h>
+
+#include "app/GuiMessageBox.h"
+#include "parse/ParseDlg.h"
+#include "parse/ParseWorker.h"
+#include "parse/ProgressState.h"
+#include "parse/WorkerPool.h"
+#include "platform/Thread.h"
+#include "report/RecordParser.h"
+#include "report/ReportCounts.h"
+#include "tests/ui/flow/FlowTestSupport.h"
+
+namespace qz {
+namespace {
+
+using test::RecordLine;
+
+TEST(RemainingTimeTest, EstimateAndText) {
+    struct Case {
+        double r;
+        int ticks;
+        std::optional<int> seconds;
+        const char* text;
+    };
+    const Case cases[] = {
+        {1.0, 37, 1, "1 s"},
+        {2.0, 37, 1, "1 s"},  // more bytes parsed than measured
+        {0.5, 890, 90, "1 min 30 s"},
+        {0.25, 196, 59, "59 s"},  // 59.8 is truncated
+        {0.5, 590, 60, "1 min 0 s"},
+        {1e-12, 100, INT_MAX, "35791394 min 7 s"},
+        {0.0, 100, std::nullopt, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "r=" << c.r << " ticks=" << c.ticks);
+        const std::optional<int> seconds = EstimateRemainingSeconds(c.r, c.ticks);
+        EXPECT_EQ(seconds, c.seconds);
+        if (seconds && c.text) {
+            EXPECT_EQ(FormatRemainingTime(*seconds), c.text);
+        }
+    }
+}
+
+class ParseDlgTest : public test::FlowTest {
+  protected:
+    ParseDlgTest() {
+        g_dtReportStart = OleDate::FromParts(2018, 1, 1);
+        g_dtReportEnd = OleDate::FromParts(2018, 12, 31);
+    }
+};
+
+TEST_F(ParseDlgTest, GrowingFileAndUnreadableEntriesStillEndWithOk) {
+    m_tree.MakeDir("ReportData/A");
+    m_tree.MakeDir("ReportData/B");
+    CQZ8840ReporterDlg& main = ShowMainDialog();
+    // Rows are handed out in row order: the machine of row 0 gets sub-folders
+    // (which cannot be opened), the one of row 1 the file that grows.
+    const std::string first = g_machineFolderNames.at(0);
+    const std::string second = g_machineFolderNames.at(1);
+    const int workers = WorkerCountFor(LogicalProcessorCount());
+    for (int i = 0; i < workers; ++i)
+        m_tree.MakeDir("ReportData/" + first + "/sub" + std::to_string(i));
+    const std::string grows =
+        m_tree.Write("ReportData/" + second + "/grows.csv",
+                     std::string(test::kRecordHeader) +
+                         RecordLine("2018/05/03 10:00:00", "SET_A", "0A1B", "WB-1", "OK"));
+    CheckMachines({first, second});
+
+    // Every worker holds its file-error box, so the job waits for a free
+    // worker before it hands out the file, which grows meanwhile.
+    test::HeldMessageBoxes boxes;
+    boxes.onArrive = [&](int arrived) {
+        if (arrived != workers)
+            return;
+        std::ofstream(grows, std::ios::app)
+            << RecordLine("2018/05/04 10:00:00", "SET_A", "0A1B", "WB-1", "OK")
+            << RecordLine("2018/05/05 10:00:00", "SET_B", "0A1B", "WB-1", "NG");
+        boxes.Release();
+    };
+
+    CParseDlg dlg(kModeReport, &main);
+    std::vector<wxString> percents;
+    test::OnEachTick(dlg,
+                     [&](CParseDlg& d, int) { percents.push_back(d.m_percentText->GetLabel()); });
+    EXPECT_EQ(dlg.ShowModal(), wxID_OK);
+
+    EXPECT_EQ(dlg.m_pThread, nullptr);
+    EXPECT_GT(g_parsedBytes.load(), g_totalBytes.load());
+    EXPECT_EQ(g_reportTotals.m_nOk, 2);
+    EXPECT_EQ(g_reportTotals.m_nNg, 1);
+    EXPECT_EQ(boxes.texts().size(), static_cast<std::size_t>(workers));
+    EXPECT_EQ(dlg.m_percentText->GetLabel(), "100%");
+    EXPECT_EQ(dlg.m_progress->GetValue(), 100);
+    for (const wxString& percent : percents) {
+        long value = 0;
+        EXPECT_TRUE(percent.BeforeLast('%').ToLong(&value)) << percent;
+        EXPECT_LE(value, 100);
+    }
+}
+
+TEST_F(ParseDlgTest, OkCommandDoesNotEndARunningJob) {
+    WriteRecords("A", "1.csv", {RecordLine("2018/05/03 10:00:00", "SET_A", "0A1B", "WB-1", "OK")});
+    m_tree.MakeDir("ReportData/A/sub");
+    CQZ8840ReporterDlg& main = ShowMainDialog();
+    CheckMachines({"A"});
+    test::HeldMessageBoxes boxes;  // holds the job until released
+
+    CParseDlg dlg(kModeOptionScan, &main);
+    bool runningAfterOk = false;
+    test::OnEachTick(dlg, [&](CParseDlg& d, int tick) {
+        if (tick != 2)
+            return;
+        wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
+        ok.SetEventObject(&d);
+        d.ProcessWindowEvent(ok);
+        runningAfterOk = d.IsModal() && d.m_pThread != nullptr;
+        boxes.Release();
+    });
+    EXPECT_EQ(dlg.ShowModal(), wxID_OK);
+
+    EXPECT_TRUE(runningAfterOk);
+    EXPECT_EQ(dlg.m_pThread, nullptr);
+    EXPECT_TRUE(g_foundSettingFiles.Contains("SET_A"));
+}
+
+TEST_F(ParseDlgTest, CancelShowsTheFileErrorBoxAWorkerWaitsFor) {
+    WriteRecords("A", "1.csv", {RecordLine("2018/05/03 10:00:00", "SET_A", "0A1B", "WB-1", "OK")});
+    m_tree.MakeDir("ReportData/A/sub");
+    CQZ8840ReporterDlg& main = ShowMainDialog();
+    CheckMachines({"A"});
+
+    // The program's own box, which a worker queues for the UI thread. The
+    // worker asks only once the first tick runs, so no event loop can show
+    // the box: only the dialog's wait for the job can.
+    InstallGuiMessageBoxHandler();
+    const MessageBoxHandler gui = SetMessageBoxHandler({});
+    std::atomic<bool> tickStarted{false};
+    std::atomic<bool> asked{false};
+    SetMessageBoxHandler([&](const std::string& text) {
+        test::WaitUntil([&] { return tickStarted.load(); });
+        asked = true;
+        gui(text);
+    });
+
+    CParseDlg dlg(kModeReport, &main);
+    std::vector<wxString> titlesAtBox;
+    m_player.onMessageBox = [&](const wxString&) { titlesAtBox.push_back(dlg.GetTitle()); };
+    test::OnEachTick(dlg, [&](CParseDlg& d, int tick) {
+        if (tick != 1)
+            return;
+        tickStarted = true;
+        ASSERT_TRUE(test::WaitUntil([&] { return asked.load(); }));
+        test::ClickButton(d, wxID_CANCEL);
+    });
+    const int result = dlg.ShowModal();
+    SetMessageBoxHandler({});
+
+    EXPECT_EQ(result, wxID_CANCEL);
+    EXPECT_EQ(titlesAtBox, std::vector<wxString>{"Cancelling..."});
+    EXPECT_EQ(dlg.GetTitle(), "Cancelling...");
+    EXPECT_EQ(dlg.m_statusText->GetLabel(), "Cancelling...Please wait...");
+    EXPECT_EQ(dlg.m_nTimerID, 0);
+    EXPECT_EQ(dlg.m_pThread, nullptr);
+    EXPECT_TRUE(g_cancelEvent.IsSet());
+}
+
+}  // namespace
+}  // namespace qz
