@@ -258,6 +258,8 @@ bool AllDigits(const char* s, std::size_t n) {
 // "yyyy/mm/dd", "yyyy/mm/dd hh:mm" and "yyyy/mm/dd hh:mm:ss" (or with '-'), the
 // forms records are written in. A year of 100 or more can only be read as
 // year-month-day first, so a valid result is the general reading's result too.
+// The record parser relies on this: it reads a record on a day it has met
+// before as that day's FromParts value plus the time of day.
 bool ParseCommonForm(std::string_view text, OleDate& result) {
     const std::size_t n = text.size();
     if (n != 10 && n != 16 && n != 19)
