@@ -97,13 +97,38 @@ class RecordDateRange {
         return m_start.AtMost(date.value, cv) && !m_end.AtMost(date.value, cv);
     }
 
+    enum class DayVerdict { All, None, ByTime };
+
+    // Whether every time of day from first (00:00:00) to last (23:59:59) of one
+    // day passes, none does, or it depends on the time. From day 0 on, with
+    // bounds from day 0 on, "bound <= d" is just "d > bound - h", so passing
+    // is an interval of values and the day's two ends decide for all times.
+    DayVerdict ClassifyDay(const OleDate& first, const OleDate& last) const {
+        if (!m_open) {
+            return DayVerdict::None;
+        }
+        if (first.value < 0 || m_start.value < 0 || m_end.value < 0) {
+            return DayVerdict::ByTime;
+        }
+        if (Contains(first) && Contains(last)) {
+            return DayVerdict::All;
+        }
+        if (!m_start.AtMost(last.value, last.value) || m_end.AtMost(first.value, first.value)) {
+            return DayVerdict::None;
+        }
+        return DayVerdict::ByTime;
+    }
+
   private:
     struct Bound {
         explicit Bound(double value)
-            : cv(ContinuousValue(value)), low(value - kHalfSecond), high(value + kHalfSecond) {}
+            : value(value),
+              cv(ContinuousValue(value)),
+              low(value - kHalfSecond),
+              high(value + kHalfSecond) {}
         // LessOrEqual(bound, d) for a valid d whose continuous value is dcv.
         bool AtMost(double d, double dcv) const { return dcv > cv || (low < d && d < high); }
-        double cv, low, high;
+        double value, cv, low, high;
     };
     bool m_open;
     Bound m_start;
@@ -118,33 +143,46 @@ int TwoDigits(const char* s) {
     return (s[0] - '0') * 10 + (s[1] - '0');
 }
 
-// Reads record dates as ParseDateText does, keeping the last calendar day met.
-// Records are written in time order, so consecutive lines nearly always share
-// their day; a line on the kept day then costs a comparison and the reading of
-// its time of day instead of a full parse.
+// The date test of record lines: the record's date as ParseDateText reads it
+// must lie in the report range. The last calendar day met is kept: records are
+// written in time order, so consecutive lines nearly always share their day,
+// and a line on the kept day then costs a comparison and the reading of its
+// time of day instead of a full parse. Most days lie wholly inside or wholly
+// outside the range; on those the time of day need not even be turned into a
+// date value.
 //
 // Only the forms ParseDateText reads as one fixed day plus a time of day are
 // kept: "yyyy/mm/dd" (or with '-'), a year of 100 or more, then nothing,
 // " hh:mm" or " hh:mm:ss". Their value is exactly what OleDate::FromParts
 // gives for the parts, which is built the same way below. Any other text, or a
 // time that is not a valid time, goes to ParseDateText.
-class RecordDateReader {
+class RecordDateFilter {
   public:
-    explicit RecordDateReader(const DateLocale& locale) : m_locale(locale) {}
+    RecordDateFilter(const DateLocale& locale, const RecordDateRange& range)
+        : m_locale(locale), m_range(range) {}
 
-    OleDate Read(std::string_view text) {
+    bool Passes(std::string_view text) {
         const std::size_t n = text.size();
         if (m_haveDay && (n == 10 || n == 16 || n == 19) &&
             std::memcmp(text.data(), m_day, sizeof m_day) == 0) {
             int seconds = 0;
             if (ReadTimeOfDay(text, seconds)) {
-                return AtTimeOfDay(seconds);
+                switch (m_verdict) {
+                    case RecordDateRange::DayVerdict::All:
+                        return true;
+                    case RecordDateRange::DayVerdict::None:
+                        return false;
+                    case RecordDateRange::DayVerdict::ByTime:
+                        return m_range.Contains(AtTimeOfDay(seconds));
+                }
             }
         }
-        return ReadNewDay(text);
+        return m_range.Contains(ReadNewDay(text));
     }
 
   private:
+    static constexpr int kLastSecondOfDay = 86399;
+
     // seconds since midnight of " hh:mm" or " hh:mm:ss" behind the day; 0 for
     // no time. False when the text is not one of these or not a valid time.
     static bool ReadTimeOfDay(std::string_view text, int& seconds) {
@@ -205,14 +243,17 @@ class RecordDateReader {
             std::memcpy(m_day, s, sizeof m_day);
             m_dayValue = day.value;
             m_haveDay = true;
+            m_verdict = m_range.ClassifyDay(day, AtTimeOfDay(kLastSecondOfDay));
         }
         return date;
     }
 
     const DateLocale& m_locale;
+    const RecordDateRange& m_range;
     bool m_haveDay = false;
     char m_day[10] = {};    // the kept day's text
     double m_dayValue = 0;  // its value at 00:00:00: the day number
+    RecordDateRange::DayVerdict m_verdict = RecordDateRange::DayVerdict::ByTime;
 };
 
 #if defined(__SSE2__)
@@ -258,7 +299,7 @@ bool IsExcluded(const CValueSet& excluded, std::string_view value) {
 
 // fields is scratch space, kept by the caller across lines (clearing a new
 // array per line is measurable).
-void CountRecordLine(std::string_view line, const RecordDateRange& range, RecordDateReader& dates,
+void CountRecordLine(std::string_view line, RecordDateFilter& dates,
                      std::array<std::string_view, 7>& fields, CReportCounts& counts) {
     const std::size_t n = SplitRecordFields(line, fields);
     if (n < kMinRecordFields) {
@@ -267,7 +308,7 @@ void CountRecordLine(std::string_view line, const RecordDateRange& range, Record
     const std::string_view settingFile = fields[2];
     const std::string_view customer = fields[3];
     const std::string_view machineId = fields[4];
-    if (!range.Contains(dates.Read(fields[0])) || IsExcluded(g_excludedSettingFiles, settingFile) ||
+    if (!dates.Passes(fields[0]) || IsExcluded(g_excludedSettingFiles, settingFile) ||
         IsExcluded(g_excludedMachineIds, machineId) || IsExcluded(g_excludedCustomers, customer)) {
         return;
     }
@@ -349,7 +390,7 @@ void ParseReportFile(CParseWorker& worker) {
     try {
         TextFileReader reader(*worker.m_pszPath, ShareMode::Shared);
         const RecordDateRange range(DateRange::FromReportBounds());
-        RecordDateReader dates(GetRecordDateLocale());
+        RecordDateFilter dates(GetRecordDateLocale(), range);
         std::uint64_t reported = 0;
         std::string_view line;
         std::array<std::string_view, 7> fields;
@@ -360,7 +401,7 @@ void ParseReportFile(CParseWorker& worker) {
                     worker.m_pszPath.reset();
                     return;
                 }
-                CountRecordLine(line, range, dates, fields, counts);
+                CountRecordLine(line, dates, fields, counts);
                 const std::uint64_t position = reader.GetPosition();
                 if (TryAddParsedBytes(position - reported)) {
                     reported = position;
