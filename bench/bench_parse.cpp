@@ -8,7 +8,9 @@
 //   floor: a plain line count (memchr over 1 MiB reads), the least work any
 //          line parser must do;
 //   parse: ParseReportFile on one worker, range covering every record date.
-// Prints the best of N runs of each in MB/s (10^6 bytes) and their ratio.
+// Prints the best of N runs of each in MB/s (10^6 bytes), their ratio, and
+// whether each goal (>= 1000 MB/s; >= 1/4 of the floor) is met, by wall-clock
+// and by thread CPU time.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -175,11 +177,18 @@ int main(int argc, char** argv) {
         std::printf("parse (ParseReportFile)            %10.1f   %15.1f\n", mb / parser.wall,
                     mb / parser.cpu);
         const double ratio = floor.wall / parser.wall;
-        std::printf("ratio parse/floor                  %10.3f   %15.3f\n", ratio,
-                    floor.cpu / parser.cpu);
-        const bool met = mb / parser.wall >= kGoalMBps && ratio >= kGoalRatio;
-        std::printf("goal (wall-clock) >= %.0f MB/s and >= %.2f of floor: %s\n", kGoalMBps,
-                    kGoalRatio, met ? "met" : "NOT met");
+        const double cpuRatio = floor.cpu / parser.cpu;
+        std::printf("ratio parse/floor                  %10.3f   %15.3f\n", ratio, cpuRatio);
+        // Thread CPU time is the figure to judge on a loaded machine: wall-clock
+        // also counts the time other processes held the core.
+        const auto verdict = [](bool met) { return met ? "met" : "NOT met"; };
+        char goal[64];
+        std::snprintf(goal, sizeof goal, "goal 1: parse >= %.0f MB/s", kGoalMBps);
+        std::printf("%-35s%10s   %15s\n", goal, verdict(mb / parser.wall >= kGoalMBps),
+                    verdict(mb / parser.cpu >= kGoalMBps));
+        std::snprintf(goal, sizeof goal, "goal 2: ratio >= %.2f", kGoalRatio);
+        std::printf("%-35s%10s   %15s\n", goal, verdict(ratio >= kGoalRatio),
+                    verdict(cpuRatio >= kGoalRatio));
 
         if (!tempDir.empty()) {
             std::filesystem::remove_all(tempDir);
