@@ -284,17 +284,31 @@ std::uint64_t CommaMask(const char* text, std::size_t pos, std::size_t size) {
 
 // Counts key in the map of its result (hit); a new key enters the map of the
 // other result with 0 at the same moment, so both always hold the same keys.
-void CountKey(CCountMap& hit, CCountMap& other, std::string_view key) {
-    if (std::int32_t* count = hit.Find(key)) {
-        ++*count;
-        return;
-    }
+//
+// A key's first sight is out of line, so that the common case, a key seen
+// before, is an inline look-up without a call.
+[[gnu::noinline]] void AddKey(CCountMap& hit, CCountMap& other, std::string_view key) {
     other.Slot(key) = 0;
     hit.Slot(key) = 1;
 }
 
-bool IsExcluded(const CValueSet& excluded, std::string_view value) {
-    return !excluded.IsEmpty() && excluded.Contains(value);
+[[gnu::always_inline]] inline void CountKey(CCountMap& hit, CCountMap& other,
+                                            std::string_view key) {
+    if (std::int32_t* count = hit.Find(key)) {
+        ++*count;
+        return;
+    }
+    AddKey(hit, other, key);
+}
+
+// The excluded-value sets are usually empty: the test for that stays inline
+// and the look-up out of line.
+[[gnu::noinline]] bool SetContains(const CValueSet& set, std::string_view value) {
+    return set.Contains(value);
+}
+
+inline bool IsExcluded(const CValueSet& excluded, std::string_view value) {
+    return !excluded.IsEmpty() && SetContains(excluded, value);
 }
 
 // fields is scratch space, kept by the caller across lines (clearing a new
