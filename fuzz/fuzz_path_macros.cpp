@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -31,26 +33,19 @@ struct Environment {
     std::string macroConfig;  // user-dirs.dirs naming folders that hold macros
 };
 
+// One fixed folder per user, rewritten by every run: libFuzzer ends its runs
+// without running destructors, so a fresh folder per run would pile up.
 const Environment& Env() {
     static const Environment env = [] {
-        char pattern[] = "/tmp/qz-fuzz-home-XXXXXX";
-        if (::mkdtemp(pattern) == nullptr) {
-            std::abort();
-        }
-        Environment e{pattern, std::string(pattern) + "/plain", std::string(pattern) + "/macro"};
-        const std::string userDirs =
-            "XDG_DOCUMENTS_DIR=\"$HOME/d%DESKTOP%x\"\n"
-            "XDG_DESKTOP_DIR=\"$HOME/%MYDOCUMENT%%EXEPATH%\"\n";
-        if (std::system(("mkdir -p '" + e.plainConfig + "' '" + e.macroConfig + "'").c_str()) !=
-            0) {
-            std::abort();
-        }
-        FILE* f = std::fopen((e.macroConfig + "/user-dirs.dirs").c_str(), "w");
-        if (f == nullptr) {
-            std::abort();
-        }
-        std::fputs(userDirs.c_str(), f);
-        std::fclose(f);
+        const char* tmp = std::getenv("TMPDIR");
+        const std::string home = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
+                                 "/qz-fuzz-path-macros-" + std::to_string(::getuid());
+        Environment e{home, home + "/plain", home + "/macro"};
+        std::filesystem::create_directories(e.plainConfig);
+        std::filesystem::create_directories(e.macroConfig);
+        std::ofstream(e.macroConfig + "/user-dirs.dirs")
+            << "XDG_DOCUMENTS_DIR=\"$HOME/d%DESKTOP%x\"\n"
+               "XDG_DESKTOP_DIR=\"$HOME/%MYDOCUMENT%%EXEPATH%\"\n";
         return e;
     }();
     return env;
