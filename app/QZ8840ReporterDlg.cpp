@@ -1,6 +1,10 @@
 #include "app/QZ8840ReporterDlg.h"
 
+#include <utility>
+
+#include <wx/combo.h>
 #include <wx/menu.h>
+#include <wx/textctrl.h>
 
 #include "app/AboutDlg.h"
 #include "app/Resources.h"
@@ -22,6 +26,43 @@ constexpr int kBannerHeight = 60;  // pixels
 
 // What the calendar-time conversion reports for a year it cannot hold.
 constexpr char kImproperArgument[] = "Encountered an improper argument.";
+
+// The generic picker is a text field with a drop-down calendar; it notifies
+// every keystroke that leaves a parsable date in the field ("01/31/2", year 2,
+// on the way to "01/31/2018"), and also dates outside its limits, which it
+// does not take. A native picker has no such parts and notifies whole dates.
+wxComboCtrl* DateCombo(const wxDatePickerCtrl* picker) {
+    for (wxWindow* child : picker->GetChildren()) {
+        if (auto* combo = wxDynamicCast(child, wxComboCtrl))
+            return combo->GetPopupControl() ? combo : nullptr;
+    }
+    return nullptr;
+}
+
+wxWindow* DateField(const wxDatePickerCtrl* picker) {
+    wxComboCtrl* combo = DateCombo(picker);
+    return combo ? combo->GetTextCtrl() : nullptr;
+}
+
+enum class DateChange {
+    Picked,   // from the calendar, the end of an entry or a native picker
+    Typing,   // an entry on its way
+    Refused,  // a date the picker did not take
+};
+
+DateChange ClassifyDateChange(const wxDatePickerCtrl* picker, const wxDateTime& date) {
+    wxComboCtrl* combo = DateCombo(picker);
+    if (!combo)
+        return DateChange::Picked;
+    const wxDateTime held = picker->GetValue();
+    if (!held.IsValid() || !held.IsSameDate(date))
+        return DateChange::Refused;
+    // The calendar and the end of an entry leave the field showing the date
+    // as the picker renders it; keystrokes on the way there do not.
+    if (combo->GetValue() != combo->GetPopupControl()->GetStringValue())
+        return DateChange::Typing;
+    return DateChange::Picked;
+}
 
 }  // namespace
 
@@ -59,9 +100,19 @@ CQZ8840ReporterDlg::CQZ8840ReporterDlg(wxWindow* parent) {
     Bind(wxEVT_DATE_CHANGED, &CQZ8840ReporterDlg::OnDtnDatetimechangeEndDate, this,
          IDC_DTP_END_DATE);
     BindClick(IDC_BTN_GENERATE_REPORT, &CQZ8840ReporterDlg::OnBnClickedGenerateReport);
+    for (const wxDatePickerCtrl* picker : {m_dtpStart, m_dtpEnd}) {
+        if (wxWindow* field = DateField(picker))
+            field->Bind(wxEVT_KILL_FOCUS, &CQZ8840ReporterDlg::OnDateFieldLeft, this);
+    }
 }
 
-CQZ8840ReporterDlg::~CQZ8840ReporterDlg() = default;
+CQZ8840ReporterDlg::~CQZ8840ReporterDlg() {
+    // The fields go after this part of the dialog; their focus may go with them.
+    for (const wxDatePickerCtrl* picker : {m_dtpStart, m_dtpEnd}) {
+        if (wxWindow* field = DateField(picker))
+            field->Unbind(wxEVT_KILL_FOCUS, &CQZ8840ReporterDlg::OnDateFieldLeft, this);
+    }
+}
 
 void CQZ8840ReporterDlg::BindClick(int id, void (CQZ8840ReporterDlg::*handler)()) {
     Bind(
@@ -153,7 +204,46 @@ void CQZ8840ReporterDlg::OnBnClickedReset() {
 }
 
 void CQZ8840ReporterDlg::OnDtnDatetimechangeStartDate(wxDateEvent& event) {
-    const wxDateTime t = ToCalendarTime(event.GetDate());
+    if (IsDateToApply(m_dtpStart, event.GetDate(), m_bStartEntryPending))
+        LimitEndPicker(event.GetDate());
+}
+
+void CQZ8840ReporterDlg::OnDtnDatetimechangeEndDate(wxDateEvent& event) {
+    if (IsDateToApply(m_dtpEnd, event.GetDate(), m_bEndEntryPending))
+        LimitStartPicker(event.GetDate());
+}
+
+bool CQZ8840ReporterDlg::IsDateToApply(wxDatePickerCtrl* picker, const wxDateTime& date,
+                                       bool& entryPending) {
+    switch (ClassifyDateChange(picker, date)) {
+        case DateChange::Picked:
+            entryPending = false;
+            return true;
+        case DateChange::Typing:
+            entryPending = true;
+            return false;
+        case DateChange::Refused:
+            break;  // the picker keeps its date, and an entry on its way stays so
+    }
+    return false;
+}
+
+void CQZ8840ReporterDlg::OnDateFieldLeft(wxFocusEvent& event) {
+    event.Skip();  // the picker tidies its field up
+    // After the picker has done so, and outside the focus change, which a
+    // message box must not interrupt.
+    CallAfter(&CQZ8840ReporterDlg::ApplyPendingDateEntries);
+}
+
+void CQZ8840ReporterDlg::ApplyPendingDateEntries() {
+    if (std::exchange(m_bStartEntryPending, false))
+        LimitEndPicker(m_dtpStart->GetValue());
+    if (std::exchange(m_bEndEntryPending, false))
+        LimitStartPicker(m_dtpEnd->GetValue());
+}
+
+void CQZ8840ReporterDlg::LimitEndPicker(const wxDateTime& start) {
+    const wxDateTime t = ToCalendarTime(start);
     if (!t.IsValid()) {
         ShowMessageBox(kImproperArgument);
         return;
@@ -161,8 +251,8 @@ void CQZ8840ReporterDlg::OnDtnDatetimechangeStartDate(wxDateEvent& event) {
     m_dtpEnd->SetRange(t, wxInvalidDateTime);
 }
 
-void CQZ8840ReporterDlg::OnDtnDatetimechangeEndDate(wxDateEvent& event) {
-    const wxDateTime t = ToCalendarTime(event.GetDate());
+void CQZ8840ReporterDlg::LimitStartPicker(const wxDateTime& end) {
+    const wxDateTime t = ToCalendarTime(end);
     if (!t.IsValid()) {
         ShowMessageBox(kImproperArgument);
         return;

@@ -85,6 +85,13 @@ class CQZ8840ReporterDlg : public wxDialog {
     void OnInitDialogEvent(wxInitDialogEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnBannerContextMenu(wxContextMenuEvent& event);
+    // A date typed into a picker's field limits the other picker once the
+    // field shows it whole, or else when the field loses the focus.
+    bool IsDateToApply(wxDatePickerCtrl* picker, const wxDateTime& date, bool& entryPending);
+    void OnDateFieldLeft(wxFocusEvent& event);
+    void ApplyPendingDateEntries();
+    void LimitEndPicker(const wxDateTime& start);
+    void LimitStartPicker(const wxDateTime& end);
 #ifdef __WXMSW__
     void OnPaint(wxPaintEvent& event);
     // The cursor shown while the minimised window is dragged.
@@ -93,6 +100,8 @@ class CQZ8840ReporterDlg : public wxDialog {
 #endif
 
     bool m_bInitialised = false;
+    bool m_bStartEntryPending = false;
+    bool m_bEndEntryPending = false;
 };
 
 }  // namespace qz

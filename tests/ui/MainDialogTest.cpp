@@ -1,17 +1,25 @@
 #include <algorithm>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <wx/combo.h>
 #include <wx/stattext.h>
 #include <wx/testing.h>
+#include <wx/textctrl.h>
 
 #include "app/AboutDlg.h"
 #include "app/QZ8840ReporterDlg.h"
 #include "app/Resources.h"
 #include "options/CustomerList.h"
 #include "tests/ui/UiTestSupport.h"
+
+// Lets a failed check show dates.
+void PrintTo(const wxDateTime& date, std::ostream* os) {
+    *os << (date.IsValid() ? date.FormatISOCombined(' ').utf8_string() : std::string("(invalid)"));
+}
 
 // Plays the operator in the about box: checks what it shows, then presses OK.
 template <>
@@ -162,9 +170,12 @@ TEST_F(MainDialogTest, ButtonsReachTheirHandlersByControlId) {
     EXPECT_TRUE(Checked(*dlg->m_listMachine).empty());
 }
 
-// A picked date as the picker's change notification carries it.
-wxDateEvent Picked(wxWindow* picker, const wxDateTime& date) {
-    return wxDateEvent(picker, date, wxEVT_DATE_CHANGED);
+// Picks a date as the calendar does: the picker takes the date, then sends its
+// change notification.
+void Pick(wxDatePickerCtrl* picker, const wxDateTime& date) {
+    picker->SetValue(date);
+    wxDateEvent changed(picker, date, wxEVT_DATE_CHANGED);
+    picker->ProcessWindowEvent(changed);
 }
 
 TEST_F(MainDialogTest, EachPickedDateLimitsTheOtherPicker) {
@@ -172,15 +183,13 @@ TEST_F(MainDialogTest, EachPickedDateLimitsTheOtherPicker) {
     const wxDateTime march10(10, wxDateTime::Mar, 2024, 9, 30, 15);
     const wxDateTime march20(20, wxDateTime::Mar, 2024);
 
-    wxDateEvent start = Picked(dlg->m_dtpStart, march10);
-    dlg->OnDtnDatetimechangeStartDate(start);
+    Pick(dlg->m_dtpStart, march10);
     wxDateTime lower, upper;
     ASSERT_TRUE(dlg->m_dtpEnd->GetRange(&lower, &upper));
     EXPECT_EQ(lower, march10);
     EXPECT_FALSE(upper.IsValid());
 
-    wxDateEvent end = Picked(dlg->m_dtpEnd, march20);
-    dlg->OnDtnDatetimechangeEndDate(end);
+    Pick(dlg->m_dtpEnd, march20);
     ASSERT_TRUE(dlg->m_dtpStart->GetRange(&lower, &upper));
     EXPECT_FALSE(lower.IsValid());
     EXPECT_EQ(upper, march20);
@@ -194,19 +203,123 @@ TEST_F(MainDialogTest, YearOutsideTheCalendarTimeScale) {
     wxDateTime lower, upper;
 
     // Before 1900: the start of calendar time, 1970-01-01 00:00 UTC.
-    wxDateEvent early = Picked(dlg->m_dtpStart, wxDateTime(5, wxDateTime::Jun, 1899));
-    dlg->OnDtnDatetimechangeStartDate(early);
+    Pick(dlg->m_dtpStart, wxDateTime(5, wxDateTime::Jun, 1899));
     ASSERT_TRUE(dlg->m_dtpEnd->GetRange(&lower, &upper));
     EXPECT_EQ(lower.GetTicks(), 0);
 
     // After 3000: the conversion fails with a message; the limit stays.
     const std::size_t messagesBefore = m_messages.texts().size();
-    wxDateEvent late = Picked(dlg->m_dtpStart, wxDateTime(1, wxDateTime::Jan, 3001));
-    dlg->OnDtnDatetimechangeStartDate(late);
+    Pick(dlg->m_dtpStart, wxDateTime(1, wxDateTime::Jan, 3001));
     EXPECT_EQ(m_messages.texts().size(), messagesBefore + 1);
     ASSERT_TRUE(dlg->m_dtpEnd->GetRange(&lower, &upper));
     EXPECT_EQ(lower.GetTicks(), 0);
 }
+
+#ifndef wxHAS_NATIVE_DATEPICKCTRL
+// The picker's text field, where the operator types a date.
+wxTextCtrl* DateField(wxDatePickerCtrl* picker) {
+    for (wxWindow* child : picker->GetChildren()) {
+        if (auto* combo = wxDynamicCast(child, wxComboCtrl))
+            return combo->GetTextCtrl();
+    }
+    return nullptr;
+}
+
+// Types text into an empty field one key at a time; the field reports each
+// keystroke as a text change.
+void Type(wxTextCtrl* field, const wxString& text) {
+    field->SetValue(wxString());
+    for (std::size_t n = 1; n <= text.length(); ++n)
+        field->SetValue(text.Left(n));
+}
+
+void LeaveField(wxTextCtrl* field) {
+    wxFocusEvent left(wxEVT_KILL_FOCUS, field->GetId());
+    left.SetEventObject(field);
+    field->ProcessWindowEvent(left);
+    test::ProcessEvents();
+}
+
+wxDateTime UpperLimit(const wxDatePickerCtrl* picker) {
+    wxDateTime lower, upper;
+    picker->GetRange(&lower, &upper);
+    return upper;
+}
+
+TEST_F(MainDialogTest, TypedDateLimitsTheOtherPickerOnlyOnceComplete) {
+    const DialogPtr dlg = ShowDialog();
+    const wxDateTime jan10(10, wxDateTime::Jan, 2018);
+    const wxDateTime jan31(31, wxDateTime::Jan, 2018);
+    wxTextCtrl* field = DateField(dlg->m_dtpEnd);
+    ASSERT_NE(field, nullptr);
+    dlg->m_dtpEnd->SetValue(jan31);
+    ASSERT_EQ(field->GetValue(), "01/31/2018") << "the keystrokes below assume this date format";
+    dlg->m_dtpEnd->SetValue(wxDateTime(1, wxDateTime::Mar, 2018));
+    Pick(dlg->m_dtpStart, jan10);
+
+    // Every prefix of the entry that parses as a date ("01/31/2" is year 2)
+    // leaves the start picker alone.
+    const wxString typed = "01/31/2018";
+    field->SetValue(wxString());
+    for (std::size_t n = 1; n < typed.length(); ++n) {
+        SCOPED_TRACE(typed.Left(n));
+        field->SetValue(typed.Left(n));
+        EXPECT_EQ(dlg->m_dtpStart->GetValue(), jan10);
+        EXPECT_FALSE(UpperLimit(dlg->m_dtpStart).IsValid());
+    }
+
+    field->SetValue(typed);
+    EXPECT_EQ(UpperLimit(dlg->m_dtpStart), jan31);
+    LeaveField(field);
+    EXPECT_EQ(UpperLimit(dlg->m_dtpStart), jan31);
+    EXPECT_EQ(dlg->m_dtpStart->GetValue(), jan10);
+    EXPECT_EQ(dlg->m_dtpEnd->GetValue(), jan31);
+}
+
+TEST_F(MainDialogTest, TypedEntryLeftIncompleteLimitsWhenTheFieldLosesFocus) {
+    const struct {
+        const char* typed;
+        wxDateTime limit;
+    } cases[] = {
+        // A whole date, typed without the leading zero the picker shows.
+        {"1/31/2018", wxDateTime(31, wxDateTime::Jan, 2018)},
+        // Left as year 2, which is before 1900.
+        {"01/31/2", wxDateTime(static_cast<time_t>(0))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        test::DataPathsRestorer paths;
+        const DialogPtr dlg = ShowDialog();
+        wxTextCtrl* field = DateField(dlg->m_dtpEnd);
+        ASSERT_NE(field, nullptr);
+
+        Type(field, c.typed);
+        EXPECT_FALSE(UpperLimit(dlg->m_dtpStart).IsValid());
+
+        LeaveField(field);
+        EXPECT_EQ(UpperLimit(dlg->m_dtpStart), c.limit);
+        EXPECT_EQ(field->GetValue(), dlg->m_dtpEnd->GetValue().Format("%m/%d/%Y"));
+    }
+}
+
+TEST_F(MainDialogTest, TypedDateOutsideThePickersLimitIsNotTaken) {
+    const DialogPtr dlg = ShowDialog();
+    const wxDateTime jan10(10, wxDateTime::Jan, 2018);
+    const wxDateTime jan31(31, wxDateTime::Jan, 2018);
+    Pick(dlg->m_dtpEnd, jan31);
+    Pick(dlg->m_dtpStart, jan10);
+    wxTextCtrl* field = DateField(dlg->m_dtpEnd);
+    ASSERT_NE(field, nullptr);
+
+    // Before the end's lower limit, as is every year typed on the way: the
+    // picker keeps its date, so the start picker keeps its limit and date.
+    Type(field, "01/05/2018");
+    LeaveField(field);
+    EXPECT_EQ(dlg->m_dtpEnd->GetValue(), jan31);
+    EXPECT_EQ(UpperLimit(dlg->m_dtpStart), jan31);
+    EXPECT_EQ(dlg->m_dtpStart->GetValue(), jan10);
+}
+#endif  // wxHAS_NATIVE_DATEPICKCTRL
 
 TEST(CalendarTimeTest, YearBoundaries) {
     const struct {
