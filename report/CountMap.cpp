@@ -6,7 +6,10 @@ namespace qz {
 
 namespace {
 
-constexpr std::size_t kFirstIndexSize = 32;
+// Roomy from the start (2 KiB): a key that a collision pushed off its home
+// slot costs a mispredicted probe on every line that meets it, and a record
+// file's keys are few.
+constexpr std::size_t kFirstIndexSize = 256;
 
 }  // namespace
 
