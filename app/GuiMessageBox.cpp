@@ -3,12 +3,18 @@
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
+#include <iterator>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <wx/app.h>
+#include <wx/dialog.h>
+#include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 #include <wx/thread.h>
+#include <wx/weakref.h>
 
 #include "app/TextConvert.h"
 #include "platform/MessageBox.h"
@@ -26,9 +32,53 @@ std::mutex g_queueMutex;
 std::condition_variable g_queueDone;
 std::deque<Request*> g_queue;  // owned by the waiting threads
 
+// The modal dialogs open now, innermost last. A box goes on top of the
+// innermost one: with the main window as its parent, the box would raise the
+// main window over the dialog the operator waits on (the progress dialog),
+// which then stays hidden where no window manager keeps it above.
+class ModalDialogTracker : public wxModalDialogHook {
+  public:
+    wxWindow* Innermost() const {
+        for (auto it = m_open.rbegin(); it != m_open.rend(); ++it) {
+            wxDialog* dialog = it->get();
+            if (dialog && dialog->IsShown() && !dialog->IsBeingDeleted())
+                return dialog;
+        }
+        return nullptr;
+    }
+
+  protected:
+    int Enter(wxDialog* dialog) override {
+        // A dialog another hook kept from showing never exits: drop it once gone.
+        std::erase_if(m_open, [](const wxWeakRef<wxDialog>& open) { return !open; });
+        m_open.emplace_back(dialog);
+        return wxID_NONE;
+    }
+
+    void Exit(wxDialog* dialog) override {
+        for (auto it = m_open.rbegin(); it != m_open.rend(); ++it) {
+            if (it->get() == dialog) {
+                m_open.erase(std::next(it).base());
+                break;
+            }
+        }
+    }
+
+  private:
+    std::vector<wxWeakRef<wxDialog>> m_open;  // UI thread only
+};
+
+ModalDialogTracker& ModalDialogs() {
+    static ModalDialogTracker tracker;
+    return tracker;
+}
+
 void ShowNow(const std::string& text) {
     const wxString caption = wxTheApp ? wxTheApp->GetAppName() : wxString();
-    wxMessageBox(ToDisplayText(text), caption, wxOK | wxICON_EXCLAMATION);
+    wxWindow* parent = ModalDialogs().Innermost();
+    if (!parent && wxTheApp)
+        parent = wxTheApp->GetTopWindow();
+    wxMessageBox(ToDisplayText(text), caption, wxOK | wxICON_EXCLAMATION, parent);
 }
 
 void ShowOrQueue(const std::string& text) {
@@ -53,6 +103,9 @@ void ShowOrQueue(const std::string& text) {
 }  // namespace
 
 void InstallGuiMessageBoxHandler() {
+    static bool tracking = false;
+    if (!std::exchange(tracking, true))
+        ModalDialogs().Register();
     SetMessageBoxHandler(ShowOrQueue);
 }
 

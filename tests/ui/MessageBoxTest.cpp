@@ -1,9 +1,12 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/dialog.h>
+#include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
 
@@ -70,6 +73,60 @@ TEST_F(GuiMessageBoxTest, AnotherThreadWaitsUntilTheUiThreadHasShownIt) {
         },
         ExpectBox("from a worker", &returned));
     EXPECT_TRUE(returned);
+}
+
+// Closes every message box at once and records its parent; other dialogs show.
+class BoxParentRecorder : public wxModalDialogHook {
+  public:
+    BoxParentRecorder() { Register(); }
+    const std::vector<wxWindow*>& parents() const { return m_parents; }
+
+  protected:
+    int Enter(wxDialog* dialog) override {
+        if (!wxDynamicCast(dialog, wxMessageDialog))
+            return wxID_NONE;
+        m_parents.push_back(dialog->GetParent());
+        return wxID_OK;
+    }
+
+  private:
+    std::vector<wxWindow*> m_parents;
+};
+
+TEST_F(GuiMessageBoxTest, BoxGoesOnTopOfTheModalDialogOpenAtTheTime) {
+    wxDialog main(nullptr, wxID_ANY, "main");
+    wxTheApp->SetTopWindow(&main);
+    main.Show();
+    wxDialog progress(&main, wxID_ANY, "progress");
+    BoxParentRecorder recorder;
+
+    progress.CallAfter([&] {
+        ShowMessageBox("from the UI thread");
+        // A worker's box, served while the dialog waits for the worker.
+        std::atomic<bool> returned{false};
+        std::thread worker([&] {
+            ShowMessageBox("from a worker");
+            returned = true;
+        });
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!returned && std::chrono::steady_clock::now() < deadline) {
+            ServePendingMessageBoxes();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (returned) {
+            worker.join();
+        } else {
+            ADD_FAILURE() << "the worker still waits for its box";
+            worker.detach();
+        }
+        progress.EndModal(wxID_OK);
+    });
+    progress.ShowModal();
+    // With no modal dialog left, the box goes on top of the main window.
+    ShowMessageBox("after the dialog closed");
+
+    EXPECT_EQ(recorder.parents(), (std::vector<wxWindow*>{&progress, &progress, &main}));
+    wxTheApp->SetTopWindow(nullptr);
 }
 
 }  // namespace
