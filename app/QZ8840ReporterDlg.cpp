@@ -58,7 +58,8 @@ DateChange ClassifyDateChange(const wxDatePickerCtrl* picker, const wxDateTime& 
     if (!held.IsValid() || !held.IsSameDate(date))
         return DateChange::Refused;
     // The calendar and the end of an entry leave the field showing the date
-    // as the picker renders it; keystrokes on the way there do not.
+    // as the picker renders it ("01/31/2018"), as does an entry typed out in
+    // full; the keystrokes on the way ("01/31/2" for 01/31/0002) do not.
     if (combo->GetValue() != combo->GetPopupControl()->GetStringValue())
         return DateChange::Typing;
     return DateChange::Picked;
