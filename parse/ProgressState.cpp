@@ -1,24 +1,39 @@
 #include "parse/ProgressState.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
-
-#if defined(__SANITIZE_THREAD__)
-#define QZ_THREAD_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define QZ_THREAD_SANITIZER 1
-#endif
-#endif
 
 namespace qz {
 
 std::atomic<std::uint64_t> g_parsedBytes{0};
 std::atomic<std::uint64_t> g_totalBytes{0};
-std::timed_mutex g_progressMutex;
+CProgressMutex g_progressMutex;
 Event g_cancelEvent{Event::Reset::Manual, false};
 
 namespace {
+
+// A short spin, then sleeps of growing length (1 us up to 0.5 ms): the lock is
+// held for one addition, so a waiter rarely gets past the spin.
+template <typename Until>
+bool WaitForLock(CProgressMutex& mutex, Until until) {
+    for (int i = 0; i < 64; ++i) {
+        if (mutex.try_lock()) {
+            return true;
+        }
+    }
+    auto pause = std::chrono::microseconds(1);
+    for (;;) {
+        if (!until()) {
+            return false;
+        }
+        if (mutex.try_lock()) {
+            return true;
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::microseconds(500));
+    }
+}
 
 // Called with g_progressMutex held. Every writer holds the mutex, so a plain
 // load and store is enough; readers without the mutex still see whole values.
@@ -27,32 +42,22 @@ void AddLocked(std::uint64_t delta) {
                         std::memory_order_relaxed);
 }
 
-// Waits at most kProgressWait for g_progressMutex.
-bool LockProgressWithinTimeLimit() {
-    constexpr auto kProgressWait = std::chrono::milliseconds(1000);
-#if defined(QZ_THREAD_SANITIZER)
-    // ThreadSanitizer does not see a lock taken by try_lock_for (it ends in
-    // pthread_mutex_clocklock, which it does not intercept) and then reports the
-    // unlock as wrong; a polling wait keeps its checks meaningful.
-    const auto deadline = std::chrono::steady_clock::now() + kProgressWait;
-    do {
-        if (g_progressMutex.try_lock()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    } while (std::chrono::steady_clock::now() < deadline);
-    return false;
-#else
-    return g_progressMutex.try_lock_for(kProgressWait);
-#endif
+}  // namespace
+
+void CProgressMutex::lock() {
+    WaitForLock(*this, [] { return true; });
 }
 
-}  // namespace
+bool CProgressMutex::TryLockFor(std::chrono::nanoseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    return WaitForLock(*this, [&] { return std::chrono::steady_clock::now() < deadline; });
+}
 
 bool TryAddParsedBytes(std::uint64_t delta) {
     // try_lock first: the common uncontended case must not read the clock, since
     // every record line comes through here.
-    if (!g_progressMutex.try_lock() && !LockProgressWithinTimeLimit()) {
+    if (!g_progressMutex.try_lock() &&
+        !g_progressMutex.try_lock_for(std::chrono::milliseconds(1000))) {
         return false;
     }
     AddLocked(delta);
