@@ -174,6 +174,33 @@ TEST_F(ParseReportFileTest, AddsUpKeysAcrossLinesAndLineEnds) {
               (KeyCounts{{"M1", {1, 1}}, {"M2", {2, 1}}}));
 }
 
+// Lines on a day already read take a shorter way through the date test; each
+// must still be judged exactly as on its own.
+TEST_F(ParseReportFileTest, LinesOnADayAlreadySeenAreJudgedLikeAnyOther) {
+    const struct {
+        std::string_view day;
+        std::string_view dateField;
+        bool counted;
+    } cases[] = {
+        {"2018/05/03", "2018/05/03 24:00:00", false}, {"2018/05/03", "2018/05/03 10:60", false},
+        {"2018/05/03", "2018/05/03 10:00:60", false}, {"2018/05/03", "2018/05/03 9:05 PM", true},
+        {"2018/05/03", "2018/05/03 1:2:3", true},     {"2018/05/03", "2018/05/03 23:59:59", true},
+        {"2018/05/03", "2018/05/03 garbage", false},  {"2018/05/03", "2018-05-03 10:00", true},
+        {"2018/05/02", "2018/05/02 23:59:59", false}, {"2018/05/02", "2018/05/03 00:00:00", true},
+        {"2018/05/04", "2018/05/04 00:00:00", false}, {"2018/05/04", "2018/05/03 12:00:00", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.day << " then " << c.dateField);
+        // The first line puts its day in front; only the second line is NG.
+        const CReportCounts& counts =
+            ParseText(std::string(c.day) + " 12:00:00,C1,S1,CU,M1,3,OK\n" +
+                      std::string(c.dateField) + ",C2,S2,CU,M2,3,NG\n");
+        const bool firstCounted = c.day == "2018/05/03";
+        EXPECT_EQ(counts.m_nOk, firstCounted ? 1 : 0);
+        EXPECT_EQ(counts.m_nNg, c.counted ? 1 : 0);
+    }
+}
+
 TEST_F(ParseReportFileTest, EmptyAndHeaderOnlyFiles) {
     // Counts left from an earlier file are dropped at the start.
     m_worker.m_counts.m_nOk = 7;
