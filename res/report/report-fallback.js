@@ -50,11 +50,11 @@ function DataTable() {
 
 // addColumn(type, label[, id]) or addColumn({type, label, id}).
 DataTable.prototype.addColumn = function(type, label, id) {
-    var spec = isCellObject(type) ? type : {type: type, label: label, id: id};
+    var column = isCellObject(type) ? type : {type: type, label: label, id: id};
     this.columns.push({
-        type: String(spec.type || 'string'),
-        label: spec.label == null ? '' : String(spec.label),
-        id: spec.id == null ? '' : String(spec.id)
+        type: String(column.type || 'string'),
+        label: column.label == null ? '' : String(column.label),
+        id: column.id == null ? '' : String(column.id)
     });
     for (var r = 0; r < this.rows.length; r++) {
         this.rows[r].push({v: null, f: undefined});
@@ -157,15 +157,15 @@ function arrayToDataTable(rows, firstRowIsData) {
     var width = firstRowIsData ? (rows[0] ? rows[0].length : 0) : rows[0].length;
     for (var c = 0; c < width; c++) {
         var header = firstRowIsData ? '' : rows[0][c];
-        var spec = isCellObject(header) ? header : {label: header};
-        var type = spec.type;
+        var column = isCellObject(header) ? header : {label: header};
+        var type = column.type;
         for (var r = 0; !type && r < body.length; r++) {
             var value = isCellObject(body[r][c]) ? body[r][c].v : body[r][c];
             if (value != null) {
                 type = typeOfValue(value);
             }
         }
-        data.addColumn(type || (c === 0 ? 'string' : 'number'), spec.label, spec.id);
+        data.addColumn(type || (c === 0 ? 'string' : 'number'), column.label, column.id);
     }
     data.addRows(body);
     return data;
