@@ -137,13 +137,7 @@ int RunReport(const BatchOptions& options, const ParseJobInput& input) {
         ++failures;
         std::fprintf(stderr, "%s\n", text.c_str());
     });
-    CReportScriptWriter writer;
-    writer.WriteSummaryChart();
-    writer.WriteBarChart(1);
-    writer.WriteBarChart(2);
-    writer.WriteTable(0);
-    writer.WriteTable(1);
-    writer.WriteTable(2);
+    CReportScriptWriter().WriteAll();
     SetMessageBoxHandler(std::move(previous));
     return failures == 0 ? kExitWritten : kExitWriteFailed;
 }

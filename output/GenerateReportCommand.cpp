@@ -52,13 +52,7 @@ void CQZ8840ReporterDlg::OnBnClickedGenerateReport() {
         return;
     }
 
-    CReportScriptWriter writer;
-    writer.WriteSummaryChart();
-    writer.WriteBarChart(1);
-    writer.WriteBarChart(2);
-    writer.WriteTable(0);
-    writer.WriteTable(1);
-    writer.WriteTable(2);
+    CReportScriptWriter().WriteAll();
 
     ShellOpen(g_strReportHtmlPath);
 }

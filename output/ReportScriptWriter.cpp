@@ -305,4 +305,13 @@ void CReportScriptWriter::WriteTable(int dimension) {
     WriteScript(kTableFileNames[dimension], script);
 }
 
+void CReportScriptWriter::WriteAll() {
+    WriteSummaryChart();
+    WriteBarChart(1);
+    WriteBarChart(2);
+    WriteTable(0);
+    WriteTable(1);
+    WriteTable(2);
+}
+
 }  // namespace qz

@@ -9,10 +9,14 @@
 namespace qz {
 
 class CReportScriptWriter {
-public:
+  public:
     void WriteSummaryChart();
     void WriteBarChart(int dimension);  // 1 Setting File, 2 Machine ID
     void WriteTable(int dimension);     // 0 Summary, 1, 2
+
+    // All six, in the order a report writes them (which is the order of any
+    // file-error messages): summary chart, bar charts 1 and 2, tables 0, 1, 2.
+    void WriteAll();
 };
 
 }  // namespace qz

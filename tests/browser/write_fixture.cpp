@@ -76,12 +76,6 @@ int main(int argc, char** argv) {
     }
 
     qz::g_strReportJsPath = jsFolder.string() + "/";
-    qz::CReportScriptWriter writer;
-    writer.WriteSummaryChart();
-    writer.WriteBarChart(1);
-    writer.WriteBarChart(2);
-    writer.WriteTable(0);
-    writer.WriteTable(1);
-    writer.WriteTable(2);
+    qz::CReportScriptWriter().WriteAll();
     return failures == 0 ? 0 : 1;
 }

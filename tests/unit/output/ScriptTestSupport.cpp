@@ -16,13 +16,7 @@ void FillMaps(CCountMap& okMap, CCountMap& ngMap, const std::vector<KeyCounts>& 
 }
 
 void WriteAllScripts() {
-    CReportScriptWriter writer;
-    writer.WriteSummaryChart();
-    writer.WriteBarChart(1);
-    writer.WriteBarChart(2);
-    writer.WriteTable(0);
-    writer.WriteTable(1);
-    writer.WriteTable(2);
+    CReportScriptWriter().WriteAll();
 }
 
 void ScriptFolderTest::SetUp() {
