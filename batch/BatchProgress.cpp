@@ -32,8 +32,8 @@ class CTerminalProgress {
     }
 
     void Draw() {
-        const std::string line =
-            "\r" + ProgressLine(g_parsedBytes.load(), g_totalBytes.load(), kBarWidth);
+        std::string line = "\r";
+        line += ProgressLine(g_parsedBytes.load(), g_totalBytes.load(), kBarWidth);
         std::lock_guard lock(m_mutex);
         std::fputs(line.c_str(), stderr);
         std::fflush(stderr);

@@ -60,7 +60,7 @@ void ScanOptionValues(CParseWorker& worker) {
             DebugTrace(line);
         }
         // The header's bytes are counted with the first data line.
-        std::uint64_t lastCounted = 0;
+        FileProgress progress;
         while (reader.ReadLine(line)) {
             if (g_cancelEvent.IsSet()) {
                 // Abandoned: no final update and the worker stays busy, so the
@@ -70,12 +70,9 @@ void ScanOptionValues(CParseWorker& worker) {
                 return;
             }
             CollectLineValues(line, worker);
-            const std::uint64_t position = reader.GetPosition();
-            if (TryAddParsedBytes(position - lastCounted)) {
-                lastCounted = position;
-            }
+            progress.AfterLine(reader.GetPosition());
         }
-        AddParsedBytes(reader.GetPosition() - lastCounted);
+        progress.AtEnd(reader.GetPosition());
         reader.Close();
     } catch (const FileError& error) {
         ShowMessageBox(error.ShownDescription());

@@ -6,10 +6,10 @@
 
 namespace qz {
 
-std::atomic<std::uint64_t> g_parsedBytes{0};
-std::atomic<std::uint64_t> g_totalBytes{0};
-CProgressMutex g_progressMutex;
-Event g_cancelEvent{Event::Reset::Manual, false};
+ProgressCounter g_progressCounter;
+alignas(64) std::atomic<std::uint64_t> g_totalBytes{0};
+alignas(64) Event g_cancelEvent{Event::Reset::Manual, false};
+std::uint64_t g_progressPublishStep = 0;
 
 namespace {
 

@@ -405,7 +405,7 @@ void ParseReportFile(CParseWorker& worker) {
         TextFileReader reader(*worker.m_pszPath, ShareMode::Shared);
         const RecordDateRange range(DateRange::FromReportBounds());
         RecordDateFilter dates(GetRecordDateLocale(), range);
-        std::uint64_t reported = 0;
+        FileProgress progress;
         std::string_view line;
         std::array<std::string_view, 7> fields;
         if (reader.ReadLine(line)) {  // the header
@@ -416,13 +416,10 @@ void ParseReportFile(CParseWorker& worker) {
                     return;
                 }
                 CountRecordLine(line, dates, fields, counts);
-                const std::uint64_t position = reader.GetPosition();
-                if (TryAddParsedBytes(position - reported)) {
-                    reported = position;
-                }
+                progress.AfterLine(reader.GetPosition());
             }
         }
-        AddParsedBytes(reader.GetPosition() - reported);
+        progress.AtEnd(reader.GetPosition());
         reader.Close();
     } catch (const FileError& error) {
         ShowMessageBox(error.ShownDescription());
