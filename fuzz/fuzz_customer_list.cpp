@@ -11,17 +11,13 @@
 
 #include "FuzzSupport.h"
 #include "options/CustomerList.h"
-#include "platform/MessageBox.h"
 #include "report/DataPaths.h"
 
 using namespace qz;
 using namespace qz::fuzz;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    SetMessageBoxHandler([](const std::string& text) {
-        std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
-        std::abort();
-    });
+    AbortOnMessageBox();
     return 0;
 }
 

@@ -24,7 +24,6 @@
 #include "parse/ParseWorker.h"
 #include "parse/ProgressState.h"
 #include "platform/DateParser.h"
-#include "platform/MessageBox.h"
 #include "report/RecordParser.h"
 #include "report/ReportCounts.h"
 
@@ -134,10 +133,7 @@ void CheckCounts(const CReportCounts& counts, std::int64_t ok, std::int64_t ng,
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    SetMessageBoxHandler([](const std::string& text) {
-        std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
-        std::abort();
-    });
+    AbortOnMessageBox();
     return 0;
 }
 
