@@ -39,6 +39,27 @@ class ExpectBox : public wxExpectModalBase<wxMessageDialog, ExpectBox> {
     const std::atomic<bool>* m_callerReturned;
 };
 
+// Shows text from a worker thread while this thread serves message boxes, as
+// the progress dialog does while it waits for a job; returned is set once the
+// worker's ShowMessageBox has returned. Gives up after 10 s.
+void ShowFromWorkerWhileServing(const char* text, std::atomic<bool>& returned) {
+    std::thread worker([&] {
+        ShowMessageBox(text);
+        returned = true;
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!returned && std::chrono::steady_clock::now() < deadline) {
+        ServePendingMessageBoxes();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (returned) {
+        worker.join();
+    } else {
+        ADD_FAILURE() << "the worker still waits for its box";
+        worker.detach();
+    }
+}
+
 class GuiMessageBoxTest : public ::testing::Test {
   protected:
     GuiMessageBoxTest() { InstallGuiMessageBoxHandler(); }
@@ -51,27 +72,10 @@ TEST_F(GuiMessageBoxTest, ShownAtOnceOnTheUiThread) {
 
 TEST_F(GuiMessageBoxTest, AnotherThreadWaitsUntilTheUiThreadHasShownIt) {
     std::atomic<bool> returned{false};
-    wxTEST_DIALOG(
-        {
-            std::thread worker([&] {
-                ShowMessageBox("from a worker");
-                returned = true;
-            });
-            // The UI thread is busy waiting, as the progress dialog is while a
-            // job ends; it serves the box in its waiting loop.
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            while (!returned && std::chrono::steady_clock::now() < deadline) {
-                ServePendingMessageBoxes();
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-            if (returned) {
-                worker.join();
-            } else {
-                ADD_FAILURE() << "the worker still waits for its box";
-                worker.detach();
-            }
-        },
-        ExpectBox("from a worker", &returned));
+    // The UI thread is busy waiting, as the progress dialog is while a job
+    // ends; it serves the box in its waiting loop.
+    wxTEST_DIALOG(ShowFromWorkerWhileServing("from a worker", returned),
+                  ExpectBox("from a worker", &returned));
     EXPECT_TRUE(returned);
 }
 
@@ -104,21 +108,7 @@ TEST_F(GuiMessageBoxTest, BoxGoesOnTopOfTheModalDialogOpenAtTheTime) {
         ShowMessageBox("from the UI thread");
         // A worker's box, served while the dialog waits for the worker.
         std::atomic<bool> returned{false};
-        std::thread worker([&] {
-            ShowMessageBox("from a worker");
-            returned = true;
-        });
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!returned && std::chrono::steady_clock::now() < deadline) {
-            ServePendingMessageBoxes();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        if (returned) {
-            worker.join();
-        } else {
-            ADD_FAILURE() << "the worker still waits for its box";
-            worker.detach();
-        }
+        ShowFromWorkerWhileServing("from a worker", returned);
         progress.EndModal(wxID_OK);
     });
     progress.ShowModal();
