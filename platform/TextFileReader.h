@@ -47,6 +47,18 @@ class TextFileReader {
 
     std::uint64_t GetPosition() const { return m_position; }
 
+    // In-place scanning, for a caller that finds line ends itself: the unread
+    // bytes already in the buffer (valid until the next call that reads), and
+    // Consume(n) to take n of them as read (n <= Buffered().size()). ReadLine
+    // goes on behind whatever was consumed.
+    std::string_view Buffered() const {
+        return std::string_view(m_buffer.get() + m_begin, m_end - m_begin);
+    }
+    void Consume(std::size_t n) {
+        m_begin += n;
+        m_position += n;
+    }
+
     void Close();
 
   private:

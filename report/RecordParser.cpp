@@ -15,6 +15,7 @@
 #include "platform/FileError.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFileReader.h"
+#include "report/RecordLineScan.h"
 #include "report/ReportCounts.h"
 
 namespace qz {
@@ -161,7 +162,7 @@ class RecordDateFilter {
     RecordDateFilter(const DateLocale& locale, const RecordDateRange& range)
         : m_locale(locale), m_range(range) {}
 
-    bool Passes(std::string_view text) {
+    [[gnu::always_inline]] bool Passes(std::string_view text) {
         const std::size_t n = text.size();
         if (m_haveDay && (n == 10 || n == 16 || n == 19) &&
             std::memcmp(text.data(), m_day, sizeof m_day) == 0) {
@@ -218,7 +219,7 @@ class RecordDateFilter {
         return {m_dayValue >= 0 ? m_dayValue + fraction : m_dayValue - fraction, true};
     }
 
-    OleDate ReadNewDay(std::string_view text) {
+    [[gnu::noinline]] OleDate ReadNewDay(std::string_view text) {
         const OleDate date = ParseDateText(text, m_locale);
         const std::size_t n = text.size();
         if (n != 10 && n != 16 && n != 19) {
@@ -311,11 +312,10 @@ inline bool IsExcluded(const CValueSet& excluded, std::string_view value) {
     return !excluded.IsEmpty() && SetContains(excluded, value);
 }
 
-// fields is scratch space, kept by the caller across lines (clearing a new
-// array per line is measurable).
-void CountRecordLine(std::string_view line, RecordDateFilter& dates,
-                     std::array<std::string_view, 7>& fields, CReportCounts& counts) {
-    const std::size_t n = SplitRecordFields(line, fields);
+// Counts one record line, given as its first n fields.
+[[gnu::always_inline]] inline void CountRecordFields(const std::array<std::string_view, 7>& fields,
+                                                     std::size_t n, RecordDateFilter& dates,
+                                                     CReportCounts& counts) {
     if (n < kMinRecordFields) {
         return;
     }
@@ -337,6 +337,43 @@ void CountRecordLine(std::string_view line, RecordDateFilter& dates,
         CountKey(counts.m_machineIdNg, counts.m_machineIdOk, machineId);
     }
 }
+
+// fields is scratch space, kept by the caller across lines (clearing a new
+// array per line is measurable).
+void CountRecordLine(std::string_view line, RecordDateFilter& dates,
+                     std::array<std::string_view, 7>& fields, CReportCounts& counts) {
+    CountRecordFields(fields, SplitRecordFields(line, fields), dates, counts);
+}
+
+#if QZ_SCAN_IN_PLACE
+// Counts the record lines that lie whole in the reader's buffer with a full
+// scan window from their start, each as ParseReportFile's loop does (cancel
+// poll, count, progress), and consumes them. False when a cancel was seen.
+[[QZ_SCAN_TARGET]] bool CountBufferedLines(TextFileReader& reader, RecordDateFilter& dates,
+                                           std::array<std::string_view, 7>& fields,
+                                           CReportCounts& counts, FileProgress& progress) {
+    const std::string_view buffered = reader.Buffered();
+    const char* const begin = buffered.data();
+    const char* const end = begin + buffered.size();
+    const std::uint64_t position = reader.GetPosition();
+    const char* p = begin;
+    bool cancelled = false;
+    std::size_t lineBytes = 0;
+    std::size_t fieldCount = 0;
+    while (static_cast<std::size_t>(end - p) >= kScanWindow &&
+           ScanRecordLine(p, lineBytes, fields, fieldCount)) {
+        if (g_cancelEvent.IsSet()) {
+            cancelled = true;
+            break;
+        }
+        CountRecordFields(fields, fieldCount, dates, counts);
+        p += lineBytes;
+        progress.AfterLine(position + static_cast<std::uint64_t>(p - begin));
+    }
+    reader.Consume(static_cast<std::size_t>(p - begin));
+    return !cancelled;
+}
+#endif
 
 }  // namespace
 
@@ -408,9 +445,21 @@ void ParseReportFile(CParseWorker& worker) {
         FileProgress progress;
         std::string_view line;
         std::array<std::string_view, 7> fields;
+#if QZ_SCAN_IN_PLACE
+        const bool scanInPlace = CanScanInPlace();
+#endif
         if (reader.ReadLine(line)) {  // the header
-            while (reader.ReadLine(line)) {
-                if (g_cancelEvent.IsSet()) {
+            for (;;) {
+                bool cancelled = false;
+#if QZ_SCAN_IN_PLACE
+                // The lines that the buffer holds; the next one the general way.
+                cancelled =
+                    scanInPlace && !CountBufferedLines(reader, dates, fields, counts, progress);
+#endif
+                if (!cancelled && !reader.ReadLine(line)) {
+                    break;
+                }
+                if (cancelled || g_cancelEvent.IsSet()) {
                     reader.Close();
                     worker.m_pszPath.reset();
                     return;

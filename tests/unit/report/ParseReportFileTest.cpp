@@ -4,8 +4,10 @@
 #include <chrono>
 #include <fstream>
 #include <map>
+#include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "parse/ParseWorker.h"
 #include "parse/ProgressState.h"
@@ -264,6 +266,67 @@ TEST_F(ParseReportFileTest, HugeLineIsReadAndSkipped) {
     const CReportCounts& counts = ParseText(body);
     EXPECT_EQ(counts.m_nOk, 2);
     EXPECT_EQ(counts.m_nNg, 0);
+}
+
+// Lines are read in place while the buffer holds a whole window behind them
+// and the general way near its end, across refills and for long lines: a
+// file of a few MiB in which kinds of lines stand in seeded order counts as
+// its lines do one by one.
+TEST_F(ParseReportFileTest, ABigFileCountsAsItsLinesDoOneByOne) {
+    const std::string kinds[] = {
+        "2018/05/03 10:21:07,CBL-1,SET_A01.bin,0A1B,WB-07,3,OK",
+        "2018/05/03 10:21:08,CBL-2,SET_B02.bin,0A1B,WB-08,1,OK\r",
+        "2018/05/03,CBL-3,SET_A01.bin,7D42,WB-07,2,OK",
+        "2018/05/04 00:00:00,CBL-4,SET_A01.bin,0A1B,WB-07,3,OK",
+        "2018/05/03 11:00:00,,CBL-5,SET_C03.bin,,0A1B,WB-09,3,OK,",
+        "2018/05/03 12:00:00,CBL-6,SET_A01.bin,0A1B,WB-07,3",
+        "2018/05/03 12:00:01,CBL-7,SET_A01.bin,0A1B,WB-07,3,OK,x,y,z",
+        "2018/05/03 12:00:02,CBL-8," + std::string(70, 'L') + ",0A1B,WB-10,3,OK",
+        "2018/05/03 12:00:03,CBL-9,SET_A01.bin,0A1B",
+        "",
+        "Date,Cable,Setting File,Customer,Board,Count,Result",
+    };
+    constexpr std::size_t kKinds = std::size(kinds);
+
+    // Each kind alone: what one line of it adds.
+    std::vector<CReportCounts> alone(kKinds);
+    for (std::size_t k = 0; k < kKinds; ++k) {
+        alone[k] = ParseText(kinds[k] + "\n", "kind" + std::to_string(k) + ".csv");
+    }
+
+    std::mt19937 random(5);
+    std::string body;
+    std::vector<int> uses(kKinds, 0);
+    while (body.size() < (3u << 20)) {
+        const std::size_t k = random() % kKinds;
+        body += kinds[k];
+        body += '\n';
+        ++uses[k];
+    }
+    const CReportCounts& counts = ParseText(body, "big.csv");
+
+    int ok = 0;
+    int ng = 0;
+    std::map<std::string, std::pair<int, int>> settingFiles;
+    std::map<std::string, std::pair<int, int>> machineIds;
+    for (std::size_t k = 0; k < kKinds; ++k) {
+        ok += uses[k] * alone[k].m_nOk;
+        ng += uses[k] * alone[k].m_nNg;
+        for (const auto& [key, c] : Dimension(alone[k].m_settingFileOk, alone[k].m_settingFileNg)) {
+            settingFiles[key].first += uses[k] * c.first;
+            settingFiles[key].second += uses[k] * c.second;
+        }
+        for (const auto& [key, c] : Dimension(alone[k].m_machineIdOk, alone[k].m_machineIdNg)) {
+            machineIds[key].first += uses[k] * c.first;
+            machineIds[key].second += uses[k] * c.second;
+        }
+    }
+    EXPECT_GT(ok, 0);
+    EXPECT_GT(ng, 0);
+    EXPECT_EQ(counts.m_nOk, ok);
+    EXPECT_EQ(counts.m_nNg, ng);
+    EXPECT_EQ(Dimension(counts.m_settingFileOk, counts.m_settingFileNg), settingFiles);
+    EXPECT_EQ(Dimension(counts.m_machineIdOk, counts.m_machineIdNg), machineIds);
 }
 
 TEST_F(ParseReportFileTest, FileErrorIsShownAndReleasesTheWorker) {
