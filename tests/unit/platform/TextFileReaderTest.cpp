@@ -106,6 +106,42 @@ TEST(TextFileReader, LinesAcrossBufferRefillsMatchPlainSplit) {
     ExpectSameLines(ReadAll(dir.Write("split.txt", split)), SplitLines(split));
 }
 
+// A caller that finds lines in Buffered() itself and consumes them, mixed
+// with ReadLine across refills, sees the same lines at the same positions.
+TEST(TextFileReader, ConsumingBufferedLinesIsLikeReadingThem) {
+    std::string bytes;
+    for (unsigned i = 0; bytes.size() < (std::size_t{3} << 20); ++i) {
+        bytes.append((i * 7919u) % 211u, static_cast<char>('a' + i % 26));
+        bytes += (i % 3 == 0) ? "\r\n" : "\n";
+    }
+    bytes += "last";
+    test::TempDir dir;
+    TextFileReader reader(dir.Write("big.txt", bytes), ShareMode::Shared);
+    std::vector<Line> lines;
+    std::string_view line;
+    for (;;) {
+        // Every line that the buffer holds whole, then one by ReadLine.
+        for (std::string_view buffered = reader.Buffered();;) {
+            const std::size_t lf = buffered.find('\n');
+            if (lf == std::string_view::npos) {
+                break;
+            }
+            std::string_view text = buffered.substr(0, lf);
+            if (!text.empty() && text.back() == '\r') {
+                text.remove_suffix(1);
+            }
+            reader.Consume(lf + 1);
+            lines.push_back({std::string(text), reader.GetPosition()});
+            buffered.remove_prefix(lf + 1);
+        }
+        if (!reader.ReadLine(line)) {
+            break;
+        }
+        lines.push_back({std::string(line), reader.GetPosition()});
+    }
+    ExpectSameLines(lines, SplitLines(bytes));
+}
+
 TEST(TextFileReader, LineLongerThanBufferIsReadWhole) {
     const std::size_t longLength = 100u << 20;
     std::string bytes(longLength, 'x');
