@@ -47,18 +47,21 @@ bool ForEachWord(std::size_t n, P&& p) {
 }  // namespace text_key
 
 // A fast hash for the short keys of the record files (a few to a few dozen
-// bytes), looked up twice per record line. A key of 8 to 24 bytes is covered
-// by its first, middle and last 8 bytes (they overlap as needed). Each pair of
-// words is mixed by one 64x64->128-bit multiplication folded to 64 bits, which
-// spreads a change in any byte over all bits, the low ones (the index slot)
-// included; the two multiplications run side by side.
+// bytes), looked up twice per record line. A key of 8 to 16 bytes is covered
+// by its first and last 8 bytes, one of 17 to 24 bytes by its first, middle
+// and last 8 (they overlap as needed). Each pair of words is mixed by one
+// 64x64->128-bit multiplication folded to 64 bits, which spreads a change in
+// any byte over all bits, the low ones (the index slot) included.
 struct TextHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view text) const noexcept {
         using namespace text_key;
         const char* p = text.data();
         const std::size_t n = text.size();
-        if (n >= 8 && n <= 24) {
+        if (n >= 8 && n <= 16) {
+            return Fold(Load64(p) ^ kSeed1, Load64(p + n - 8) ^ kSeed2 ^ n);
+        }
+        if (n > 16 && n <= 24) {
             return Fold(Load64(p) ^ kSeed1, Load64(p + n / 2 - 4) ^ kSeed2) ^
                    Fold(Load64(p + n - 8) ^ kSeed3, n ^ kSeed4);
         }
