@@ -432,9 +432,11 @@ int Main(int argc, char** argv) {
                     MBps(tree.bytes, t.wall), t.wall, t.cpu, MBps(tree.bytes, t.cpu));
     };
     const std::string w = std::to_string(workers);
+    const std::string steppedLabel =
+        "progress per " + std::to_string(kComparisonPublishStep / 1024) + " KiB";
     row(("report job, " + w + " workers").c_str(), jobTime);
     row("report job, 1 worker", oneTime);
-    row(("comparison: report job, " + w + " workers, progress per 64 KiB").c_str(), steppedTime);
+    row(("comparison: report job, " + w + " workers, " + steppedLabel).c_str(), steppedTime);
     row(("floor: memchr line count, " + w + " threads").c_str(), floorTime);
     row(("peer: mawk, " + w + " processes over disjoint file subsets").c_str(), peerTime);
     std::printf("  load average at the end: %s", LoadAverage().c_str());
@@ -455,13 +457,12 @@ int Main(int argc, char** argv) {
     std::printf("  job / mawk         %6.2fx   (>= %.1fx)   %s   [by CPU time: %.2fx]\n",
                 job / mawk, kGoalPeer, Verdict(job / mawk >= kGoalPeer),
                 peerTime.cpu / jobTime.cpu);
-    std::printf(
-        "  job / floor        %6.3f    (>= %.3f)  %s   [by CPU time: %.3f; progress per 64 KiB: "
-        "%.3f]\n",
-        job / floor, kGoalFloor, Verdict(job / floor >= kGoalFloor), floorTime.cpu / jobTime.cpu,
-        stepped / floor);
-    std::printf("  job / one worker   %6.2fx   (>= %.1fx)   %s   [progress per 64 KiB: %.2fx]\n",
-                job / one, kGoalScaling, Verdict(job / one >= kGoalScaling), stepped / one);
+    std::printf("  job / floor        %6.3f    (>= %.3f)  %s   [by CPU time: %.3f; %s: %.3f]\n",
+                job / floor, kGoalFloor, Verdict(job / floor >= kGoalFloor),
+                floorTime.cpu / jobTime.cpu, steppedLabel.c_str(), stepped / floor);
+    std::printf("  job / one worker   %6.2fx   (>= %.1fx)   %s   [%s: %.2fx]\n", job / one,
+                kGoalScaling, Verdict(job / one >= kGoalScaling), steppedLabel.c_str(),
+                stepped / one);
     std::printf("  peak memory        %6.1f MiB (< %.0f MiB)  %s\n", peakMiB, kGoalPeakMiB,
                 Verdict(peakMiB < kGoalPeakMiB));
     std::printf("  peak growth, half to full tree  %+.1f MiB (<= %.0f MiB)  %s\n", growthMiB,

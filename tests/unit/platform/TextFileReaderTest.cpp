@@ -86,15 +86,21 @@ TEST(TextFileReader, SplitsLinesAndTracksPosition) {
     }
 }
 
-TEST(TextFileReader, LinesAcrossBufferRefillsMatchPlainSplit) {
-    // Several MiB of lines of varying length, so that line ends (and the CR of a
-    // CR LF) fall on every offset of the internal buffer boundaries.
+// At least size bytes of lines shorter than maxLength, every third ended by
+// CR LF, the rest by LF, and a last line without a line end.
+std::string VaryingLines(std::size_t size, unsigned maxLength) {
     std::string bytes;
-    for (unsigned i = 0; bytes.size() < (std::size_t{5} << 20); ++i) {
-        bytes.append((i * 7919u) % 613u, static_cast<char>('a' + i % 26));
+    for (unsigned i = 0; bytes.size() < size; ++i) {
+        bytes.append((i * 7919u) % maxLength, static_cast<char>('a' + i % 26));
         bytes += (i % 3 == 0) ? "\r\n" : "\n";
     }
-    bytes += "last";
+    return bytes + "last";
+}
+
+TEST(TextFileReader, LinesAcrossBufferRefillsMatchPlainSplit) {
+    // Line ends (and the CR of a CR LF) fall on every offset of the internal
+    // buffer boundaries.
+    const std::string bytes = VaryingLines(std::size_t{5} << 20, 613);
     test::TempDir dir;
     const auto lines = ReadAll(dir.Write("big.txt", bytes));
     ExpectSameLines(lines, SplitLines(bytes));
@@ -109,12 +115,7 @@ TEST(TextFileReader, LinesAcrossBufferRefillsMatchPlainSplit) {
 // A caller that finds lines in Buffered() itself and consumes them, mixed
 // with ReadLine across refills, sees the same lines at the same positions.
 TEST(TextFileReader, ConsumingBufferedLinesIsLikeReadingThem) {
-    std::string bytes;
-    for (unsigned i = 0; bytes.size() < (std::size_t{3} << 20); ++i) {
-        bytes.append((i * 7919u) % 211u, static_cast<char>('a' + i % 26));
-        bytes += (i % 3 == 0) ? "\r\n" : "\n";
-    }
-    bytes += "last";
+    const std::string bytes = VaryingLines(std::size_t{3} << 20, 211);
     test::TempDir dir;
     TextFileReader reader(dir.Write("big.txt", bytes), ShareMode::Shared);
     std::vector<Line> lines;
