@@ -9,15 +9,15 @@
 
 #include "batch/BatchOptions.h"
 #include "batch/BatchProgress.h"
-#include "options/CustomerList.h"
-#include "output/ReportScriptWriter.h"
-#include "parse/ParseWorker.h"
-#include "parse/ProgressState.h"
-#include "platform/DateParser.h"
+#include "report/CustomerList.h"
+#include "report/ReportScriptWriter.h"
+#include "jobs/ParseWorker.h"
+#include "progress/ProgressState.h"
+#include "dates/DateParser.h"
 #include "platform/MessageBox.h"
 #include "report/DataPaths.h"
-#include "report/RecordParser.h"
-#include "report/ReportCounts.h"
+#include "records/RecordParser.h"
+#include "records/ReportCounts.h"
 
 namespace qz {
 namespace {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/OleDate.h"
+#include "dates/OleDate.h"
 
 namespace qz {
 

@@ -7,8 +7,8 @@
 #include <mutex>
 #include <string>
 
-#include "parse/ParseWorker.h"
-#include "parse/ProgressState.h"
+#include "jobs/ParseWorker.h"
+#include "progress/ProgressState.h"
 #include "platform/MessageBox.h"
 #include "platform/Thread.h"
 

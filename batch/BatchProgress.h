@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "parse/ParseJobs.h"
+#include "jobs/ParseJobs.h"
 
 namespace qz {
 

@@ -45,15 +45,15 @@
 #include <vector>
 
 #include "bench/RecordGenerator.h"
-#include "parse/ParseJobs.h"
-#include "parse/ProgressState.h"
-#include "parse/WorkerPool.h"
-#include "platform/DateParser.h"
-#include "platform/OleDate.h"
+#include "jobs/ParseJobs.h"
+#include "progress/ProgressState.h"
+#include "jobs/WorkerPool.h"
+#include "dates/DateParser.h"
+#include "dates/OleDate.h"
 #include "platform/Thread.h"
 #include "report/DataPaths.h"
-#include "report/RecordParser.h"
-#include "report/ReportCounts.h"
+#include "records/RecordParser.h"
+#include "records/ReportCounts.h"
 
 extern char** environ;
 

@@ -29,10 +29,10 @@
 #include <vector>
 
 #include "bench/RecordGenerator.h"
-#include "parse/ParseWorker.h"
-#include "parse/ProgressState.h"
-#include "platform/DateParser.h"
-#include "report/RecordParser.h"
+#include "jobs/ParseWorker.h"
+#include "progress/ProgressState.h"
+#include "dates/DateParser.h"
+#include "records/RecordParser.h"
 
 namespace {
 

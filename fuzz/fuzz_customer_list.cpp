@@ -10,7 +10,7 @@
 #include <unordered_map>
 
 #include "FuzzSupport.h"
-#include "options/CustomerList.h"
+#include "report/CustomerList.h"
 #include "report/DataPaths.h"
 
 using namespace qz;

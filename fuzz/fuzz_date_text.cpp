@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "platform/DateParser.h"
-#include "platform/OleDate.h"
+#include "dates/DateParser.h"
+#include "dates/OleDate.h"
 
 using namespace qz;
 

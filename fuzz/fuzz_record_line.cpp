@@ -21,11 +21,11 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "parse/ParseWorker.h"
-#include "parse/ProgressState.h"
-#include "platform/DateParser.h"
-#include "report/RecordParser.h"
-#include "report/ReportCounts.h"
+#include "jobs/ParseWorker.h"
+#include "progress/ProgressState.h"
+#include "dates/DateParser.h"
+#include "records/RecordParser.h"
+#include "records/ReportCounts.h"
 
 using namespace qz;
 using namespace qz::fuzz;

@@ -12,10 +12,10 @@
 #include <string>
 #include <system_error>
 
-#include "output/ReportScriptWriter.h"
+#include "report/ReportScriptWriter.h"
 #include "platform/MessageBox.h"
 #include "report/DataPaths.h"
-#include "report/ReportCounts.h"
+#include "records/ReportCounts.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <wx/dcmemory.h>
 #include <wx/frame.h>
 
-#include "app/StaticImageCtrl.h"
+#include "ui/StaticImageCtrl.h"
 
 namespace qz {
 namespace {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 
-#include "options/ReportDataListCtrl.h"
+#include "ui/ReportDataListCtrl.h"
 
 namespace qz {
 namespace {

@@ -10,10 +10,10 @@
 #include <wx/testing.h>
 #include <wx/textctrl.h>
 
-#include "app/AboutDlg.h"
-#include "app/QZ8840ReporterDlg.h"
-#include "app/Resources.h"
-#include "options/CustomerList.h"
+#include "ui/AboutDlg.h"
+#include "ui/QZ8840ReporterDlg.h"
+#include "ui/Resources.h"
+#include "report/CustomerList.h"
 #include "tests/ui/UiTestSupport.h"
 
 // Lets a failed check show dates.

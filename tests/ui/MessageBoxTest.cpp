@@ -10,7 +10,7 @@
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
 
-#include "app/GuiMessageBox.h"
+#include "ui/GuiMessageBox.h"
 #include "platform/MessageBox.h"
 
 namespace qz {

@@ -9,8 +9,8 @@
 #include <wx/evtloop.h>
 #include <wx/utils.h>
 
-#include "app/QZ8840ReporterDlg.h"
-#include "app/Resources.h"
+#include "ui/QZ8840ReporterDlg.h"
+#include "ui/Resources.h"
 #include "tests/ui/UiTestSupport.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/TextConvert.h"
+#include "ui/TextConvert.h"
 
 namespace qz {
 namespace {

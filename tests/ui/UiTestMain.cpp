@@ -8,7 +8,7 @@
 #include <wx/app.h>
 #include <wx/evtloop.h>
 
-#include "app/Resources.h"
+#include "ui/Resources.h"
 
 namespace {
 

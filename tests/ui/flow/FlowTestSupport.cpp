@@ -6,9 +6,9 @@
 #include <wx/msgdlg.h>
 #include <wx/timer.h>
 
-#include "options/CustomerList.h"
-#include "parse/ProgressState.h"
-#include "report/ReportCounts.h"
+#include "report/CustomerList.h"
+#include "progress/ProgressState.h"
+#include "records/ReportCounts.h"
 
 namespace qz::test {
 

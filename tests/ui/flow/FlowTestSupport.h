@@ -18,9 +18,9 @@
 #include <wx/dialog.h>
 #include <wx/modalhook.h>
 
-#include "app/QZ8840ReporterDlg.h"
-#include "options/OptionDlg.h"
-#include "parse/ParseDlg.h"
+#include "ui/QZ8840ReporterDlg.h"
+#include "ui/OptionDlg.h"
+#include "ui/ParseDlg.h"
 #include "tests/ui/UiTestSupport.h"
 
 namespace qz::test {

@@ -7,11 +7,11 @@
 #include <gtest/gtest.h>
 #include <wx/datectrl.h>
 
-#include "parse/ParseDlg.h"
-#include "parse/ProgressState.h"
+#include "ui/ParseDlg.h"
+#include "progress/ProgressState.h"
 #include "report/DataPaths.h"
-#include "report/RecordParser.h"
-#include "report/ReportCounts.h"
+#include "records/RecordParser.h"
+#include "records/ReportCounts.h"
 #include "tests/ui/flow/FlowTestSupport.h"
 
 namespace qz {

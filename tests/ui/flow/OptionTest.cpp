@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 #include <wx/datectrl.h>
 
-#include "options/OptionDlg.h"
-#include "options/ReportDataListCtrl.h"
-#include "parse/ParseDlg.h"
-#include "report/ReportCounts.h"
+#include "ui/OptionDlg.h"
+#include "ui/ReportDataListCtrl.h"
+#include "ui/ParseDlg.h"
+#include "records/ReportCounts.h"
 #include "tests/ui/flow/FlowTestSupport.h"
 
 namespace qz {

@@ -12,14 +12,14 @@
 #include <wx/gauge.h>
 #include <wx/stattext.h>
 
-#include "app/GuiMessageBox.h"
-#include "parse/ParseDlg.h"
-#include "parse/ParseWorker.h"
-#include "parse/ProgressState.h"
-#include "parse/WorkerPool.h"
+#include "ui/GuiMessageBox.h"
+#include "ui/ParseDlg.h"
+#include "jobs/ParseWorker.h"
+#include "progress/ProgressState.h"
+#include "jobs/WorkerPool.h"
 #include "platform/Thread.h"
-#include "report/RecordParser.h"
-#include "report/ReportCounts.h"
+#include "records/RecordParser.h"
+#include "records/ReportCounts.h"
 #include "tests/ui/flow/FlowTestSupport.h"
 
 namespace qz {

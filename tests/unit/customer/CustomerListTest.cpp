@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "options/CustomerList.h"
+#include "report/CustomerList.h"
 #include "report/DataPaths.h"
 #include "tests/support/TestSupport.h"
 

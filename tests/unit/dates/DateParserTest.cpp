@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "DateTestSupport.h"
-#include "platform/DateParser.h"
+#include "dates/DateParser.h"
 #include "tests/support/TestSupport.h"
 
 namespace qz::test {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "DateTestSupport.h"
-#include "platform/DateParser.h"
+#include "dates/DateParser.h"
 
 namespace qz::test {
 namespace {

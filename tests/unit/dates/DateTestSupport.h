@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/DateParser.h"
+#include "dates/DateParser.h"
 
 namespace qz::test {
 

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "DateTestSupport.h"
-#include "platform/OleDate.h"
+#include "dates/OleDate.h"
 
 namespace qz::test {
 namespace {

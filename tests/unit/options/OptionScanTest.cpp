@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "options/OptionScan.h"
-#include "parse/ParseWorker.h"
-#include "parse/ProgressState.h"
-#include "report/ReportCounts.h"
+#include "records/OptionScan.h"
+#include "jobs/ParseWorker.h"
+#include "progress/ProgressState.h"
+#include "records/ReportCounts.h"
 #include "tests/support/TestSupport.h"
 
 namespace qz {

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "output/ReportScriptWriter.h"
+#include "report/ReportScriptWriter.h"
 #include "report/DataPaths.h"
-#include "report/ReportCounts.h"
+#include "records/ReportCounts.h"
 #include "tests/unit/output/ScriptTestSupport.h"
 
 namespace qz::test {

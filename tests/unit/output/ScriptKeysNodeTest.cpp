@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "report/ReportCounts.h"
+#include "records/ReportCounts.h"
 #include "tests/unit/output/ScriptTestSupport.h"
 
 namespace qz::test {

@@ -1,8 +1,8 @@
 #include "tests/unit/output/ScriptTestSupport.h"
 
-#include "output/ReportScriptWriter.h"
+#include "report/ReportScriptWriter.h"
 #include "report/DataPaths.h"
-#include "report/ReportCounts.h"
+#include "records/ReportCounts.h"
 
 namespace qz::test {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "report/CountMap.h"
+#include "records/CountMap.h"
 #include "tests/support/TestSupport.h"
 
 namespace qz::test {

@@ -15,11 +15,11 @@
 #include <thread>
 #include <vector>
 
-#include "parse/ParseJobs.h"
-#include "parse/ParseWorker.h"
-#include "parse/ProgressState.h"
+#include "jobs/ParseJobs.h"
+#include "jobs/ParseWorker.h"
+#include "progress/ProgressState.h"
 #include "platform/Thread.h"
-#include "report/ReportCounts.h"
+#include "records/ReportCounts.h"
 #include "tests/support/TestSupport.h"
 #include "tests/unit/parse/ParseTestSupport.h"
 

@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <string>
 
-#include "parse/ParseJobs.h"
-#include "parse/ProgressState.h"
-#include "report/ReportCounts.h"
+#include "jobs/ParseJobs.h"
+#include "progress/ProgressState.h"
+#include "records/ReportCounts.h"
 #include "tests/support/TestSupport.h"
 #include "tests/unit/parse/ParseTestSupport.h"
 

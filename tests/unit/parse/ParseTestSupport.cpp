@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "parse/ProgressState.h"
-#include "platform/OleDate.h"
+#include "progress/ProgressState.h"
+#include "dates/OleDate.h"
 #include "report/DataPaths.h"
-#include "report/RecordParser.h"
-#include "report/ReportCounts.h"
+#include "records/RecordParser.h"
+#include "records/ReportCounts.h"
 
 namespace qz::test {
 

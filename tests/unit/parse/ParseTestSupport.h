@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "report/CountMap.h"
+#include "records/CountMap.h"
 
 namespace qz::test {
 

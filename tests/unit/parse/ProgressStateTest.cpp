@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "parse/ProgressState.h"
+#include "progress/ProgressState.h"
 
 namespace qz {
 namespace {

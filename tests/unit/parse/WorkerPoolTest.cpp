@@ -6,10 +6,10 @@
 #include <mutex>
 #include <string>
 
-#include "parse/ParseWorker.h"
-#include "parse/ProgressState.h"
-#include "parse/WorkerPool.h"
-#include "report/ReportCounts.h"
+#include "jobs/ParseWorker.h"
+#include "progress/ProgressState.h"
+#include "jobs/WorkerPool.h"
+#include "records/ReportCounts.h"
 #include "tests/support/TestSupport.h"
 #include "tests/unit/parse/ParseTestSupport.h"
 

@@ -22,12 +22,12 @@
 #include <thread>
 #include <vector>
 
-#include "parse/ParseJobs.h"
-#include "parse/ProgressState.h"
-#include "parse/WorkerPool.h"
+#include "jobs/ParseJobs.h"
+#include "progress/ProgressState.h"
+#include "jobs/WorkerPool.h"
 #include "platform/MessageBox.h"
 #include "report/DataPaths.h"
-#include "report/ReportCounts.h"
+#include "records/ReportCounts.h"
 #include "tests/support/TestSupport.h"
 #include "tests/unit/parse/ParseTestSupport.h"
 #include "tests/unit/reliability/ChildProcess.h"

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "parse/ParseJobs.h"
-#include "parse/ProgressState.h"
-#include "platform/DateParser.h"
-#include "report/RecordParser.h"
-#include "report/ReportCounts.h"
+#include "jobs/ParseJobs.h"
+#include "progress/ProgressState.h"
+#include "dates/DateParser.h"
+#include "records/RecordParser.h"
+#include "records/ReportCounts.h"
 #include "tests/support/TestSupport.h"
 #include "tests/unit/parse/ParseTestSupport.h"
 #include "tests/unit/reliability/ChildProcess.h"

@@ -9,11 +9,11 @@
 #include <thread>
 #include <vector>
 
-#include "parse/ParseWorker.h"
-#include "parse/ProgressState.h"
-#include "platform/DateParser.h"
-#include "report/RecordParser.h"
-#include "report/ReportCounts.h"
+#include "jobs/ParseWorker.h"
+#include "progress/ProgressState.h"
+#include "dates/DateParser.h"
+#include "records/RecordParser.h"
+#include "records/ReportCounts.h"
 #include "tests/support/TestSupport.h"
 
 namespace qz {

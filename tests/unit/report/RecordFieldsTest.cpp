@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "report/RecordParser.h"
+#include "records/RecordParser.h"
 
 namespace qz {
 namespace {

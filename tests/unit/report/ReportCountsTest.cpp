@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "report/CountMap.h"
-#include "report/ReportCounts.h"
+#include "records/CountMap.h"
+#include "records/ReportCounts.h"
 
 namespace qz {
 namespace {

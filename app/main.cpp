@@ -1,5 +1,0 @@
-#include "app/QZ8840ReporterApp.h"
-
-int main(int argc, char** argv) {
-    return qz::RunApplication(argc, argv);
-}

@@ -1,0 +1,62 @@
+#include "records/CountMap.h"
+
+#include <algorithm>
+
+namespace qz {
+
+namespace {
+
+// Roomy from the start (2 KiB): a key that a collision pushed off its home
+// slot costs a mispredicted probe on every line that meets it, and a record
+// file's keys are few.
+constexpr std::size_t kFirstIndexSize = 256;
+
+}  // namespace
+
+void CCountMap::Rebuild(std::size_t slotCount) {
+    m_index.assign(slotCount, IndexSlot{});
+    const std::size_t mask = slotCount - 1;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        const std::uint64_t hash = TextHash{}(m_entries[i].first);
+        std::size_t slot = hash & mask;
+        while (m_index[slot].entry != 0) {
+            slot = (slot + 1) & mask;
+        }
+        m_index[slot] = {static_cast<std::uint32_t>(i + 1), TagOf(hash)};
+    }
+}
+
+std::int32_t& CCountMap::Slot(std::string_view key) {
+    if (m_index.empty()) {
+        Rebuild(kFirstIndexSize);
+    }
+    const std::uint64_t hash = TextHash{}(key);
+    std::size_t slot;
+    const std::size_t found = Lookup(key, hash, slot);
+    if (found != kNotFound) {
+        return m_entries[found].second;
+    }
+    m_entries.emplace_back(std::string(key), 0);
+    if (m_entries.size() * 4 > m_index.size()) {
+        Rebuild(m_index.size() * 2);
+    } else {
+        m_index[slot] = {static_cast<std::uint32_t>(m_entries.size()), TagOf(hash)};
+    }
+    return m_entries.back().second;
+}
+
+void CCountMap::RemoveAll() {
+    m_entries.clear();
+    // Keep the index's size: a worker's maps fill up again with the next file.
+    std::fill(m_index.begin(), m_index.end(), IndexSlot{});
+}
+
+void CValueSet::Insert(std::string_view value) {
+    // Look up first so that a value already present is not copied.
+    auto it = m_set.lower_bound(value);
+    if (it == m_set.end() || *it != value) {
+        m_set.emplace_hint(it, value);
+    }
+}
+
+}  // namespace qz

@@ -1,0 +1,317 @@
+#include "report/ReportScriptWriter.h"
+
+#include <charconv>
+#include <cstdint>
+#include <initializer_list>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+#include <variant>
+
+#include "platform/FileError.h"
+#include "platform/MessageBox.h"
+#include "platform/TextFileWriter.h"
+#include "records/CountMap.h"
+#include "report/DataPaths.h"
+#include "records/ReportCounts.h"
+
+namespace qz {
+
+namespace {
+
+// The templates are stored as printf-style texts: "%d" a signed integer, "%f"
+// a number with six decimals, "%s" a text, "%%" one percent sign. Each is one
+// line; its indentation is tab characters.
+
+constexpr std::string_view kPieTemplate =
+    "google.load(\"visualization\", \"1\", {packages:[\"corechart\"]});"
+    " \t\t\tgoogle.setOnLoadCallback(drawChartSummary);"
+    " \t\t\tfunction drawChartSummary() {"
+    " \t\t\t\tvar data = google.visualization.arrayToDataTable(["
+    " \t\t\t\t\t['Result', 'Number'],"
+    " \t\t\t\t\t['OK',     %d],"
+    " \t\t\t\t\t['NG',     %d],"
+    " \t\t\t\t]);"
+    " \t\t\tvar options = {"
+    " \t\t\t\tis3D: true,"
+    " \t\t\t\tchartArea: {"
+    " \t\t\t\t\tleft: '25%%',"
+    "\t\t\t\t},"
+    " \t\t\t\tbackgroundColor: 'transparent'"
+    " \t\t\t};"
+    " \t\t\tvar chart = new "
+    "google.visualization.PieChart(document.getElementById('chartContent'));"
+    " \t\t\tchart.draw(data, options);"
+    " \t\t\t}";
+
+constexpr std::string_view kBarTemplate =
+    "google.load(\"visualization\", \"1\", {packages:[\"bar\"]});"
+    " \t\t\tfunction %s {"
+    " \t\t\tvar data = google.visualization.arrayToDataTable(["
+    " \t\t\t\t[\"%s\", \"Yield(%%)\"],"
+    " \t\t\t\t%s"
+    " \t\t\t]);"
+    " \t\t\tvar options = {"
+    " \t\t\t\twidth: 1000,"
+    " \t\t\t\t%s"
+    " \t\t\t\tbars: 'horizontal',"
+    " \t\t\t\tlegend: { position: \"none\" },"
+    " \t\t\t\taxes: {"
+    " \t\t\t\t\tx: {"
+    " \t\t\t\t\t\t0: { side: \"bottom\", label: \"Yield(%%)\"}"
+    " \t\t\t\t\t},"
+    " \t\t\t\t},"
+    " \t\t\t\tchartArea: {"
+    " \t\t\t\t\tright: 200,"
+    " \t\t\t\t},"
+    " \t\t\t\tbar: {groupWidth: \"95%%\"},"
+    " \t\t\t};"
+    " \t\t\tvar chart = new google.charts.Bar(document.getElementById(\"chartContent\"));"
+    " \t\t\tchart.draw(data, options);"
+    " \t\t\t}";
+
+constexpr std::string_view kTableTemplate =
+    "google.load(\"visualization\", '1', {packages:['table']});"
+    " \t\t\t%s"
+    " \t\t\tfunction %s {"
+    " \t\t\t\tvar data = new google.visualization.DataTable();"
+    " \t\t\t\tdata.addColumn('string', '%s');"
+    " \t\t\t\tdata.addColumn('number', 'OK');"
+    " \t\t\t\tdata.addColumn('number', 'NG');"
+    " \t\t\t\tdata.addColumn('number', 'Yield(%%)');"
+    " \t\t\t\tdata.addRows(["
+    " \t\t\t\t%s"
+    " \t\t\t\t]);"
+    " \t\t\t\tvar table = new "
+    "google.visualization.Table(document.getElementById('tableContent'));"
+    " \t\t\t\ttable.draw(data, {showRowNumber: %s});"
+    " \t\t\t}";
+
+// The stored lengths guard against a lost tab or blank.
+static_assert(kPieTemplate.size() == 516);
+static_assert(kBarTemplate.size() == 541);
+static_assert(kTableTemplate.size() == 454);
+
+constexpr std::string_view kBarRowFormat = "['%s', %f],";
+constexpr std::string_view kTableRowFormat = "['%s', %d, %d, %f],";
+constexpr std::string_view kSummaryRowFormat = "['Summary', %d, %d, %f],";
+constexpr std::string_view kHeightFormat = "height: '%d',";
+constexpr std::string_view kSummaryCallbackLine = "google.setOnLoadCallback(drawTableSummary);";
+
+// Indexed by report dimension: 0 Summary, 1 Setting File, 2 Machine ID.
+constexpr int kDimensionCount = 3;
+constexpr std::string_view kChartFunctionNames[kDimensionCount] = {
+    "drawChartSummary()", "drawChartSettingFile()", "drawChartMachineId()"};
+constexpr std::string_view kTableFunctionNames[kDimensionCount] = {
+    "drawTableSummary()", "drawTableSettingFile()", "drawTableMachineId()"};
+constexpr std::string_view kChartFileNames[kDimensionCount] = {
+    "chartSummary.js", "chartSettingFile.js", "chartMachineId.js"};
+constexpr std::string_view kTableFileNames[kDimensionCount] = {
+    "tableSummary.js", "tableSettingFile.js", "tableMachineId.js"};
+constexpr std::string_view kColumnTitles[kDimensionCount] = {"", "Setting File", "Machine ID"};
+
+// A key placed inside a single-quoted script literal: written so that the
+// literal reads back as the key's exact bytes.
+struct QuotedKey {
+    std::string_view text;
+};
+
+using Field = std::variant<std::int64_t, double, std::string_view, QuotedKey>;
+
+void AppendQuotedKey(std::string& out, std::string_view key) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (const char c : key) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\' || c == '\'') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20 || byte == 0x7F) {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0F];
+        } else {
+            out += c;
+        }
+    }
+}
+
+// Numbers are written with std::to_chars, which ignores the process locale:
+// the decimal point is '.' even where GTK has set a locale with a comma.
+void AppendInteger(std::string& out, std::int64_t value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+void AppendFixed6(std::string& out, double value) {
+    char buffer[400];  // DBL_MAX in fixed notation fits
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+    if (result.ec != std::errc()) {
+        throw std::logic_error("number does not fit its buffer");
+    }
+    out.append(buffer, result.ptr);
+}
+
+// Appends format to out with its fields replaced by fields in order. The field
+// types must match the format's conversions; a mismatch is a programming error.
+void AppendFormatted(std::string& out, std::string_view format,
+                     std::initializer_list<Field> fields) {
+    const Field* next = fields.begin();
+    auto take = [&]() -> const Field& {
+        if (next == fields.end()) {
+            throw std::logic_error("format has more fields than arguments");
+        }
+        return *next++;
+    };
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const char c = format[i];
+        if (c != '%' || i + 1 == format.size()) {
+            out += c;
+            continue;
+        }
+        const char conversion = format[++i];
+        switch (conversion) {
+            case '%':
+                out += '%';
+                break;
+            case 'd':
+                AppendInteger(out, std::get<std::int64_t>(take()));
+                break;
+            case 'f':
+                AppendFixed6(out, std::get<double>(take()));
+                break;
+            case 's': {
+                const Field& field = take();
+                if (const auto* key = std::get_if<QuotedKey>(&field)) {
+                    AppendQuotedKey(out, key->text);
+                } else {
+                    out += std::get<std::string_view>(field);
+                }
+                break;
+            }
+            default:
+                throw std::logic_error("unknown format conversion");
+        }
+    }
+    if (next != fields.end()) {
+        throw std::logic_error("format has fewer fields than arguments");
+    }
+}
+
+double Yield(std::int32_t ok, std::int32_t ng) {
+    return static_cast<double>(ok) / (static_cast<double>(ok) + static_cast<double>(ng)) * 100.0;
+}
+
+std::int32_t CountOf(const CCountMap& map, std::string_view key) {
+    const std::int32_t* count = map.Find(key);
+    return count != nullptr ? *count : 0;
+}
+
+struct DimensionMaps {
+    const CCountMap& ok;
+    const CCountMap& ng;
+};
+
+DimensionMaps MapsOf(int dimension) {
+    switch (dimension) {
+        case 1:
+            return {g_reportTotals.m_settingFileOk, g_reportTotals.m_settingFileNg};
+        case 2:
+            return {g_reportTotals.m_machineIdOk, g_reportTotals.m_machineIdNg};
+        default:
+            throw std::invalid_argument("report dimension without key maps: " +
+                                        std::to_string(dimension));
+    }
+}
+
+void CheckTableDimension(int dimension) {
+    if (dimension < 0 || dimension >= kDimensionCount) {
+        throw std::invalid_argument("no such report dimension: " + std::to_string(dimension));
+    }
+}
+
+// Writes one script whole; a file error is shown and ends the operation.
+void WriteScript(std::string_view fileName, std::string_view script) {
+    std::string path = g_strReportJsPath;
+    path += fileName;
+    try {
+        WriteTextFile(path, script);
+    } catch (const FileError& error) {
+        ShowMessageBox(error.ShownDescription());
+    }
+}
+
+}  // namespace
+
+void CReportScriptWriter::WriteSummaryChart() {
+    std::string script;
+    AppendFormatted(script, kPieTemplate,
+                    {std::int64_t{g_reportTotals.m_nOk}, std::int64_t{g_reportTotals.m_nNg}});
+    WriteScript(kChartFileNames[0], script);
+}
+
+void CReportScriptWriter::WriteBarChart(int dimension) {
+    const DimensionMaps maps = MapsOf(dimension);
+
+    std::string rows;
+    std::int64_t rowCount = 0;
+    for (const auto& [key, ok] : maps.ok) {
+        ++rowCount;
+        AppendFormatted(rows, kBarRowFormat, {QuotedKey{key}, Yield(ok, CountOf(maps.ng, key))});
+    }
+
+    // Up to five rows the chart keeps the library's default height.
+    std::string height;
+    if (rowCount * 100 > 500) {
+        AppendFormatted(height, kHeightFormat, {rowCount * 100});
+    }
+
+    std::string script;
+    AppendFormatted(script, kBarTemplate,
+                    {kChartFunctionNames[dimension], kColumnTitles[dimension],
+                     std::string_view(rows), std::string_view(height)});
+    WriteScript(kChartFileNames[dimension], script);
+}
+
+void CReportScriptWriter::WriteTable(int dimension) {
+    CheckTableDimension(dimension);
+
+    std::string rows;
+    std::string_view callbackLine;
+    std::string_view showRowNumber = "true";
+    if (dimension == 0) {
+        const std::int32_t ok = g_reportTotals.m_nOk;
+        const std::int32_t ng = g_reportTotals.m_nNg;
+        callbackLine = kSummaryCallbackLine;
+        AppendFormatted(rows, kSummaryRowFormat,
+                        {std::int64_t{ok}, std::int64_t{ng}, Yield(ok, ng)});
+        showRowNumber = "false";
+    } else {
+        const DimensionMaps maps = MapsOf(dimension);
+        for (const auto& [key, ok] : maps.ok) {
+            const std::int32_t ng = CountOf(maps.ng, key);
+            AppendFormatted(rows, kTableRowFormat,
+                            {QuotedKey{key}, std::int64_t{ok}, std::int64_t{ng}, Yield(ok, ng)});
+        }
+    }
+
+    std::string script;
+    AppendFormatted(script, kTableTemplate,
+                    {callbackLine, kTableFunctionNames[dimension], kColumnTitles[dimension],
+                     std::string_view(rows), showRowNumber});
+    WriteScript(kTableFileNames[dimension], script);
+}
+
+void CReportScriptWriter::WriteAll() {
+    WriteSummaryChart();
+    WriteBarChart(1);
+    WriteBarChart(2);
+    WriteTable(0);
+    WriteTable(1);
+    WriteTable(2);
+}
+
+}  // namespace qz

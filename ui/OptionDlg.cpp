@@ -1,0 +1,163 @@
+#include "ui/OptionDlg.h"
+
+#include <wx/utils.h>
+
+#include "ui/Resources.h"
+#include "report/CustomerList.h"
+#include "ui/ReportDataListCtrl.h"
+#include "platform/MessageBox.h"
+#include "records/ReportCounts.h"
+
+namespace qz {
+
+namespace {
+
+constexpr char kNoSettingFileMessage[] = "No \"Setting File\" is seleced!";
+constexpr char kNoMachineIdMessage[] = "No \"Machine (Write Board) ID\" is seleced!";
+constexpr char kNoCustomerMessage[] = "No \"Customer\" is seleced!";
+
+// Column kinds of the three lists (g_listColumnTitles).
+constexpr int kSettingFileColumn = 1;
+constexpr int kMachineIdColumn = 2;
+constexpr int kCustomerColumn = 4;
+
+bool HasCheckedRow(const CReportDataListCtrl& list) {
+    std::vector<int> checked;
+    list.GetCheckedItems(checked);
+    return !checked.empty();
+}
+
+void CheckAll(CReportDataListCtrl& list) {
+    for (long i = 0, n = list.GetItemCount(); i < n; ++i)
+        list.SetCheck(i, true);
+}
+
+// One row per found value, checked unless the last OK excluded it.
+void FillValueList(CReportDataListCtrl& list, const CValueSet& found, const CValueSet& excluded) {
+    long row = 0;
+    for (const std::string& value : found) {
+        list.InsertRow(row, value);
+        list.SetCheck(row, !excluded.Contains(value));
+        ++row;
+    }
+}
+
+}  // namespace
+
+COptionDlg::COptionDlg(wxWindow* parent) {
+    LoadDialogLayout(this, parent, "IDD_OPTION_DIALOG", wxSize(597, 263));
+    DoDataExchange();
+
+    Bind(wxEVT_INIT_DIALOG, &COptionDlg::OnInitDialogEvent, this);
+    Bind(wxEVT_CHAR_HOOK, &COptionDlg::OnCharHook, this);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { OnOK(); }, wxID_OK);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { OnBnClickedSelectAllSettingFile(); },
+        IDC_BTN_SELECT_ALL_SETTING_FILE);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { OnBnClickedSelectAllMachineId(); },
+        IDC_BTN_SELECT_ALL_MACHINE_ID);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { OnBnClickedSelectAllCustomer(); },
+        IDC_BTN_SELECT_ALL_CUSTOMER);
+}
+
+void COptionDlg::DoDataExchange() {
+    m_listSettingFile = wxDynamicCast(FindWindow(IDC_LIST_SETTING_FILE), CReportDataListCtrl);
+    m_listMachineId = wxDynamicCast(FindWindow(IDC_LIST_MACHINE_ID), CReportDataListCtrl);
+    m_listCustomer = wxDynamicCast(FindWindow(IDC_LIST_CUSTOMER), CReportDataListCtrl);
+    wxASSERT_MSG(m_listSettingFile && m_listMachineId && m_listCustomer,
+                 "option dialog layout lacks a list");
+}
+
+void COptionDlg::OnInitDialogEvent(wxInitDialogEvent& event) {
+    if (!m_bInitialised) {
+        m_bInitialised = true;
+        OnInitDialog();
+    }
+    event.Skip();
+}
+
+bool COptionDlg::OnInitDialog() {
+    InitOptionLists();
+    return true;
+}
+
+void COptionDlg::InitOptionLists() {
+    wxBusyCursor wait;
+    m_listSettingFile->InitList(kSettingFileColumn);
+    m_listMachineId->InitList(kMachineIdColumn);
+    m_listCustomer->InitList(kCustomerColumn);
+
+    FillValueList(*m_listSettingFile, g_foundSettingFiles, g_excludedSettingFiles);
+    FillValueList(*m_listMachineId, g_foundMachineIds, g_excludedMachineIds);
+
+    m_customerCodes.clear();
+    long row = 0;
+    for (const std::string& code : g_foundCustomers) {
+        const auto name = g_customerNames.find(code);
+        const std::string text =
+            code + "_" + (name != g_customerNames.end() ? name->second : std::string("Unknown"));
+        m_listCustomer->InsertRow(row, text);
+        m_listCustomer->SetCheck(row, !g_excludedCustomers.Contains(code));
+        m_customerCodes.push_back(code);
+        ++row;
+    }
+}
+
+void COptionDlg::OnBnClickedSelectAllSettingFile() {
+    CheckAll(*m_listSettingFile);
+}
+
+void COptionDlg::OnBnClickedSelectAllMachineId() {
+    CheckAll(*m_listMachineId);
+}
+
+void COptionDlg::OnBnClickedSelectAllCustomer() {
+    CheckAll(*m_listCustomer);
+}
+
+void COptionDlg::OnOK() {
+    if (!HasCheckedRow(*m_listSettingFile)) {
+        ShowMessageBox(kNoSettingFileMessage);
+        return;
+    }
+    if (!HasCheckedRow(*m_listMachineId)) {
+        ShowMessageBox(kNoMachineIdMessage);
+        return;
+    }
+    if (!HasCheckedRow(*m_listCustomer)) {
+        ShowMessageBox(kNoCustomerMessage);
+        return;
+    }
+
+    g_excludedSettingFiles.RemoveAll();
+    g_excludedMachineIds.RemoveAll();
+    g_excludedCustomers.RemoveAll();
+    std::vector<int> unchecked;
+    m_listSettingFile->GetUncheckedItems(unchecked);
+    for (const int row : unchecked)
+        g_excludedSettingFiles.Insert(m_listSettingFile->GetRowBytes(row));
+    m_listMachineId->GetUncheckedItems(unchecked);
+    for (const int row : unchecked)
+        g_excludedMachineIds.Insert(m_listMachineId->GetRowBytes(row));
+    m_listCustomer->GetUncheckedItems(unchecked);
+    for (const int row : unchecked)
+        g_excludedCustomers.Insert(m_customerCodes.at(static_cast<std::size_t>(row)));
+
+    EndDialog(wxID_OK);
+}
+
+bool COptionDlg::PreTranslateMessage(const wxKeyEvent& event) {
+    return event.GetKeyCode() != WXK_ESCAPE;
+}
+
+void COptionDlg::OnCharHook(wxKeyEvent& event) {
+    if (PreTranslateMessage(event))
+        event.Skip();  // the dialog's own handling (Tab, Enter, ...)
+    else
+        event.DoAllowNextEvent();  // to the focused control only
+}
+
+}  // namespace qz

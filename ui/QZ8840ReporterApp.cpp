@@ -1,0 +1,70 @@
+#include "ui/QZ8840ReporterApp.h"
+
+#include <clocale>
+
+#include "ui/GuiMessageBox.h"
+#include "ui/QZ8840ReporterDlg.h"
+#include "ui/Resources.h"
+#include "dates/DateParser.h"
+#include "platform/MessageBox.h"
+#include "platform/SingleInstance.h"
+#include "records/RecordParser.h"
+
+namespace qz {
+
+namespace {
+
+constexpr char kSingleInstanceName[] = "QZ8840-Production-Report";
+
+}  // namespace
+
+CQZ8840ReporterApp::CQZ8840ReporterApp() {
+    // The window class matches the executable and its desktop entry.
+    SetClassName("qz8840-reporter");
+}
+
+bool CQZ8840ReporterApp::OnInit() {
+    SingleInstanceGuard guard(kSingleInstanceName);
+    if (guard.AlreadyExists())
+        return false;  // silently: no message, no window
+
+    // Record dates are read in the order of the user's LC_TIME.
+    std::setlocale(LC_ALL, "");
+    SetRecordDateLocale(DateLocale::FromEnvironment());
+
+    InstallGuiMessageBoxHandler();
+    LoadUiResources();
+
+    {
+        CQZ8840ReporterDlg dlg(nullptr);
+        SetTopWindow(&dlg);
+        dlg.ShowModal();
+        SetTopWindow(nullptr);
+        // Released before the dialog goes, so a new start succeeds even while
+        // this process is still ending.
+        guard.Release();
+    }
+    return false;
+}
+
+int CQZ8840ReporterApp::OnExit() {
+    SetMessageBoxHandler({});
+    return wxApp::OnExit();
+}
+
+}  // namespace qz
+
+wxIMPLEMENT_APP_NO_MAIN(qz::CQZ8840ReporterApp);
+
+namespace qz {
+
+int RunApplication(int argc, char** argv) {
+    if (!wxEntryStart(argc, argv))
+        return 1;
+    wxTheApp->CallOnInit();
+    const int exitCode = wxTheApp->OnExit();
+    wxEntryCleanup();
+    return exitCode;
+}
+
+}  // namespace qz

@@ -1,0 +1,107 @@
+#pragma once
+// The main window: banner, machine list, report date range and the four
+// command buttons. Run modally by the application; constructing it resolves
+// the data paths (InitDataPaths), initialising it (OnInitDialog, run once when
+// it is first shown) loads the customer list and fills the machine list.
+//
+// The Option and Generate Report commands are defined with the option dialog
+// and the report command; they use m_listMachine, m_dtpStart, m_dtpEnd and
+// m_bOptionScanNeeded. UI thread only.
+
+#include <wx/button.h>
+#include <wx/datectrl.h>
+#include <wx/dateevt.h>
+#include <wx/dialog.h>
+#include <wx/iconbndl.h>
+
+#include "ui/StaticImageCtrl.h"
+#include "ui/ReportDataListCtrl.h"
+
+namespace qz {
+
+// Control ids of the main dialog's layout.
+enum : int {
+    IDC_DTP_START_DATE = 1001,
+    IDC_DTP_END_DATE = 1002,
+    IDC_STATIC_BANNER = 1003,
+    IDC_BTN_GENERATE_REPORT = 1004,
+    IDC_BTN_SELECT_ALL = 1005,
+    IDC_BTN_RESET = 1008,
+    IDC_BTN_OPTION = 1010,
+    IDC_LIST_MACHINE = 1012,
+};
+
+// The lower (upper) limit a picked date gives the other picker: the start of
+// the calendar-time scale (1970-01-01 00:00 UTC) for a year before 1900, else
+// the same local date and time. Invalid for a year after 3000, which the
+// calendar-time scale does not hold.
+wxDateTime ToCalendarTime(const wxDateTime& picked);
+
+class CQZ8840ReporterDlg : public wxDialog {
+  public:
+    explicit CQZ8840ReporterDlg(wxWindow* parent = nullptr);
+    ~CQZ8840ReporterDlg() override;
+
+    // Runs OnInitDialog before the window first becomes visible, so that a
+    // message box of the initialisation comes before the main window.
+    bool Show(bool show = true) override;
+
+    bool OnInitDialog();
+    void FillMachineList();
+
+    void OnBnClickedSelectAll();
+    void OnBnClickedReset();
+    void OnBnClickedOption();          // defined with the option dialog
+    void OnBnClickedGenerateReport();  // defined with the report command
+    void OnDtnDatetimechangeStartDate(wxDateEvent& event);
+    void OnDtnDatetimechangeEndDate(wxDateEvent& event);
+    // Window-menu commands: the about entry opens the about box.
+    void OnSysCommand(int id);
+
+    // Where a key goes before the dialog's own keyboard handling sees it.
+    enum class KeyRoute {
+        Dialog,   // the dialog's usual handling (Tab, arrows, mnemonics, ...)
+        Control,  // straight to the focused control, past the dialog (Escape)
+        Handled,  // dealt with here
+    };
+    // Escape never closes the dialog; Enter on a focused button clicks it and
+    // elsewhere gives the OK command; F1 opens the about box where the window
+    // has no system menu to hold the about entry.
+    KeyRoute PreTranslateMessage(const wxKeyEvent& event);
+
+    wxIconBundle m_hIcon;
+    wxDatePickerCtrl* m_dtpStart = nullptr;
+    wxDatePickerCtrl* m_dtpEnd = nullptr;
+    wxButton* m_btnOption = nullptr;
+    CReportDataListCtrl* m_listMachine = nullptr;
+    bool m_bOptionScanNeeded = true;
+    CStaticImageCtrl* m_banner = nullptr;
+
+  private:
+    void DoDataExchange();
+    void BindClick(int id, void (CQZ8840ReporterDlg::*handler)());
+    void OnMenuCommand(wxCommandEvent& event);
+    void AddAboutEntry();
+    void OnInitDialogEvent(wxInitDialogEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnBannerContextMenu(wxContextMenuEvent& event);
+    // A date typed into a picker's field limits the other picker once the
+    // field shows it whole, or else when the field loses the focus.
+    bool IsDateToApply(wxDatePickerCtrl* picker, const wxDateTime& date, bool& entryPending);
+    void OnDateFieldLeft(wxFocusEvent& event);
+    void ApplyPendingDateEntries();
+    void LimitEndPicker(const wxDateTime& start);
+    void LimitStartPicker(const wxDateTime& end);
+#ifdef __WXMSW__
+    void OnPaint(wxPaintEvent& event);
+    // The cursor shown while the minimised window is dragged.
+    WXHICON OnQueryDragIcon();
+    WXLRESULT MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM lParam) override;
+#endif
+
+    bool m_bInitialised = false;
+    bool m_bStartEntryPending = false;
+    bool m_bEndEntryPending = false;
+};
+
+}  // namespace qz
