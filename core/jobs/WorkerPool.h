@@ -1,41 +1,29 @@
 #pragma once
-// The worker pool of one parse job. All calls are made on the job thread:
-// Start once, Dispatch once per file, Stop once.
-//
-// Order rules: Dispatch picks the lowest-numbered idle worker; an idle worker
-// wins over the cancel event; a worker with a pending file and a pending quit
-// parses the file first.
+// The worker threads of one job: they take the job's items (files) one at a
+// time, each item exactly once, until all are taken or the job is cancelled.
 
+#include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <string>
-#include <vector>
+#include <functional>
 
-#include "jobs/ParseWorker.h"
+#include "progress/JobProgress.h"
 
 namespace qz {
 
-constexpr int kDispatchOk = 0;
-constexpr int kDispatchFailed = -1;
-constexpr int kDispatchCancelled = -2;
-
-class CParseWorkerPool {
-public:
-    ~CParseWorkerPool();
-    void Start(std::int32_t count);
-    int Dispatch(std::int32_t mode, const std::string& path);
-    void Stop(std::int32_t mode);
-
-private:
-    std::vector<std::unique_ptr<CParseWorker>> m_pWorkers;
-    std::vector<Event*> m_hThreads;     // each worker's thread-ended event
-    std::vector<Event*> m_hIdleEvents;  // each worker's idle event, then g_cancelEvent
-    std::int32_t m_nCount = 0;
-};
-
-unsigned WorkerThreadProc(CParseWorker* worker);
-
 // logical processors * 1.5 + 1, truncated.
 std::int32_t WorkerCountFor(unsigned logicalProcessors);
+// Number of logical processors (at least 1).
+unsigned LogicalProcessorCount();
+// requested when above 0, else WorkerCountFor(this machine).
+std::size_t PoolSize(std::int32_t requested);
+
+// Calls work(item, worker) for the items 0 .. itemCount - 1 on the workers
+// 0 .. progress.WorkerCount() - 1, each on a thread of its own. Items are
+// handed out in ascending order, each to the next worker that is free; none
+// is handed out once progress is cancelled. Returns when every worker has
+// ended. Workers whose thread cannot be started are left out; when none can
+// be, the calling thread does the work as worker 0.
+void RunWorkers(std::size_t itemCount, const JobProgress& progress,
+                const std::function<void(std::size_t item, std::size_t worker)>& work);
 
 }  // namespace qz

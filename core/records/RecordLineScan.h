@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "records/RecordParser.h"
+#include "records/RecordFields.h"
 
 #if defined(__GNUC__) && defined(__x86_64__)
 #define QZ_SCAN_IN_PLACE 1
@@ -101,7 +101,7 @@ struct Mask {
 // as ReadLine and SplitRecordFields give them. False, and nothing read, when
 // no LF lies in the window.
 [[QZ_SCAN_TARGET]] inline bool ScanRecordLine(const char* p, std::size_t& lineBytes,
-                                              std::array<std::string_view, 7>& fields,
+                                              RecordFields& fields,
                                               std::size_t& fieldCount) {
     using namespace line_scan;
     Mask commas;

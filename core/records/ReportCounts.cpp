@@ -2,14 +2,15 @@
 
 namespace qz {
 
-CReportTotals g_reportTotals;
+namespace {
 
-CValueSet g_foundSettingFiles;
-CValueSet g_foundMachineIds;
-CValueSet g_foundCustomers;
-CValueSet g_excludedSettingFiles;
-CValueSet g_excludedMachineIds;
-CValueSet g_excludedCustomers;
+void MergeMap(CCountMap& into, const CCountMap& from) {
+    for (const auto& [key, count] : from) {
+        into.Slot(key) += count;
+    }
+}
+
+}  // namespace
 
 void CReportCounts::Clear() {
     m_nOk = 0;
@@ -20,28 +21,13 @@ void CReportCounts::Clear() {
     m_machineIdNg.RemoveAll();
 }
 
-void ResetReportTotals() {
-    g_reportTotals.Clear();
-}
-
-namespace {
-
-void MergeMap(CCountMap& into, CCountMap& from) {
-    for (const auto& [key, count] : from) {
-        into.Slot(key) += count;
-    }
-    from.RemoveAll();
-}
-
-}  // namespace
-
-void MergeReportCounts(CReportCounts& counts) {
-    g_reportTotals.m_nOk += counts.m_nOk;
-    g_reportTotals.m_nNg += counts.m_nNg;
-    MergeMap(g_reportTotals.m_settingFileOk, counts.m_settingFileOk);
-    MergeMap(g_reportTotals.m_settingFileNg, counts.m_settingFileNg);
-    MergeMap(g_reportTotals.m_machineIdOk, counts.m_machineIdOk);
-    MergeMap(g_reportTotals.m_machineIdNg, counts.m_machineIdNg);
+void CReportTotals::Merge(const CReportCounts& counts) {
+    m_nOk += counts.m_nOk;
+    m_nNg += counts.m_nNg;
+    MergeMap(m_settingFileOk, counts.m_settingFileOk);
+    MergeMap(m_settingFileNg, counts.m_settingFileNg);
+    MergeMap(m_machineIdOk, counts.m_machineIdOk);
+    MergeMap(m_machineIdNg, counts.m_machineIdNg);
 }
 
 }  // namespace qz

@@ -1,11 +1,10 @@
 #pragma once
-// The counts of one record file (CReportCounts, one per worker) and of a whole
-// report run (CReportTotals, the process-wide g_reportTotals), and the six
-// process-wide value sets of the option filters.
+// The counts of one record file (CReportCounts) and of a whole report
+// (CReportTotals).
 //
-// Invariants after a parse and after a complete merge: the OK and NG maps of a
+// Invariants after a file's count and after any merge: the OK and NG maps of a
 // dimension hold the same keys, and m_nOk (m_nNg) is the sum of either OK (NG)
-// map. Totals are changed only on the job thread and read after it ended.
+// map. A map lists its keys in the order they were first counted.
 
 #include <cstdint>
 
@@ -25,22 +24,10 @@ struct CReportCounts {
     void Clear();
 };
 
-struct CReportTotals : CReportCounts {};
-
-extern CReportTotals g_reportTotals;
-
-// Found by the option scan; shown by the option dialog.
-extern CValueSet g_foundSettingFiles;
-extern CValueSet g_foundMachineIds;
-extern CValueSet g_foundCustomers;
-// Left unchecked in the option dialog; applied by the report parser.
-extern CValueSet g_excludedSettingFiles;
-extern CValueSet g_excludedMachineIds;
-extern CValueSet g_excludedCustomers;
-
-void ResetReportTotals();
-// Adds counts into g_reportTotals and empties counts' four maps; its two
-// counters are left as they are.
-void MergeReportCounts(CReportCounts& counts);
+struct CReportTotals : CReportCounts {
+    // Adds counts; keys new to the totals follow the keys already there, in
+    // counts' order.
+    void Merge(const CReportCounts& counts);
+};
 
 }  // namespace qz

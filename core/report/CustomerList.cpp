@@ -3,31 +3,35 @@
 #include "platform/FileError.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFileReader.h"
-#include "report/DataPaths.h"
 
 namespace qz {
 
-std::unordered_map<std::string, std::string> g_customerNames;
-
-void AddCustomerListLine(std::string_view line) {
+void AddCustomerListLine(CustomerNames& names, std::string_view line) {
     // The code is cut before the separator is searched, so the two may overlap.
     const std::string_view code = line.substr(0, 4);
     std::string_view name = line;
     if (const auto sep = line.find(" _ "); sep != std::string_view::npos)
         name = line.substr(sep + 3);
-    g_customerNames.insert_or_assign(std::string(code), std::string(name));
+    names.insert_or_assign(std::string(code), std::string(name));
 }
 
-void LoadCustomerList() {
+CustomerNames LoadCustomerList(const std::string& path) {
+    CustomerNames names;
     try {
-        TextFileReader reader(g_strCustomerListPath, ShareMode::Exclusive);
+        TextFileReader reader(path, ShareMode::Exclusive);
         std::string_view line;
         while (reader.ReadLine(line))
-            AddCustomerListLine(line);
+            AddCustomerListLine(names, line);
         reader.Close();
     } catch (const FileError& e) {
         ShowMessageBox(e.ShownDescription());
     }
+    return names;
+}
+
+std::string CustomerLabel(const CustomerNames& names, const std::string& code) {
+    const auto name = names.find(code);
+    return code + "_" + (name != names.end() ? name->second : std::string("Unknown"));
 }
 
 }  // namespace qz

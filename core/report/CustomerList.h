@@ -8,13 +8,18 @@
 
 namespace qz {
 
-extern std::unordered_map<std::string, std::string> g_customerNames;
+// Customer code -> name.
+using CustomerNames = std::unordered_map<std::string, std::string>;
 
-// Reads g_strCustomerListPath (opened exclusively) into g_customerNames; a file
-// error is shown in a message box and the entries read so far are kept.
-void LoadCustomerList();
+// Reads the customer list at path (opened exclusively). A file error is shown
+// in a message box, and the entries read until then are returned.
+CustomerNames LoadCustomerList(const std::string& path);
 
-// Parses one line into g_customerNames.
-void AddCustomerListLine(std::string_view line);
+// Parses one line into names.
+void AddCustomerListLine(CustomerNames& names, std::string_view line);
+
+// "code_name", or "code_Unknown" when names has no entry for exactly code: the
+// way a customer is shown.
+std::string CustomerLabel(const CustomerNames& names, const std::string& code);
 
 }  // namespace qz

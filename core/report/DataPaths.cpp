@@ -10,13 +10,6 @@ namespace qz {
 
 const char* const kRootTemplate = "%MYDOCUMENT%\\Norvale\\TavriloIC\\";
 
-std::string g_strReportDataPath = "ReportData";
-std::string g_strCustomerListPath = "CustomerList.lst";
-std::string g_strReportHtmlPath = "Report\\report.html";
-std::string g_strReportJsPath = "Report\\js\\";
-
-std::vector<std::string> g_machineFolderNames;
-
 namespace {
 
 // Replaces every occurrence of macro, scanning left to right; the inserted
@@ -31,15 +24,24 @@ void ReplaceAll(std::string& path, std::string_view macro, std::string_view fold
 
 }  // namespace
 
-void InitDataPaths() {
-    std::string* const paths[] = {&g_strReportDataPath, &g_strCustomerListPath,
-                                  &g_strReportHtmlPath, &g_strReportJsPath};
-    for (std::string* path : paths) {
-        path->insert(0, kRootTemplate);
-    }
-    for (std::string* path : paths) {
-        ExpandPathMacros(*path);
-    }
+DataPaths DataPaths::Under(const std::string& root) {
+    return {root + "ReportData", root + "CustomerList.lst", root + "Report\\report.html",
+            root + "Report\\js\\"};
+}
+
+DataPaths DataPaths::Resolve() {
+    // The relative parts hold no macro, so expanding the root alone is the
+    // same as expanding each whole path.
+    std::string root = kRootTemplate;
+    ExpandPathMacros(root);
+    return Under(root);
+}
+
+std::string DataPaths::MachineFolder(std::string_view name) const {
+    std::string folder = strReportDataPath;
+    folder += '\\';
+    folder += name;
+    return folder;
 }
 
 void ExpandPathMacros(std::string& path) {
@@ -66,14 +68,15 @@ std::string GetExeFolder() {
     return exePath.substr(0, lastBackslash);
 }
 
-void ScanMachineFolders() {
-    g_machineFolderNames.clear();
-    for (const FolderEntry& entry : SearchFolder(g_strReportDataPath + "\\*")) {
+std::vector<std::string> ScanMachineFolders(const DataPaths& paths) {
+    std::vector<std::string> names;
+    for (const FolderEntry& entry : SearchFolder(paths.strReportDataPath + "\\*")) {
         if (entry.IsDots() || !entry.isDirectory) {
             continue;
         }
-        g_machineFolderNames.push_back(entry.name);
+        names.push_back(entry.name);
     }
+    return names;
 }
 
 }  // namespace qz

@@ -1,33 +1,41 @@
 #pragma once
-// The four data paths below the data root, and the machine folders of the
-// record folder. The paths keep backslashes as built; the file layer maps them.
+// Where the program's data lies: the record folder with one folder per
+// machine, the customer list, the report page and its script folder. The
+// paths keep backslashes as built; the file layer maps them.
 //
-// Before InitDataPaths the paths hold their relative parts; InitDataPaths puts
-// the root template in front of each and expands the folder macros (it is not
-// idempotent: call it once). They are read-only afterwards.
+// The program resolves its paths once at start-up (Resolve) and passes the
+// value to whoever needs it.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qz {
 
 extern const char* const kRootTemplate;  // "%MYDOCUMENT%\Norvale\TavriloIC\"
 
-extern std::string g_strReportDataPath;    // record folder, no trailing backslash
-extern std::string g_strCustomerListPath;  // customer list file
-extern std::string g_strReportHtmlPath;    // report page
-extern std::string g_strReportJsPath;      // script folder, with trailing backslash
+struct DataPaths {
+    std::string strReportDataPath;    // record folder, no trailing separator
+    std::string strCustomerListPath;  // customer list file
+    std::string strReportHtmlPath;    // report page
+    std::string strReportJsPath;      // script folder, with trailing separator
 
-extern std::vector<std::string> g_machineFolderNames;
+    // The paths below root, which must end in a separator.
+    static DataPaths Under(const std::string& root);
+    // The program's paths: below kRootTemplate with its folder macros expanded.
+    static DataPaths Resolve();
 
-void InitDataPaths();
+    // The path of a machine folder named name (as ScanMachineFolders lists it).
+    std::string MachineFolder(std::string_view name) const;
+};
+
 // Replaces "%MYDOCUMENT%", then "%DESKTOP%", then "%EXEPATH%" (exact case) in
 // path; a folder that cannot be found is replaced by an empty string.
 void ExpandPathMacros(std::string& path);
 // The executable's folder: its path cut before the last backslash.
 std::string GetExeFolder();
-// Refills g_machineFolderNames with the sub-folders of the record folder, in
-// folder-search order; a missing record folder leaves it empty.
-void ScanMachineFolders();
+// The sub-folders of the record folder, in folder-search order; none when the
+// record folder is missing.
+std::vector<std::string> ScanMachineFolders(const DataPaths& paths);
 
 }  // namespace qz

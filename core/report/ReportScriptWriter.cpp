@@ -14,8 +14,6 @@
 #include "platform/MessageBox.h"
 #include "platform/TextFileWriter.h"
 #include "records/CountMap.h"
-#include "report/DataPaths.h"
-#include "records/ReportCounts.h"
 
 namespace qz {
 
@@ -215,12 +213,12 @@ struct DimensionMaps {
     const CCountMap& ng;
 };
 
-DimensionMaps MapsOf(int dimension) {
+DimensionMaps MapsOf(const CReportTotals& totals, int dimension) {
     switch (dimension) {
         case 1:
-            return {g_reportTotals.m_settingFileOk, g_reportTotals.m_settingFileNg};
+            return {totals.m_settingFileOk, totals.m_settingFileNg};
         case 2:
-            return {g_reportTotals.m_machineIdOk, g_reportTotals.m_machineIdNg};
+            return {totals.m_machineIdOk, totals.m_machineIdNg};
         default:
             throw std::invalid_argument("report dimension without key maps: " +
                                         std::to_string(dimension));
@@ -233,9 +231,10 @@ void CheckTableDimension(int dimension) {
     }
 }
 
-// Writes one script whole; a file error is shown and ends the operation.
-void WriteScript(std::string_view fileName, std::string_view script) {
-    std::string path = g_strReportJsPath;
+// Writes one script whole into folder; a file error is shown and ends the
+// operation.
+void WriteScript(const std::string& folder, std::string_view fileName, std::string_view script) {
+    std::string path = folder;
     path += fileName;
     try {
         WriteTextFile(path, script);
@@ -246,15 +245,18 @@ void WriteScript(std::string_view fileName, std::string_view script) {
 
 }  // namespace
 
+CReportScriptWriter::CReportScriptWriter(const CReportTotals& totals, std::string scriptFolder)
+    : m_totals(totals), m_scriptFolder(std::move(scriptFolder)) {}
+
 void CReportScriptWriter::WriteSummaryChart() {
     std::string script;
     AppendFormatted(script, kPieTemplate,
-                    {std::int64_t{g_reportTotals.m_nOk}, std::int64_t{g_reportTotals.m_nNg}});
-    WriteScript(kChartFileNames[0], script);
+                    {std::int64_t{m_totals.m_nOk}, std::int64_t{m_totals.m_nNg}});
+    WriteScript(m_scriptFolder, kChartFileNames[0], script);
 }
 
 void CReportScriptWriter::WriteBarChart(int dimension) {
-    const DimensionMaps maps = MapsOf(dimension);
+    const DimensionMaps maps = MapsOf(m_totals, dimension);
 
     std::string rows;
     std::int64_t rowCount = 0;
@@ -273,7 +275,7 @@ void CReportScriptWriter::WriteBarChart(int dimension) {
     AppendFormatted(script, kBarTemplate,
                     {kChartFunctionNames[dimension], kColumnTitles[dimension],
                      std::string_view(rows), std::string_view(height)});
-    WriteScript(kChartFileNames[dimension], script);
+    WriteScript(m_scriptFolder, kChartFileNames[dimension], script);
 }
 
 void CReportScriptWriter::WriteTable(int dimension) {
@@ -283,14 +285,14 @@ void CReportScriptWriter::WriteTable(int dimension) {
     std::string_view callbackLine;
     std::string_view showRowNumber = "true";
     if (dimension == 0) {
-        const std::int32_t ok = g_reportTotals.m_nOk;
-        const std::int32_t ng = g_reportTotals.m_nNg;
+        const std::int32_t ok = m_totals.m_nOk;
+        const std::int32_t ng = m_totals.m_nNg;
         callbackLine = kSummaryCallbackLine;
         AppendFormatted(rows, kSummaryRowFormat,
                         {std::int64_t{ok}, std::int64_t{ng}, Yield(ok, ng)});
         showRowNumber = "false";
     } else {
-        const DimensionMaps maps = MapsOf(dimension);
+        const DimensionMaps maps = MapsOf(m_totals, dimension);
         for (const auto& [key, ok] : maps.ok) {
             const std::int32_t ng = CountOf(maps.ng, key);
             AppendFormatted(rows, kTableRowFormat,
@@ -302,7 +304,7 @@ void CReportScriptWriter::WriteTable(int dimension) {
     AppendFormatted(script, kTableTemplate,
                     {callbackLine, kTableFunctionNames[dimension], kColumnTitles[dimension],
                      std::string_view(rows), showRowNumber});
-    WriteScript(kTableFileNames[dimension], script);
+    WriteScript(m_scriptFolder, kTableFileNames[dimension], script);
 }
 
 void CReportScriptWriter::WriteAll() {

@@ -1,15 +1,23 @@
 #pragma once
-// Writes the six report scripts from g_reportTotals into g_strReportJsPath.
+// Writes the six report scripts of a report's totals into a script folder.
 // Each operation writes its one file whole; a file error is shown in a message
 // box and the operation ends normally, so the other files are still written.
 // Keys are written inside single-quoted script literals so that each literal
 // reads back as the key's exact bytes (backslash, quote and control bytes are
 // escaped). A dimension outside the ranges below throws std::invalid_argument.
 
+#include <string>
+
+#include "records/ReportCounts.h"
+
 namespace qz {
 
 class CReportScriptWriter {
   public:
+    // scriptFolder ends in a separator (DataPaths::strReportJsPath). The
+    // writer reads totals while it writes; they must outlive it.
+    CReportScriptWriter(const CReportTotals& totals, std::string scriptFolder);
+
     void WriteSummaryChart();
     void WriteBarChart(int dimension);  // 1 Setting File, 2 Machine ID
     void WriteTable(int dimension);     // 0 Summary, 1, 2
@@ -17,6 +25,10 @@ class CReportScriptWriter {
     // All six, in the order a report writes them (which is the order of any
     // file-error messages): summary chart, bar charts 1 and 2, tables 0, 1, 2.
     void WriteAll();
+
+  private:
+    const CReportTotals& m_totals;
+    std::string m_scriptFolder;
 };
 
 }  // namespace qz

@@ -1,0 +1,55 @@
+#include "jobs/OptionScanJob.h"
+
+#include <exception>
+#include <utility>
+#include <vector>
+
+#include "jobs/RecordFiles.h"
+#include "jobs/WorkerPool.h"
+#include "platform/FileError.h"
+#include "platform/MessageBox.h"
+#include "records/OptionValueScan.h"
+
+namespace qz {
+
+namespace {
+
+std::string ShownText(const std::exception& error) {
+    std::string text = error.what();
+    if (text.size() > FileError::kMaxShownChars) {
+        text.resize(FileError::kMaxShownChars);
+    }
+    return text;
+}
+
+}  // namespace
+
+OptionScanJob::OptionScanJob(OptionScanRequest request)
+    : m_request(std::move(request)), m_progress(PoolSize(m_request.workerCount)) {}
+
+OptionValues OptionScanJob::Run() {
+    const RecordFileList files = ListRecordFiles(m_request.machineFolders);
+    m_progress.SetTotalBytes(files.totalBytes);
+    OptionValues found;
+    if (files.totalBytes == 0) {
+        return found;
+    }
+    // Sets need no order: each worker collects its own, merged at the end.
+    std::vector<OptionValues> perWorker(m_progress.WorkerCount());
+    RunWorkers(files.paths.size(), m_progress, [&](std::size_t file, std::size_t worker) {
+        FileProgress progress(m_progress, worker);
+        try {
+            ScanOptionValues(files.paths[file], progress, perWorker[worker]);
+        } catch (const FileError& error) {
+            ShowMessageBox(error.ShownDescription());
+        } catch (const std::exception& error) {
+            ShowMessageBox(ShownText(error));
+        }
+    });
+    for (const OptionValues& values : perWorker) {
+        found.Merge(values);
+    }
+    return found;
+}
+
+}  // namespace qz

@@ -1,0 +1,38 @@
+#pragma once
+// The option scan job: one pass over the record files of the chosen machines,
+// on the worker threads, for the values the option dialog offers.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "progress/JobProgress.h"
+#include "records/OptionValues.h"
+
+namespace qz {
+
+struct OptionScanRequest {
+    // The machine folders to read (DataPaths::MachineFolder).
+    std::vector<std::string> machineFolders;
+    std::int32_t workerCount = 0;  // 0: WorkerCountFor this machine
+};
+
+class OptionScanJob {
+  public:
+    explicit OptionScanJob(OptionScanRequest request);
+
+    // Read by whoever shows the progress; Cancel() through it stops the job.
+    JobProgress& Progress() { return m_progress; }
+
+    // Measures the files (Progress().TotalBytes()), then, unless there is no
+    // byte to read, collects their values on the workers. A file that cannot
+    // be read, or any other failure of one file, is shown in a message box
+    // (from its worker) and the other files still count. Call once.
+    OptionValues Run();
+
+  private:
+    OptionScanRequest m_request;
+    JobProgress m_progress;
+};
+
+}  // namespace qz

@@ -1,0 +1,21 @@
+#include "jobs/RecordFiles.h"
+
+#include "platform/FolderSearch.h"
+
+namespace qz {
+
+RecordFileList ListRecordFiles(const std::vector<std::string>& machineFolders) {
+    RecordFileList list;
+    for (const std::string& folder : machineFolders) {
+        for (FolderEntry& entry : SearchFolder(folder + "\\*")) {
+            if (entry.IsDots()) {
+                continue;
+            }
+            list.totalBytes += entry.size;
+            list.paths.push_back(std::move(entry.path));
+        }
+    }
+    return list;
+}
+
+}  // namespace qz

@@ -1,0 +1,49 @@
+#include "records/OptionValueScan.h"
+
+#include <string_view>
+
+#include "platform/DebugTrace.h"
+#include "platform/TextFileReader.h"
+#include "records/RecordFields.h"
+
+namespace qz {
+
+namespace {
+
+// Uses the report pass's split, so both passes agree on every position;
+// fields behind position 4 are passed over.
+void CollectLineValues(std::string_view line, RecordFields& fields, OptionValues& values) {
+    const std::size_t count = SplitRecordFields(line, fields);
+    if (count > kSettingFileField) {
+        values.settingFiles.Insert(fields[kSettingFileField]);
+    }
+    if (count > kCustomerField) {
+        values.customers.Insert(fields[kCustomerField]);
+    }
+    if (count > kMachineIdField) {
+        values.machineIds.Insert(fields[kMachineIdField]);
+    }
+}
+
+}  // namespace
+
+bool ScanOptionValues(const std::string& path, FileProgress& progress, OptionValues& values) {
+    TextFileReader reader(path, ShareMode::Shared);
+    std::string_view line;
+    if (reader.ReadLine(line)) {
+        DebugTrace(line);
+    }
+    RecordFields fields;
+    // The header's bytes are counted with the first data line.
+    while (reader.ReadLine(line)) {
+        if (progress.IsCancelled()) {
+            return false;
+        }
+        CollectLineValues(line, fields, values);
+        progress.AfterLine(reader.GetPosition());
+    }
+    progress.AfterLine(reader.GetPosition());
+    return true;
+}
+
+}  // namespace qz

@@ -1,0 +1,142 @@
+#include "records/ReportFileCounter.h"
+
+#include "platform/TextFileReader.h"
+#include "records/RecordDateRange.h"
+#include "records/RecordFields.h"
+#include "records/RecordLineScan.h"
+
+namespace qz {
+
+namespace {
+
+// Counts key in the map of its result (hit); a new key enters the map of the
+// other result with 0 at the same moment, so both always hold the same keys.
+//
+// A key's first sight is out of line, so that the common case, a key seen
+// before, is an inline look-up without a call.
+[[gnu::noinline]] void AddKey(CCountMap& hit, CCountMap& other, std::string_view key) {
+    other.Slot(key) = 0;
+    hit.Slot(key) = 1;
+}
+
+[[gnu::always_inline]] inline void CountKey(CCountMap& hit, CCountMap& other,
+                                            std::string_view key) {
+    if (std::int32_t* count = hit.Find(key)) {
+        ++*count;
+        return;
+    }
+    AddKey(hit, other, key);
+}
+
+// The excluded-value sets are usually empty: the test for that stays inline
+// and the look-up out of line.
+[[gnu::noinline]] bool SetContains(const CValueSet& set, std::string_view value) {
+    return set.Contains(value);
+}
+
+inline bool IsExcluded(const CValueSet& excluded, std::string_view value) {
+    return !excluded.IsEmpty() && SetContains(excluded, value);
+}
+
+// Counts one record line, given as its first n fields.
+[[gnu::always_inline]] inline void CountRecordFields(const RecordFields& fields,
+                                                     std::size_t n, RecordDateFilter& dates,
+                                                     const OptionValues& excluded,
+                                                     CReportCounts& counts) {
+    if (n < kMinRecordFields) {
+        return;
+    }
+    const std::string_view settingFile = fields[kSettingFileField];
+    const std::string_view customer = fields[kCustomerField];
+    const std::string_view machineId = fields[kMachineIdField];
+    if (!dates.Passes(fields[kDateField]) || IsExcluded(excluded.settingFiles, settingFile) ||
+        IsExcluded(excluded.machineIds, machineId) || IsExcluded(excluded.customers, customer)) {
+        return;
+    }
+    // With six fields the result is missing, which is not "OK".
+    if (n > kResultField && fields[kResultField] == "OK") {
+        ++counts.m_nOk;
+        CountKey(counts.m_settingFileOk, counts.m_settingFileNg, settingFile);
+        CountKey(counts.m_machineIdOk, counts.m_machineIdNg, machineId);
+    } else {
+        ++counts.m_nNg;
+        CountKey(counts.m_settingFileNg, counts.m_settingFileOk, settingFile);
+        CountKey(counts.m_machineIdNg, counts.m_machineIdOk, machineId);
+    }
+}
+
+// fields is scratch space, kept by the caller across lines (clearing a new
+// array per line is measurable).
+void CountRecordLine(std::string_view line, RecordDateFilter& dates, const OptionValues& excluded,
+                     RecordFields& fields, CReportCounts& counts) {
+    CountRecordFields(fields, SplitRecordFields(line, fields), dates, excluded, counts);
+}
+
+#if QZ_SCAN_IN_PLACE
+// Counts the record lines that lie whole in the reader's buffer with a full
+// scan window from their start, each as CountReportFile's loop does (cancel
+// poll, count, progress), and consumes them. False when a cancel was seen.
+[[QZ_SCAN_TARGET]] bool CountBufferedLines(TextFileReader& reader, RecordDateFilter& dates,
+                                           const OptionValues& excluded, RecordFields& fields,
+                                           CReportCounts& counts, FileProgress& progress) {
+    const std::string_view buffered = reader.Buffered();
+    const char* const begin = buffered.data();
+    const char* const end = begin + buffered.size();
+    const std::uint64_t position = reader.GetPosition();
+    const char* p = begin;
+    bool cancelled = false;
+    std::size_t lineBytes = 0;
+    std::size_t fieldCount = 0;
+    while (static_cast<std::size_t>(end - p) >= kScanWindow &&
+           ScanRecordLine(p, lineBytes, fields, fieldCount)) {
+        if (progress.IsCancelled()) {
+            cancelled = true;
+            break;
+        }
+        CountRecordFields(fields, fieldCount, dates, excluded, counts);
+        p += lineBytes;
+        progress.AfterLine(position + static_cast<std::uint64_t>(p - begin));
+    }
+    reader.Consume(static_cast<std::size_t>(p - begin));
+    return !cancelled;
+}
+#endif
+
+}  // namespace
+
+bool CountReportFile(const std::string& path, const ReportCriteria& criteria,
+                     FileProgress& progress, CReportCounts& counts) {
+    counts.Clear();
+    TextFileReader reader(path, ShareMode::Shared);
+    const RecordDateRange range(DateRange::ForReport(criteria.dtReportStart, criteria.dtReportEnd));
+    RecordDateFilter dates(criteria.dateLocale, range);
+    const OptionValues& excluded = criteria.excluded;
+    std::string_view line;
+    RecordFields fields;
+#if QZ_SCAN_IN_PLACE
+    const bool scanInPlace = CanScanInPlace();
+#endif
+    if (reader.ReadLine(line)) {  // the header
+        for (;;) {
+            bool cancelled = false;
+#if QZ_SCAN_IN_PLACE
+            // The lines that the buffer holds; the next one the general way.
+            cancelled = scanInPlace &&
+                        !CountBufferedLines(reader, dates, excluded, fields, counts, progress);
+#endif
+            if (!cancelled && !reader.ReadLine(line)) {
+                break;
+            }
+            if (cancelled || progress.IsCancelled()) {
+                return false;
+            }
+            CountRecordLine(line, dates, excluded, fields, counts);
+            progress.AfterLine(reader.GetPosition());
+        }
+    }
+    // A header-only file's bytes, and the last line's where the loop ended.
+    progress.AfterLine(reader.GetPosition());
+    return true;
+}
+
+}  // namespace qz

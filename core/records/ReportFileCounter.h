@@ -1,0 +1,34 @@
+#pragma once
+// The report pass over one record file: its OK and NG counts overall, per
+// Setting File and per Machine (Write Board) ID, for the records in the report
+// days that hold no excluded value. Knows nothing of threads: a job calls it
+// once per file on a worker.
+
+#include <string>
+
+#include "dates/DateParser.h"
+#include "dates/OleDate.h"
+#include "progress/JobProgress.h"
+#include "records/OptionValues.h"
+#include "records/ReportCounts.h"
+
+namespace qz {
+
+// What a report counts.
+struct ReportCriteria {
+    // The first and last report day; their times of day are ignored.
+    OleDate dtReportStart;
+    OleDate dtReportEnd;
+    OptionValues excluded;
+    // The order of day and month in record dates, and the month names.
+    DateLocale dateLocale = DateLocale::FromEnvironment();
+};
+
+// Counts the record lines of the file at path (its first line is a header)
+// into counts, which it empties first. False when a cancel stopped it; counts
+// then hold part of the file. A file that cannot be opened or read throws
+// FileError.
+bool CountReportFile(const std::string& path, const ReportCriteria& criteria,
+                     FileProgress& progress, CReportCounts& counts);
+
+}  // namespace qz
