@@ -12,10 +12,9 @@
 #include <string>
 #include <system_error>
 
-#include "report/ReportScriptWriter.h"
 #include "platform/MessageBox.h"
-#include "report/DataPaths.h"
 #include "records/ReportCounts.h"
+#include "report/ReportScriptWriter.h"
 
 namespace {
 
@@ -66,8 +65,7 @@ int main(int argc, char** argv) {
         ++failures;
     });
 
-    qz::CReportTotals& totals = qz::g_reportTotals;
-    totals.Clear();
+    qz::CReportTotals totals;
     Fill(totals.m_settingFileOk, totals.m_settingFileNg, kSettingFiles);
     Fill(totals.m_machineIdOk, totals.m_machineIdNg, kMachineIds);
     for (const KeyCounts& k : kSettingFiles) {
@@ -75,7 +73,6 @@ int main(int argc, char** argv) {
         totals.m_nNg += k.ng;
     }
 
-    qz::g_strReportJsPath = jsFolder.string() + "/";
-    qz::CReportScriptWriter().WriteAll();
+    qz::CReportScriptWriter(totals, jsFolder.string() + "/").WriteAll();
     return failures == 0 ? 0 : 1;
 }
