@@ -9,15 +9,13 @@
 
 #include "batch/BatchOptions.h"
 #include "batch/BatchProgress.h"
-#include "report/CustomerList.h"
-#include "report/ReportScriptWriter.h"
-#include "jobs/ParseWorker.h"
-#include "progress/ProgressState.h"
 #include "dates/DateParser.h"
+#include "jobs/OptionScanJob.h"
+#include "jobs/ReportJob.h"
 #include "platform/MessageBox.h"
+#include "report/CustomerList.h"
 #include "report/DataPaths.h"
-#include "records/RecordParser.h"
-#include "records/ReportCounts.h"
+#include "report/ReportScriptWriter.h"
 
 namespace qz {
 namespace {
@@ -31,57 +29,69 @@ bool EndsWithSeparator(const std::string& path) {
     return !path.empty() && (path.back() == '/' || path.back() == '\\');
 }
 
-void SetDataPaths(const BatchOptions& options) {
-    if (options.root) {
-        std::string root = *options.root;
-        if (!EndsWithSeparator(root)) {
-            root += '/';
-        }
-        g_strReportDataPath = root + "ReportData";
-        g_strCustomerListPath = root + "CustomerList.lst";
-        g_strReportHtmlPath = root + "Report/report.html";
-        g_strReportJsPath = root + "Report/js/";
-    } else {
-        InitDataPaths();
+std::string WithSeparator(std::string path) {
+    if (!EndsWithSeparator(path)) {
+        path += '/';
     }
-    if (options.out) {
-        g_strReportJsPath = *options.out;
-        if (!EndsWithSeparator(g_strReportJsPath)) {
-            g_strReportJsPath += '/';
-        }
-    }
+    return path;
 }
 
-// The machine rows to parse, ascending; false (with a message) for an unknown name.
-bool SelectRows(const BatchOptions& options, std::vector<int>& rows) {
-    rows.clear();
+// Below --root the paths are built with '/', as a root given on a command
+// line is written; else the program's own paths.
+DataPaths DataPathsFor(const BatchOptions& options) {
+    DataPaths paths;
+    if (options.root) {
+        const std::string root = WithSeparator(*options.root);
+        paths.strReportDataPath = root + "ReportData";
+        paths.strCustomerListPath = root + "CustomerList.lst";
+        paths.strReportHtmlPath = root + "Report/report.html";
+        paths.strReportJsPath = root + "Report/js/";
+    } else {
+        paths = DataPaths::Resolve();
+    }
+    if (options.out) {
+        paths.strReportJsPath = WithSeparator(*options.out);
+    }
+    return paths;
+}
+
+// The folders of the chosen machines, in the order the folder search lists
+// them (all of them without --machine); false (with a message) for an unknown
+// name.
+bool SelectMachineFolders(const BatchOptions& options, const DataPaths& paths,
+                          std::vector<std::string>& folders) {
+    const std::vector<std::string> names = ScanMachineFolders(paths);
+    std::vector<std::size_t> rows;
     if (options.machines.empty()) {
-        for (std::size_t i = 0; i < g_machineFolderNames.size(); ++i) {
-            rows.push_back(static_cast<int>(i));
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            rows.push_back(i);
         }
-        return true;
     }
     for (const std::string& name : options.machines) {
-        const auto found =
-            std::find(g_machineFolderNames.begin(), g_machineFolderNames.end(), name);
-        if (found == g_machineFolderNames.end()) {
+        const auto found = std::find(names.begin(), names.end(), name);
+        if (found == names.end()) {
             std::fprintf(stderr, "Unknown machine: %s (no such folder in %s)\n", name.c_str(),
-                         g_strReportDataPath.c_str());
+                         paths.strReportDataPath.c_str());
             return false;
         }
-        rows.push_back(static_cast<int>(found - g_machineFolderNames.begin()));
+        rows.push_back(static_cast<std::size_t>(found - names.begin()));
     }
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    folders.clear();
+    for (const std::size_t row : rows) {
+        folders.push_back(paths.MachineFolder(names[row]));
+    }
     return true;
 }
 
-void PrintSection(const char* heading, const CValueSet& values, bool customers) {
+void PrintSection(const char* heading, const CValueSet& values,
+                  const CustomerNames* customers = nullptr) {
     std::printf("%s\n", heading);
     for (const std::string& value : values) {
-        if (customers) {
-            const auto name = g_customerNames.find(value);
-            const std::string& shown = name != g_customerNames.end() ? name->second : "Unknown";
+        if (customers != nullptr) {
+            const auto name = customers->find(value);
+            const std::string& shown = name != customers->end() ? name->second : "Unknown";
             std::printf("%s_%s\n", value.c_str(), shown.c_str());
         } else {
             std::printf("%s\n", value.c_str());
@@ -89,43 +99,55 @@ void PrintSection(const char* heading, const CValueSet& values, bool customers) 
     }
 }
 
-int RunScan(const ParseJobInput& input) {
-    RunJobWithProgress(kModeOptionScan, input);
-    if (g_totalBytes.load() == 0) {
+int RunScan(const BatchOptions& options, const DataPaths& paths,
+            std::vector<std::string> machineFolders) {
+    OptionScanJob job({std::move(machineFolders), options.workers});
+    OptionValues found;
+    RunWithProgress(job.Progress(), [&] { found = job.Run(); });
+    if (job.Progress().TotalBytes() == 0) {
         std::fprintf(stderr, "%s\n", kRecordNotFound);
         return kExitNothingToReport;
     }
-    LoadCustomerList();
+    const CustomerNames customers = LoadCustomerList(paths.strCustomerListPath);
     // Values are never empty, so an empty line marks the end of a section.
-    PrintSection("Setting File", g_foundSettingFiles, false);
+    PrintSection("Setting File", found.settingFiles);
     std::printf("\n");
-    PrintSection("Machine (Write Board) ID", g_foundMachineIds, false);
+    PrintSection("Machine (Write Board) ID", found.machineIds);
     std::printf("\n");
-    PrintSection("Customer", g_foundCustomers, true);
+    PrintSection("Customer", found.customers, &customers);
     return kExitWritten;
 }
 
-int RunReport(const BatchOptions& options, const ParseJobInput& input) {
-    g_dtReportStart = options.from;
-    g_dtReportEnd = options.to;
+ReportCriteria CriteriaFor(const BatchOptions& options) {
+    ReportCriteria criteria;
+    criteria.dtReportStart = options.from;
+    criteria.dtReportEnd = options.to;
     for (const std::string& value : options.excludedSettingFiles) {
-        g_excludedSettingFiles.Insert(value);
+        criteria.excluded.settingFiles.Insert(value);
     }
     for (const std::string& value : options.excludedBoards) {
-        g_excludedMachineIds.Insert(value);
+        criteria.excluded.machineIds.Insert(value);
     }
     for (const std::string& value : options.excludedCustomers) {
-        g_excludedCustomers.Insert(value);
+        criteria.excluded.customers.Insert(value);
     }
+    // Taken after the locale of the environment is set.
+    criteria.dateLocale = DateLocale::FromEnvironment();
+    return criteria;
+}
 
-    RunJobWithProgress(kModeReport, input);
-    if (g_totalBytes.load() == 0) {
+int RunReport(const BatchOptions& options, const DataPaths& paths,
+              std::vector<std::string> machineFolders) {
+    ReportJob job({std::move(machineFolders), CriteriaFor(options), options.workers});
+    CReportTotals totals;
+    RunWithProgress(job.Progress(), [&] { totals = job.Run(); });
+    if (job.Progress().TotalBytes() == 0) {
         std::fprintf(stderr, "%s\n", kRecordNotFound);
         return kExitNothingToReport;
     }
-    std::printf("OK: %d\nNG: %d\n", g_reportTotals.m_nOk, g_reportTotals.m_nNg);
+    std::printf("OK: %d\nNG: %d\n", totals.m_nOk, totals.m_nNg);
     std::fflush(stdout);
-    if (g_reportTotals.m_nOk == 0 && g_reportTotals.m_nNg == 0) {
+    if (totals.m_nOk == 0 && totals.m_nNg == 0) {
         std::fprintf(stderr, "%s\n", kNoRecord);
         return kExitNothingToReport;
     }
@@ -137,32 +159,29 @@ int RunReport(const BatchOptions& options, const ParseJobInput& input) {
         ++failures;
         std::fprintf(stderr, "%s\n", text.c_str());
     });
-    CReportScriptWriter().WriteAll();
+    CReportScriptWriter(totals, paths.strReportJsPath).WriteAll();
     SetMessageBoxHandler(std::move(previous));
     return failures == 0 ? kExitWritten : kExitWriteFailed;
 }
 
 int Main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    SetRecordDateLocale(DateLocale::FromEnvironment());
 
     BatchOptions options;
     if (const auto status = ParseBatchOptions(argc, argv, options)) {
         return *status;
     }
-    SetDataPaths(options);
-    ScanMachineFolders();
-
-    ParseJobInput input;
-    input.workerCount = options.workers;
-    if (!SelectRows(options, input.checkedRows)) {
+    const DataPaths paths = DataPathsFor(options);
+    std::vector<std::string> machineFolders;
+    if (!SelectMachineFolders(options, paths, machineFolders)) {
         return kExitBadArguments;
     }
-    if (input.checkedRows.empty()) {
+    if (machineFolders.empty()) {
         std::fprintf(stderr, "%s\n", kNoMachine);
         return kExitNothingToReport;
     }
-    return options.scan ? RunScan(input) : RunReport(options, input);
+    return options.scan ? RunScan(options, paths, std::move(machineFolders))
+                        : RunReport(options, paths, std::move(machineFolders));
 }
 
 }  // namespace

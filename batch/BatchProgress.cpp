@@ -4,13 +4,13 @@
 
 #include <chrono>
 #include <cstdio>
+#include <future>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 
-#include "jobs/ParseWorker.h"
-#include "progress/ProgressState.h"
 #include "platform/MessageBox.h"
-#include "platform/Thread.h"
 
 namespace qz {
 
@@ -23,7 +23,7 @@ constexpr auto kPollInterval = std::chrono::milliseconds(100);
 // clears the bar's line first, and the next poll draws the bar again.
 class CTerminalProgress {
   public:
-    CTerminalProgress() {
+    explicit CTerminalProgress(const JobProgress& progress) : m_progress(progress) {
         m_previous = SetMessageBoxHandler([this](const std::string& text) { Message(text); });
     }
     ~CTerminalProgress() {
@@ -33,7 +33,7 @@ class CTerminalProgress {
 
     void Draw() {
         std::string line = "\r";
-        line += ProgressLine(g_parsedBytes.load(), g_totalBytes.load(), kBarWidth);
+        line += ProgressLine(m_progress.ParsedBytes(), m_progress.TotalBytes(), kBarWidth);
         std::lock_guard lock(m_mutex);
         std::fputs(line.c_str(), stderr);
         std::fflush(stderr);
@@ -60,6 +60,7 @@ class CTerminalProgress {
         }
     }
 
+    const JobProgress& m_progress;
     std::mutex m_mutex;
     bool m_drawn = false;
     MessageBoxHandler m_previous;
@@ -84,24 +85,21 @@ std::string ProgressLine(std::uint64_t parsed, std::uint64_t total, int width) {
     return line;
 }
 
-void RunJobWithProgress(std::int32_t mode, const ParseJobInput& input) {
-    // As a progress dialog does when it opens: a previous cancel is forgotten.
-    g_cancelEvent.ResetEvent();
-    Thread job([mode, &input] {
-        return mode == kModeReport ? ReportThreadProc(&input) : OptionScanThreadProc(&input);
-    });
-
-    if (isatty(STDERR_FILENO) == 0) {
-        job.Resume();
-        job.Join();
-        return;
+void RunWithProgress(const JobProgress& progress, const std::function<void()>& run) {
+    // The bar takes the message boxes before the job can show one.
+    std::optional<CTerminalProgress> bar;
+    if (isatty(STDERR_FILENO) != 0) {
+        bar.emplace(progress);
     }
-    CTerminalProgress progress;
-    job.Resume();
-    while (!job.EndedEvent().WaitFor(kPollInterval)) {
-        progress.Draw();
+    std::packaged_task<void()> task(run);
+    std::future<void> done = task.get_future();
+    std::thread job(std::move(task));
+    while (bar && done.wait_for(kPollInterval) == std::future_status::timeout) {
+        bar->Draw();
     }
-    job.Join();
+    job.join();
+    bar.reset();
+    done.get();
 }
 
 }  // namespace qz
