@@ -1,4 +1,4 @@
-// qz-bench-parse: throughput of the report parser on one thread.
+// qz-bench-parse: throughput of the report pass over one file on one thread.
 //
 //   qz-bench-parse [--size MiB] [--runs N] [--file path]
 //
@@ -7,7 +7,8 @@
 // then times, on the same file and in the same run:
 //   floor: a plain line count (memchr over 1 MiB reads), the least work any
 //          line parser must do;
-//   parse: ParseReportFile on one worker, range covering every record date.
+//   parse: CountReportFile with one worker's progress, range covering every
+//          record date.
 // Prints the best of N runs of each in MB/s (10^6 bytes), their ratio, and
 // whether each goal (>= 1000 MB/s; >= 1/4 of the floor) is met, by wall-clock
 // and by thread CPU time.
@@ -29,10 +30,11 @@
 #include <vector>
 
 #include "bench/RecordGenerator.h"
-#include "jobs/ParseWorker.h"
-#include "progress/ProgressState.h"
 #include "dates/DateParser.h"
-#include "records/RecordParser.h"
+#include "dates/OleDate.h"
+#include "progress/JobProgress.h"
+#include "records/ReportCounts.h"
+#include "records/ReportFileCounter.h"
 
 namespace {
 
@@ -142,18 +144,17 @@ int main(int argc, char** argv) {
         const std::uint64_t size = FileSize(path);
         const double mb = static_cast<double>(size) / 1e6;
 
-        qz::SetRecordDateLocale(qz::DateLocale::FromName("en_US.UTF-8"));
-        qz::g_dtReportStart = qz::OleDate::FromParts(2000, 1, 1);
-        qz::g_dtReportEnd = qz::OleDate::FromParts(2099, 12, 31);
-        qz::CParseWorker worker;
+        qz::ReportCriteria criteria;
+        criteria.dtReportStart = qz::OleDate::FromParts(2000, 1, 1);
+        criteria.dtReportEnd = qz::OleDate::FromParts(2099, 12, 31);
+        criteria.dateLocale = qz::DateLocale::FromName("en_US.UTF-8");
+        qz::CReportCounts counts;
         bool complete = true;
         auto parse = [&] {
-            qz::g_parsedBytes = 0;
-            worker.m_nMode = qz::kModeReport;
-            worker.m_pszPath = std::make_unique<std::string>(path);
-            worker.m_idleEvent.ResetEvent();
-            qz::ParseReportFile(worker);
-            complete = complete && worker.m_idleEvent.IsSet() && qz::g_parsedBytes == size;
+            qz::JobProgress job(1);
+            qz::FileProgress progress(job, 0);
+            const bool ended = qz::CountReportFile(path, criteria, progress, counts);
+            complete = complete && ended && job.ParsedBytes() == size;
         };
 
         // Warm the page cache; then alternate the two, so that a change in the
@@ -167,14 +168,13 @@ int main(int argc, char** argv) {
 
         std::printf("file:  %s, %llu bytes, %llu lines\n", path.c_str(),
                     static_cast<unsigned long long>(size), static_cast<unsigned long long>(lines));
-        std::printf("count: %d OK, %d NG, %zu setting files, %zu machine IDs\n",
-                    worker.m_counts.m_nOk, worker.m_counts.m_nNg,
-                    worker.m_counts.m_settingFileOk.Size(), worker.m_counts.m_machineIdOk.Size());
+        std::printf("count: %d OK, %d NG, %zu setting files, %zu machine IDs\n", counts.m_nOk,
+                    counts.m_nNg, counts.m_settingFileOk.Size(), counts.m_machineIdOk.Size());
         std::printf("best of %d runs, MB/s (10^6 bytes)   wall-clock   thread CPU time\n",
                     options.runs);
         std::printf("floor (memchr line count)          %10.1f   %15.1f\n", mb / floor.wall,
                     mb / floor.cpu);
-        std::printf("parse (ParseReportFile)            %10.1f   %15.1f\n", mb / parser.wall,
+        std::printf("parse (CountReportFile)            %10.1f   %15.1f\n", mb / parser.wall,
                     mb / parser.cpu);
         const double ratio = floor.wall / parser.wall;
         const double cpuRatio = floor.cpu / parser.cpu;
