@@ -2,16 +2,16 @@
 // its first four bytes (fewer when the line is shorter), its name the text
 // behind the first " _ " or else the whole line, and the last line of a code
 // wins. The file always exists and is not locked, so no message may come up.
+// Reading the file and adding its lines one by one give the same names, and a
+// customer is shown as "code_name", or "code_Unknown" for a code not listed.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "FuzzSupport.h"
 #include "report/CustomerList.h"
-#include "report/DataPaths.h"
 
 using namespace qz;
 using namespace qz::fuzz;
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     scratch.Write(bytes);
 
-    std::unordered_map<std::string, std::string> expected;
+    CustomerNames expected;
     for (const ExpectedLine& line : SplitLines(bytes)) {
         const std::string_view text = line.text;
         std::string_view name = text;
@@ -40,13 +40,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         expected[std::string(text.substr(0, codeLength))] = std::string(name);
     }
 
-    g_strCustomerListPath = scratch.path();
-    g_customerNames.clear();
-    LoadCustomerList();
-    QZ_FUZZ_CHECK(g_customerNames == expected);
-    for (const auto& [code, name] : g_customerNames) {
+    const CustomerNames names = LoadCustomerList(scratch.path());
+    QZ_FUZZ_CHECK(names == expected);
+    CustomerNames added;
+    for (const ExpectedLine& line : SplitLines(bytes)) {
+        AddCustomerListLine(added, line.text);
+    }
+    QZ_FUZZ_CHECK(added == names);
+    for (const auto& [code, name] : names) {
         QZ_FUZZ_CHECK(code.size() <= 4);
         QZ_FUZZ_CHECK(bytes.find(name) != std::string_view::npos);
+        QZ_FUZZ_CHECK(CustomerLabel(names, code) == code + "_" + name);
     }
+    // Longer than any code of the file (five bytes, or more than the file).
+    const std::string unlisted = "\x01" + std::string(bytes.substr(0, 4));
+    QZ_FUZZ_CHECK(CustomerLabel(names, unlisted) == unlisted + "_Unknown");
     return 0;
 }

@@ -2,6 +2,9 @@
 // as it is; otherwise the result is that of replacing "%MYDOCUMENT%", then
 // "%DESKTOP%", then "%EXEPATH%", each left to right and never inside a folder
 // text just inserted. With ordinary folders (no '%' in them) no macro is left.
+// The program's data paths are the root template expanded the same way, with
+// their fixed parts behind it; a machine folder is the record folder and the
+// name as it is, macros and all.
 // The first input byte picks the folders: ordinary ones, ones whose names
 // hold macros themselves, or none at all (no home folder).
 
@@ -101,6 +104,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (input.find('%') == std::string::npos) {
         QZ_FUZZ_CHECK(path == input);
     }
+    std::string root = kRootTemplate;
+    for (int m = 0; m < 3; ++m) {
+        root = ReplaceMacro(root, kMacros[m], folders[m]);
+    }
+    const DataPaths paths = DataPaths::Resolve();
+    QZ_FUZZ_CHECK(paths.strReportDataPath == root + "ReportData");
+    QZ_FUZZ_CHECK(paths.strCustomerListPath == root + "CustomerList.lst");
+    QZ_FUZZ_CHECK(paths.strReportHtmlPath == root + "Report\\report.html");
+    QZ_FUZZ_CHECK(paths.strReportJsPath == root + "Report\\js\\");
+    QZ_FUZZ_CHECK(paths.MachineFolder(input) == paths.strReportDataPath + "\\" + input);
+
     if (mode == kOrdinary) {
         for (const std::string& folder : folders) {
             QZ_FUZZ_CHECK(!folder.empty() && folder.find('%') == std::string::npos);

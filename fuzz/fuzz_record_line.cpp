@@ -1,31 +1,31 @@
-// Record lines through the report parser (one scratch record file per input):
-// the field splitting agrees with a plain byte loop, the counts agree with a
-// count made here line by line (date range, the three exclusions, "OK" or
-// not), and the count invariants hold: the OK and NG maps of a dimension hold
-// the same keys, each counter is the sum of either of its maps, and the bytes
-// added to the progress equal the file's size. Merging the counts into the
+// Record lines through the report pass of one file (one scratch record file
+// per input): the field splitting agrees with a plain byte loop, the counts
+// agree with a count made here line by line (date range, the three
+// exclusions, "OK" or not), and the count invariants hold: the OK and NG maps
+// of a dimension hold the same keys, each counter is the sum of either of its
+// maps, and the bytes added to the worker's progress equal the file's size.
+// Counts left from before are dropped, and merging the counts into empty
 // totals carries them over whole.
 //
 // Input: byte 0 picks the date locale, byte 1 the date range (bits 3-5) and
 // which of the header's fields 2, 3 and 4 are excluded as setting file,
 // customer and machine ID (bits 0-2); the rest is the record file.
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "jobs/ParseWorker.h"
-#include "progress/ProgressState.h"
 #include "dates/DateParser.h"
-#include "records/RecordParser.h"
+#include "progress/JobProgress.h"
+#include "records/RecordDateRange.h"
+#include "records/RecordFields.h"
 #include "records/ReportCounts.h"
+#include "records/ReportFileCounter.h"
 
 using namespace qz;
 using namespace qz::fuzz;
@@ -90,7 +90,7 @@ Fields PlainSplit(std::string_view line) {
 }
 
 void CheckSplit(std::string_view line, const Fields& expected) {
-    std::array<std::string_view, 7> fields;
+    RecordFields fields;
     const std::size_t n = SplitRecordFields(line, fields);
     QZ_FUZZ_CHECK(n == expected.size());
     for (std::size_t i = 0; i < n; ++i) {
@@ -148,22 +148,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view file(reinterpret_cast<const char*>(data + 2), size - 2);
     const std::vector<ExpectedLine> lines = SplitLines(file);
 
-    SetRecordDateLocale(locale);
-    g_dtReportStart = range.start;
-    g_dtReportEnd = range.end;
-    g_excludedSettingFiles.RemoveAll();
-    g_excludedCustomers.RemoveAll();
-    g_excludedMachineIds.RemoveAll();
+    ReportCriteria criteria;
+    criteria.dtReportStart = range.start;
+    criteria.dtReportEnd = range.end;
+    criteria.dateLocale = locale;
     if (!lines.empty()) {
         const Fields header = PlainSplit(lines[0].text);
-        CValueSet* const sets[] = {&g_excludedSettingFiles, &g_excludedCustomers,
-                                   &g_excludedMachineIds};
+        CValueSet* const sets[] = {&criteria.excluded.settingFiles, &criteria.excluded.customers,
+                                   &criteria.excluded.machineIds};
         for (int i = 0; i < 3; ++i) {
             if ((exclusions >> i & 1) && header.size() > static_cast<std::size_t>(i + 2)) {
                 sets[i]->Insert(header[i + 2]);
             }
         }
     }
+    const OptionValues& excluded = criteria.excluded;
 
     // The count made here.
     std::int64_t ok = 0, ng = 0;
@@ -171,9 +170,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Fields fields = PlainSplit(lines[i].text);
         CheckSplit(lines[i].text, fields);
-        if (i == 0 || fields.size() < 6 || !IsInDateRange(ParseDateText(fields[0], locale)) ||
-            g_excludedSettingFiles.Contains(fields[2]) || g_excludedCustomers.Contains(fields[3]) ||
-            g_excludedMachineIds.Contains(fields[4])) {
+        if (i == 0 || fields.size() < 6 ||
+            !IsInDateRange(range.start, range.end, ParseDateText(fields[0], locale)) ||
+            excluded.settingFiles.Contains(fields[2]) || excluded.customers.Contains(fields[3]) ||
+            excluded.machineIds.Contains(fields[4])) {
             continue;
         }
         const bool passed = fields.size() > 6 && fields[6] == "OK";
@@ -185,22 +185,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     scratch.Write(file);
-    CParseWorker worker;
-    worker.m_nMode = kModeReport;
-    worker.m_idleEvent.ResetEvent();
-    worker.m_pszPath = std::make_unique<std::string>(scratch.path());
-    g_cancelEvent.ResetEvent();
-    const std::uint64_t before = g_parsedBytes.load();
-    ParseReportFile(worker);
-    QZ_FUZZ_CHECK(g_parsedBytes.load() - before == file.size());
-    QZ_FUZZ_CHECK(worker.m_idleEvent.IsSet());
-    QZ_FUZZ_CHECK(worker.m_pszPath == nullptr);
-    CheckCounts(worker.m_counts, ok, ng, settingFiles, machineIds);
+    // Counts of an earlier file, which the pass must drop.
+    CReportCounts counts;
+    counts.m_nOk = 3;
+    counts.m_nNg = 4;
+    for (CCountMap* map : {&counts.m_settingFileOk, &counts.m_settingFileNg, &counts.m_machineIdOk,
+                           &counts.m_machineIdNg}) {
+        map->Slot("\x01stale") = 5;
+    }
+    JobProgress job(1);
+    FileProgress progress(job, 0);
+    QZ_FUZZ_CHECK(CountReportFile(scratch.path(), criteria, progress, counts));
+    QZ_FUZZ_CHECK(job.ParsedBytes() == file.size());
+    CheckCounts(counts, ok, ng, settingFiles, machineIds);
 
-    ResetReportTotals();
-    MergeReportCounts(worker.m_counts);
-    CheckCounts(g_reportTotals, ok, ng, settingFiles, machineIds);
-    QZ_FUZZ_CHECK(worker.m_counts.m_settingFileOk.IsEmpty() &&
-                  worker.m_counts.m_machineIdNg.IsEmpty());
+    CReportTotals totals;
+    totals.Merge(counts);
+    CheckCounts(totals, ok, ng, settingFiles, machineIds);
     return 0;
 }
