@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "records/RecordFields.h"
 #include "records/RecordLineScan.h"
-#include "records/RecordParser.h"
 
 namespace qz {
 namespace {

@@ -1,18 +1,20 @@
+#include "records/ReportFileCounter.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
+#include <cstdint>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "jobs/ParseWorker.h"
-#include "progress/ProgressState.h"
 #include "dates/DateParser.h"
-#include "records/RecordParser.h"
+#include "platform/FileError.h"
+#include "progress/JobProgress.h"
 #include "records/ReportCounts.h"
 #include "tests/support/TestSupport.h"
 
@@ -61,60 +63,73 @@ std::uint64_t FileSize(const std::string& path) {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-class ParseReportFileTest : public ::testing::Test {
+DateLocale LocaleWithOrder(DateOrder order) {
+    DateLocale locale;
+    locale.order = order;
+    return locale;
+}
+
+// One report day, 2018-05-03, no exclusions, record dates read year first.
+class CountReportFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        m_savedLocale = GetRecordDateLocale();
-        DateLocale locale;
-        locale.order = DateOrder::YMD;
-        SetRecordDateLocale(locale);
-        g_dtReportStart = OleDate::FromParts(2018, 5, 3);
-        g_dtReportEnd = OleDate::FromParts(2018, 5, 3);
-        ClearExclusions();
-        g_cancelEvent.ResetEvent();
-        g_parsedBytes = 0;
-    }
-    void TearDown() override {
-        SetRecordDateLocale(m_savedLocale);
-        ClearExclusions();
-        g_cancelEvent.ResetEvent();
-        g_parsedBytes = 0;
+    CountReportFileTest() {
+        m_criteria.dtReportStart = OleDate::FromParts(2018, 5, 3);
+        m_criteria.dtReportEnd = OleDate::FromParts(2018, 5, 3);
+        m_criteria.dateLocale = LocaleWithOrder(DateOrder::YMD);
     }
 
-    static void ClearExclusions() {
-        g_excludedSettingFiles.RemoveAll();
-        g_excludedMachineIds.RemoveAll();
-        g_excludedCustomers.RemoveAll();
+    // Counts path into m_counts on worker 1 of job.
+    bool Count(const std::string& path, JobProgress& job) {
+        FileProgress progress(job, 1);
+        return CountReportFile(path, m_criteria, progress, m_counts);
     }
 
-    // Hands path to a fresh worker as the pool does and parses it.
-    void Parse(const std::string& path) {
-        m_worker.m_nMode = kModeReport;
-        m_worker.m_pszPath = std::make_unique<std::string>(path);
-        m_worker.m_idleEvent.ResetEvent();
-        ParseReportFile(m_worker);
-    }
-
-    // Writes the header and body as a record file and parses it; expects a
-    // complete parse.
-    const CReportCounts& ParseText(std::string_view body, std::string_view name = "rec.csv") {
+    // Writes the header and body as a record file and counts it on the
+    // fixture's job, whose worker counter already holds the files counted
+    // before; expects a complete count that adds exactly the file's size.
+    const CReportCounts& CountText(std::string_view body, std::string_view name = "rec.csv") {
         const std::string path = m_dir.Write(name, std::string(kHeader) + std::string(body));
-        g_parsedBytes = 0;
-        Parse(path);
-        EXPECT_EQ(g_parsedBytes.load(), FileSize(path));
-        EXPECT_TRUE(m_worker.m_idleEvent.IsSet());
-        EXPECT_EQ(m_worker.m_pszPath, nullptr);
-        ExpectInvariants(m_worker.m_counts);
-        return m_worker.m_counts;
+        const std::uint64_t before = m_job.ParsedBytes();
+        EXPECT_TRUE(Count(path, m_job));
+        EXPECT_EQ(m_job.ParsedBytes() - before, FileSize(path));
+        ExpectInvariants(m_counts);
+        return m_counts;
+    }
+
+    // A record file of the header and lines copies of line.
+    std::string WriteLines(std::string_view line, std::size_t lines) {
+        std::string text(kHeader);
+        text.reserve(kHeader.size() + lines * line.size());
+        for (std::size_t i = 0; i < lines; ++i) {
+            text += line;
+        }
+        return m_dir.Write("rec.csv", text);
+    }
+
+    // Counts path on a thread of its own and calls duringCount on this thread
+    // as soon as the count has read its first record line. Returns whether the
+    // count ran to the end of the file.
+    bool CountWhile(const std::string& path, JobProgress& job,
+                    const std::function<void()>& duringCount) {
+        bool completed = false;
+        std::thread counter([&] { completed = Count(path, job); });
+        while (job.ParsedBytes() == 0) {
+            std::this_thread::yield();
+        }
+        duringCount();
+        counter.join();
+        return completed;
     }
 
     test::TempDir m_dir;
+    // Counting a file shows nothing itself: its caller reports a file error.
     test::MessageBoxRecorder m_messages;
-    CParseWorker m_worker;
-    DateLocale m_savedLocale;
+    ReportCriteria m_criteria;
+    JobProgress m_job{2};
+    CReportCounts m_counts;
 };
 
-TEST_F(ParseReportFileTest, CountsOneLine) {
+TEST_F(CountReportFileTest, CountsOneLine) {
     struct Expected {
         int ok, ng;
         KeyCounts settingFiles, machineIds;
@@ -148,7 +163,7 @@ TEST_F(ParseReportFileTest, CountsOneLine) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << '"' << c.line << '"');
-        const CReportCounts& counts = ParseText(std::string(c.line) + "\n");
+        const CReportCounts& counts = CountText(std::string(c.line) + "\n");
         EXPECT_EQ(counts.m_nOk, c.expected.ok);
         EXPECT_EQ(counts.m_nNg, c.expected.ng);
         EXPECT_EQ(Dimension(counts.m_settingFileOk, counts.m_settingFileNg),
@@ -158,10 +173,10 @@ TEST_F(ParseReportFileTest, CountsOneLine) {
     EXPECT_TRUE(m_messages.texts().empty());
 }
 
-TEST_F(ParseReportFileTest, AddsUpKeysAcrossLinesAndLineEnds) {
+TEST_F(CountReportFileTest, AddsUpKeysAcrossLinesAndLineEnds) {
     // LF and CR LF mixed, keys differing in case or a trailing blank, and a last
     // line without a line end.
-    const CReportCounts& counts = ParseText(
+    const CReportCounts& counts = CountText(
         "2018/05/03 08:00:00,C1,S1,CU,M1,1,OK\r\n"
         "2018/05/03 08:00:01,C2,S1,CU,M2,1,OK\n"
         "2018/05/03 08:00:02,C3,S1,CU,M1,1,NG\r\n"
@@ -178,7 +193,7 @@ TEST_F(ParseReportFileTest, AddsUpKeysAcrossLinesAndLineEnds) {
 
 // Lines on a day already read take a shorter way through the date test; each
 // must still be judged exactly as on its own.
-TEST_F(ParseReportFileTest, LinesOnADayAlreadySeenAreJudgedLikeAnyOther) {
+TEST_F(CountReportFileTest, LinesOnADayAlreadySeenAreJudgedLikeAnyOther) {
     const struct {
         std::string_view day;
         std::string_view dateField;
@@ -195,7 +210,7 @@ TEST_F(ParseReportFileTest, LinesOnADayAlreadySeenAreJudgedLikeAnyOther) {
         SCOPED_TRACE(testing::Message() << c.day << " then " << c.dateField);
         // The first line puts its day in front; only the second line is NG.
         const CReportCounts& counts =
-            ParseText(std::string(c.day) + " 12:00:00,C1,S1,CU,M1,3,OK\n" +
+            CountText(std::string(c.day) + " 12:00:00,C1,S1,CU,M1,3,OK\n" +
                       std::string(c.dateField) + ",C2,S2,CU,M2,3,NG\n");
         const bool firstCounted = c.day == "2018/05/03";
         EXPECT_EQ(counts.m_nOk, firstCounted ? 1 : 0);
@@ -203,26 +218,24 @@ TEST_F(ParseReportFileTest, LinesOnADayAlreadySeenAreJudgedLikeAnyOther) {
     }
 }
 
-TEST_F(ParseReportFileTest, EmptyAndHeaderOnlyFiles) {
+TEST_F(CountReportFileTest, EmptyAndHeaderOnlyFiles) {
     // Counts left from an earlier file are dropped at the start.
-    m_worker.m_counts.m_nOk = 7;
-    m_worker.m_counts.m_settingFileOk.Slot("old") = 7;
+    m_counts.m_nOk = 7;
+    m_counts.m_settingFileOk.Slot("old") = 7;
 
-    const std::string empty = m_dir.Write("empty.csv", "");
-    Parse(empty);
-    EXPECT_EQ(g_parsedBytes.load(), 0u);
-    EXPECT_TRUE(m_worker.m_idleEvent.IsSet());
-    EXPECT_EQ(m_worker.m_pszPath, nullptr);
-    EXPECT_EQ(m_worker.m_counts.m_nOk, 0);
-    EXPECT_TRUE(m_worker.m_counts.m_settingFileOk.IsEmpty());
+    JobProgress job(2);
+    EXPECT_TRUE(Count(m_dir.Write("empty.csv", ""), job));
+    EXPECT_EQ(job.ParsedBytes(), 0u);
+    EXPECT_EQ(m_counts.m_nOk, 0);
+    EXPECT_TRUE(m_counts.m_settingFileOk.IsEmpty());
 
-    const CReportCounts& counts = ParseText("");
-    EXPECT_EQ(g_parsedBytes.load(), kHeader.size());
+    const CReportCounts& counts = CountText("");
+    EXPECT_EQ(m_job.ParsedBytes(), kHeader.size());
     EXPECT_EQ(counts.m_nOk + counts.m_nNg, 0);
     EXPECT_TRUE(m_messages.texts().empty());
 }
 
-TEST_F(ParseReportFileTest, ExclusionsFilterTheirOwnField) {
+TEST_F(CountReportFileTest, ExclusionsFilterTheirOwnField) {
     // Each excluded value also stands in another field of a counted line, so a
     // filter applied to the wrong field shows.
     const std::string body =
@@ -230,40 +243,37 @@ TEST_F(ParseReportFileTest, ExclusionsFilterTheirOwnField) {
         "2018/05/03,C2,S2,S1,M2,3,OK\n"
         "2018/05/03,C3,M1,CU2,CU1,3,OK\n";
     const struct {
-        CValueSet* set;
+        CValueSet OptionValues::*set;
         const char* value;
         KeyCounts settingFiles;
     } cases[] = {
-        {&g_excludedSettingFiles, "S1", {{"S2", {1, 0}}, {"M1", {1, 0}}}},
-        {&g_excludedMachineIds, "M1", {{"S2", {1, 0}}, {"M1", {1, 0}}}},
-        {&g_excludedCustomers, "CU1", {{"S2", {1, 0}}, {"M1", {1, 0}}}},
-        {&g_excludedCustomers, "S1", {{"S1", {1, 0}}, {"M1", {1, 0}}}},
+        {&OptionValues::settingFiles, "S1", {{"S2", {1, 0}}, {"M1", {1, 0}}}},
+        {&OptionValues::machineIds, "M1", {{"S2", {1, 0}}, {"M1", {1, 0}}}},
+        {&OptionValues::customers, "CU1", {{"S2", {1, 0}}, {"M1", {1, 0}}}},
+        {&OptionValues::customers, "S1", {{"S1", {1, 0}}, {"M1", {1, 0}}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
-        ClearExclusions();
-        c.set->Insert(c.value);
-        const CReportCounts& counts = ParseText(body);
+        m_criteria.excluded = OptionValues();
+        (m_criteria.excluded.*c.set).Insert(c.value);
+        const CReportCounts& counts = CountText(body);
         EXPECT_EQ(counts.m_nOk, 2);
         EXPECT_EQ(Dimension(counts.m_settingFileOk, counts.m_settingFileNg), c.settingFiles);
     }
 }
 
-TEST_F(ParseReportFileTest, ReadsDatesWithTheRecordDateLocale) {
-    DateLocale locale;
-    locale.order = DateOrder::DMY;
-    SetRecordDateLocale(locale);
-    EXPECT_EQ(ParseText("03/05/2018,C1,S1,CU,M1,3,OK\n").m_nOk, 1);
-    locale.order = DateOrder::MDY;
-    SetRecordDateLocale(locale);
-    EXPECT_EQ(ParseText("03/05/2018,C1,S1,CU,M1,3,OK\n").m_nOk, 0);
+TEST_F(CountReportFileTest, ReadsDatesWithTheCriteriasDateLocale) {
+    m_criteria.dateLocale = LocaleWithOrder(DateOrder::DMY);
+    EXPECT_EQ(CountText("03/05/2018,C1,S1,CU,M1,3,OK\n").m_nOk, 1);
+    m_criteria.dateLocale = LocaleWithOrder(DateOrder::MDY);
+    EXPECT_EQ(CountText("03/05/2018,C1,S1,CU,M1,3,OK\n").m_nOk, 0);
 }
 
-TEST_F(ParseReportFileTest, HugeLineIsReadAndSkipped) {
+TEST_F(CountReportFileTest, HugeLineIsReadAndSkipped) {
     std::string body = "2018/05/03,C1,S1,CU,M1,3,OK\n";
     body.append(100u << 20, 'x');
     body += "\n2018/05/03,C2,S1,CU,M1,3,OK\n";
-    const CReportCounts& counts = ParseText(body);
+    const CReportCounts& counts = CountText(body);
     EXPECT_EQ(counts.m_nOk, 2);
     EXPECT_EQ(counts.m_nNg, 0);
 }
@@ -272,7 +282,7 @@ TEST_F(ParseReportFileTest, HugeLineIsReadAndSkipped) {
 // and the general way near its end, across refills and for long lines: a
 // file of a few MiB in which kinds of lines stand in seeded order counts as
 // its lines do one by one.
-TEST_F(ParseReportFileTest, ABigFileCountsAsItsLinesDoOneByOne) {
+TEST_F(CountReportFileTest, ABigFileCountsAsItsLinesDoOneByOne) {
     const std::string kinds[] = {
         "2018/05/03 10:21:07,CBL-1,SET_A01.bin,0A1B,WB-07,3,OK",
         "2018/05/03 10:21:08,CBL-2,SET_B02.bin,0A1B,WB-08,1,OK\r",
@@ -291,7 +301,7 @@ TEST_F(ParseReportFileTest, ABigFileCountsAsItsLinesDoOneByOne) {
     // Each kind alone: what one line of it adds.
     std::vector<CReportCounts> alone(kKinds);
     for (std::size_t k = 0; k < kKinds; ++k) {
-        alone[k] = ParseText(kinds[k] + "\n", "kind" + std::to_string(k) + ".csv");
+        alone[k] = CountText(kinds[k] + "\n", "kind" + std::to_string(k) + ".csv");
     }
 
     std::mt19937 random(5);
@@ -303,7 +313,7 @@ TEST_F(ParseReportFileTest, ABigFileCountsAsItsLinesDoOneByOne) {
         body += '\n';
         ++uses[k];
     }
-    const CReportCounts& counts = ParseText(body, "big.csv");
+    const CReportCounts& counts = CountText(body, "big.csv");
 
     int ok = 0;
     int ng = 0;
@@ -329,86 +339,84 @@ TEST_F(ParseReportFileTest, ABigFileCountsAsItsLinesDoOneByOne) {
     EXPECT_EQ(Dimension(counts.m_machineIdOk, counts.m_machineIdNg), machineIds);
 }
 
-TEST_F(ParseReportFileTest, FileErrorIsShownAndReleasesTheWorker) {
+TEST_F(CountReportFileTest, FileErrorIsThrownNamingThePathAndCountsNothing) {
     const std::string folder = m_dir.MakeDir("folder");
     const std::string fifo = m_dir.path() + "/fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string missing = m_dir.path() + "/missing.csv";
     for (const std::string& path : {folder, fifo, missing}) {
         SCOPED_TRACE(path);
-        m_worker.m_counts.m_nNg = 5;
-        const std::size_t shownBefore = m_messages.texts().size();
-        Parse(path);
-        const auto texts = m_messages.texts();
-        ASSERT_EQ(texts.size(), shownBefore + 1);
-        EXPECT_NE(texts.back().find(path), std::string::npos) << texts.back();
-        EXPECT_TRUE(m_worker.m_idleEvent.IsSet());
-        EXPECT_EQ(m_worker.m_pszPath, nullptr);
-        EXPECT_EQ(m_worker.m_counts.m_nNg, 0);
-        EXPECT_EQ(g_parsedBytes.load(), 0u);
+        m_counts.m_nNg = 5;
+        JobProgress job(2);
+        try {
+            Count(path, job);
+            ADD_FAILURE() << "no file error";
+        } catch (const FileError& error) {
+            EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(m_counts.m_nNg, 0);
+        EXPECT_EQ(job.ParsedBytes(), 0u);
     }
+    EXPECT_TRUE(m_messages.texts().empty());
 }
 
-TEST_F(ParseReportFileTest, CancelBeforeTheFirstRecord) {
-    g_cancelEvent.Set();
-    Parse(m_dir.Write("rec.csv", std::string(kHeader) + "2018/05/03,C1,S1,CU,M1,3,OK\n"));
-    EXPECT_FALSE(m_worker.m_idleEvent.IsSet());
-    EXPECT_EQ(m_worker.m_pszPath, nullptr);
-    EXPECT_EQ(m_worker.m_counts.m_nOk, 0);
-    EXPECT_EQ(g_parsedBytes.load(), 0u);  // not even the header
+TEST_F(CountReportFileTest, CancelBeforeTheFirstRecord) {
+    JobProgress job(2);
+    job.Cancel();
+    EXPECT_FALSE(
+        Count(m_dir.Write("rec.csv", std::string(kHeader) + "2018/05/03,C1,S1,CU,M1,3,OK\n"), job));
+    EXPECT_EQ(m_counts.m_nOk, 0);
+    EXPECT_EQ(job.ParsedBytes(), 0u);  // not even the header
 }
 
-TEST_F(ParseReportFileTest, CancelKeepsTheCountsOfLinesRead) {
-    constexpr std::string_view kLine = "2018/05/03,C1,S1,CU,M1,3,OK\n";
-    std::string text(kHeader);
-    for (int i = 0; i < 100; ++i) {
-        text += kLine;
+// A count that a try ran to its end before the other thread acted shows
+// nothing; the file then grows for the next try.
+constexpr int kTries = 4;
+constexpr std::size_t kFirstTryLines = 1u << 17;
+constexpr std::string_view kOkLine = "2018/05/03,C1,S1,CU,M1,3,OK\n";
+
+TEST_F(CountReportFileTest, CancelDuringTheCountKeepsTheCountsOfLinesRead) {
+    std::size_t lines = kFirstTryLines;
+    for (int tries = 0; tries < kTries; ++tries, lines *= 2) {
+        const std::string path = WriteLines(kOkLine, lines);
+        JobProgress job(2);
+        if (CountWhile(path, job, [&job] { job.Cancel(); })) {
+            continue;
+        }
+        // Stopped between two lines: the progress holds exactly the lines
+        // counted.
+        EXPECT_GE(m_counts.m_nOk, 1);
+        EXPECT_LT(static_cast<std::size_t>(m_counts.m_nOk), lines);
+        EXPECT_EQ(m_counts.m_nNg, 0);
+        EXPECT_EQ(job.ParsedBytes(),
+                  kHeader.size() + static_cast<std::uint64_t>(m_counts.m_nOk) * kOkLine.size());
+        ExpectInvariants(m_counts);
+        return;
     }
-    const std::string path = m_dir.Write("rec.csv", text);
-
-    // Holding the progress lock stops the parser at its first progress update;
-    // the cancel set meanwhile is seen before the next line.
-    std::unique_lock lock(g_progressMutex);
-    std::thread parser([&] { Parse(path); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    g_cancelEvent.Set();
-    lock.unlock();
-    parser.join();
-
-    const CReportCounts& counts = m_worker.m_counts;
-    EXPECT_FALSE(m_worker.m_idleEvent.IsSet());
-    EXPECT_EQ(m_worker.m_pszPath, nullptr);
-    EXPECT_LE(counts.m_nOk, 1);  // 1 unless the parser was not scheduled in time
-    EXPECT_EQ(g_parsedBytes.load(),
-              counts.m_nOk == 0 ? 0 : kHeader.size() + counts.m_nOk * kLine.size());
-    ExpectInvariants(counts);
+    FAIL() << "no count was stopped by the cancel";
 }
 
-TEST_F(ParseReportFileTest, ReadsLinesAppendedWhileParsing) {
-    constexpr std::string_view kLine = "2018/05/03,C1,S1,CU,M1,3,OK\n";
-    const std::string path =
-        m_dir.Write("rec.csv", std::string(kHeader) + std::string(kLine) + std::string(kLine));
-
-    // The parser stops at its first progress update while the machine appends
-    // two more records; the lock is held past the 1000 ms limit, so that update
-    // is skipped and its bytes must be carried to a later one.
-    std::unique_lock lock(g_progressMutex);
-    std::thread parser([&] { Parse(path); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::app);
-        out << "2018/05/03,C2,S2,CU,M1,3,NG\n" << kLine;
+TEST_F(CountReportFileTest, ReadsLinesAppendedWhileCounting) {
+    std::size_t lines = kFirstTryLines;
+    for (int tries = 0; tries < kTries; ++tries, lines *= 2) {
+        const std::string path = WriteLines(kOkLine, lines);
+        const std::uint64_t sizeBefore = FileSize(path);
+        JobProgress job(2);
+        // A machine appends two records while the file is counted.
+        ASSERT_TRUE(CountWhile(path, job, [&path] {
+            std::ofstream out(path, std::ios::binary | std::ios::app);
+            out << "2018/05/03,C2,S2,CU,M1,3,NG\n" << kOkLine;
+        }));
+        if (job.ParsedBytes() == sizeBefore) {
+            continue;
+        }
+        EXPECT_EQ(job.ParsedBytes(), FileSize(path));
+        EXPECT_EQ(static_cast<std::size_t>(m_counts.m_nOk), lines + 1);
+        EXPECT_EQ(m_counts.m_nNg, 1);
+        ExpectInvariants(m_counts);
+        return;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-    lock.unlock();
-    parser.join();
-
-    const CReportCounts& counts = m_worker.m_counts;
-    EXPECT_TRUE(m_worker.m_idleEvent.IsSet());
-    EXPECT_EQ(counts.m_nOk, 3);
-    EXPECT_EQ(counts.m_nNg, 1);
-    EXPECT_EQ(g_parsedBytes.load(), FileSize(path));
-    ExpectInvariants(counts);
+    FAIL() << "no count read the appended lines";
 }
 
 }  // namespace

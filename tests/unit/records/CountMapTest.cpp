@@ -1,0 +1,84 @@
+#include "records/CountMap.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qz {
+namespace {
+
+using KeyCounts = std::map<std::string, int>;
+
+KeyCounts Pairs(const CCountMap& map) {
+    KeyCounts pairs;
+    for (const auto& [key, count] : map) {
+        pairs.emplace(key, count);
+    }
+    return pairs;
+}
+
+TEST(CountMapTest, KeysCompareByExactBytes) {
+    CCountMap map;
+    map.Slot("S1") = 1;
+    map.Slot("s1") = 2;
+    map.Slot("S1 ") = 3;
+    map.Slot(std::string_view("S1\0", 3)) = 4;
+    ++map.Slot("S1");
+
+    EXPECT_EQ(Pairs(map),
+              (KeyCounts{{"S1", 2}, {"s1", 2}, {"S1 ", 3}, {std::string("S1\0", 3), 4}}));
+    EXPECT_EQ(map.Find("S2"), nullptr);
+    EXPECT_EQ(map.Slot("S2"), 0);  // created on demand with 0
+    EXPECT_TRUE(map.Contains("S2"));
+}
+
+TEST(CountMapTest, ManyKeysSharingPrefixAndSuffix) {
+    // Enough keys to grow the index several times; they differ only in the
+    // middle or in length, and every one keeps its own count.
+    CCountMap map;
+    std::vector<std::string> keys;
+    for (int i = 0; i < 600; ++i) {
+        keys.push_back("SETTING_FILE_" + std::to_string(i) + "_REVISION.bin");
+        keys.push_back(std::string(static_cast<std::size_t>(i % 40), 'k'));
+    }
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        map.Slot(keys[i]) += static_cast<int>(i);
+    }
+    KeyCounts expected;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        expected[keys[i]] += static_cast<int>(i);
+    }
+    EXPECT_EQ(map.Size(), expected.size());
+    EXPECT_EQ(Pairs(map), expected);
+    for (const auto& [key, count] : expected) {
+        const std::int32_t* found = map.Find(key);
+        ASSERT_NE(found, nullptr) << key;
+        EXPECT_EQ(*found, count) << key;
+    }
+    EXPECT_EQ(map.Find("SETTING_FILE_600_REVISION.bin"), nullptr);
+
+    // Emptied, the map takes new keys without the old ones.
+    map.RemoveAll();
+    EXPECT_TRUE(map.IsEmpty());
+    EXPECT_EQ(map.Find(keys[0]), nullptr);
+    map.Slot(keys[2]) = 5;
+    EXPECT_EQ(Pairs(map), (KeyCounts{{keys[2], 5}}));
+}
+
+TEST(ValueSetTest, OrdersByUnsignedBytesWithoutDuplicates) {
+    CValueSet set;
+    for (std::string_view value : {"b", "\xE9t\xE9", "B", "a", "b", "a ", "\x7F"}) {
+        set.Insert(value);
+    }
+    // Upper case before lower case, bytes >= 0x80 after all ASCII.
+    const std::vector<std::string> expected = {"B", "a", "a ", "b", "\x7F", "\xE9t\xE9"};
+    EXPECT_EQ(std::vector<std::string>(set.begin(), set.end()), expected);
+    EXPECT_TRUE(set.Contains("\xE9t\xE9"));
+    EXPECT_FALSE(set.Contains("A"));
+}
+
+}  // namespace
+}  // namespace qz

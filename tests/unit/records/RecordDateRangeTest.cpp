@@ -1,0 +1,100 @@
+#include "records/RecordDateRange.h"
+
+#include <gtest/gtest.h>
+
+#include "dates/OleDate.h"
+
+namespace qz {
+namespace {
+
+constexpr double kSecond = 1.0 / 86400.0;
+
+OleDate Valid(double value) {
+    return {value, true};
+}
+
+TEST(OleDateLessOrEqualTest, ComparesWithHalfSecondTolerance) {
+    const OleDate invalid = OleDate::Invalid();
+    const OleDate invalidWithValue{5.0, false};
+    const struct {
+        OleDate a, b;
+        bool expected;
+    } cases[] = {
+        {Valid(43000.5), Valid(43000.5), true},
+        {Valid(43000.5), Valid(43000.6), true},
+        {Valid(43000.6), Valid(43000.5), false},
+        {Valid(43000.5), Valid(43000.5 - 0.4 * kSecond), true},   // within tolerance
+        {Valid(43000.5), Valid(43000.5 - 0.6 * kSecond), false},  // outside it
+        {Valid(43000.5 + 0.4 * kSecond), Valid(43000.5), true},
+        // Before day 0 the time of day counts forward: -1.25 is 1899-12-29 06:00,
+        // -1.5 is 12:00 of the same day, so -1.25 <= -1.5.
+        {Valid(-1.25), Valid(-1.5), true},
+        {Valid(-1.5), Valid(-1.25), false},
+        {Valid(-2.75), Valid(-1.0), true},
+        {Valid(-1.0), Valid(0.25), true},
+        {invalid, Valid(1.0), false},
+        {Valid(1.0), invalid, false},
+        {invalid, invalid, false},
+        {invalidWithValue, invalidWithValue, false},
+        {Valid(1.0), invalidWithValue, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(OleDateLessOrEqual(c.a, c.b), c.expected)
+            << c.a.value << (c.a.valid ? "" : " (invalid)") << " <= " << c.b.value
+            << (c.b.valid ? "" : " (invalid)");
+    }
+}
+
+OleDate At(int y, int mo, int d, int h, int mi, int s, double extraSeconds = 0.0) {
+    OleDate date = OleDate::FromParts(y, mo, d, h, mi, s);
+    date.value += extraSeconds * kSecond;
+    return date;
+}
+
+TEST(DateRangeTest, RangeRunsFromStartDayToEndOfEndDay) {
+    // The bounds' times of day do not matter; a one-day range.
+    const OleDate start = OleDate::FromParts(2018, 5, 3, 14, 0, 0);
+    const OleDate end = OleDate::FromParts(2018, 5, 3, 9, 30, 0);
+    const struct {
+        OleDate record;
+        bool expected;
+        const char* what;
+    } cases[] = {
+        {At(2018, 5, 3, 0, 0, 0), true, "start day 00:00:00"},
+        {At(2018, 5, 3, 10, 0, 0), true, "end day 10:00:00"},
+        {At(2018, 5, 3, 23, 59, 59), true, "end day 23:59:59"},
+        {At(2018, 5, 3, 23, 59, 59, 0.4), true, "0.6 s before the next day"},
+        {At(2018, 5, 4, 0, 0, 0, -0.3), false, "0.3 s before the next day rounds to it"},
+        {At(2018, 5, 4, 0, 0, 0), false, "next day 00:00:00"},
+        {At(2018, 5, 4, 0, 0, 0, 0.3), false, "0.3 s into the next day"},
+        {At(2018, 5, 3, 0, 0, 0, -0.3), true, "0.3 s before the start day rounds to it"},
+        {At(2018, 5, 2, 23, 59, 59), false, "day before, 23:59:59"},
+        {OleDate::Invalid(), false, "an invalid record date"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsInDateRange(start, end, c.record), c.expected) << c.what;
+    }
+}
+
+TEST(DateRangeTest, RangeBeforeDayZeroAndInvalidBounds) {
+    // 1899-12-29: its day number is -1, and -1.25 is its 06:00.
+    const OleDate dayBeforeZero = OleDate::FromParts(1899, 12, 29);
+    const auto inThatDay = [&](const OleDate& record) {
+        return IsInDateRange(dayBeforeZero, dayBeforeZero, record);
+    };
+    EXPECT_TRUE(inThatDay(Valid(-1.0)));
+    EXPECT_TRUE(inThatDay(Valid(-1.25)));
+    EXPECT_TRUE(inThatDay(Valid(-1.99)));
+    EXPECT_FALSE(inThatDay(Valid(0.0)));
+    EXPECT_FALSE(inThatDay(Valid(-2.5)));
+
+    const OleDate record = OleDate::FromParts(2018, 5, 3, 12, 0, 0);
+    const OleDate start = OleDate::FromParts(2018, 5, 1);
+    const OleDate end = OleDate::FromParts(2018, 5, 31);
+    ASSERT_TRUE(IsInDateRange(start, end, record));
+    EXPECT_FALSE(IsInDateRange(start, OleDate::Invalid(), record));
+    EXPECT_FALSE(IsInDateRange(OleDate::Invalid(), end, record));
+}
+
+}  // namespace
+}  // namespace qz
