@@ -5,55 +5,39 @@
 #include <string>
 #include <vector>
 
+#include "platform/Path.h"
 #include "report/DataPaths.h"
 #include "tests/support/TestSupport.h"
 
 namespace qz::test {
 namespace {
 
-// The data paths are process-wide and InitDataPaths is not idempotent, so
-// every test gets them back as it found them.
+// Every test runs under a home folder of its own.
 class DataPathsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        m_saved = {g_strReportDataPath, g_strCustomerListPath, g_strReportHtmlPath,
-                   g_strReportJsPath};
-        m_savedNames = g_machineFolderNames;
-    }
-    void TearDown() override {
-        g_strReportDataPath = m_saved[0];
-        g_strCustomerListPath = m_saved[1];
-        g_strReportHtmlPath = m_saved[2];
-        g_strReportJsPath = m_saved[3];
-        g_machineFolderNames = m_savedNames;
-    }
-
     HomeRedirect m_home;
-
-  private:
-    std::vector<std::string> m_saved;
-    std::vector<std::string> m_savedNames;
 };
 
 TEST_F(DataPathsTest, PathsLieBelowTheDocumentsFolder) {
-    InitDataPaths();
+    const DataPaths paths = DataPaths::Resolve();
 
     const std::string root = m_home.documents() + "\\Norvale\\TavriloIC\\";
-    EXPECT_EQ(g_strReportDataPath, root + "ReportData");
-    EXPECT_EQ(g_strCustomerListPath, root + "CustomerList.lst");
-    EXPECT_EQ(g_strReportHtmlPath, root + "Report\\report.html");
-    EXPECT_EQ(g_strReportJsPath, root + "Report\\js\\");
+    EXPECT_EQ(paths.strReportDataPath, root + "ReportData");
+    EXPECT_EQ(paths.strCustomerListPath, root + "CustomerList.lst");
+    EXPECT_EQ(paths.strReportHtmlPath, root + "Report\\report.html");
+    EXPECT_EQ(paths.strReportJsPath, root + "Report\\js\\");
+    EXPECT_EQ(paths.MachineFolder("PF 2"), root + "ReportData\\PF 2");
     EXPECT_FALSE(std::filesystem::exists(m_home.documents())) << "no folder is created";
 }
 
 TEST_F(DataPathsTest, WithoutADocumentsFolderThePathsStartWithABackslash) {
     ScopedEnv noHome("HOME", std::nullopt);
-    InitDataPaths();
+    const DataPaths paths = DataPaths::Resolve();
 
-    EXPECT_EQ(g_strReportDataPath, "\\Norvale\\TavriloIC\\ReportData");
-    EXPECT_EQ(g_strCustomerListPath, "\\Norvale\\TavriloIC\\CustomerList.lst");
-    EXPECT_EQ(g_strReportHtmlPath, "\\Norvale\\TavriloIC\\Report\\report.html");
-    EXPECT_EQ(g_strReportJsPath, "\\Norvale\\TavriloIC\\Report\\js\\");
+    EXPECT_EQ(paths.strReportDataPath, "\\Norvale\\TavriloIC\\ReportData");
+    EXPECT_EQ(paths.strCustomerListPath, "\\Norvale\\TavriloIC\\CustomerList.lst");
+    EXPECT_EQ(paths.strReportHtmlPath, "\\Norvale\\TavriloIC\\Report\\report.html");
+    EXPECT_EQ(paths.strReportJsPath, "\\Norvale\\TavriloIC\\Report\\js\\");
 }
 
 // The running executable's folder, found without the code under test.
@@ -106,24 +90,21 @@ TEST_F(DataPathsTest, MachineFoldersAreTheSubFoldersOfTheRecordFolder) {
     dir.Write("ReportData/loose.log", "x");
     dir.Write("ReportData/notes.txt", "y");
     dir.Write("ReportData/PF-1/20240101.log", "z");
-    g_strReportDataPath = dir.path() + "\\ReportData";
-    g_machineFolderNames = {"left over"};
+    const DataPaths paths = DataPaths::Under(dir.path() + "\\");
 
-    ScanMachineFolders();
-
-    std::vector<std::string> names = g_machineFolderNames;
+    std::vector<std::string> names = ScanMachineFolders(paths);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"PF 2", "PF-1", "pf3"}));
+    for (const std::string& name : names) {
+        EXPECT_TRUE(std::filesystem::is_directory(ToNativePath(paths.MachineFolder(name)))) << name;
+    }
 }
 
 TEST_F(DataPathsTest, MissingRecordFolderGivesNoMachinesAndNoMessage) {
     MessageBoxRecorder messages;
-    g_strReportDataPath = m_home.tempDir().path() + "\\absent";
-    g_machineFolderNames = {"left over"};
+    const DataPaths paths = DataPaths::Under(m_home.tempDir().path() + "\\absent\\");
 
-    ScanMachineFolders();
-
-    EXPECT_TRUE(g_machineFolderNames.empty());
+    EXPECT_TRUE(ScanMachineFolders(paths).empty());
     EXPECT_TRUE(messages.texts().empty());
 }
 

@@ -11,10 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "report/ReportScriptWriter.h"
-#include "report/DataPaths.h"
 #include "records/ReportCounts.h"
-#include "tests/unit/output/ScriptTestSupport.h"
+#include "report/ReportScriptWriter.h"
+#include "tests/unit/report/ScriptTestSupport.h"
 
 namespace qz::test {
 namespace {
@@ -154,20 +153,20 @@ constexpr std::string_view kTotalOk = "42";
 constexpr std::string_view kTotalNg = "8";
 constexpr std::string_view kTotalYield = "84.000000";
 
-void SetTotals(const std::vector<ExpectedKey>& settingFiles,
+void SetTotals(CReportTotals& totals, const std::vector<ExpectedKey>& settingFiles,
                const std::vector<ExpectedKey>& machineIds) {
     std::vector<KeyCounts> counts;
     for (const ExpectedKey& entry : settingFiles) {
         counts.push_back(entry.counts);
     }
-    FillMaps(g_reportTotals.m_settingFileOk, g_reportTotals.m_settingFileNg, counts);
+    FillMaps(totals.m_settingFileOk, totals.m_settingFileNg, counts);
     counts.clear();
     for (const ExpectedKey& entry : machineIds) {
         counts.push_back(entry.counts);
     }
-    FillMaps(g_reportTotals.m_machineIdOk, g_reportTotals.m_machineIdNg, counts);
-    g_reportTotals.m_nOk = 42;
-    g_reportTotals.m_nNg = 8;
+    FillMaps(totals.m_machineIdOk, totals.m_machineIdNg, counts);
+    totals.m_nOk = 42;
+    totals.m_nNg = 8;
 }
 
 struct ExpectedRows {
@@ -201,10 +200,10 @@ std::string ExpectedTable(std::string_view function, std::string_view title,
     return Filled(Joined(kTableLines), {"", function, title, rows.table, "true"});
 }
 
-// The six scripts for the totals of SetTotals(kSettingFiles, kMachineIds).
-std::map<std::string, std::string, std::less<>> ExpectedScripts() {
-    const ExpectedRows settingRows = RowsFor(g_reportTotals.m_settingFileOk, kSettingFiles);
-    const ExpectedRows machineRows = RowsFor(g_reportTotals.m_machineIdOk, kMachineIds);
+// The six scripts for the totals of SetTotals(totals, kSettingFiles, kMachineIds).
+std::map<std::string, std::string, std::less<>> ExpectedScripts(const CReportTotals& totals) {
+    const ExpectedRows settingRows = RowsFor(totals.m_settingFileOk, kSettingFiles);
+    const ExpectedRows machineRows = RowsFor(totals.m_machineIdOk, kMachineIds);
     const std::string summaryRow = "['Summary', " + std::string(kTotalOk) + ", " +
                                    std::string(kTotalNg) + ", " + std::string(kTotalYield) + "],";
     return {
@@ -231,18 +230,18 @@ class ReportScriptWriterTest : public ScriptFolderTest {
 };
 
 TEST_F(ReportScriptWriterTest, WritesTheSixScriptsByteForByte) {
-    SetTotals(kSettingFiles, kMachineIds);
+    SetTotals(m_totals, kSettingFiles, kMachineIds);
     WriteAllScripts();
 
-    for (const auto& [fileName, expected] : ExpectedScripts()) {
+    for (const auto& [fileName, expected] : ExpectedScripts(m_totals)) {
         ExpectScript(fileName, expected);
     }
     EXPECT_TRUE(m_messages.texts().empty());
 }
 
 TEST_F(ReportScriptWriterTest, EmptyDimensionStillWritesItsScripts) {
-    SetTotals({}, kMachineIds);
-    CReportScriptWriter writer;
+    SetTotals(m_totals, {}, kMachineIds);
+    CReportScriptWriter writer(m_totals, m_scriptFolder);
     writer.WriteBarChart(1);
     writer.WriteTable(1);
 
@@ -254,16 +253,16 @@ TEST_F(ReportScriptWriterTest, EmptyDimensionStillWritesItsScripts) {
 }
 
 TEST_F(ReportScriptWriterTest, SecondRunWithFewerKeysLeavesNoRowsOfTheFirst) {
-    SetTotals(kSettingFiles, kMachineIds);
+    SetTotals(m_totals, kSettingFiles, kMachineIds);
     WriteAllScripts();
 
     const std::vector<ExpectedKey> fewer = {{{"W09", 1, 1}, "50.000000"}};
-    SetTotals(kSettingFiles, fewer);
-    CReportScriptWriter writer;
+    SetTotals(m_totals, kSettingFiles, fewer);
+    CReportScriptWriter writer(m_totals, m_scriptFolder);
     writer.WriteBarChart(2);
     writer.WriteTable(2);
 
-    const ExpectedRows rows = RowsFor(g_reportTotals.m_machineIdOk, fewer);
+    const ExpectedRows rows = RowsFor(m_totals.m_machineIdOk, fewer);
     ExpectScript("chartMachineId.js", ExpectedBar("drawChartMachineId()", "Machine ID", rows, ""));
     ExpectScript("tableMachineId.js", ExpectedTable("drawTableMachineId()", "Machine ID", rows));
 }
@@ -285,8 +284,8 @@ TEST_F(ReportScriptWriterTest, KeysAreEscapedOnlyWhereALiteralNeedsIt) {
     for (const auto& c : cases) {
         keys.push_back({c.key, 1, 0});
     }
-    FillMaps(g_reportTotals.m_settingFileOk, g_reportTotals.m_settingFileNg, keys);
-    CReportScriptWriter writer;
+    FillMaps(m_totals.m_settingFileOk, m_totals.m_settingFileNg, keys);
+    CReportScriptWriter writer(m_totals, m_scriptFolder);
     writer.WriteBarChart(1);
     writer.WriteTable(1);
 
@@ -317,7 +316,7 @@ class ScopedLocale {
 };
 
 TEST_F(ReportScriptWriterTest, NumbersUseADecimalPointUnderACommaLocale) {
-    SetTotals(kSettingFiles, kMachineIds);
+    SetTotals(m_totals, kSettingFiles, kMachineIds);
     {
         ScopedLocale german("de_DE.UTF-8");
         ASSERT_TRUE(german.active()) << "the de_DE.UTF-8 locale must be installed";
@@ -327,14 +326,14 @@ TEST_F(ReportScriptWriterTest, NumbersUseADecimalPointUnderACommaLocale) {
 
         WriteAllScripts();
     }
-    for (const auto& [fileName, expected] : ExpectedScripts()) {
+    for (const auto& [fileName, expected] : ExpectedScripts(m_totals)) {
         ExpectScript(fileName, expected);
     }
 }
 
 TEST_F(ReportScriptWriterTest, MissingFolderGivesOneMessagePerFileInCallingOrder) {
-    SetTotals(kSettingFiles, kMachineIds);
-    g_strReportJsPath = m_dir.path() + "\\missing\\";
+    SetTotals(m_totals, kSettingFiles, kMachineIds);
+    m_scriptFolder = m_dir.path() + "\\missing\\";
     WriteAllScripts();
 
     const std::vector<std::string> texts = m_messages.texts();
@@ -354,7 +353,7 @@ class ScriptWriteFailureTest : public ReportScriptWriterTest {
         const std::vector<std::string> texts = m_messages.texts();
         ASSERT_EQ(texts.size(), 1u);
         EXPECT_NE(texts[0].find(failedFile), std::string::npos) << texts[0];
-        for (const auto& [fileName, script] : ExpectedScripts()) {
+        for (const auto& [fileName, script] : ExpectedScripts(m_totals)) {
             if (fileName != failedFile) {
                 ExpectScript(fileName, script);
             }
@@ -363,21 +362,21 @@ class ScriptWriteFailureTest : public ReportScriptWriterTest {
 };
 
 TEST_F(ScriptWriteFailureTest, ScriptPathThatIsAFolder) {
-    SetTotals(kSettingFiles, kMachineIds);
+    SetTotals(m_totals, kSettingFiles, kMachineIds);
     m_dir.MakeDir("tableSettingFile.js");
     WriteAllScripts();
     ExpectOnlyFailure("tableSettingFile.js");
 }
 
 TEST_F(ScriptWriteFailureTest, FullDevice) {
-    SetTotals(kSettingFiles, kMachineIds);
+    SetTotals(m_totals, kSettingFiles, kMachineIds);
     ASSERT_EQ(::symlink("/dev/full", ScriptPath("chartSummary.js").c_str()), 0);
     WriteAllScripts();
     ExpectOnlyFailure("chartSummary.js");
 }
 
 TEST_F(ReportScriptWriterTest, DimensionOutsideItsRangeIsAnErrorOfTheCaller) {
-    CReportScriptWriter writer;
+    CReportScriptWriter writer(m_totals, m_scriptFolder);
     EXPECT_THROW(writer.WriteBarChart(0), std::invalid_argument);
     EXPECT_THROW(writer.WriteBarChart(3), std::invalid_argument);
     EXPECT_THROW(writer.WriteTable(-1), std::invalid_argument);

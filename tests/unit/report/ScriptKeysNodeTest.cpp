@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "records/ReportCounts.h"
-#include "tests/unit/output/ScriptTestSupport.h"
+#include "tests/unit/report/ScriptTestSupport.h"
 
 namespace qz::test {
 namespace {
@@ -78,10 +78,10 @@ TEST_F(ScriptKeysInJavaScriptTest, DrawnRowsCarryTheKeysExactBytes) {
     ASSERT_EQ(::access(QZ_NODE_EXECUTABLE, X_OK), 0)
         << "node is needed to run the report scripts; found: " << QZ_NODE_EXECUTABLE;
 
-    g_reportTotals.m_nOk = 6;
-    g_reportTotals.m_nNg = 2;
-    FillMaps(g_reportTotals.m_settingFileOk, g_reportTotals.m_settingFileNg, kSettingFileKeys);
-    FillMaps(g_reportTotals.m_machineIdOk, g_reportTotals.m_machineIdNg, kMachineIdKeys);
+    m_totals.m_nOk = 6;
+    m_totals.m_nNg = 2;
+    FillMaps(m_totals.m_settingFileOk, m_totals.m_settingFileNg, kSettingFileKeys);
+    FillMaps(m_totals.m_machineIdOk, m_totals.m_machineIdNg, kMachineIdKeys);
     WriteAllScripts();
     ASSERT_TRUE(m_messages.texts().empty());
 
@@ -90,17 +90,17 @@ TEST_F(ScriptKeysInJavaScriptTest, DrawnRowsCarryTheKeysExactBytes) {
         Row("chartSummary.js", "chartContent", "NG", "[2]"),
     };
     // Rows keep the OK map's order.
-    for (const auto& item : g_reportTotals.m_settingFileOk) {
+    for (const auto& item : m_totals.m_settingFileOk) {
         expected.push_back(Row("chartSettingFile.js", "chartContent", item.first, "[75]"));
     }
-    for (const auto& item : g_reportTotals.m_machineIdOk) {
+    for (const auto& item : m_totals.m_machineIdOk) {
         expected.push_back(Row("chartMachineId.js", "chartContent", item.first, "[75]"));
     }
     expected.push_back(Row("tableSummary.js", "tableContent", "Summary", "[6,2,75]"));
-    for (const auto& item : g_reportTotals.m_settingFileOk) {
+    for (const auto& item : m_totals.m_settingFileOk) {
         expected.push_back(Row("tableSettingFile.js", "tableContent", item.first, "[3,1,75]"));
     }
-    for (const auto& item : g_reportTotals.m_machineIdOk) {
+    for (const auto& item : m_totals.m_machineIdOk) {
         expected.push_back(Row("tableMachineId.js", "tableContent", item.first, "[3,1,75]"));
     }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the script writer tests: a script folder in a temporary tree with
-// the report totals and the script path restored afterwards.
+// Shared by the script writer tests: totals to write and a script folder in a
+// temporary tree.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "records/CountMap.h"
+#include "records/ReportCounts.h"
 #include "tests/support/TestSupport.h"
 
 namespace qz::test {
@@ -29,22 +30,20 @@ struct KeyCounts {
 // Fills an OK and an NG map with the same keys.
 void FillMaps(CCountMap& okMap, CCountMap& ngMap, const std::vector<KeyCounts>& keys);
 
-// Runs the six write operations in the report's order.
-void WriteAllScripts();
-
 class ScriptFolderTest : public ::testing::Test {
   protected:
-    void SetUp() override;
-    void TearDown() override;
+    // Runs the six write operations of m_totals into m_scriptFolder in the
+    // report's order.
+    void WriteAllScripts();
 
     // The script file's full path in the temporary folder.
     std::string ScriptPath(std::string_view fileName) const;
 
     TempDir m_dir;
     MessageBoxRecorder m_messages;
-
-  private:
-    std::string m_savedJsPath;
+    CReportTotals m_totals;
+    // As the data paths build it: ending in a backslash.
+    std::string m_scriptFolder = m_dir.path() + "\\";
 };
 
 }  // namespace qz::test
