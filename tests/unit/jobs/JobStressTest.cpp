@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
-#include <mutex>
 #include <random>
 #include <set>
 #include <sstream>
@@ -15,13 +17,12 @@
 #include <thread>
 #include <vector>
 
-#include "jobs/ParseJobs.h"
-#include "jobs/ParseWorker.h"
-#include "progress/ProgressState.h"
-#include "platform/Thread.h"
+#include "dates/OleDate.h"
+#include "jobs/OptionScanJob.h"
+#include "jobs/ReportJob.h"
 #include "records/ReportCounts.h"
 #include "tests/support/TestSupport.h"
-#include "tests/unit/parse/ParseTestSupport.h"
+#include "tests/unit/jobs/JobTestSupport.h"
 
 namespace qz {
 namespace {
@@ -182,6 +183,48 @@ void ExpectAtMost(const CValueSet& partial, const std::set<std::string>& whole) 
 
 enum class CancelAt { Never, BeforeTheJob, AfterADelay, MidParse, AfterTheLastByte };
 
+ReportCriteria StressCriteria() {
+    ReportCriteria criteria;
+    criteria.dtReportStart = OleDate::FromParts(2018, 1, 1);
+    criteria.dtReportEnd = OleDate::FromParts(2018, 12, 31);
+    criteria.excluded.settingFiles.Insert("SF_B");
+    criteria.excluded.machineIds.Insert("WB-3");
+    criteria.excluded.customers.Insert("c001");
+    criteria.dateLocale = DateLocale::FromName("C");  // reads year-first dates
+    return criteria;
+}
+
+// The cancelling thread: cancels at the drawn moment unless the job ended
+// first.
+void CancelAtMoment(CancelAt cancelAt, JobProgress& progress, const std::atomic<bool>& ended,
+                    std::chrono::microseconds delay, std::uint64_t target) {
+    switch (cancelAt) {
+        case CancelAt::Never:
+        case CancelAt::BeforeTheJob:
+            return;
+        case CancelAt::AfterADelay: {
+            const auto until = std::chrono::steady_clock::now() + delay;
+            while (std::chrono::steady_clock::now() < until) {
+                if (ended.load()) {
+                    return;
+                }
+                std::this_thread::yield();
+            }
+            break;
+        }
+        case CancelAt::MidParse:
+        case CancelAt::AfterTheLastByte:
+            while (progress.ParsedBytes() < target || progress.TotalBytes() == 0) {
+                if (ended.load()) {
+                    return;
+                }
+                std::this_thread::yield();
+            }
+            break;
+    }
+    progress.Cancel();
+}
+
 TEST(JobStressTest, CancelledRunsEndAndCompleteRunsMatchASequentialCount) {
     test::TempDir dir;
     test::MessageBoxRecorder messages;
@@ -195,7 +238,7 @@ TEST(JobStressTest, CancelledRunsEndAndCompleteRunsMatchASequentialCount) {
 
     std::vector<std::string> machines;
     for (int m = 0; m < 5; ++m) {
-        machines.push_back("M" + std::to_string(m));
+        machines.push_back(data + "/M" + std::to_string(m));
     }
     std::uniform_int_distribution<int> moment(0, 4);
     std::uniform_int_distribution<int> workers(1, 6);
@@ -205,75 +248,50 @@ TEST(JobStressTest, CancelledRunsEndAndCompleteRunsMatchASequentialCount) {
     int completeRuns = 0;
     for (int run = 0; run < 40; ++run) {
         const CancelAt cancelAt = static_cast<CancelAt>(moment(rng));
-        const std::int32_t mode = run % 2 == 0 ? kModeReport : kModeOptionScan;
+        const bool report = run % 2 == 0;
         SCOPED_TRACE("run " + std::to_string(run) + ", cancel moment " +
-                     std::to_string(static_cast<int>(cancelAt)) + ", mode " + std::to_string(mode));
-        test::ResetJobState(data, machines);
-        g_excludedSettingFiles.Insert("SF_B");
-        g_excludedMachineIds.Insert("WB-3");
-        g_excludedCustomers.Insert("c001");
-        ParseJobInput input;
-        input.checkedRows = {0, 1, 2, 3, 4};
-        input.workerCount = workers(rng);
+                     std::to_string(static_cast<int>(cancelAt)) +
+                     (report ? ", report" : ", option scan"));
+        const std::int32_t workerCount = workers(rng);
         const auto delay = std::chrono::microseconds(delayMicros(rng));
         const std::uint64_t cancelShare = share(rng);
-        g_totalBytes.store(0);
-        {
-            std::lock_guard lock(g_progressMutex);
-            g_parsedBytes.store(0);
-        }
+        ReportJob reportJob({machines, StressCriteria(), workerCount});
+        OptionScanJob scanJob({machines, workerCount});
+        JobProgress& progress = report ? reportJob.Progress() : scanJob.Progress();
+        CReportTotals t;
+        OptionValues found;
 
         test::Watchdog watchdog("a job run", 120s);
-        Thread job([mode, &input] {
-            return mode == kModeReport ? ReportThreadProc(&input) : OptionScanThreadProc(&input);
-        });
         if (cancelAt == CancelAt::BeforeTheJob) {
-            g_cancelEvent.Set();
+            progress.Cancel();
         }
-        job.Resume();
-        std::thread canceller([&] {
-            switch (cancelAt) {
-                case CancelAt::Never:
-                case CancelAt::BeforeTheJob:
-                    return;
-                case CancelAt::AfterADelay:
-                    if (job.EndedEvent().WaitFor(
-                            std::chrono::ceil<std::chrono::milliseconds>(delay))) {
-                        return;
-                    }
-                    break;
-                case CancelAt::MidParse:
-                case CancelAt::AfterTheLastByte: {
-                    const std::uint64_t target = cancelAt == CancelAt::MidParse
-                                                     ? expected.bytes * cancelShare / 100
-                                                     : expected.bytes;
-                    while (g_parsedBytes.load() < target || g_totalBytes.load() == 0) {
-                        if (job.EndedEvent().WaitFor(0ms)) {
-                            return;
-                        }
-                        std::this_thread::yield();
-                    }
-                    break;
-                }
+        std::atomic<bool> ended{false};
+        std::thread job([&] {
+            if (report) {
+                t = reportJob.Run();
+            } else {
+                found = scanJob.Run();
             }
-            g_cancelEvent.Set();
+            ended = true;
         });
+        const std::uint64_t target =
+            cancelAt == CancelAt::MidParse ? expected.bytes * cancelShare / 100 : expected.bytes;
+        std::thread canceller(CancelAtMoment, cancelAt, std::ref(progress), std::cref(ended), delay,
+                              target);
         canceller.join();
-        job.Join();
+        job.join();
 
-        EXPECT_EQ(g_totalBytes.load(), expected.bytes);
-        EXPECT_LE(g_parsedBytes.load(), expected.bytes);
-        // A line's bytes are published after the line was counted, so a run
-        // whose every byte was published is complete even if a cancel came
-        // after that (during the last hand-outs or Stop).
-        const bool complete = g_parsedBytes.load() == expected.bytes;
-        if (!g_cancelEvent.IsSet()) {
+        EXPECT_EQ(progress.TotalBytes(), expected.bytes);
+        EXPECT_LE(progress.ParsedBytes(), expected.bytes);
+        // A line's bytes are added after the line was counted, so a run whose
+        // every byte was added is complete even if a cancel came after that.
+        const bool complete = progress.ParsedBytes() == expected.bytes;
+        if (!progress.IsCancelled()) {
             EXPECT_TRUE(complete);
         }
         completeRuns += complete ? 1 : 0;
         const bool partial = !complete;
-        if (mode == kModeReport) {
-            const CReportTotals& t = g_reportTotals;
+        if (report) {
             if (!partial) {
                 EXPECT_EQ(t.m_nOk, expected.ok);
                 EXPECT_EQ(t.m_nNg, expected.ng);
@@ -289,27 +307,28 @@ TEST(JobStressTest, CancelledRunsEndAndCompleteRunsMatchASequentialCount) {
                 ExpectAtMost(test::ToMap(t.m_machineIdOk), expected.machineIdOk);
                 ExpectAtMost(test::ToMap(t.m_machineIdNg), expected.machineIdNg);
             }
-            if (cancelAt == CancelAt::BeforeTheJob) {
-                // Each worker left its one file before the first data line.
-                EXPECT_EQ(t.m_nOk + t.m_nNg, 0);
-            }
         } else if (!partial) {
-            EXPECT_EQ(test::ToVector(g_foundSettingFiles),
+            EXPECT_EQ(test::ToVector(found.settingFiles),
                       std::vector<std::string>(expected.settingFiles.begin(),
                                                expected.settingFiles.end()));
             EXPECT_EQ(
-                test::ToVector(g_foundCustomers),
+                test::ToVector(found.customers),
                 std::vector<std::string>(expected.customers.begin(), expected.customers.end()));
             EXPECT_EQ(
-                test::ToVector(g_foundMachineIds),
+                test::ToVector(found.machineIds),
                 std::vector<std::string>(expected.machineIds.begin(), expected.machineIds.end()));
         } else {
-            ExpectAtMost(g_foundSettingFiles, expected.settingFiles);
-            ExpectAtMost(g_foundCustomers, expected.customers);
-            ExpectAtMost(g_foundMachineIds, expected.machineIds);
+            ExpectAtMost(found.settingFiles, expected.settingFiles);
+            ExpectAtMost(found.customers, expected.customers);
+            ExpectAtMost(found.machineIds, expected.machineIds);
+        }
+        if (cancelAt == CancelAt::BeforeTheJob) {
+            // No file was handed out.
+            EXPECT_EQ(progress.ParsedBytes(), 0u);
+            EXPECT_EQ(t.m_nOk + t.m_nNg, 0);
+            EXPECT_TRUE(found.settingFiles.IsEmpty());
         }
     }
-    g_cancelEvent.ResetEvent();
     // The moments are drawn at random from a fixed seed; make sure the
     // comparison with the sequential count really ran.
     EXPECT_GT(completeRuns, 0);

@@ -1,0 +1,69 @@
+#include "tests/unit/jobs/JobTestSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace qz::test {
+
+Watchdog::Watchdog(std::string what, std::chrono::seconds limit)
+    : m_thread([this, what = std::move(what), limit] {
+          std::unique_lock lock(m_mutex);
+          if (!m_done.wait_for(lock, limit, [this] { return m_finished; })) {
+              std::fprintf(stderr, "Watchdog: %s did not end within %lld s\n", what.c_str(),
+                           static_cast<long long>(limit.count()));
+              std::abort();
+          }
+      }) {}
+
+Watchdog::~Watchdog() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_finished = true;
+    }
+    m_done.notify_all();
+    m_thread.join();
+}
+
+BlockingMessageBox::BlockingMessageBox() {
+    m_previous = SetMessageBoxHandler([this](const std::string& text) {
+        std::unique_lock lock(m_mutex);
+        m_texts.push_back(text);
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_open; });
+    });
+}
+
+BlockingMessageBox::~BlockingMessageBox() {
+    Open();
+    SetMessageBoxHandler(m_previous);
+}
+
+bool BlockingMessageBox::WaitForBoxes(std::size_t count, std::chrono::seconds limit) {
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, limit, [&] { return m_texts.size() >= count; });
+}
+
+void BlockingMessageBox::Open() {
+    std::lock_guard lock(m_mutex);
+    m_open = true;
+    m_changed.notify_all();
+}
+
+std::vector<std::string> BlockingMessageBox::texts() const {
+    std::lock_guard lock(m_mutex);
+    return m_texts;
+}
+
+std::map<std::string, std::int32_t> ToMap(const CCountMap& counts) {
+    return {counts.begin(), counts.end()};
+}
+
+std::vector<std::pair<std::string, std::int32_t>> InOrder(const CCountMap& counts) {
+    return {counts.begin(), counts.end()};
+}
+
+std::vector<std::string> ToVector(const CValueSet& values) {
+    return {values.begin(), values.end()};
+}
+
+}  // namespace qz::test
