@@ -12,24 +12,23 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <condition_variable>
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <mutex>
+#include <initializer_list>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "jobs/ParseJobs.h"
-#include "progress/ProgressState.h"
-#include "jobs/WorkerPool.h"
-#include "platform/MessageBox.h"
-#include "report/DataPaths.h"
+#include "dates/OleDate.h"
+#include "jobs/ReportJob.h"
 #include "records/ReportCounts.h"
+#include "report/DataPaths.h"
 #include "tests/support/TestSupport.h"
-#include "tests/unit/parse/ParseTestSupport.h"
+#include "tests/unit/jobs/JobTestSupport.h"
 #include "tests/unit/reliability/ChildProcess.h"
 
 namespace qz {
@@ -53,167 +52,143 @@ std::uint64_t SizeOf(const std::string& path) {
     return fs::file_size(path);
 }
 
-// Stands in for the operator: every message box blocks its thread until the
-// test lets it go, as a real box blocks its worker until it is closed.
-class BlockingMessageBox {
-  public:
-    BlockingMessageBox() {
-        m_previous = SetMessageBoxHandler([this](const std::string& text) {
-            std::unique_lock lock(m_mutex);
-            m_texts.push_back(text);
-            m_changed.notify_all();
-            m_changed.wait(lock, [this] { return m_open; });
-        });
-    }
-    ~BlockingMessageBox() {
-        Open();
-        SetMessageBoxHandler(m_previous);
-    }
-
-    // Waits until `count` boxes came up; false after the limit.
-    bool WaitForBoxes(std::size_t count, std::chrono::seconds limit) {
-        std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, limit, [&] { return m_texts.size() >= count; });
-    }
-    // Closes every box, now and later.
-    void Open() {
-        std::lock_guard lock(m_mutex);
-        m_open = true;
-        m_changed.notify_all();
-    }
-    std::vector<std::string> texts() {
-        std::lock_guard lock(m_mutex);
-        return m_texts;
-    }
-
-  private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::vector<std::string> m_texts;
-    bool m_open = false;
-    MessageBoxHandler m_previous;
-};
-
 class JobFaultTest : public ::testing::Test {
   protected:
-    void SetUp() override { m_data = m_dir.MakeDir("ReportData"); }
-    void TearDown() override { test::ResetJobState("", {}); }
-
     std::string Record(const std::string& machine, const std::string& name,
                        const std::string& content) {
         return m_dir.Write("ReportData/" + machine + "/" + name, content);
     }
 
-    void RunJob(std::vector<int> rows, std::int32_t workers) {
-        ParseJobInput input;
-        input.checkedRows = std::move(rows);
-        input.workerCount = workers;
-        test::Watchdog watchdog("a report job", 60s);
-        RunReportJob(input);
+    std::vector<std::string> Folders(std::initializer_list<const char*> machines) const {
+        std::vector<std::string> folders;
+        for (const char* machine : machines) {
+            folders.push_back(m_paths.MachineFolder(machine));
+        }
+        return folders;
+    }
+
+    static ReportRequest Request(std::vector<std::string> folders, std::int32_t workers) {
+        ReportRequest request;
+        request.machineFolders = std::move(folders);
+        request.criteria.dtReportStart = OleDate::FromParts(2018, 1, 1);
+        request.criteria.dtReportEnd = OleDate::FromParts(2018, 12, 31);
+        request.criteria.dateLocale = DateLocale::FromName("C");  // reads year-first dates
+        request.workerCount = workers;
+        return request;
     }
 
     test::TempDir m_dir;
-    std::string m_data;
+    DataPaths m_paths = DataPaths::Under(m_dir.path() + "/");
+    std::string m_data = m_dir.MakeDir("ReportData");
 };
 
-TEST_F(JobFaultTest, TreeChangedBetweenSizePassAndParse) {
-    test::MessageBoxRecorder messages;
-    const std::string keep = Record("A", "keep.csv", Records(2));
-    const std::string goneBeforeListing = Record("A", "gone-before-listing.csv", Records(3));
-    const std::string goneAfterListing = Record("A", "gone-after-listing.csv", Records(4));
-    const std::string grows = Record("A", "grows.csv", Records(5));
-    const std::string shrinks = Record("A", "shrinks.csv", Records(6));
-    const std::uint64_t total = SizeOf(keep) + SizeOf(goneBeforeListing) +
-                                SizeOf(goneAfterListing) + SizeOf(grows) + SizeOf(shrinks);
-    test::ResetJobState(m_data, {"A"});
-
-    // The job's steps, with the tree changed between them.
-    test::Watchdog watchdog("the report steps", 60s);
-    ComputeTotalSize({0});
-    ASSERT_EQ(g_totalBytes.load(), total);
+// The job lists and measures the files in one pass, then reads them; here the
+// tree changes between the two. The only worker is held in the message box of
+// a sub-folder in the first machine folder, so the listing is over when the
+// files of the second change.
+TEST_F(JobFaultTest, TreeChangedBetweenListingAndParse) {
+    m_dir.MakeDir("ReportData/A/hold");
+    const std::string keep = Record("B", "keep.csv", Records(2));
+    const std::string goneBeforeListing = Record("B", "gone-before-listing.csv", Records(3));
+    const std::string goneAfterListing = Record("B", "gone-after-listing.csv", Records(4));
+    const std::string grows = Record("B", "grows.csv", Records(5));
+    const std::string shrinks = Record("B", "shrinks.csv", Records(6));
+    const std::uint64_t total =
+        SizeOf(keep) + SizeOf(goneAfterListing) + SizeOf(grows) + SizeOf(shrinks);
     fs::remove(goneBeforeListing);
-    std::vector<std::string> files;
-    ListMachineFiles(files, m_data + "\\A\\*");
-    ASSERT_EQ(files.size(), 4u);
+
+    test::BlockingMessageBox boxes;
+    ReportJob job(Request(Folders({"A", "B"}), 1));
+    test::Watchdog watchdog("a report job", 60s);
+    CReportTotals totals;
+    std::thread run([&] { totals = job.Run(); });
+    EXPECT_TRUE(boxes.WaitForBoxes(1, 30s));
+    EXPECT_EQ(job.Progress().TotalBytes(), total);
     fs::remove(goneAfterListing);
     std::ofstream(grows, std::ios::binary | std::ios::app) << kOkLine << kOkLine;
     fs::resize_file(shrinks, kHeader.size() + kOkLine.size());
-    CParseWorkerPool pool;
-    pool.Start(2);
-    for (const std::string& path : files) {
-        ASSERT_EQ(pool.Dispatch(kModeReport, path), kDispatchOk);
-    }
-    pool.Stop(kModeReport);
+    boxes.Open();
+    run.join();
 
     // A file gone before the listing is not handed out; one gone after it is
     // a file error; a grown file counts whole and a cut one as it stands now,
     // so the parsed bytes miss the total in either direction.
-    const auto texts = messages.texts();
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_NE(texts[0].find("gone-after-listing.csv"), std::string::npos) << texts[0];
-    EXPECT_EQ(g_reportTotals.m_nOk, 2 + 7 + 1);
-    EXPECT_EQ(g_reportTotals.m_nNg, 0);
-    EXPECT_EQ(g_parsedBytes.load(), SizeOf(keep) + SizeOf(grows) + SizeOf(shrinks));
-    EXPECT_EQ(g_totalBytes.load(), total);
+    const auto texts = boxes.texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_NE(texts[0].find("hold"), std::string::npos) << texts[0];
+    EXPECT_NE(texts[1].find("gone-after-listing.csv"), std::string::npos) << texts[1];
+    EXPECT_EQ(totals.m_nOk, 2 + 7 + 1);
+    EXPECT_EQ(totals.m_nNg, 0);
+    EXPECT_EQ(job.Progress().ParsedBytes(), SizeOf(keep) + SizeOf(grows) + SizeOf(shrinks));
+    EXPECT_EQ(job.Progress().TotalBytes(), total);
 }
 
-// The record file is changed while its worker is in the middle of it: the
-// only worker is first held by the message box of a FIFO in the first machine
-// folder (so the size pass is over), then at the progress lock right after it
-// started on the record file of the second.
+// The record file is changed while its worker is in the middle of it. Nothing
+// can hold a worker inside a file, so the change is made as soon as the worker
+// has begun, and the run is trusted only when the worker was then still far
+// (more than its read-ahead) from the changed part: otherwise it is repeated.
 TEST_F(JobFaultTest, FileChangedWhileItIsParsed) {
-    // Far larger than the reader's buffer, so a cut at its middle lies beyond
-    // what the worker has read when the file is cut.
+    // Far larger than the reader's buffer (1 MiB), so a cut at its middle lies
+    // beyond what the worker has read when the file is cut.
     constexpr std::size_t kBigLines = 450000;  // about 12 MiB
     constexpr std::size_t kCutLines = 220000;
     constexpr std::size_t kCutInLine = kOkLine.size() - 2;  // "...,3,O"
+    constexpr std::uint64_t kReadAhead = std::uint64_t{3} << 20;
+    constexpr std::uint64_t kCutAt = kHeader.size() + kCutLines * kOkLine.size() + kCutInLine;
     struct Case {
         const char* what;
-        std::size_t lines;
         std::function<void(const std::string&)> change;
+        std::uint64_t changedFrom;  // the first byte the change touches
         std::int32_t ok, ng;
         std::uint64_t parsed;
     } const cases[] = {
-        {"cut in the middle of a record", kBigLines,
-         [](const std::string& path) {
-             fs::resize_file(path, kHeader.size() + kCutLines * kOkLine.size() + kCutInLine);
-         },
-         kCutLines, 1,  // the cut record's result reads "O"
-         kHeader.size() + kCutLines * kOkLine.size() + kCutInLine},
-        {"appended to", 10,
+        {"cut in the middle of a record",
+         [](const std::string& path) { fs::resize_file(path, kCutAt); }, kCutAt, kCutLines,
+         1,  // the cut record's result reads "O"
+         kCutAt},
+        {"appended to",
          [](const std::string& path) {
              std::ofstream(path, std::ios::binary | std::ios::app) << kOkLine << kOkLine;
          },
-         12, 0, kHeader.size() + 12 * kOkLine.size()},
+         kHeader.size() + kBigLines * kOkLine.size(), kBigLines + 2, 0,
+         kHeader.size() + (kBigLines + 2) * kOkLine.size()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string fifo = m_data + "/A/fifo";
-        fs::remove_all(m_data);
-        m_dir.MakeDir("ReportData/A");
-        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-        const std::string path = Record("B", "big.csv", Records(c.lines));
-        const std::uint64_t size = SizeOf(path);
-        test::ResetJobState(m_data, {"A", "B"});
+        bool trusted = false;
+        for (int attempt = 0; attempt < 5 && !trusted; ++attempt) {
+            fs::remove_all(m_data);
+            const std::string path = Record("A", "big.csv", Records(kBigLines));
+            const std::uint64_t size = SizeOf(path);
 
-        BlockingMessageBox boxes;
-        std::thread job([this] { RunJob({0, 1}, 1); });
-        ASSERT_TRUE(boxes.WaitForBoxes(1, 30s));
-        {
-            std::unique_lock progress(g_progressMutex);
-            boxes.Open();
-            std::this_thread::sleep_for(300ms);  // the worker opens the file and stops
+            ReportJob job(Request(Folders({"A"}), 1));
+            test::MessageBoxRecorder messages;
+            test::Watchdog watchdog("a report job", 60s);
+            CReportTotals totals;
+            std::atomic<bool> ended{false};
+            std::thread run([&] {
+                totals = job.Run();
+                ended = true;
+            });
+            while (job.Progress().ParsedBytes() == 0 && !ended.load()) {
+                std::this_thread::yield();
+            }
             c.change(path);
-        }
-        job.join();
+            trusted = job.Progress().ParsedBytes() + kReadAhead < c.changedFrom;
+            run.join();
+            if (!trusted) {
+                continue;
+            }
 
-        EXPECT_EQ(boxes.texts().size(), 1u);
-        EXPECT_EQ(g_reportTotals.m_nOk, c.ok);
-        EXPECT_EQ(g_reportTotals.m_nNg, c.ng);
-        EXPECT_EQ(g_parsedBytes.load(), c.parsed);
-        EXPECT_EQ(g_totalBytes.load(), size);
-        EXPECT_EQ(test::ToMap(g_reportTotals.m_settingFileNg),
-                  (std::map<std::string, int>{{"S1", c.ng}}));
+            EXPECT_TRUE(messages.texts().empty());
+            EXPECT_EQ(totals.m_nOk, c.ok);
+            EXPECT_EQ(totals.m_nNg, c.ng);
+            EXPECT_EQ(job.Progress().ParsedBytes(), c.parsed);
+            EXPECT_EQ(job.Progress().TotalBytes(), size);
+            EXPECT_EQ(test::ToMap(totals.m_settingFileNg),
+                      (std::map<std::string, std::int32_t>{{"S1", c.ng}}));
+        }
+        EXPECT_TRUE(trusted) << "the worker was never caught early in the file";
     }
 }
 
@@ -234,15 +209,18 @@ TEST_F(JobFaultTest, LinksThatLeadNowhereAreFileErrors) {
     for (const auto& link : links) {
         ASSERT_EQ(::symlink(link.target.c_str(), (m_data + "/A/" + link.name).c_str()), 0);
     }
-    test::ResetJobState(m_data, {"A"});
-
-    RunJob({0}, 3);
+    ReportJob job(Request(Folders({"A"}), 3));
+    CReportTotals totals;
+    {
+        test::Watchdog watchdog("a report job", 60s);
+        totals = job.Run();
+    }
 
     // A link counts as what it leads to: the link to the record file counts
     // its records once more; the others have no size and fail to open.
-    EXPECT_EQ(g_reportTotals.m_nOk, 4);
-    EXPECT_EQ(g_totalBytes.load(), 2 * SizeOf(real));
-    EXPECT_EQ(g_parsedBytes.load(), 2 * SizeOf(real));
+    EXPECT_EQ(totals.m_nOk, 4);
+    EXPECT_EQ(job.Progress().TotalBytes(), 2 * SizeOf(real));
+    EXPECT_EQ(job.Progress().ParsedBytes(), 2 * SizeOf(real));
     auto texts = messages.texts();
     EXPECT_EQ(texts.size(), 4u);  // the three links and the sub-folder
     for (const auto& link : links) {
@@ -261,23 +239,29 @@ TEST_F(JobFaultTest, MachineFolderGoneAfterItWasListed) {
     const std::string kept = Record("A", "1.csv", Records(3));
     Record("B", "1.csv", Records(5));
     Record("C", "1.csv", Records(7));
-    g_strReportDataPath = m_data;
-    ScanMachineFolders();
-    std::vector<std::string> machines = g_machineFolderNames;
+    std::vector<std::string> machines = ScanMachineFolders(m_paths);
     std::sort(machines.begin(), machines.end());
     ASSERT_EQ(machines, (std::vector<std::string>{"A", "B", "C"}));
+    std::vector<std::string> folders;
+    for (const std::string& machine : machines) {
+        folders.push_back(m_paths.MachineFolder(machine));
+    }
     // B vanishes; C is replaced by a plain file of the same name.
     fs::remove_all(m_data + "/B");
     fs::remove_all(m_data + "/C");
     m_dir.Write("ReportData/C", "not a folder\n");
-    test::ResetJobState(m_data, {"A", "B", "C"});
     test::MessageBoxRecorder messages;
 
-    RunJob({0, 1, 2}, 2);
+    ReportJob job(Request(folders, 2));
+    CReportTotals totals;
+    {
+        test::Watchdog watchdog("a report job", 60s);
+        totals = job.Run();
+    }
 
-    EXPECT_EQ(g_reportTotals.m_nOk, 3);
-    EXPECT_EQ(g_totalBytes.load(), SizeOf(kept));
-    EXPECT_EQ(g_parsedBytes.load(), SizeOf(kept));
+    EXPECT_EQ(totals.m_nOk, 3);
+    EXPECT_EQ(job.Progress().TotalBytes(), SizeOf(kept));
+    EXPECT_EQ(job.Progress().ParsedBytes(), SizeOf(kept));
     EXPECT_TRUE(messages.texts().empty());
 }
 

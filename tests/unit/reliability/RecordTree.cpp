@@ -230,7 +230,6 @@ RecordTree MakeRecordTree(std::uint32_t seed) {
     for (int m = 0; m < machines; ++m) {
         if (pick.Percent(75) || (m == machines - 1 && choice.machines.empty())) {
             choice.machines.push_back(tree.machines[static_cast<std::size_t>(m)]);
-            choice.checkedRows.push_back(m);
         }
     }
     choice.from = AddDays(first, pick.Int(0, 20));

@@ -27,7 +27,6 @@ struct Day {
 
 struct ReportChoice {
     std::vector<std::string> machines;  // the checked machine folders
-    std::vector<int> checkedRows;       // their rows among all machines
     Day from, to;
     std::vector<std::string> excludedSettingFiles;
     std::vector<std::string> excludedMachineIds;

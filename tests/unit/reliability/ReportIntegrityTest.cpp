@@ -10,15 +10,16 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "jobs/ParseJobs.h"
-#include "progress/ProgressState.h"
 #include "dates/DateParser.h"
-#include "records/RecordParser.h"
+#include "dates/OleDate.h"
+#include "jobs/ReportJob.h"
 #include "records/ReportCounts.h"
+#include "report/DataPaths.h"
 #include "tests/support/TestSupport.h"
-#include "tests/unit/parse/ParseTestSupport.h"
+#include "tests/unit/jobs/JobTestSupport.h"
 #include "tests/unit/reliability/ChildProcess.h"
 #include "tests/unit/reliability/RecordTree.h"
 
@@ -63,16 +64,6 @@ KeyTotals Dimension(const CCountMap& ok, const CCountMap& ng) {
 
 class ReportIntegrityTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        m_savedLocale = GetRecordDateLocale();
-        // The dates are written year first; the C locale reads them so.
-        SetRecordDateLocale(DateLocale::FromName("C"));
-    }
-    void TearDown() override {
-        SetRecordDateLocale(m_savedLocale);
-        test::ResetJobState("", {});
-    }
-
     // Writes the tree below root/ReportData.
     static void WriteTree(const test::TempDir& dir, const RecordTree& tree) {
         for (const std::string& machine : tree.machines) {
@@ -84,9 +75,6 @@ class ReportIntegrityTest : public ::testing::Test {
     }
 
     test::MessageBoxRecorder m_messages;
-
-  private:
-    DateLocale m_savedLocale;
 };
 
 TEST_F(ReportIntegrityTest, ReportJobMatchesAPlainCount) {
@@ -96,33 +84,40 @@ TEST_F(ReportIntegrityTest, ReportJobMatchesAPlainCount) {
         const ExpectedTotals expected = test::CountIndependently(tree);
         test::TempDir dir;
         WriteTree(dir, tree);
-        test::ResetJobState(dir.path() + "/root/ReportData", tree.machines);
+        const DataPaths paths = DataPaths::Under(dir.path() + "/root/");
         const test::ReportChoice& choice = tree.choice;
-        g_dtReportStart = OleDate::FromParts(choice.from.year, choice.from.month, choice.from.day);
-        g_dtReportEnd = OleDate::FromParts(choice.to.year, choice.to.month, choice.to.day, 17);
+        ReportRequest request;
+        for (const std::string& machine : choice.machines) {
+            request.machineFolders.push_back(paths.MachineFolder(machine));
+        }
+        ReportCriteria& criteria = request.criteria;
+        criteria.dtReportStart =
+            OleDate::FromParts(choice.from.year, choice.from.month, choice.from.day);
+        criteria.dtReportEnd =
+            OleDate::FromParts(choice.to.year, choice.to.month, choice.to.day, 17);
         for (const auto& v : choice.excludedSettingFiles)
-            g_excludedSettingFiles.Insert(v);
+            criteria.excluded.settingFiles.Insert(v);
         for (const auto& v : choice.excludedMachineIds)
-            g_excludedMachineIds.Insert(v);
+            criteria.excluded.machineIds.Insert(v);
         for (const auto& v : choice.excludedCustomers)
-            g_excludedCustomers.Insert(v);
+            criteria.excluded.customers.Insert(v);
+        // The dates are written year first; the C locale reads them so.
+        criteria.dateLocale = DateLocale::FromName("C");
+        request.workerCount = choice.workers;
 
-        ParseJobInput input;
-        input.checkedRows = choice.checkedRows;
-        input.workerCount = choice.workers;
+        ReportJob job(std::move(request));
+        CReportTotals totals;
         {
             test::Watchdog watchdog("a report job", 60s);
-            RunReportJob(input);
+            totals = job.Run();
         }
 
-        EXPECT_EQ(g_reportTotals.m_nOk, expected.ok);
-        EXPECT_EQ(g_reportTotals.m_nNg, expected.ng);
-        EXPECT_EQ(Dimension(g_reportTotals.m_settingFileOk, g_reportTotals.m_settingFileNg),
-                  expected.settingFiles);
-        EXPECT_EQ(Dimension(g_reportTotals.m_machineIdOk, g_reportTotals.m_machineIdNg),
-                  expected.machineIds);
-        EXPECT_EQ(g_totalBytes.load(), expected.bytes);
-        EXPECT_EQ(g_parsedBytes.load(), expected.bytes);
+        EXPECT_EQ(totals.m_nOk, expected.ok);
+        EXPECT_EQ(totals.m_nNg, expected.ng);
+        EXPECT_EQ(Dimension(totals.m_settingFileOk, totals.m_settingFileNg), expected.settingFiles);
+        EXPECT_EQ(Dimension(totals.m_machineIdOk, totals.m_machineIdNg), expected.machineIds);
+        EXPECT_EQ(job.Progress().TotalBytes(), expected.bytes);
+        EXPECT_EQ(job.Progress().ParsedBytes(), expected.bytes);
         ASSERT_TRUE(m_messages.texts().empty()) << m_messages.texts()[0];
     }
 }
