@@ -1,9 +1,8 @@
 #include "ui/ParseDlg.h"
 
 #include <chrono>
-#include <climits>
-#include <cstdio>
-#include <mutex>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include <wx/evtloop.h>
@@ -11,15 +10,12 @@
 #include <wx/stattext.h>
 #include <wx/utils.h>
 
+#include "jobs/RemainingTime.h"
+#include "platform/MessageBox.h"
 #include "ui/GuiMessageBox.h"
-#include "ui/QZ8840ReporterDlg.h"
+#include "ui/ReportDataListCtrl.h"
 #include "ui/Resources.h"
 #include "ui/TextConvert.h"
-#include "ui/ReportDataListCtrl.h"
-#include "jobs/ParseWorker.h"
-#include "progress/ProgressState.h"
-#include "platform/MessageBox.h"
-#include "platform/Thread.h"
 
 namespace qz {
 
@@ -41,29 +37,8 @@ bool HasCheckedMachine(const CReportDataListCtrl& list) {
     return list.GetItemCount() > 0 && !checked.empty();
 }
 
-std::optional<int> EstimateRemainingSeconds(double r, int ticks) {
-    if (!(r > 0.0))
-        return std::nullopt;
-    if (r > 1.0)
-        r = 1.0;
-    const double seconds = (1.0 - r) / r * (ticks / 10.0) + 1.0;
-    if (seconds >= static_cast<double>(INT_MAX))
-        return INT_MAX;
-    return static_cast<int>(seconds);
-}
-
-std::string FormatRemainingTime(int seconds) {
-    char text[40];
-    const int minutes = seconds / 60;
-    if (minutes != 0)
-        std::snprintf(text, sizeof text, "%d min %d s", minutes, seconds - 60 * minutes);
-    else
-        std::snprintf(text, sizeof text, "%d s", seconds);
-    return text;
-}
-
-CParseDlg::CParseDlg(std::int32_t mode, CQZ8840ReporterDlg* owner)
-    : m_pOwner(owner), m_nMode(mode), m_timer(this, kTimerId) {
+CParseDlg::CParseDlg(wxWindow* owner, JobProgress& progress, std::function<void()> job)
+    : m_jobProgress(progress), m_job(std::move(job)), m_timer(this, kTimerId) {
     LoadDialogLayout(this, owner, "IDD_PARSE_DIALOG", wxSize(297, 106));
     DoDataExchange();
 
@@ -76,16 +51,14 @@ CParseDlg::CParseDlg(std::int32_t mode, CQZ8840ReporterDlg* owner)
     Bind(wxEVT_CLOSE_WINDOW, &CParseDlg::OnClose, this);
     Bind(wxEVT_TIMER, &CParseDlg::OnTimer, this);
     Bind(wxEVT_INIT_DIALOG, &CParseDlg::OnInitDialogEvent, this);
-
-    g_cancelEvent.ResetEvent();
 }
 
 CParseDlg::~CParseDlg() {
     KillTimer();
-    if (m_pThread) {
+    if (m_jobThread.joinable()) {
         // Only reached when the dialog goes without having ended: stop the job
-        // first, its input lives here.
-        g_cancelEvent.Set();
+        // first, it writes into its caller's results.
+        m_jobProgress.Cancel();
         WaitForJobThread();
     }
 }
@@ -116,23 +89,11 @@ bool CParseDlg::OnInitDialog() {
 }
 
 void CParseDlg::StartJobThread() {
-    // The rows are read here, on the UI thread that owns the list; the job
-    // gets its own copy and never calls into the UI.
-    m_input.checkedRows.clear();
-    if (m_pOwner && m_pOwner->m_listMachine)
-        m_pOwner->m_listMachine->GetCheckedItems(m_input.checkedRows);
-
-    // The counters still hold the previous job's values until the new job's
-    // size pass clears them; the first tick must not read them as 100 %.
-    g_totalBytes.store(0);
-    {
-        std::lock_guard lock(g_progressMutex);
-        g_parsedBytes.store(0);
-    }
-
-    const auto proc = m_nMode == kModeOptionScan ? &OptionScanThreadProc : &ReportThreadProc;
-    m_pThread = std::make_unique<Thread>([proc, input = &m_input] { return proc(input); });
-    m_pThread->Resume();
+    // The job never calls into the UI: it reports through the progress only.
+    m_jobThread = std::thread([this] {
+        m_job();
+        m_bJobEnded.store(true, std::memory_order_release);
+    });
 }
 
 void CParseDlg::OnTimer(wxTimerEvent& event) {
@@ -142,11 +103,11 @@ void CParseDlg::OnTimer(wxTimerEvent& event) {
 }
 
 void CParseDlg::UpdateProgress() {
-    if (m_bEnding || !m_pThread)
+    if (m_bEnding || !m_jobThread.joinable())
         return;
-    // Read the end first: a job that has ended has written its totals.
-    const bool ended = m_pThread->EndedEvent().IsSet();
-    const std::uint64_t total = g_totalBytes.load();
+    // Read the end first: a job that has ended has measured and read all.
+    const bool ended = m_bJobEnded.load(std::memory_order_acquire);
+    const std::uint64_t total = m_jobProgress.TotalBytes();
     if (total == 0) {
         if (ended) {
             ShowMessageBox(kRecordNotFoundMessage);
@@ -155,7 +116,7 @@ void CParseDlg::UpdateProgress() {
         return;  // still measuring
     }
 
-    const std::uint64_t parsed = g_parsedBytes.load();
+    const std::uint64_t parsed = m_jobProgress.ParsedBytes();
     // A file that grew or was added after the size pass can take the parsed
     // bytes past the total; one that could not be read leaves them short. The
     // end of the job is what completes the run.
@@ -199,7 +160,7 @@ void CParseDlg::OnCancel() {
         return;  // a second cancel while the first one waits
     m_bEnding = true;
     wxBeginBusyCursor();
-    g_cancelEvent.Set();
+    m_jobProgress.Cancel();
     m_statusText->SetLabel(kCancellingStatus);
     SetTitle(kCancellingCaption);
     KillTimer();
@@ -209,18 +170,19 @@ void CParseDlg::OnCancel() {
 }
 
 void CParseDlg::WaitForJobThread() {
-    if (!m_pThread)
+    if (!m_jobThread.joinable())
         return;
-    while (!m_pThread->EndedEvent().WaitFor(kWaitSlice)) {
+    while (!m_bJobEnded.load(std::memory_order_acquire)) {
         // A worker may be waiting for the operator to close a file-error box,
         // and the job for that worker.
         ServePendingMessageBoxes();
         // Repaint (the cancelling texts), but take no input and run no timer.
         if (wxEventLoopBase* loop = wxEventLoopBase::GetActive())
             loop->YieldFor(wxEVT_CATEGORY_UI);
+        if (!m_bJobEnded.load(std::memory_order_acquire))
+            std::this_thread::sleep_for(kWaitSlice);
     }
-    m_pThread->Join();
-    m_pThread.reset();
+    m_jobThread.join();
 }
 
 void CParseDlg::KillTimer() {

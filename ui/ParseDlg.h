@@ -1,8 +1,8 @@
 #pragma once
-// The modal "Parsing..." dialog under which every parse job runs. It collects
-// the checked machine rows of its owner, starts the job of its mode on a
-// thread of its own, shows the percentage and an estimate of the remaining
-// time every 100 ms and lets the operator cancel.
+// The modal "Parsing..." dialog under which every job runs. It starts the job
+// on a thread of its own, shows the percentage and an estimate of the
+// remaining time every 100 ms from the job's progress and lets the operator
+// cancel.
 //
 // ShowModal ends with wxID_OK once the job thread has ended with data parsed,
 // and with wxID_CANCEL after a cancel or when the job found no record data.
@@ -11,24 +11,22 @@
 // boxes that workers ask for, so a file error during a cancel cannot deadlock.
 // UI thread only.
 
+#include <atomic>
 #include <cstdint>
-#include <memory>
-#include <optional>
-#include <string>
+#include <functional>
+#include <thread>
 
 #include <wx/dialog.h>
 #include <wx/timer.h>
 
-#include "jobs/ParseJobs.h"
+#include "progress/JobProgress.h"
 
 class wxGauge;
 class wxStaticText;
 
 namespace qz {
 
-class CQZ8840ReporterDlg;
 class CReportDataListCtrl;
-class Thread;
 
 // Control ids of the progress dialog's layout.
 enum : int {
@@ -46,17 +44,11 @@ inline constexpr char kRecordNotFoundMessage[] = "Production record not found!!"
 // True when list has rows and at least one of them is checked.
 bool HasCheckedMachine(const CReportDataListCtrl& list);
 
-// The remaining seconds estimated after ticks timer ticks (tenths of a second)
-// with the fraction r of the bytes parsed: (1 - r) / r * ticks / 10 + 1,
-// truncated; capped at the int range. Nothing while r is 0 (no estimate yet).
-std::optional<int> EstimateRemainingSeconds(double r, int ticks);
-// "%d min %d s", or "%d s" below one minute.
-std::string FormatRemainingTime(int seconds);
-
 class CParseDlg : public wxDialog {
   public:
-    // mode: kModeOptionScan or kModeReport. Resets g_cancelEvent.
-    CParseDlg(std::int32_t mode, CQZ8840ReporterDlg* owner);
+    // job runs once the dialog is shown; progress is the one it reports to and
+    // the one a cancel goes to. Both must outlive the dialog.
+    CParseDlg(wxWindow* owner, JobProgress& progress, std::function<void()> job);
     ~CParseDlg() override;
 
     bool OnInitDialog();
@@ -65,8 +57,11 @@ class CParseDlg : public wxDialog {
     // Cancel button, Escape, close box, and a job without record data.
     void OnCancel();
 
-    CQZ8840ReporterDlg* m_pOwner = nullptr;
-    std::unique_ptr<Thread> m_pThread;
+    // The running job's progress and cancel.
+    JobProgress& Progress() const { return m_jobProgress; }
+    // True while the job thread has been started and not yet joined.
+    bool HasJobThread() const { return m_jobThread.joinable(); }
+
     wxGauge* m_progress = nullptr;
     wxStaticText* m_percentText = nullptr;
     wxStaticText* m_remainingText = nullptr;
@@ -75,7 +70,6 @@ class CParseDlg : public wxDialog {
     std::int32_t m_nPercent = 0;
     std::int32_t m_nShownPercent = 0;
     std::int32_t m_nTick = 0;
-    std::int32_t m_nMode = 0;
     wxStaticText* m_statusText = nullptr;
 
   private:
@@ -88,11 +82,14 @@ class CParseDlg : public wxDialog {
     void OnClose(wxCloseEvent& event);
     void StartJobThread();
     // Waits for the job thread to end, showing queued message boxes meanwhile,
-    // then deletes it.
+    // then joins it.
     void WaitForJobThread();
     void KillTimer();
 
-    ParseJobInput m_input;  // read by the job thread while it runs
+    JobProgress& m_jobProgress;
+    std::function<void()> m_job;
+    std::thread m_jobThread;
+    std::atomic<bool> m_bJobEnded{false};  // set by the job thread as its last act
     wxTimer m_timer;
     bool m_bInitialised = false;
     bool m_bEnding = false;  // an end path has begun
