@@ -2,13 +2,12 @@
 
 #include <clocale>
 
+#include "platform/MessageBox.h"
+#include "platform/SingleInstance.h"
+#include "report/DataPaths.h"
 #include "ui/GuiMessageBox.h"
 #include "ui/QZ8840ReporterDlg.h"
 #include "ui/Resources.h"
-#include "dates/DateParser.h"
-#include "platform/MessageBox.h"
-#include "platform/SingleInstance.h"
-#include "records/RecordParser.h"
 
 namespace qz {
 
@@ -28,15 +27,16 @@ bool CQZ8840ReporterApp::OnInit() {
     if (guard.AlreadyExists())
         return false;  // silently: no message, no window
 
-    // Record dates are read in the order of the user's LC_TIME.
+    // Record dates are read in the order of the user's LC_TIME: a report's
+    // criteria take the process locale as set here.
     std::setlocale(LC_ALL, "");
-    SetRecordDateLocale(DateLocale::FromEnvironment());
+    const DataPaths paths = DataPaths::Resolve();
 
     InstallGuiMessageBoxHandler();
     LoadUiResources();
 
     {
-        CQZ8840ReporterDlg dlg(nullptr);
+        CQZ8840ReporterDlg dlg(paths, nullptr);
         SetTopWindow(&dlg);
         dlg.ShowModal();
         SetTopWindow(nullptr);

@@ -1,8 +1,8 @@
 #pragma once
 // The application object. OnInit is the whole run: the single-instance guard,
-// the locale of record dates, the message box, the main dialog run modally.
-// It always returns false, so no main loop runs afterwards; RunApplication then
-// calls OnExit, whose result is the exit code.
+// the locale of record dates, the data paths, the message box, the main dialog
+// run modally. It always returns false, so no main loop runs afterwards;
+// RunApplication then calls OnExit, whose result is the exit code.
 
 #include <wx/app.h>
 

@@ -6,12 +6,12 @@
 #include <wx/menu.h>
 #include <wx/textctrl.h>
 
+#include "platform/MessageBox.h"
+#include "report/CustomerList.h"
+#include "report/DataPaths.h"
 #include "ui/AboutDlg.h"
 #include "ui/Resources.h"
 #include "ui/TextConvert.h"
-#include "report/CustomerList.h"
-#include "platform/MessageBox.h"
-#include "report/DataPaths.h"
 
 #ifdef __WXMSW__
 #include <wx/dcclient.h>
@@ -79,11 +79,9 @@ wxDateTime ToCalendarTime(const wxDateTime& picked) {
                       picked.GetMinute(), picked.GetSecond());
 }
 
-CQZ8840ReporterDlg::CQZ8840ReporterDlg(wxWindow* parent) {
+CQZ8840ReporterDlg::CQZ8840ReporterDlg(DataPaths paths, wxWindow* parent)
+    : m_dataPaths(std::move(paths)) {
     m_hIcon = LoadAppIcons();
-    // The data paths are final before the window exists.
-    InitDataPaths();
-
     LoadDialogLayout(this, parent, "IDD_QZ8840REPORTER_DIALOG", wxSize(459, 258));
     DoDataExchange();
 
@@ -160,7 +158,7 @@ bool CQZ8840ReporterDlg::OnInitDialog() {
     m_banner->Refresh();
 
     m_listMachine->InitList(0);
-    LoadCustomerList();
+    m_customerNames = LoadCustomerList(m_dataPaths.strCustomerListPath);
     FillMachineList();
     return true;
 }
@@ -188,10 +186,21 @@ void CQZ8840ReporterDlg::OnBannerContextMenu(wxContextMenuEvent&) {
 }
 
 void CQZ8840ReporterDlg::FillMachineList() {
-    ScanMachineFolders();
-    for (std::size_t i = 0; i < g_machineFolderNames.size(); ++i)
-        m_listMachine->InsertRow(static_cast<long>(i), g_machineFolderNames[i]);
+    m_machineFolderNames = ScanMachineFolders(m_dataPaths);
+    for (std::size_t i = 0; i < m_machineFolderNames.size(); ++i)
+        m_listMachine->InsertRow(static_cast<long>(i), m_machineFolderNames[i]);
     m_listMachine->SetCheck(0, true);
+}
+
+std::vector<std::string> CQZ8840ReporterDlg::CheckedMachineFolders() const {
+    std::vector<int> rows;
+    m_listMachine->GetCheckedItems(rows);
+    std::vector<std::string> folders;
+    for (const int row : rows) {
+        if (static_cast<std::size_t>(row) < m_machineFolderNames.size())
+            folders.push_back(m_dataPaths.MachineFolder(m_machineFolderNames[row]));
+    }
+    return folders;
 }
 
 void CQZ8840ReporterDlg::OnBnClickedSelectAll() {

@@ -1,12 +1,17 @@
 #pragma once
 // The main window: banner, machine list, report date range and the four
-// command buttons. Run modally by the application; constructing it resolves
-// the data paths (InitDataPaths), initialising it (OnInitDialog, run once when
-// it is first shown) loads the customer list and fills the machine list.
+// command buttons. Run modally by the application, which gives it the data
+// paths; initialising it (OnInitDialog, run once when it is first shown) loads
+// the customer list and fills the machine list.
 //
-// The Option and Generate Report commands are defined with the option dialog
-// and the report command; they use m_listMachine, m_dtpStart, m_dtpEnd and
-// m_bOptionScanNeeded. UI thread only.
+// It holds what the commands need between uses: the data paths, the customer
+// names, the machine folders behind the rows, the values the last option scan
+// found, the values the operator excluded and the last report's totals. The
+// Option and Generate Report commands are defined with the option dialog and
+// the report command. UI thread only.
+
+#include <string>
+#include <vector>
 
 #include <wx/button.h>
 #include <wx/datectrl.h>
@@ -14,8 +19,13 @@
 #include <wx/dialog.h>
 #include <wx/iconbndl.h>
 
-#include "ui/StaticImageCtrl.h"
+#include "jobs/ReportJob.h"
+#include "records/OptionValues.h"
+#include "records/ReportCounts.h"
+#include "report/CustomerList.h"
+#include "report/DataPaths.h"
 #include "ui/ReportDataListCtrl.h"
+#include "ui/StaticImageCtrl.h"
 
 namespace qz {
 
@@ -39,7 +49,7 @@ wxDateTime ToCalendarTime(const wxDateTime& picked);
 
 class CQZ8840ReporterDlg : public wxDialog {
   public:
-    explicit CQZ8840ReporterDlg(wxWindow* parent = nullptr);
+    explicit CQZ8840ReporterDlg(DataPaths paths, wxWindow* parent = nullptr);
     ~CQZ8840ReporterDlg() override;
 
     // Runs OnInitDialog before the window first becomes visible, so that a
@@ -57,6 +67,12 @@ class CQZ8840ReporterDlg : public wxDialog {
     void OnDtnDatetimechangeEndDate(wxDateEvent& event);
     // Window-menu commands: the about entry opens the about box.
     void OnSysCommand(int id);
+
+    // The folders of the checked machine rows, in row order.
+    std::vector<std::string> CheckedMachineFolders() const;
+    // What Generate Report asks for now: the checked machines, the pickers'
+    // dates and the excluded values.
+    ReportRequest MakeReportRequest() const;
 
     // Where a key goes before the dialog's own keyboard handling sees it.
     enum class KeyRoute {
@@ -76,6 +92,14 @@ class CQZ8840ReporterDlg : public wxDialog {
     CReportDataListCtrl* m_listMachine = nullptr;
     bool m_bOptionScanNeeded = true;
     CStaticImageCtrl* m_banner = nullptr;
+
+    const DataPaths m_dataPaths;
+    CustomerNames m_customerNames;
+    // Row i of m_listMachine shows m_machineFolderNames[i].
+    std::vector<std::string> m_machineFolderNames;
+    OptionValues m_foundValues;     // by the last option scan
+    OptionValues m_excludedValues;  // left unchecked at the last OK of the option dialog
+    CReportTotals m_reportTotals;   // of the last report run, partial after a cancel
 
   private:
     void DoDataExchange();
