@@ -1,18 +1,18 @@
 // The Generate Report command of the main dialog: one report from the button
 // click to the opened report page.
 
+#include <utility>
+
 #include <wx/datectrl.h>
 
-#include "ui/QZ8840ReporterDlg.h"
+#include "dates/OleDate.h"
+#include "jobs/ReportJob.h"
+#include "platform/MessageBox.h"
+#include "platform/ShellOpen.h"
+#include "records/ReportCounts.h"
 #include "report/ReportScriptWriter.h"
 #include "ui/ParseDlg.h"
-#include "jobs/ParseWorker.h"
-#include "platform/MessageBox.h"
-#include "dates/OleDate.h"
-#include "platform/ShellOpen.h"
-#include "report/DataPaths.h"
-#include "records/RecordParser.h"
-#include "records/ReportCounts.h"
+#include "ui/QZ8840ReporterDlg.h"
 
 namespace qz {
 
@@ -32,29 +32,41 @@ OleDate ToOleDate(const wxDateTime& value) {
 
 }  // namespace
 
+ReportRequest CQZ8840ReporterDlg::MakeReportRequest() const {
+    ReportRequest request;
+    request.machineFolders = CheckedMachineFolders();
+    request.criteria.dtReportStart = ToOleDate(m_dtpStart->GetValue());
+    request.criteria.dtReportEnd = ToOleDate(m_dtpEnd->GetValue());
+    request.criteria.excluded = m_excludedValues;
+    return request;
+}
+
 void CQZ8840ReporterDlg::OnBnClickedGenerateReport() {
     if (!HasCheckedMachine(*m_listMachine)) {
         ShowMessageBox(kNoMachineSelectedMessage);
         return;
     }
-    g_dtReportStart = ToOleDate(m_dtpStart->GetValue());
-    g_dtReportEnd = ToOleDate(m_dtpEnd->GetValue());
 
+    ReportJob job(MakeReportRequest());
+    CReportTotals totals;
+    int result = wxID_CANCEL;
     {
-        CParseDlg dlg(kModeReport, this);
-        // Cancelled, or no record data (the dialog has said so): nothing more.
-        if (dlg.ShowModal() == wxID_CANCEL)
-            return;
+        CParseDlg dlg(this, job.Progress(), [&job, &totals] { totals = job.Run(); });
+        result = dlg.ShowModal();
     }
+    m_reportTotals = std::move(totals);
+    // Cancelled, or no record data (the dialog has said so): nothing more.
+    if (result == wxID_CANCEL)
+        return;
 
-    if (g_reportTotals.m_nOk == 0 && g_reportTotals.m_nNg == 0) {
+    if (m_reportTotals.m_nOk == 0 && m_reportTotals.m_nNg == 0) {
         ShowMessageBox(kNoRecordMessage);
         return;
     }
 
-    CReportScriptWriter().WriteAll();
+    CReportScriptWriter(m_reportTotals, m_dataPaths.strReportJsPath).WriteAll();
 
-    ShellOpen(g_strReportHtmlPath);
+    ShellOpen(m_dataPaths.strReportHtmlPath);
 }
 
 }  // namespace qz

@@ -16,8 +16,8 @@
 #include <wx/thread.h>
 #include <wx/weakref.h>
 
-#include "ui/TextConvert.h"
 #include "platform/MessageBox.h"
+#include "ui/TextConvert.h"
 
 namespace qz {
 

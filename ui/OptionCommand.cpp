@@ -2,11 +2,13 @@
 // progress dialog when the checked machines changed since the last use or the
 // last scan did not finish, then opens the option dialog.
 
-#include "ui/QZ8840ReporterDlg.h"
+#include <utility>
+
+#include "jobs/OptionScanJob.h"
+#include "platform/MessageBox.h"
 #include "ui/OptionDlg.h"
 #include "ui/ParseDlg.h"
-#include "jobs/ParseWorker.h"
-#include "platform/MessageBox.h"
+#include "ui/QZ8840ReporterDlg.h"
 
 namespace qz {
 
@@ -18,14 +20,23 @@ void CQZ8840ReporterDlg::OnBnClickedOption() {
     // Always asked: the call also renews the list's snapshot.
     const bool machinesChanged = m_listMachine->IsCheckChanged();
     if (machinesChanged || m_bOptionScanNeeded) {
-        CParseDlg scan(kModeOptionScan, this);
-        if (scan.ShowModal() != wxID_OK) {
+        OptionScanRequest request;
+        request.machineFolders = CheckedMachineFolders();
+        OptionScanJob job(std::move(request));
+        OptionValues found;
+        int result = wxID_CANCEL;
+        {
+            CParseDlg scan(this, job.Progress(), [&job, &found] { found = job.Run(); });
+            result = scan.ShowModal();
+        }
+        m_foundValues = std::move(found);
+        if (result != wxID_OK) {
             m_bOptionScanNeeded = true;
             return;
         }
     }
     {
-        COptionDlg dlg(this);
+        COptionDlg dlg(this, m_foundValues, m_customerNames, m_excludedValues);
         dlg.ShowModal();
     }
     m_bOptionScanNeeded = false;

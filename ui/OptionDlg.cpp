@@ -1,12 +1,12 @@
 #include "ui/OptionDlg.h"
 
+#include <utility>
+
 #include <wx/utils.h>
 
-#include "ui/Resources.h"
-#include "report/CustomerList.h"
-#include "ui/ReportDataListCtrl.h"
 #include "platform/MessageBox.h"
-#include "records/ReportCounts.h"
+#include "ui/ReportDataListCtrl.h"
+#include "ui/Resources.h"
 
 namespace qz {
 
@@ -44,7 +44,9 @@ void FillValueList(CReportDataListCtrl& list, const CValueSet& found, const CVal
 
 }  // namespace
 
-COptionDlg::COptionDlg(wxWindow* parent) {
+COptionDlg::COptionDlg(wxWindow* parent, const OptionValues& found,
+                       const CustomerNames& customerNames, OptionValues& excluded)
+    : m_found(found), m_customerNames(customerNames), m_excluded(excluded) {
     LoadDialogLayout(this, parent, "IDD_OPTION_DIALOG", wxSize(597, 263));
     DoDataExchange();
 
@@ -90,17 +92,14 @@ void COptionDlg::InitOptionLists() {
     m_listMachineId->InitList(kMachineIdColumn);
     m_listCustomer->InitList(kCustomerColumn);
 
-    FillValueList(*m_listSettingFile, g_foundSettingFiles, g_excludedSettingFiles);
-    FillValueList(*m_listMachineId, g_foundMachineIds, g_excludedMachineIds);
+    FillValueList(*m_listSettingFile, m_found.settingFiles, m_excluded.settingFiles);
+    FillValueList(*m_listMachineId, m_found.machineIds, m_excluded.machineIds);
 
     m_customerCodes.clear();
     long row = 0;
-    for (const std::string& code : g_foundCustomers) {
-        const auto name = g_customerNames.find(code);
-        const std::string text =
-            code + "_" + (name != g_customerNames.end() ? name->second : std::string("Unknown"));
-        m_listCustomer->InsertRow(row, text);
-        m_listCustomer->SetCheck(row, !g_excludedCustomers.Contains(code));
+    for (const std::string& code : m_found.customers) {
+        m_listCustomer->InsertRow(row, CustomerLabel(m_customerNames, code));
+        m_listCustomer->SetCheck(row, !m_excluded.customers.Contains(code));
         m_customerCodes.push_back(code);
         ++row;
     }
@@ -132,19 +131,18 @@ void COptionDlg::OnOK() {
         return;
     }
 
-    g_excludedSettingFiles.RemoveAll();
-    g_excludedMachineIds.RemoveAll();
-    g_excludedCustomers.RemoveAll();
+    OptionValues excluded;
     std::vector<int> unchecked;
     m_listSettingFile->GetUncheckedItems(unchecked);
     for (const int row : unchecked)
-        g_excludedSettingFiles.Insert(m_listSettingFile->GetRowBytes(row));
+        excluded.settingFiles.Insert(m_listSettingFile->GetRowBytes(row));
     m_listMachineId->GetUncheckedItems(unchecked);
     for (const int row : unchecked)
-        g_excludedMachineIds.Insert(m_listMachineId->GetRowBytes(row));
+        excluded.machineIds.Insert(m_listMachineId->GetRowBytes(row));
     m_listCustomer->GetUncheckedItems(unchecked);
     for (const int row : unchecked)
-        g_excludedCustomers.Insert(m_customerCodes.at(static_cast<std::size_t>(row)));
+        excluded.customers.Insert(m_customerCodes.at(static_cast<std::size_t>(row)));
+    m_excluded = std::move(excluded);
 
     EndDialog(wxID_OK);
 }

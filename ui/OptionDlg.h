@@ -1,15 +1,18 @@
 #pragma once
 // The option dialog: three check lists of the values the last option scan
 // found (Setting File, Machine (Write Board) ID, Customer). Rows start checked
-// unless the operator left them unchecked at the last OK; OK stores the
-// unchecked values in the three excluded-value sets, which the report parser
-// applies as filters. Cancel and the close box leave the sets as they are;
-// Escape does not close the dialog. UI thread only, while no job runs.
+// unless the operator left them unchecked at the last OK; OK replaces the
+// excluded values with the unchecked ones, which a report leaves out. Cancel
+// and the close box leave them as they are; Escape does not close the dialog.
+// UI thread only.
 
 #include <string>
 #include <vector>
 
 #include <wx/dialog.h>
+
+#include "records/OptionValues.h"
+#include "report/CustomerList.h"
 
 namespace qz {
 
@@ -27,14 +30,18 @@ enum : int {
 
 class COptionDlg : public wxDialog {
   public:
-    explicit COptionDlg(wxWindow* parent);
+    // found: the values to list; customerNames: the names shown with the
+    // customer codes; excluded: the values shown unchecked, replaced as a whole
+    // on OK. All three must outlive the dialog.
+    COptionDlg(wxWindow* parent, const OptionValues& found, const CustomerNames& customerNames,
+               OptionValues& excluded);
 
     bool OnInitDialog();
     void InitOptionLists();
     void OnBnClickedSelectAllSettingFile();
     void OnBnClickedSelectAllMachineId();
     void OnBnClickedSelectAllCustomer();
-    // Validates the three lists, replaces the excluded-value sets and closes
+    // Validates the three lists, replaces the excluded values and closes
     // the dialog with OK; a list without a checked row is reported instead and
     // the dialog stays open with nothing changed.
     void OnOK();
@@ -50,6 +57,9 @@ class COptionDlg : public wxDialog {
     void OnInitDialogEvent(wxInitDialogEvent& event);
     void OnCharHook(wxKeyEvent& event);
 
+    const OptionValues& m_found;
+    const CustomerNames& m_customerNames;
+    OptionValues& m_excluded;
     // The customer code behind each row of m_listCustomer: the row shows the
     // code with the customer's name, and the code is what the filter holds.
     std::vector<std::string> m_customerCodes;
