@@ -10,11 +10,11 @@
 #include <wx/testing.h>
 #include <wx/textctrl.h>
 
+#include "report/CustomerList.h"
+#include "tests/ui/UiTestSupport.h"
 #include "ui/AboutDlg.h"
 #include "ui/QZ8840ReporterDlg.h"
 #include "ui/Resources.h"
-#include "report/CustomerList.h"
-#include "tests/ui/UiTestSupport.h"
 
 // Lets a failed check show dates.
 void PrintTo(const wxDateTime& date, std::ostream* os) {
@@ -53,11 +53,9 @@ using DialogPtr = std::unique_ptr<CQZ8840ReporterDlg, DialogDeleter>;
 
 class MainDialogTest : public ::testing::Test {
   protected:
-    ~MainDialogTest() override { g_customerNames.clear(); }
-
     // Constructs the dialog and shows it modeless, which initialises it.
     DialogPtr ShowDialog() {
-        DialogPtr dlg(new CQZ8840ReporterDlg(nullptr));
+        DialogPtr dlg(new CQZ8840ReporterDlg(m_tree.Paths()));
         dlg->Show();
         test::ProcessEvents();
         return dlg;
@@ -70,7 +68,6 @@ class MainDialogTest : public ::testing::Test {
     }
 
     test::DataTree m_tree;
-    test::DataPathsRestorer m_paths;
     test::MessageBoxRecorder m_messages;
 };
 
@@ -87,20 +84,22 @@ TEST_F(MainDialogTest, MachineFoldersBecomeRowsWithTheFirstChecked) {
     ASSERT_EQ(list.GetItemCount(), 3);
     std::vector<std::string> names;
     for (long i = 0; i < 3; ++i) {
-        // Row i shows machine folder i: the parse jobs rely on it.
-        EXPECT_EQ(list.GetRowBytes(i), g_machineFolderNames.at(i));
-        EXPECT_EQ(list.GetItemText(i), wxString(g_machineFolderNames.at(i)));
+        // Row i shows machine folder i: the jobs' folders rely on it.
+        EXPECT_EQ(list.GetRowBytes(i), dlg->m_machineFolderNames.at(i));
+        EXPECT_EQ(list.GetItemText(i), wxString(dlg->m_machineFolderNames.at(i)));
         names.push_back(list.GetRowBytes(i));
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"Platform-A", "Platform-B", "Platform-C"}));
     EXPECT_EQ(Checked(list), std::vector<int>{0});
+    EXPECT_EQ(dlg->CheckedMachineFolders(),
+              std::vector<std::string>{dlg->m_dataPaths.MachineFolder(list.GetRowBytes(0))});
 
     wxListItem column;
     column.SetMask(wxLIST_MASK_TEXT);
     ASSERT_TRUE(list.GetColumn(0, column));
     EXPECT_EQ(column.GetText(), "Machine Name");
-    EXPECT_EQ(g_customerNames.at("0A1B"), "Cable Maker One");
+    EXPECT_EQ(dlg->m_customerNames.at("0A1B"), "Cable Maker One");
     EXPECT_TRUE(dlg->m_bOptionScanNeeded);
     EXPECT_TRUE(m_messages.texts().empty());
 
@@ -115,8 +114,6 @@ TEST_F(MainDialogTest, EmptyOrMissingRecordFolderGivesAnEmptyListWithoutMessage)
         SCOPED_TRACE(folderExists ? "empty folder" : "missing folder");
         if (folderExists)
             m_tree.MakeDir("ReportData");
-        test::DataPathsRestorer paths;
-
         const DialogPtr dlg = ShowDialog();
 
         EXPECT_EQ(dlg->m_listMachine->GetItemCount(), 0);
@@ -132,7 +129,7 @@ TEST_F(MainDialogTest, MissingCustomerListShowsOneMessageBeforeTheWindowIsVisibl
     const MessageBoxHandler previous = SetMessageBoxHandler(
         [&](const std::string&) { shownAtMessage.push_back(current && current->IsShown()); });
 
-    DialogPtr dlg(new CQZ8840ReporterDlg(nullptr));
+    DialogPtr dlg(new CQZ8840ReporterDlg(m_tree.Paths()));
     current = dlg.get();
     dlg->Show();
     SetMessageBoxHandler(previous);
@@ -288,7 +285,6 @@ TEST_F(MainDialogTest, TypedEntryLeftIncompleteLimitsWhenTheFieldLosesFocus) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        test::DataPathsRestorer paths;
         const DialogPtr dlg = ShowDialog();
         wxTextCtrl* field = DateField(dlg->m_dtpEnd);
         ASSERT_NE(field, nullptr);

@@ -10,8 +10,8 @@
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
 
-#include "ui/GuiMessageBox.h"
 #include "platform/MessageBox.h"
+#include "ui/GuiMessageBox.h"
 
 namespace qz {
 namespace {

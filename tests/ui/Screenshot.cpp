@@ -9,9 +9,9 @@
 #include <wx/evtloop.h>
 #include <wx/utils.h>
 
+#include "tests/ui/UiTestSupport.h"
 #include "ui/QZ8840ReporterDlg.h"
 #include "ui/Resources.h"
-#include "tests/ui/UiTestSupport.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
                                     "Line 2 - Platform A", "Line 2 - Platform C"})
             tree.MakeDir(std::string("ReportData/") + machine);
 
-        auto* dlg = new qz::CQZ8840ReporterDlg(nullptr);
+        auto* dlg = new qz::CQZ8840ReporterDlg(tree.Paths());
         dlg->Move(0, 0);
         dlg->Show();
         for (int i = 0; i < 40; ++i) {
