@@ -6,24 +6,7 @@
 #include <wx/msgdlg.h>
 #include <wx/timer.h>
 
-#include "report/CustomerList.h"
-#include "progress/ProgressState.h"
-#include "records/ReportCounts.h"
-
 namespace qz::test {
-
-namespace {
-
-void ResetFlowState() {
-    g_cancelEvent.ResetEvent();
-    g_reportTotals.Clear();
-    for (CValueSet* set : {&g_foundSettingFiles, &g_foundMachineIds, &g_foundCustomers,
-                           &g_excludedSettingFiles, &g_excludedMachineIds, &g_excludedCustomers})
-        set->RemoveAll();
-    g_customerNames.clear();
-}
-
-}  // namespace
 
 std::string RecordLine(std::string_view date, std::string_view settingFile,
                        std::string_view customer, std::string_view machineId,
@@ -106,6 +89,7 @@ void OnEachTick(CParseDlg& dlg, std::function<void(CParseDlg&, int tick)> action
 }
 
 HeldMessageBoxes::HeldMessageBoxes() {
+    Register();
     m_previous = SetMessageBoxHandler([this](const std::string& text) {
         int arrived = 0;
         {
@@ -116,7 +100,7 @@ HeldMessageBoxes::HeldMessageBoxes() {
         if (onArrive)
             onArrive(arrived);
         std::unique_lock lock(m_mutex);
-        while (!m_bReleased && !g_cancelEvent.IsSet())
+        while (!m_bReleased && !IsJobCancelled())
             m_released.wait_for(lock, std::chrono::milliseconds(5));
     });
 }
@@ -124,6 +108,25 @@ HeldMessageBoxes::HeldMessageBoxes() {
 HeldMessageBoxes::~HeldMessageBoxes() {
     Release();
     SetMessageBoxHandler(m_previous);
+    Unregister();
+}
+
+int HeldMessageBoxes::Enter(wxDialog* dlg) {
+    // The job starts once the dialog is shown, after this, and has ended
+    // before Exit: a held thread always finds its job's progress here.
+    if (auto* parse = dynamic_cast<CParseDlg*>(dlg))
+        m_runningJob = &parse->Progress();
+    return wxID_NONE;
+}
+
+void HeldMessageBoxes::Exit(wxDialog* dlg) {
+    if (auto* parse = dynamic_cast<CParseDlg*>(dlg); parse && m_runningJob == &parse->Progress())
+        m_runningJob = nullptr;
+}
+
+bool HeldMessageBoxes::IsJobCancelled() const {
+    const JobProgress* job = m_runningJob;
+    return job && job->IsCancelled();
 }
 
 void HeldMessageBoxes::Release() {
@@ -140,14 +143,12 @@ std::vector<std::string> HeldMessageBoxes::texts() const {
 }
 
 FlowTest::FlowTest() {
-    ResetFlowState();
     m_tree.Write("CustomerList.lst", "");
     m_tree.MakeDir("ReportData");
 }
 
 FlowTest::~FlowTest() {
     m_dlg.reset();
-    ResetFlowState();
 }
 
 std::string FlowTest::WriteRecords(const std::string& machine, const std::string& name,
@@ -171,7 +172,7 @@ std::string FlowTest::Script(std::string_view name) const {
 }
 
 CQZ8840ReporterDlg& FlowTest::ShowMainDialog() {
-    m_dlg.reset(new CQZ8840ReporterDlg(nullptr));
+    m_dlg.reset(new CQZ8840ReporterDlg(m_tree.Paths()));
     m_dlg->Show();
     ProcessEvents();
     return *m_dlg;

@@ -4,6 +4,7 @@
 // command, timer hooks into a running progress dialog, and message boxes that
 // hold the worker thread that asked for them.
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -18,10 +19,11 @@
 #include <wx/dialog.h>
 #include <wx/modalhook.h>
 
-#include "ui/QZ8840ReporterDlg.h"
+#include "progress/JobProgress.h"
+#include "tests/ui/UiTestSupport.h"
 #include "ui/OptionDlg.h"
 #include "ui/ParseDlg.h"
-#include "tests/ui/UiTestSupport.h"
+#include "ui/QZ8840ReporterDlg.h"
 
 namespace qz::test {
 
@@ -67,12 +69,13 @@ class DialogPlayer : public wxModalDialogHook {
 void OnEachTick(CParseDlg& dlg, std::function<void(CParseDlg&, int tick)> action);
 
 // A message-box handler that records the text and holds the asking thread
-// until Release() or until g_cancelEvent is set: a file-error box that the
-// operator has not closed yet. Restores the previous handler when it goes.
-class HeldMessageBoxes {
+// until Release() or until the job of the progress dialog shown meanwhile is
+// cancelled: a file-error box that the operator has not closed yet, which a
+// cancel must not wait for. Restores the previous handler when it goes.
+class HeldMessageBoxes : private wxModalDialogHook {
   public:
     HeldMessageBoxes();
-    ~HeldMessageBoxes();
+    ~HeldMessageBoxes() override;
     HeldMessageBoxes(const HeldMessageBoxes&) = delete;
     HeldMessageBoxes& operator=(const HeldMessageBoxes&) = delete;
 
@@ -84,15 +87,20 @@ class HeldMessageBoxes {
     std::vector<std::string> texts() const;
 
   private:
+    // Watch the progress dialog's job while it is shown.
+    int Enter(wxDialog* dlg) override;
+    void Exit(wxDialog* dlg) override;
+    bool IsJobCancelled() const;
+
     mutable std::mutex m_mutex;
     std::condition_variable m_released;
     bool m_bReleased = false;
     std::vector<std::string> m_texts;
+    std::atomic<const JobProgress*> m_runningJob{nullptr};
     MessageBoxHandler m_previous;
 };
 
-// A main dialog on the data tree, with the global state of the report flow
-// reset before and after each test.
+// A main dialog on a data tree of its own, and the operator's part.
 class FlowTest : public ::testing::Test {
   protected:
     FlowTest();
@@ -113,7 +121,6 @@ class FlowTest : public ::testing::Test {
     void CheckMachines(std::initializer_list<std::string_view> names);
 
     DataTree m_tree;
-    DataPathsRestorer m_paths;
     MessageBoxRecorder m_messages;
     ShellOpenRecorder m_opens;
     DialogPlayer m_player;

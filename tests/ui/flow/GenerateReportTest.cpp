@@ -7,12 +7,11 @@
 #include <gtest/gtest.h>
 #include <wx/datectrl.h>
 
-#include "ui/ParseDlg.h"
-#include "progress/ProgressState.h"
-#include "report/DataPaths.h"
-#include "records/RecordParser.h"
+#include "jobs/ReportJob.h"
 #include "records/ReportCounts.h"
+#include "report/DataPaths.h"
 #include "tests/ui/flow/FlowTestSupport.h"
+#include "ui/ParseDlg.h"
 
 namespace qz {
 namespace {
@@ -59,16 +58,21 @@ class GenerateReportTest : public test::FlowTest {
 TEST_F(GenerateReportTest, WritesTheSixScriptsAndAsksToOpenThePage) {
     WritePreviousScripts();
     CQZ8840ReporterDlg& dlg = ShowMachinesOfMay();
-    g_cancelEvent.Set();  // left over from a cancelled run
 
     dlg.OnBnClickedGenerateReport();
 
     EXPECT_EQ(m_player.log, (Texts{"parse", "parse:ok"}));
     EXPECT_TRUE(m_messages.texts().empty());
-    EXPECT_EQ(m_opens.paths(), Texts{g_strReportHtmlPath});
-    EXPECT_TRUE(g_dtReportStart.valid);
-    EXPECT_EQ(g_dtReportStart.DateOnly().value, OleDate::FromParts(2018, 5, 1).value);
-    EXPECT_EQ(g_dtReportEnd.DateOnly().value, OleDate::FromParts(2018, 5, 31).value);
+    EXPECT_EQ(m_opens.paths(), Texts{m_tree.Paths().strReportHtmlPath});
+    const ReportRequest request = dlg.MakeReportRequest();
+    EXPECT_EQ(request.machineFolders,
+              (Texts{dlg.m_dataPaths.MachineFolder("M1"), dlg.m_dataPaths.MachineFolder("M2")}));
+    EXPECT_TRUE(request.criteria.dtReportStart.valid);
+    EXPECT_EQ(request.criteria.dtReportStart.DateOnly().value,
+              OleDate::FromParts(2018, 5, 1).value);
+    EXPECT_EQ(request.criteria.dtReportEnd.DateOnly().value, OleDate::FromParts(2018, 5, 31).value);
+    EXPECT_EQ(dlg.m_reportTotals.m_nOk, 3);
+    EXPECT_EQ(dlg.m_reportTotals.m_nNg, 1);
 
     EXPECT_NE(Script("chartSummary.js").find("['OK',     3], \t\t\t\t\t['NG',     1],"),
               std::string::npos);
@@ -85,14 +89,14 @@ TEST_F(GenerateReportTest, WritesTheSixScriptsAndAsksToOpenThePage) {
 }
 
 TEST_F(GenerateReportTest, NoCheckedMachineGivesOnlyItsMessageForBothCommands) {
-    const OleDate untouched = OleDate::FromParts(2000, 1, 1);
     for (const bool withMachines : {false, true}) {
         if (withMachines)
             WriteRecords("M1", "1.csv",
                          {RecordLine("2018/05/03 10:00:00", "SET_A", "0A1B", "WB-1", "OK")});
-        test::DataPathsRestorer paths;
         CQZ8840ReporterDlg& dlg = ShowMainDialog();
         CheckMachines({});
+        // A job run all the same would count the record.
+        SetDates(dlg, wxDateTime(1, wxDateTime::May, 2018), wxDateTime(31, wxDateTime::May, 2018));
         for (const auto command : {&CQZ8840ReporterDlg::OnBnClickedGenerateReport,
                                    &CQZ8840ReporterDlg::OnBnClickedOption}) {
             SCOPED_TRACE(
@@ -100,14 +104,14 @@ TEST_F(GenerateReportTest, NoCheckedMachineGivesOnlyItsMessageForBothCommands) {
                 << (withMachines ? "no row checked" : "empty list") << ", "
                 << (command == &CQZ8840ReporterDlg::OnBnClickedOption ? "Option" : "Generate"));
             test::MessageBoxRecorder messages;
-            g_dtReportStart = untouched;
             m_player.log.clear();
 
             (dlg.*command)();
 
             EXPECT_EQ(messages.texts(), Texts{kNoMachineSelectedMessage});
             EXPECT_TRUE(m_player.log.empty());
-            EXPECT_EQ(g_dtReportStart.value, untouched.value);
+            EXPECT_EQ(dlg.m_reportTotals.m_nOk, 0);
+            EXPECT_TRUE(dlg.m_foundValues.settingFiles.IsEmpty());
             EXPECT_TRUE(dlg.m_bOptionScanNeeded);
         }
     }
@@ -159,7 +163,7 @@ TEST_F(GenerateReportTest, CancelledRunWritesAndOpensNothingThoughFilesWereCount
         test::OnEachTick(parse, [&](CParseDlg& d, int tick) {
             if (tick != 1)
                 return;
-            EXPECT_TRUE(test::WaitUntil([&] { return g_parsedBytes.load() == recordBytes; }));
+            EXPECT_TRUE(test::WaitUntil([&] { return d.Progress().ParsedBytes() == recordBytes; }));
             test::PressKey(d, WXK_ESCAPE);
         });
     };
@@ -168,9 +172,18 @@ TEST_F(GenerateReportTest, CancelledRunWritesAndOpensNothingThoughFilesWereCount
 
     EXPECT_EQ(m_player.log, (Texts{"parse", "parse:cancel"}));
     EXPECT_EQ(boxes.texts().size(), 1u);
-    EXPECT_EQ(g_reportTotals.m_nOk, 3);  // merged when the pool stopped
+    EXPECT_EQ(dlg.m_reportTotals.m_nOk, 3);  // merged once the held file ended
     ExpectPreviousScripts();
     EXPECT_TRUE(m_opens.paths().empty());
+
+    // The cancel was that job's alone: the next run goes to its end.
+    boxes.Release();
+    m_player.onParse = nullptr;
+    m_player.log.clear();
+    dlg.OnBnClickedGenerateReport();
+    EXPECT_EQ(m_player.log, (Texts{"parse", "parse:ok"}));
+    EXPECT_EQ(m_opens.paths(), Texts{m_tree.Paths().strReportHtmlPath});
+    EXPECT_NE(Script("tableSummary.js").find("['Summary', 3, 1, 75.000000],"), std::string::npos);
 }
 
 }  // namespace

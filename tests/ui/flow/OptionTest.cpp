@@ -8,11 +8,12 @@
 #include <gtest/gtest.h>
 #include <wx/datectrl.h>
 
-#include "ui/OptionDlg.h"
-#include "ui/ReportDataListCtrl.h"
-#include "ui/ParseDlg.h"
+#include "records/OptionValues.h"
 #include "records/ReportCounts.h"
 #include "tests/ui/flow/FlowTestSupport.h"
+#include "ui/OptionDlg.h"
+#include "ui/ParseDlg.h"
+#include "ui/ReportDataListCtrl.h"
 
 namespace qz {
 namespace {
@@ -68,14 +69,14 @@ TEST_F(OptionTest, ScanRunsAtFirstUseAndAgainOnlyAfterAMachineChangeOrAnUnfinish
 
     CheckMachines({"M1"});
     EXPECT_EQ(RunOption(dlg), scanThenDialog);
-    EXPECT_EQ(Values(g_foundSettingFiles), (Texts{"SET_A", "SET_B"}));
+    EXPECT_EQ(Values(dlg.m_foundValues.settingFiles), (Texts{"SET_A", "SET_B"}));
     EXPECT_FALSE(dlg.m_bOptionScanNeeded);
 
     EXPECT_EQ(RunOption(dlg), Texts{"option"});
 
     CheckMachines({"M1", "M2"});
     EXPECT_EQ(RunOption(dlg), scanThenDialog);
-    EXPECT_EQ(Values(g_foundSettingFiles), (Texts{"SET_A", "SET_B", "SET_C"}));
+    EXPECT_EQ(Values(dlg.m_foundValues.settingFiles), (Texts{"SET_A", "SET_B", "SET_C"}));
 
     // A scan closed by the operator: no dialog, and the next use scans again
     // with the same machines. The sub-folder's box holds the job till then.
@@ -124,14 +125,14 @@ TEST_F(OptionTest, UncheckedRowsFilterTheReportsUntilTheNextOk) {
         test::ClickButton(option, wxID_OK);
     };
     RunOption(dlg);
-    EXPECT_EQ(Values(g_excludedSettingFiles), Texts{"SET_B"});
-    EXPECT_TRUE(g_excludedMachineIds.IsEmpty());
-    EXPECT_EQ(Values(g_excludedCustomers), Texts{"ABCDE"});
+    EXPECT_EQ(Values(dlg.m_excludedValues.settingFiles), Texts{"SET_B"});
+    EXPECT_TRUE(dlg.m_excludedValues.machineIds.IsEmpty());
+    EXPECT_EQ(Values(dlg.m_excludedValues.customers), Texts{"ABCDE"});
 
     // The report leaves out SET_B and the customer ABCDE.
     dlg.OnBnClickedGenerateReport();
-    EXPECT_EQ(g_reportTotals.m_nOk, 1);
-    EXPECT_EQ(g_reportTotals.m_nNg, 0);
+    EXPECT_EQ(dlg.m_reportTotals.m_nOk, 1);
+    EXPECT_EQ(dlg.m_reportTotals.m_nNg, 0);
     EXPECT_EQ(Script("tableSettingFile.js").find("SET_B"), std::string::npos);
 
     // Reopened without a scan on the last OK's state; Select All and Cancel
@@ -147,8 +148,8 @@ TEST_F(OptionTest, UncheckedRowsFilterTheReportsUntilTheNextOk) {
         test::ClickButton(option, wxID_CANCEL);
     };
     EXPECT_EQ(RunOption(dlg), Texts{"option"});
-    EXPECT_EQ(Values(g_excludedSettingFiles), Texts{"SET_B"});
-    EXPECT_EQ(Values(g_excludedCustomers), Texts{"ABCDE"});
+    EXPECT_EQ(Values(dlg.m_excludedValues.settingFiles), Texts{"SET_B"});
+    EXPECT_EQ(Values(dlg.m_excludedValues.customers), Texts{"ABCDE"});
 
     // A later OK replaces the three sets as a whole.
     m_player.playOption = [](COptionDlg& option) {
@@ -158,15 +159,15 @@ TEST_F(OptionTest, UncheckedRowsFilterTheReportsUntilTheNextOk) {
         test::ClickButton(option, wxID_OK);
     };
     RunOption(dlg);
-    EXPECT_TRUE(g_excludedSettingFiles.IsEmpty());
-    EXPECT_EQ(Values(g_excludedCustomers), (Texts{"9Z9", "ABCDE"}));
+    EXPECT_TRUE(dlg.m_excludedValues.settingFiles.IsEmpty());
+    EXPECT_EQ(Values(dlg.m_excludedValues.customers), (Texts{"9Z9", "ABCDE"}));
     EXPECT_TRUE(m_messages.texts().empty());
 }
 
 TEST_F(OptionTest, OkWithoutACheckedRowKeepsTheDialogOpenAndTheSetsAsTheyWere) {
     CQZ8840ReporterDlg& dlg = ShowMainDialog();
     CheckMachines({"M1"});
-    g_excludedMachineIds.Insert("WB-OLD");  // from an earlier OK
+    dlg.m_excludedValues.machineIds.Insert("WB-OLD");  // from an earlier OK
 
     enum List { kSettingFile = 1, kMachineId = 2, kCustomer = 4 };
     struct Case {
@@ -205,9 +206,9 @@ TEST_F(OptionTest, OkWithoutACheckedRowKeepsTheDialogOpenAndTheSetsAsTheyWere) {
         EXPECT_EQ(messages.texts(), Texts{c.message});
         EXPECT_TRUE(openAfterOk);
         EXPECT_TRUE(openAfterEscape);
-        EXPECT_TRUE(g_excludedSettingFiles.IsEmpty());
-        EXPECT_EQ(Values(g_excludedMachineIds), Texts{"WB-OLD"});
-        EXPECT_TRUE(g_excludedCustomers.IsEmpty());
+        EXPECT_TRUE(dlg.m_excludedValues.settingFiles.IsEmpty());
+        EXPECT_EQ(Values(dlg.m_excludedValues.machineIds), Texts{"WB-OLD"});
+        EXPECT_TRUE(dlg.m_excludedValues.customers.IsEmpty());
     }
 }
 

@@ -6,21 +6,21 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <wx/gauge.h>
 #include <wx/stattext.h>
 
-#include "ui/GuiMessageBox.h"
-#include "ui/ParseDlg.h"
-#include "jobs/ParseWorker.h"
-#include "progress/ProgressState.h"
+#include "jobs/OptionScanJob.h"
+#include "jobs/RemainingTime.h"
+#include "jobs/ReportJob.h"
 #include "jobs/WorkerPool.h"
-#include "platform/Thread.h"
-#include "records/RecordParser.h"
 #include "records/ReportCounts.h"
 #include "tests/ui/flow/FlowTestSupport.h"
+#include "ui/GuiMessageBox.h"
+#include "ui/ParseDlg.h"
 
 namespace qz {
 namespace {
@@ -55,9 +55,13 @@ TEST(RemainingTimeTest, EstimateAndText) {
 
 class ParseDlgTest : public test::FlowTest {
   protected:
-    ParseDlgTest() {
-        g_dtReportStart = OleDate::FromParts(2018, 1, 1);
-        g_dtReportEnd = OleDate::FromParts(2018, 12, 31);
+    // A report of 2018 over the checked machines of main.
+    static ReportRequest ReportOf2018(const CQZ8840ReporterDlg& main) {
+        ReportRequest request;
+        request.machineFolders = main.CheckedMachineFolders();
+        request.criteria.dtReportStart = OleDate::FromParts(2018, 1, 1);
+        request.criteria.dtReportEnd = OleDate::FromParts(2018, 12, 31);
+        return request;
     }
 };
 
@@ -65,10 +69,10 @@ TEST_F(ParseDlgTest, GrowingFileAndUnreadableEntriesStillEndWithOk) {
     m_tree.MakeDir("ReportData/A");
     m_tree.MakeDir("ReportData/B");
     CQZ8840ReporterDlg& main = ShowMainDialog();
-    // Rows are handed out in row order: the machine of row 0 gets sub-folders
+    // Files are handed out in row order: the machine of row 0 gets sub-folders
     // (which cannot be opened), the one of row 1 the file that grows.
-    const std::string first = g_machineFolderNames.at(0);
-    const std::string second = g_machineFolderNames.at(1);
+    const std::string first = main.m_machineFolderNames.at(0);
+    const std::string second = main.m_machineFolderNames.at(1);
     const int workers = WorkerCountFor(LogicalProcessorCount());
     for (int i = 0; i < workers; ++i)
         m_tree.MakeDir("ReportData/" + first + "/sub" + std::to_string(i));
@@ -90,16 +94,18 @@ TEST_F(ParseDlgTest, GrowingFileAndUnreadableEntriesStillEndWithOk) {
         boxes.Release();
     };
 
-    CParseDlg dlg(kModeReport, &main);
+    ReportJob job(ReportOf2018(main));
+    CReportTotals totals;
+    CParseDlg dlg(&main, job.Progress(), [&] { totals = job.Run(); });
     std::vector<wxString> percents;
     test::OnEachTick(dlg,
                      [&](CParseDlg& d, int) { percents.push_back(d.m_percentText->GetLabel()); });
     EXPECT_EQ(dlg.ShowModal(), wxID_OK);
 
-    EXPECT_EQ(dlg.m_pThread, nullptr);
-    EXPECT_GT(g_parsedBytes.load(), g_totalBytes.load());
-    EXPECT_EQ(g_reportTotals.m_nOk, 2);
-    EXPECT_EQ(g_reportTotals.m_nNg, 1);
+    EXPECT_FALSE(dlg.HasJobThread());
+    EXPECT_GT(job.Progress().ParsedBytes(), job.Progress().TotalBytes());
+    EXPECT_EQ(totals.m_nOk, 2);
+    EXPECT_EQ(totals.m_nNg, 1);
     EXPECT_EQ(boxes.texts().size(), static_cast<std::size_t>(workers));
     EXPECT_EQ(dlg.m_percentText->GetLabel(), "100%");
     EXPECT_EQ(dlg.m_progress->GetValue(), 100);
@@ -117,7 +123,11 @@ TEST_F(ParseDlgTest, OkCommandDoesNotEndARunningJob) {
     CheckMachines({"A"});
     test::HeldMessageBoxes boxes;  // holds the job until released
 
-    CParseDlg dlg(kModeOptionScan, &main);
+    OptionScanRequest request;
+    request.machineFolders = main.CheckedMachineFolders();
+    OptionScanJob job(std::move(request));
+    OptionValues found;
+    CParseDlg dlg(&main, job.Progress(), [&] { found = job.Run(); });
     bool runningAfterOk = false;
     test::OnEachTick(dlg, [&](CParseDlg& d, int tick) {
         if (tick != 2)
@@ -125,14 +135,14 @@ TEST_F(ParseDlgTest, OkCommandDoesNotEndARunningJob) {
         wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
         ok.SetEventObject(&d);
         d.ProcessWindowEvent(ok);
-        runningAfterOk = d.IsModal() && d.m_pThread != nullptr;
+        runningAfterOk = d.IsModal() && d.HasJobThread();
         boxes.Release();
     });
     EXPECT_EQ(dlg.ShowModal(), wxID_OK);
 
     EXPECT_TRUE(runningAfterOk);
-    EXPECT_EQ(dlg.m_pThread, nullptr);
-    EXPECT_TRUE(g_foundSettingFiles.Contains("SET_A"));
+    EXPECT_FALSE(dlg.HasJobThread());
+    EXPECT_TRUE(found.settingFiles.Contains("SET_A"));
 }
 
 TEST_F(ParseDlgTest, CancelShowsTheFileErrorBoxAWorkerWaitsFor) {
@@ -154,7 +164,8 @@ TEST_F(ParseDlgTest, CancelShowsTheFileErrorBoxAWorkerWaitsFor) {
         gui(text);
     });
 
-    CParseDlg dlg(kModeReport, &main);
+    ReportJob job(ReportOf2018(main));
+    CParseDlg dlg(&main, job.Progress(), [&] { job.Run(); });
     std::vector<wxString> titlesAtBox;
     m_player.onMessageBox = [&](const wxString&) { titlesAtBox.push_back(dlg.GetTitle()); };
     test::OnEachTick(dlg, [&](CParseDlg& d, int tick) {
@@ -172,8 +183,8 @@ TEST_F(ParseDlgTest, CancelShowsTheFileErrorBoxAWorkerWaitsFor) {
     EXPECT_EQ(dlg.GetTitle(), "Cancelling...");
     EXPECT_EQ(dlg.m_statusText->GetLabel(), "Cancelling...Please wait...");
     EXPECT_EQ(dlg.m_nTimerID, 0);
-    EXPECT_EQ(dlg.m_pThread, nullptr);
-    EXPECT_TRUE(g_cancelEvent.IsSet());
+    EXPECT_FALSE(dlg.HasJobThread());
+    EXPECT_TRUE(job.Progress().IsCancelled());
 }
 
 }  // namespace
