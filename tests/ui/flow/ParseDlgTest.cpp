@@ -1,10 +1,9 @@
-// The progress dialog over real jobs: how a run ends, what cannot end it, a
-// file-error box asked for during a cancel, and the remaining-time texts.
+// The progress dialog over real jobs: how a run ends, what cannot end it, and
+// a file-error box asked for during a cancel. (The remaining-time estimate is
+// tested with the core.)
 
 #include <atomic>
-#include <climits>
 #include <fstream>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,7 +13,6 @@
 #include <wx/stattext.h>
 
 #include "jobs/OptionScanJob.h"
-#include "jobs/RemainingTime.h"
 #include "jobs/ReportJob.h"
 #include "jobs/WorkerPool.h"
 #include "records/ReportCounts.h"
@@ -26,32 +24,6 @@ namespace qz {
 namespace {
 
 using test::RecordLine;
-
-TEST(RemainingTimeTest, EstimateAndText) {
-    struct Case {
-        double r;
-        int ticks;
-        std::optional<int> seconds;
-        const char* text;
-    };
-    const Case cases[] = {
-        {1.0, 37, 1, "1 s"},
-        {2.0, 37, 1, "1 s"},  // more bytes parsed than measured
-        {0.5, 890, 90, "1 min 30 s"},
-        {0.25, 196, 59, "59 s"},  // 59.8 is truncated
-        {0.5, 590, 60, "1 min 0 s"},
-        {1e-12, 100, INT_MAX, "35791394 min 7 s"},
-        {0.0, 100, std::nullopt, nullptr},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "r=" << c.r << " ticks=" << c.ticks);
-        const std::optional<int> seconds = EstimateRemainingSeconds(c.r, c.ticks);
-        EXPECT_EQ(seconds, c.seconds);
-        if (seconds && c.text) {
-            EXPECT_EQ(FormatRemainingTime(*seconds), c.text);
-        }
-    }
-}
 
 class ParseDlgTest : public test::FlowTest {
   protected:
