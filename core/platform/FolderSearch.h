@@ -1,7 +1,9 @@
 #pragma once
 // Folder search for a pattern "folder\*" (or "folder/*"): every entry, "." and
-// ".." included, in the order the file system returns them. A missing or
-// unreadable folder yields nothing.
+// ".." included, in case-insensitive name order (ASCII letters compared as
+// upper case, other bytes as unsigned values; names that differ in letter case
+// only, by their bytes), the order the records' home platform lists a folder
+// in. A missing or unreadable folder yields nothing.
 
 #include <cstdint>
 #include <string>

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/FileError.h"
 #include "platform/FolderSearch.h"
@@ -119,6 +120,23 @@ TEST(SearchFolder, FolderWrittenWithBackslashesIsFound) {
     ASSERT_TRUE(entries.count("r.csv"));
     EXPECT_EQ(entries.at("r.csv").path, folder + "\\r.csv");
     EXPECT_EQ(entries.at("r.csv").size, 3u);
+}
+
+TEST(SearchFolder, ListsInCaseInsensitiveNameOrder) {
+    test::TempDir dir;
+    // Written in an order the file system is unlikely to keep.
+    for (const char* name : {"b", "_x", "a1", "C", "a", "A", "10", "9", "B2", "\xC3\xA9"}) {
+        dir.Write(std::string("M/") + name, "x");
+    }
+    std::vector<std::string> names;
+    for (const FolderEntry& entry : SearchFolder(dir.path() + "/M/*")) {
+        names.push_back(entry.name);
+    }
+    // Letters compare as upper case, so '_' (after 'Z') follows every letter;
+    // "A" and "a" differ in case only and keep their byte order.
+    const std::vector<std::string> expected = {".", "..", "10", "9",  "A",  "a",
+                                               "a1", "b",  "B2", "C", "_x", "\xC3\xA9"};
+    EXPECT_EQ(names, expected);
 }
 
 TEST(SearchFolder, MissingFolderYieldsNothing) {
