@@ -28,8 +28,7 @@ OptionScanJob::OptionScanJob(OptionScanRequest request)
     : m_request(std::move(request)), m_progress(PoolSize(m_request.workerCount)) {}
 
 OptionValues OptionScanJob::Run() {
-    const RecordFileList files = ListRecordFiles(m_request.machineFolders);
-    m_progress.SetTotalBytes(files.totalBytes);
+    const RecordFileList files = ListRecordFiles(m_request.machineFolders, m_progress);
     OptionValues found;
     if (files.totalBytes == 0) {
         return found;

@@ -4,7 +4,8 @@
 
 namespace qz {
 
-RecordFileList ListRecordFiles(const std::vector<std::string>& machineFolders) {
+RecordFileList ListRecordFiles(const std::vector<std::string>& machineFolders,
+                               JobProgress& progress) {
     RecordFileList list;
     for (const std::string& folder : machineFolders) {
         for (FolderEntry& entry : SearchFolder(folder + "\\*")) {
@@ -15,6 +16,7 @@ RecordFileList ListRecordFiles(const std::vector<std::string>& machineFolders) {
             list.paths.push_back(std::move(entry.path));
         }
     }
+    progress.SetTotalBytes(list.totalBytes);
     return list;
 }
 

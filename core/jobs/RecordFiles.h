@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "progress/JobProgress.h"
+
 namespace qz {
 
 struct RecordFileList {
@@ -12,9 +14,11 @@ struct RecordFileList {
     std::uint64_t totalBytes = 0;
 };
 
-// The entries of each machine folder (all but "." and ".."; a sub-folder is
-// listed too, and fails when it is read), folder by folder in folder-search
-// order, and the sum of their sizes. A missing folder adds nothing.
-RecordFileList ListRecordFiles(const std::vector<std::string>& machineFolders);
+// The first step of every job. The entries of each machine folder (all but
+// "." and ".."; a sub-folder is listed too, and fails when it is read), folder
+// by folder in folder-search order, and the sum of their sizes, which becomes
+// the job's progress total. A missing folder adds nothing.
+RecordFileList ListRecordFiles(const std::vector<std::string>& machineFolders,
+                               JobProgress& progress);
 
 }  // namespace qz

@@ -47,8 +47,7 @@ ReportJob::ReportJob(ReportRequest request)
     : m_request(std::move(request)), m_progress(PoolSize(m_request.workerCount)) {}
 
 CReportTotals ReportJob::Run() {
-    const RecordFileList files = ListRecordFiles(m_request.machineFolders);
-    m_progress.SetTotalBytes(files.totalBytes);
+    const RecordFileList files = ListRecordFiles(m_request.machineFolders, m_progress);
     CReportTotals totals;
     if (files.totalBytes == 0) {
         return totals;
