@@ -1,12 +1,14 @@
 // The report page in headless Chromium, opened from the file system with the
 // six scripts that the real writer produced for a fixed set of counts (see
 // write_fixture.cpp). Every http(s) request is blocked, or answered by a stub
-// of the chart library's loader where a test says so.
+// of the chart library's loader where a test says so. Chromium is driven over
+// the DevTools protocol by headless-page.mjs: Debian's nodejs and chromium are
+// all it needs.
 //
 //   node report-page.test.mjs --fixture-writer <program> --page <res/report>
 //                             [--artifacts <folder>]
 //
-// A missing browser, driver or argument is a failure, never a skip.
+// A missing browser or argument is a failure, never a skip.
 
 import assert from 'node:assert/strict';
 import {execFileSync} from 'node:child_process';
@@ -16,6 +18,8 @@ import path from 'node:path';
 import {after, before, describe, test} from 'node:test';
 import {fileURLToPath, pathToFileURL} from 'node:url';
 import {parseArgs} from 'node:util';
+
+import {launch} from './headless-page.mjs';
 
 const HERE = path.dirname(fileURLToPath(import.meta.url));
 const CHROMIUM = process.env.QZ_CHROMIUM || '/usr/bin/chromium';
@@ -42,12 +46,6 @@ if (!options['fixture-writer'] || !options.page) {
 }
 if (!fs.existsSync(CHROMIUM)) {
     fail(`${CHROMIUM} not found: install Debian's chromium package`);
-}
-let chromium;
-try {
-    ({chromium} = await import('playwright-core'));
-} catch (error) {
-    fail(`playwright-core is missing (run "npm ci" in ${HERE}): ${error.message}`);
 }
 
 // What write_fixture.cpp counts, as the page must show it: OK, NG, yield.
@@ -76,8 +74,7 @@ before(async () => {
     execFileSync(options['fixture-writer'], [workFolder], {stdio: 'inherit'});
     reportUrl = pathToFileURL(path.join(workFolder, 'report.html')).href;
     fs.mkdirSync(options.artifacts, {recursive: true});
-    browser =
-        await chromium.launch({executablePath: CHROMIUM, headless: true, args: CHROMIUM_ARGS});
+    browser = await launch({executablePath: CHROMIUM, args: CHROMIUM_ARGS});
 });
 
 after(async () => {
