@@ -38,23 +38,18 @@ inline bool IsExcluded(const CValueSet& excluded, std::string_view value) {
     return !excluded.IsEmpty() && SetContains(excluded, value);
 }
 
-// Counts one record line, given as its first n fields.
-[[gnu::always_inline]] inline void CountRecordFields(const RecordFields& fields,
-                                                     std::size_t n, RecordDateFilter& dates,
-                                                     const OptionValues& excluded,
-                                                     CReportCounts& counts) {
-    if (n < kMinRecordFields) {
-        return;
-    }
-    const std::string_view settingFile = fields[kSettingFileField];
-    const std::string_view customer = fields[kCustomerField];
-    const std::string_view machineId = fields[kMachineIdField];
-    if (!dates.Passes(fields[kDateField]) || IsExcluded(excluded.settingFiles, settingFile) ||
+// Counts one record given as the fields that the report reads.
+[[gnu::always_inline]] inline void CountRecord(std::string_view date, std::string_view settingFile,
+                                               std::string_view customer,
+                                               std::string_view machineId, bool ok,
+                                               RecordDateFilter& dates,
+                                               const OptionValues& excluded,
+                                               CReportCounts& counts) {
+    if (!dates.Passes(date) || IsExcluded(excluded.settingFiles, settingFile) ||
         IsExcluded(excluded.machineIds, machineId) || IsExcluded(excluded.customers, customer)) {
         return;
     }
-    // With six fields the result is missing, which is not "OK".
-    if (n > kResultField && fields[kResultField] == "OK") {
+    if (ok) {
         ++counts.m_nOk;
         CountKey(counts.m_settingFileOk, counts.m_settingFileNg, settingFile);
         CountKey(counts.m_machineIdOk, counts.m_machineIdNg, machineId);
@@ -65,10 +60,23 @@ inline bool IsExcluded(const CValueSet& excluded, std::string_view value) {
     }
 }
 
+// Counts one record line, given as its first n fields.
+inline void CountRecordFields(const RecordFields& fields, std::size_t n, RecordDateFilter& dates,
+                              const OptionValues& excluded, CReportCounts& counts) {
+    if (n < kMinRecordFields) {
+        return;
+    }
+    // With six fields the result is missing, which is not "OK".
+    CountRecord(fields[kDateField], fields[kSettingFileField], fields[kCustomerField],
+                fields[kMachineIdField], n > kResultField && fields[kResultField] == "OK", dates,
+                excluded, counts);
+}
+
 // fields is scratch space, kept by the caller across lines (clearing a new
 // array per line is measurable).
-void CountRecordLine(std::string_view line, RecordDateFilter& dates, const OptionValues& excluded,
-                     RecordFields& fields, CReportCounts& counts) {
+[[gnu::noinline]] void CountRecordLine(std::string_view line, RecordDateFilter& dates,
+                                       const OptionValues& excluded, RecordFields& fields,
+                                       CReportCounts& counts) {
     CountRecordFields(fields, SplitRecordFields(line, fields), dates, excluded, counts);
 }
 
@@ -86,14 +94,23 @@ void CountRecordLine(std::string_view line, RecordDateFilter& dates, const Optio
     const char* p = begin;
     bool cancelled = false;
     std::size_t lineBytes = 0;
-    std::size_t fieldCount = 0;
-    while (static_cast<std::size_t>(end - p) >= kScanWindow &&
-           ScanRecordLine(p, lineBytes, fields, fieldCount)) {
+    std::size_t length = 0;
+    ReportLineFields line;
+    while (static_cast<std::size_t>(end - p) >= kScanWindow) {
+        const ReportLineScan scan = ScanReportLine(p, lineBytes, length, line);
+        if (scan == ReportLineScan::NoLineEnd) {
+            break;
+        }
         if (progress.IsCancelled()) {
             cancelled = true;
             break;
         }
-        CountRecordFields(fields, fieldCount, dates, excluded, counts);
+        if (scan == ReportLineScan::Fields) {
+            CountRecord(line.date, line.settingFile, line.customer, line.machineId, line.ok, dates,
+                        excluded, counts);
+        } else if (scan == ReportLineScan::General) {
+            CountRecordLine(std::string_view(p, length), dates, excluded, fields, counts);
+        }
         p += lineBytes;
         progress.AfterLine(position + static_cast<std::uint64_t>(p - begin));
     }
