@@ -7,6 +7,7 @@
 // one date per record line.
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -156,8 +157,56 @@ class RecordDateFilter {
         : m_locale(locale), m_range(range) {}
 
     [[gnu::always_inline]] bool Passes(std::string_view text) {
+        // The usual record: a full time of day on the kept day.
+        std::uint64_t time;
+        if (text.size() == 19 && m_haveDay && std::memcmp(text.data(), m_day, sizeof m_day) == 0 &&
+            IsFullTime(text.data() + 10, time)) {
+            if (m_verdict != RecordDateRange::DayVerdict::ByTime) {
+                return m_verdict == RecordDateRange::DayVerdict::All;
+            }
+            return m_range.Contains(AtTimeOfDay(FullTimeSeconds(time)));
+        }
+        return PassesOther(text);
+    }
+
+  private:
+    static constexpr int kLastSecondOfDay = 86399;
+
+    // The digits (0 to 9) and colons of "hh:mm:ss", byte 0 first.
+    static constexpr std::uint64_t kTimeDigits = 0xFFFF00FFFF00FFFFull;
+    static constexpr std::uint64_t kTimeZeros = 0x3030003030003030ull;
+
+    // Whether the 9 bytes at s are " hh:mm:ss" with a valid time; time receives
+    // "hh:mm:ss" as a word. The bytes are checked a word at a time.
+    [[gnu::always_inline]] static bool IsFullTime(const char* s, std::uint64_t& time) {
+        std::memcpy(&time, s + 1, sizeof time);
+        constexpr std::uint64_t kColons = 0x00003A00003A0000ull;
+        constexpr std::uint64_t kHighNibbles = kTimeDigits & 0xF0F0F0F0F0F0F0F0ull;
+        // Digits are 0x30 to 0x39: high nibble 3, and low nibble + 6 below 16
+        // (no carry between bytes, as each high nibble is 3).
+        if (s[0] != ' ' || (time & ~kTimeDigits) != kColons ||
+            (time & kHighNibbles) != kTimeZeros ||
+            ((time + 0x0606000606000606ull) & kHighNibbles) != kTimeZeros) {
+            return false;
+        }
+        // Tens of minutes and of seconds up to 5 ('5' + 0x4A = 0x7F).
+        if (((time + 0x004A00004A000000ull) & 0x0080000080000000ull) != 0) {
+            return false;
+        }
+        const std::uint64_t d = time - kTimeZeros;
+        return (d & 0xFF) * 10 + ((d >> 8) & 0xFF) <= 23;
+    }
+
+    static int FullTimeSeconds(std::uint64_t time) {
+        const std::uint64_t d = time - kTimeZeros;  // digit values, no borrows
+        const auto digit = [d](int at) { return static_cast<int>((d >> (8 * at)) & 0xFF); };
+        return (digit(0) * 10 + digit(1)) * 3600 + (digit(3) * 10 + digit(4)) * 60 + digit(6) * 10 +
+               digit(7);
+    }
+
+    bool PassesOther(std::string_view text) {
         const std::size_t n = text.size();
-        if (m_haveDay && (n == 10 || n == 16 || n == 19) &&
+        if (m_haveDay && (n == 10 || n == 16) &&
             std::memcmp(text.data(), m_day, sizeof m_day) == 0) {
             int seconds = 0;
             if (ReadTimeOfDay(text, seconds)) {
@@ -174,11 +223,8 @@ class RecordDateFilter {
         return m_range.Contains(ReadNewDay(text));
     }
 
-  private:
-    static constexpr int kLastSecondOfDay = 86399;
-
-    // seconds since midnight of " hh:mm" or " hh:mm:ss" behind the day; 0 for
-    // no time. False when the text is not one of these or not a valid time.
+    // seconds since midnight of " hh:mm" behind the day (16 bytes); 0 for no
+    // time (10 bytes). False when the text is not such or not a valid time.
     static bool ReadTimeOfDay(std::string_view text, int& seconds) {
         const char* s = text.data();
         const std::size_t n = text.size();
@@ -190,19 +236,12 @@ class RecordDateFilter {
             !IsDigit(s[15])) {
             return false;
         }
-        int second = 0;
-        if (n == 19) {
-            if (s[16] != ':' || !IsDigit(s[17]) || !IsDigit(s[18])) {
-                return false;
-            }
-            second = TwoDigits(s + 17);
-        }
         const int hour = TwoDigits(s + 11);
         const int minute = TwoDigits(s + 14);
-        if (hour > 23 || minute > 59 || second > 59) {
+        if (hour > 23 || minute > 59) {
             return false;
         }
-        seconds = hour * 3600 + minute * 60 + second;
+        seconds = hour * 3600 + minute * 60;
         return true;
     }
 
