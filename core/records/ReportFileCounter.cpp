@@ -28,14 +28,19 @@ namespace {
     AddKey(hit, other, key);
 }
 
-// The excluded-value sets are usually empty: the test for that stays inline
-// and the look-up out of line.
-[[gnu::noinline]] bool SetContains(const CValueSet& set, std::string_view value) {
-    return set.Contains(value);
+// Whether the record holds an excluded value. The sets are usually all empty:
+// the caller then passes no sets and the test costs one comparison.
+[[gnu::noinline]] bool HoldsExcluded(const OptionValues& excluded, std::string_view settingFile,
+                                     std::string_view machineId, std::string_view customer) {
+    return excluded.settingFiles.Contains(settingFile) || excluded.machineIds.Contains(machineId) ||
+           excluded.customers.Contains(customer);
 }
 
-inline bool IsExcluded(const CValueSet& excluded, std::string_view value) {
-    return !excluded.IsEmpty() && SetContains(excluded, value);
+// The excluded values when there are any, else nullptr.
+const OptionValues* AnyExcluded(const OptionValues& excluded) {
+    const bool none = excluded.settingFiles.IsEmpty() && excluded.machineIds.IsEmpty() &&
+                      excluded.customers.IsEmpty();
+    return none ? nullptr : &excluded;
 }
 
 // Counts one record given as the fields that the report reads.
@@ -43,10 +48,10 @@ inline bool IsExcluded(const CValueSet& excluded, std::string_view value) {
                                                std::string_view customer,
                                                std::string_view machineId, bool ok,
                                                RecordDateFilter& dates,
-                                               const OptionValues& excluded,
+                                               const OptionValues* excluded,
                                                CReportCounts& counts) {
-    if (!dates.Passes(date) || IsExcluded(excluded.settingFiles, settingFile) ||
-        IsExcluded(excluded.machineIds, machineId) || IsExcluded(excluded.customers, customer)) {
+    if (!dates.Passes(date) ||
+        (excluded != nullptr && HoldsExcluded(*excluded, settingFile, machineId, customer))) {
         return;
     }
     if (ok) {
@@ -62,7 +67,7 @@ inline bool IsExcluded(const CValueSet& excluded, std::string_view value) {
 
 // Counts one record line, given as its first n fields.
 inline void CountRecordFields(const RecordFields& fields, std::size_t n, RecordDateFilter& dates,
-                              const OptionValues& excluded, CReportCounts& counts) {
+                              const OptionValues* excluded, CReportCounts& counts) {
     if (n < kMinRecordFields) {
         return;
     }
@@ -75,7 +80,7 @@ inline void CountRecordFields(const RecordFields& fields, std::size_t n, RecordD
 // fields is scratch space, kept by the caller across lines (clearing a new
 // array per line is measurable).
 [[gnu::noinline]] void CountRecordLine(std::string_view line, RecordDateFilter& dates,
-                                       const OptionValues& excluded, RecordFields& fields,
+                                       const OptionValues* excluded, RecordFields& fields,
                                        CReportCounts& counts) {
     CountRecordFields(fields, SplitRecordFields(line, fields), dates, excluded, counts);
 }
@@ -85,7 +90,7 @@ inline void CountRecordFields(const RecordFields& fields, std::size_t n, RecordD
 // scan window from their start, each as CountReportFile's loop does (cancel
 // poll, count, progress), and consumes them. False when a cancel was seen.
 [[QZ_SCAN_TARGET]] bool CountBufferedLines(TextFileReader& reader, RecordDateFilter& dates,
-                                           const OptionValues& excluded, RecordFields& fields,
+                                           const OptionValues* excluded, RecordFields& fields,
                                            CReportCounts& counts, FileProgress& progress) {
     const std::string_view buffered = reader.Buffered();
     const char* const begin = buffered.data();
@@ -127,7 +132,7 @@ bool CountReportFile(const std::string& path, const ReportCriteria& criteria,
     TextFileReader reader(path, ShareMode::Shared);
     const RecordDateRange range(DateRange::ForReport(criteria.dtReportStart, criteria.dtReportEnd));
     RecordDateFilter dates(criteria.dateLocale, range);
-    const OptionValues& excluded = criteria.excluded;
+    const OptionValues* excluded = AnyExcluded(criteria.excluded);
     std::string_view line;
     RecordFields fields;
 #if QZ_SCAN_IN_PLACE
