@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/BatchJson.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchProgress.h"
 #include "dates/DateParser.h"
@@ -20,7 +21,6 @@
 namespace qz {
 namespace {
 
-constexpr const char* kNoMachine = "No \"Machine (platform)\" is selected";
 constexpr const char* kRecordNotFound = "Production record not found!!";
 constexpr const char* kNoRecord =
     "No record!!\r\nPlease check \"Machine (Platform)\", \"Date\" and \"Option\"!!";
@@ -109,6 +109,10 @@ int RunScan(const BatchOptions& options, const DataPaths& paths,
         return kExitNothingToReport;
     }
     const CustomerNames customers = LoadCustomerList(paths.strCustomerListPath);
+    if (options.format == OutputFormat::Json) {
+        std::printf("%s\n", ScanJson(found, customers).c_str());
+        return kExitWritten;
+    }
     // Values are never empty, so an empty line marks the end of a section.
     PrintSection("Setting File", found.settingFiles);
     std::printf("\n");
@@ -145,7 +149,13 @@ int RunReport(const BatchOptions& options, const DataPaths& paths,
         std::fprintf(stderr, "%s\n", kRecordNotFound);
         return kExitNothingToReport;
     }
-    std::printf("OK: %d\nNG: %d\n", totals.m_nOk, totals.m_nNg);
+    if (options.format == OutputFormat::Json) {
+        std::printf(
+            "%s\n",
+            ReportJson(totals, options.fromText, options.toText, paths.strReportJsPath).c_str());
+    } else {
+        std::printf("OK: %d\nNG: %d\n", totals.m_nOk, totals.m_nNg);
+    }
     std::fflush(stdout);
     if (totals.m_nOk == 0 && totals.m_nNg == 0) {
         std::fprintf(stderr, "%s\n", kNoRecord);
@@ -161,7 +171,12 @@ int RunReport(const BatchOptions& options, const DataPaths& paths,
     });
     CReportScriptWriter(totals, paths.strReportJsPath).WriteAll();
     SetMessageBoxHandler(std::move(previous));
-    return failures == 0 ? kExitWritten : kExitWriteFailed;
+    if (failures != 0) {
+        return kExitWriteFailed;
+    }
+    // On standard error, as the other messages: standard output is the counts.
+    std::fprintf(stderr, "Report scripts written to %s\n", paths.strReportJsPath.c_str());
+    return kExitWritten;
 }
 
 int Main(int argc, char** argv) {
@@ -177,7 +192,7 @@ int Main(int argc, char** argv) {
         return kExitBadArguments;
     }
     if (machineFolders.empty()) {
-        std::fprintf(stderr, "%s\n", kNoMachine);
+        std::fprintf(stderr, "No machine folder found under %s\n", paths.strReportDataPath.c_str());
         return kExitNothingToReport;
     }
     return options.scan ? RunScan(options, paths, std::move(machineFolders))

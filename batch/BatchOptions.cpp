@@ -1,6 +1,7 @@
 #include "batch/BatchOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdio>
 #include <ctime>
 
 namespace qz {
@@ -39,11 +40,13 @@ OleDate ParseIsoDate(std::string_view text) {
     return OleDate::FromParts(year, month, day);
 }
 
-OleDate Today() {
+std::string TodayText() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    return OleDate::FromParts(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
 }
 
 std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& options) {
@@ -78,10 +81,21 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
                  "List the setting files, board IDs and customers found instead of reporting");
     app.add_option("--workers", options.workers, "Worker threads (default: processors * 1.5 + 1)")
         ->check(CLI::Range(1, 4096));
+    std::string format = "text";
+    app.add_option("--format", format,
+                   "Standard output: text (default), or one JSON object with the totals and the "
+                   "rows per setting file and per board (report) or the values found (--scan)")
+        ->check(CLI::IsMember({"text", "json"}));
+    app.footer(
+        "Exit status:\n"
+        "  0  the scripts were written (report) or the values were listed (--scan)\n"
+        "  1  nothing to report: no machine folder, no record file, or no record counted\n"
+        "  2  bad arguments (also a --from after --to)\n"
+        "  3  a script could not be written");
 
     // A value given twice: the last one holds, as scripts that append to a
     // default command line expect.
-    for (const char* name : {"--root", "--from", "--to", "--out", "--workers"}) {
+    for (const char* name : {"--root", "--from", "--to", "--out", "--workers", "--format"}) {
         app.get_option(name)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     }
 
@@ -98,9 +112,19 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
     if (app.count("--out") > 0) {
         options.out = out;
     }
-    const OleDate today = Today();
-    options.from = from.empty() ? today : ParseIsoDate(from);
-    options.to = to.empty() ? today : ParseIsoDate(to);
+    options.format = format == "json" ? OutputFormat::Json : OutputFormat::Text;
+    const std::string today = TodayText();
+    options.fromText = from.empty() ? today : from;
+    options.toText = to.empty() ? today : to;
+    options.from = ParseIsoDate(options.fromText);
+    options.to = ParseIsoDate(options.toText);
+    if (options.from.value > options.to.value) {
+        std::fprintf(stderr,
+                     "The first day (--from %s) is after the last day (--to %s)\n"
+                     "Run with --help for more information.\n",
+                     options.fromText.c_str(), options.toText.c_str());
+        return kExitBadArguments;
+    }
     return std::nullopt;
 }
 

@@ -17,28 +17,33 @@ constexpr int kExitNothingToReport = 1;
 constexpr int kExitBadArguments = 2;
 constexpr int kExitWriteFailed = 3;
 
+enum class OutputFormat { Text, Json };
+
 struct BatchOptions {
     std::optional<std::string> root;
     std::vector<std::string> machines;  // empty: all
     OleDate from;
     OleDate to;
+    std::string fromText;  // the first and last day as YYYY-MM-DD
+    std::string toText;
     std::vector<std::string> excludedSettingFiles;
     std::vector<std::string> excludedBoards;
     std::vector<std::string> excludedCustomers;
     std::optional<std::string> out;
     bool scan = false;
+    OutputFormat format = OutputFormat::Text;
     std::int32_t workers = 0;  // 0: the formula
 };
 
 // A date written YYYY-MM-DD, at 00:00:00; invalid for any other text or a
 // day that does not exist.
 OleDate ParseIsoDate(std::string_view text);
-// Today's local date at 00:00:00.
-OleDate Today();
+// Today's local date, written YYYY-MM-DD.
+std::string TodayText();
 
 // Parses the arguments into options. Returns an exit status when the command
-// is to end at once (--help: 0; bad arguments: kExitBadArguments, with the
-// message printed), otherwise nothing.
+// is to end at once (--help: 0; bad arguments, a first day after the last:
+// kExitBadArguments, with the message printed), otherwise nothing.
 std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& options);
 
 }  // namespace qz

@@ -1,4 +1,5 @@
-// qz8840-report run as a child process over small data trees.
+// qz8840-report run as a child process over small data trees, and the page
+// install of make-demo-data in front of it.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -32,9 +33,14 @@ class BatchCommandTest : public ::testing::Test {
 
     // Runs the command with args; its standard output and error go to files.
     Result Run(std::vector<std::string> args) {
+        args.insert(args.begin(), QZ_BATCH_EXECUTABLE);
+        return Spawn(std::move(args));
+    }
+
+    // Runs args[0] (a path) with the rest as its arguments.
+    Result Spawn(std::vector<std::string> args) {
         const std::string outPath = m_dir.path() + "/stdout.txt";
         const std::string errPath = m_dir.path() + "/stderr.txt";
-        args.insert(args.begin(), QZ_BATCH_EXECUTABLE);
         std::vector<char*> argv;
         for (std::string& arg : args) {
             argv.push_back(arg.data());
@@ -118,6 +124,7 @@ TEST_F(BatchCommandTest, WritesTheSixScriptsWithTheTotals) {
         ASSERT_EQ(result.status, 0);
         EXPECT_EQ(result.out,
                   "OK: " + std::to_string(c.ok) + "\nNG: " + std::to_string(c.ng) + "\n");
+        EXPECT_EQ(result.err, "Report scripts written to " + m_root + "/Report/js/\n");
         const std::string summary = Script("tableSummary.js");
         EXPECT_NE(
             summary.find("['Summary', " + std::to_string(c.ok) + ", " + std::to_string(c.ng) + ","),
@@ -136,8 +143,54 @@ TEST_F(BatchCommandTest, ScriptsGoToTheOutFolder) {
     const Result result =
         Run({"--root", m_root, "--from", "2018-05-01", "--to", "2018-05-31", "--out", out});
     ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "Report scripts written to " + out + "/\n");
     EXPECT_NE(test::ReadFile(out + "/tableSummary.js").find("['Summary', 4, 2,"),
               std::string::npos);
+}
+
+TEST_F(BatchCommandTest, JsonGivesTheTotalsAndTheRowsInScriptOrder) {
+    WriteTree();
+    Result result =
+        Run({"--root", m_root, "--from", "2018-05-01", "--to", "2018-05-31", "--format", "json"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "{\"from\":\"2018-05-01\",\"to\":\"2018-05-31\",\"ok\":4,\"ng\":2,\"yield\":66.67,"
+              "\"settingFiles\":[{\"name\":\"SET_A\",\"ok\":1,\"ng\":2,\"yield\":33.33},"
+              "{\"name\":\"SET_B\",\"ok\":2,\"ng\":0,\"yield\":100.00},"
+              "{\"name\":\"SET_C\",\"ok\":1,\"ng\":0,\"yield\":100.00}],"
+              "\"machineIds\":[{\"name\":\"WB-1\",\"ok\":2,\"ng\":0,\"yield\":100.00},"
+              "{\"name\":\"WB-2\",\"ok\":1,\"ng\":2,\"yield\":33.33},"
+              "{\"name\":\"WB-9\",\"ok\":1,\"ng\":0,\"yield\":100.00}],"
+              "\"scripts\":\"" +
+                  m_root + "/Report/js/\"}\n");
+    EXPECT_NE(Script("tableSummary.js").find("['Summary', 4, 2,"), std::string::npos);
+
+    // A key is any bytes: quote, backslash, control and high bytes are escaped.
+    Record("C", "1.csv", "header\n2018/05/20,c8,Q\"u\\o\t\xE9,C001,WB-9,1,NG\n");
+    result = Run({"--root", m_root, "--machine", "C", "--from", "2018-05-01", "--to", "2018-05-31",
+                  "--format", "json"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("\"settingFiles\":[{\"name\":\"Q\\\"u\\\\o\\u0009\\u00E9\",\"ok\":0,"
+                              "\"ng\":1,\"yield\":0.00}]"),
+              std::string::npos)
+        << result.out;
+
+    result = Run({"--root", m_root, "--scan", "--machine", "A", "--format", "json"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "{\"settingFiles\":[\"SET_A\",\"SET_B\"],\"machineIds\":[\"WB-1\",\"WB-2\"],"
+              "\"customers\":[{\"code\":\"C001\",\"name\":\"First Customer\"},"
+              "{\"code\":\"C002\",\"name\":\"Second\"},{\"code\":\"C003\",\"name\":null}]}\n");
+}
+
+TEST_F(BatchCommandTest, HelpListsTheExitStatuses) {
+    const Result result = Run({"--help"});
+    EXPECT_EQ(result.status, 0);
+    for (const char* line :
+         {"Exit status:", "  0  the scripts were written", "  1  nothing to report",
+          "  2  bad arguments", "  3  a script could not be written", "--format"}) {
+        EXPECT_NE(result.out.find(line), std::string::npos) << line << "\n" << result.out;
+    }
 }
 
 TEST_F(BatchCommandTest, ScanListsTheFoundValuesWithCustomerNames) {
@@ -153,7 +206,7 @@ TEST_F(BatchCommandTest, ScanListsTheFoundValuesWithCustomerNames) {
 TEST_F(BatchCommandTest, NothingToReport) {
     Result result = Run({"--root", m_root});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "No \"Machine (platform)\" is selected\n");
+    EXPECT_EQ(result.err, "No machine folder found under " + m_root + "/ReportData\n");
 
     Record("A", "empty.csv", "");
     result = Run({"--root", m_root, "--from", "2018-05-01", "--to", "2018-05-31"});
@@ -179,6 +232,9 @@ TEST_F(BatchCommandTest, BadArgumentsExitWithTwo) {
         {"--machine", "Z"},
         {"--workers", "0"},
         {"--out", m_dir.path() + "/no-such-folder"},
+        {"--format", "xml"},
+        {"--from", "2018-06-01", "--to", "2018-05-31"},
+        {"--to", "2018-05-31"},  // the first day defaults to today
     };
     EXPECT_EQ(Run({"--root", m_dir.path() + "/no-such-root"}).status, 2);
     for (const auto& extra : cases) {
@@ -190,6 +246,29 @@ TEST_F(BatchCommandTest, BadArgumentsExitWithTwo) {
         EXPECT_FALSE(result.err.empty());
         EXPECT_TRUE(result.out.empty());
     }
+    EXPECT_EQ(Run({"--root", m_root, "--from", "2018-06-01", "--to", "2018-05-31"}).err,
+              "The first day (--from 2018-06-01) is after the last day (--to 2018-05-31)\n"
+              "Run with --help for more information.\n");
+    EXPECT_THROW(Script("tableSummary.js"), std::runtime_error);  // nothing written
+}
+
+// A data tree with records but no report page: the page install gives it the
+// page and the script folder, so the first report is written whole; a page
+// file that is there already stays as it is.
+TEST_F(BatchCommandTest, PageInstallReadiesATreeForItsFirstReport) {
+    const std::string root = m_dir.path() + "/fresh";
+    m_dir.Write("fresh/ReportData/A/1.csv", "header\n2018/05/03,c1,SET_A,C001,WB-1,1,OK\n");
+    m_dir.Write("fresh/Report/report.css", "/* the site's own style */\n");
+    Result result =
+        Spawn({QZ_MAKE_DEMO_DATA, "--page-only", "--page-from", QZ_REPORT_PAGE_DIR, root});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(test::ReadFile(root + "/Report/report.css"), "/* the site's own style */\n");
+    EXPECT_FALSE(test::ReadFile(root + "/Report/report.html").empty());
+
+    result = Run({"--root", root, "--from", "2018-05-01", "--to", "2018-05-31"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(test::ReadFile(root + "/Report/js/tableSummary.js").find("['Summary', 1, 0,"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,129 @@
+#include "batch/BatchJson.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
+
+namespace qz {
+
+namespace {
+
+void AppendString(std::string& out, std::string_view text) {
+    out += '"';
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20 || byte >= 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04X", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+void AppendName(std::string& out, const char* name) {
+    out += '"';
+    out += name;
+    out += "\":";
+}
+
+// "ok":..,"ng":..,"yield":.. (yield in percent with two decimals, as the
+// report page shows it).
+void AppendCounts(std::string& out, std::int32_t ok, std::int32_t ng) {
+    const double total = static_cast<double>(ok) + static_cast<double>(ng);
+    char text[96];
+    std::snprintf(text, sizeof text, "\"ok\":%d,\"ng\":%d,\"yield\":%.2f", ok, ng,
+                  total > 0 ? static_cast<double>(ok) / total * 100.0 : 0.0);
+    out += text;
+}
+
+void AppendRows(std::string& out, const CCountMap& okMap, const CCountMap& ngMap) {
+    out += '[';
+    bool first = true;
+    for (const auto& [key, ok] : okMap) {
+        const std::int32_t* ng = ngMap.Find(key);
+        out += first ? "{" : ",{";
+        first = false;
+        AppendName(out, "name");
+        AppendString(out, key);
+        out += ',';
+        AppendCounts(out, ok, ng != nullptr ? *ng : 0);
+        out += '}';
+    }
+    out += ']';
+}
+
+void AppendValues(std::string& out, const CValueSet& values) {
+    out += '[';
+    bool first = true;
+    for (const std::string& value : values) {
+        if (!first) {
+            out += ',';
+        }
+        first = false;
+        AppendString(out, value);
+    }
+    out += ']';
+}
+
+}  // namespace
+
+std::string ReportJson(const CReportTotals& totals, const std::string& from, const std::string& to,
+                       const std::string& scriptFolder) {
+    std::string out = "{";
+    AppendName(out, "from");
+    AppendString(out, from);
+    out += ',';
+    AppendName(out, "to");
+    AppendString(out, to);
+    out += ',';
+    AppendCounts(out, totals.m_nOk, totals.m_nNg);
+    out += ',';
+    AppendName(out, "settingFiles");
+    AppendRows(out, totals.m_settingFileOk, totals.m_settingFileNg);
+    out += ',';
+    AppendName(out, "machineIds");
+    AppendRows(out, totals.m_machineIdOk, totals.m_machineIdNg);
+    out += ',';
+    AppendName(out, "scripts");
+    AppendString(out, scriptFolder);
+    out += "}";
+    return out;
+}
+
+std::string ScanJson(const OptionValues& found, const CustomerNames& customers) {
+    std::string out = "{";
+    AppendName(out, "settingFiles");
+    AppendValues(out, found.settingFiles);
+    out += ',';
+    AppendName(out, "machineIds");
+    AppendValues(out, found.machineIds);
+    out += ',';
+    AppendName(out, "customers");
+    out += '[';
+    bool first = true;
+    for (const std::string& code : found.customers) {
+        out += first ? "{" : ",{";
+        first = false;
+        AppendName(out, "code");
+        AppendString(out, code);
+        out += ',';
+        AppendName(out, "name");
+        const auto name = customers.find(code);
+        if (name != customers.end()) {
+            AppendString(out, name->second);
+        } else {
+            out += "null";
+        }
+        out += '}';
+    }
+    out += "]}";
+    return out;
+}
+
+}  // namespace qz
