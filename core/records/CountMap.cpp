@@ -13,9 +13,19 @@ constexpr std::size_t kFirstIndexSize = 256;
 
 }  // namespace
 
+const std::int32_t* CCountMap::FindAnyKey(std::string_view key) const {
+    if (m_entries.empty()) {
+        return nullptr;
+    }
+    std::size_t slot;
+    const std::size_t found = Lookup(key, TextHash{}(key), slot);
+    return found == kNotFound ? nullptr : &m_entries[found].second;
+}
+
 void CCountMap::Rebuild(std::size_t slotCount) {
     m_index.assign(slotCount, IndexSlot{});
-    const std::size_t mask = slotCount - 1;
+    m_indexMask = slotCount - 1;
+    const std::size_t mask = m_indexMask;
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         const std::uint64_t hash = TextHash{}(m_entries[i].first);
         std::size_t slot = hash & mask;

@@ -59,11 +59,10 @@ struct TextHash {
         const char* p = text.data();
         const std::size_t n = text.size();
         if (n >= 8 && n <= 16) {
-            return Fold(Load64(p) ^ kSeed1, Load64(p + n - 8) ^ kSeed2 ^ n);
+            return OfTwoWords(Load64(p), Load64(p + n - 8), n);
         }
         if (n > 16 && n <= 24) {
-            return Fold(Load64(p) ^ kSeed1, Load64(p + n / 2 - 4) ^ kSeed2) ^
-                   Fold(Load64(p + n - 8) ^ kSeed3, n ^ kSeed4);
+            return OfThreeWords(Load64(p), Load64(p + n / 2 - 4), Load64(p + n - 8), n);
         }
         if (n > 24) {
             std::uint64_t h = n ^ kSeed4;
@@ -81,6 +80,18 @@ struct TextHash {
             word = n == 0 ? 0 : byte(p[0]) | byte(p[n / 2]) << 8 | byte(p[n - 1]) << 16;
         }
         return Fold(word ^ kSeed1, n ^ kSeed2);
+    }
+
+    // The hash of a key of n bytes, 8 to 16, from its first and last words.
+    static std::uint64_t OfTwoWords(std::uint64_t first, std::uint64_t last, std::size_t n) {
+        return Fold(first ^ kSeed1, last ^ kSeed2 ^ n);
+    }
+
+    // The hash of a key of n bytes, 17 to 24, from its first, middle and last
+    // words.
+    static std::uint64_t OfThreeWords(std::uint64_t first, std::uint64_t middle, std::uint64_t last,
+                                      std::size_t n) {
+        return Fold(first ^ kSeed1, middle ^ kSeed2) ^ Fold(last ^ kSeed3, n ^ kSeed4);
     }
 
   private:
@@ -104,6 +115,18 @@ class CCountMap {
   public:
     using Entry = std::pair<std::string, std::int32_t>;
     using Map = std::vector<Entry>;
+
+    CCountMap() = default;
+    CCountMap(const CCountMap&) = default;
+    CCountMap& operator=(const CCountMap&) = default;
+    // A map moved from is left empty, its index mask with it.
+    CCountMap(CCountMap&& other) noexcept { *this = std::move(other); }
+    CCountMap& operator=(CCountMap&& other) noexcept {
+        m_entries = std::exchange(other.m_entries, {});
+        m_index = std::exchange(other.m_index, {});
+        m_indexMask = std::exchange(other.m_indexMask, 0);
+        return *this;
+    }
 
     // The count slot of key, created with 0 when absent. The reference is valid
     // until the next key is created.
@@ -136,10 +159,13 @@ class CCountMap {
     // The entry index of key, or kNotFound; slot receives the index slot where
     // the key is or would go.
     std::size_t Lookup(std::string_view key, std::uint64_t hash, std::size_t& slot) const;
+    // Find for any key, out of line: Find takes the keys of 8 to 24 bytes.
+    const std::int32_t* FindAnyKey(std::string_view key) const;
     void Rebuild(std::size_t slotCount);
 
     Map m_entries;
     std::vector<IndexSlot> m_index;  // size 0 or a power of two, at most a quarter full
+    std::size_t m_indexMask = 0;     // m_index.size() - 1, or 0 with no index
 };
 
 inline bool CCountMap::SameKey(const std::string& stored, std::string_view key) {
@@ -169,9 +195,8 @@ inline bool CCountMap::SameKey(const std::string& stored, std::string_view key) 
 
 inline std::size_t CCountMap::Lookup(std::string_view key, std::uint64_t hash,
                                      std::size_t& slot) const {
-    const std::size_t mask = m_index.size() - 1;
     const std::uint32_t tag = TagOf(hash);
-    for (slot = hash & mask;; slot = (slot + 1) & mask) {
+    for (slot = hash & m_indexMask;; slot = (slot + 1) & m_indexMask) {
         const IndexSlot& s = m_index[slot];
         if (s.entry == 0) {
             return kNotFound;
@@ -182,13 +207,37 @@ inline std::size_t CCountMap::Lookup(std::string_view key, std::uint64_t hash,
     }
 }
 
+// The record keys (8 to 24 bytes) inline with their words loaded once for the
+// hash and the comparison; the others out of line.
 inline const std::int32_t* CCountMap::Find(std::string_view key) const {
-    if (m_entries.empty()) {
-        return nullptr;
+    using namespace text_key;
+    const std::size_t n = key.size();
+    if (n - 8 > 16 || m_indexMask == 0) {
+        return FindAnyKey(key);
     }
-    std::size_t slot;
-    const std::size_t found = Lookup(key, TextHash{}(key), slot);
-    return found == kNotFound ? nullptr : &m_entries[found].second;
+    const std::size_t mask = m_indexMask;
+    const char* p = key.data();
+    const std::uint64_t first = Load64(p);
+    const std::uint64_t last = Load64(p + n - 8);
+    const bool three = n > 16;
+    const std::uint64_t middle = three ? Load64(p + n / 2 - 4) : 0;
+    const std::uint64_t hash = three ? TextHash::OfThreeWords(first, middle, last, n)
+                                     : TextHash::OfTwoWords(first, last, n);
+    const std::uint32_t tag = TagOf(hash);
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const IndexSlot& s = m_index[slot];
+        if (s.entry == 0) {
+            return nullptr;
+        }
+        if (s.tag == tag) {
+            const Entry& entry = m_entries[s.entry - 1];
+            const char* a = entry.first.data();
+            if (entry.first.size() == n && Load64(a) == first && Load64(a + n - 8) == last &&
+                (!three || Load64(a + n / 2 - 4) == middle)) {
+                return &entry.second;
+            }
+        }
+    }
 }
 
 class CValueSet {
