@@ -14,6 +14,7 @@
 #include "jobs/OptionScanJob.h"
 #include "jobs/ReportJob.h"
 #include "platform/MessageBox.h"
+#include "platform/Path.h"
 #include "report/CustomerList.h"
 #include "report/DataPaths.h"
 #include "report/ReportScriptWriter.h"
@@ -150,9 +151,9 @@ int RunReport(const BatchOptions& options, const DataPaths& paths,
         return kExitNothingToReport;
     }
     if (options.format == OutputFormat::Json) {
-        std::printf(
-            "%s\n",
-            ReportJson(totals, options.fromText, options.toText, paths.strReportJsPath).c_str());
+        std::printf("%s\n", ReportJson(totals, options.fromText, options.toText,
+                                       ToNativePath(paths.strReportJsPath))
+                                .c_str());
     } else {
         std::printf("OK: %d\nNG: %d\n", totals.m_nOk, totals.m_nNg);
     }
@@ -175,7 +176,8 @@ int RunReport(const BatchOptions& options, const DataPaths& paths,
         return kExitWriteFailed;
     }
     // On standard error, as the other messages: standard output is the counts.
-    std::fprintf(stderr, "Report scripts written to %s\n", paths.strReportJsPath.c_str());
+    std::fprintf(stderr, "Report scripts written to %s\n",
+                 ToNativePath(paths.strReportJsPath).c_str());
     return kExitWritten;
 }
 
@@ -192,7 +194,8 @@ int Main(int argc, char** argv) {
         return kExitBadArguments;
     }
     if (machineFolders.empty()) {
-        std::fprintf(stderr, "No machine folder found under %s\n", paths.strReportDataPath.c_str());
+        std::fprintf(stderr, "No machine folder found under %s\n",
+                     ToNativePath(paths.strReportDataPath).c_str());
         return kExitNothingToReport;
     }
     return options.scan ? RunScan(options, paths, std::move(machineFolders))

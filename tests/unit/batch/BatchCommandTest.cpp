@@ -207,6 +207,11 @@ TEST_F(BatchCommandTest, NothingToReport) {
     Result result = Run({"--root", m_root});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "No machine folder found under " + m_root + "/ReportData\n");
+    // The default root is named as the file system names it.
+    result = Run({});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "No machine folder found under " + m_home.documents() +
+                              "/Norvale/TavriloIC/ReportData\n");
 
     Record("A", "empty.csv", "");
     result = Run({"--root", m_root, "--from", "2018-05-01", "--to", "2018-05-31"});
