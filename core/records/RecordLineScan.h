@@ -13,6 +13,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "records/RecordFields.h"
@@ -176,18 +177,18 @@ enum class ReportLineScan {
         lineEnds.low != 0 ? _tzcnt_u64(lineEnds.low) : 64 + _tzcnt_u64(lineEnds.high);
     lineBytes = lineEnd + 1;
     length = lineEnd > 0 && p[lineEnd - 1] == '\r' ? lineEnd - 1 : lineEnd;
-    const U128 below = (U128{1} << length) - 1;
-    const U128 rest = (U128{commas.high} << 64 | commas.low) & below;
-    const std::uint64_t low = static_cast<std::uint64_t>(rest);
-    const std::uint64_t high = static_cast<std::uint64_t>(rest >> 64);
+    // The commas before the LF, which are those before the line end: a CR is
+    // no comma. blsmsk gives the bits up to the lowest set one, all for none.
+    const std::uint64_t low = commas.low & _blsmsk_u64(lineEnds.low);
+    const std::uint64_t high = lineEnds.low != 0 ? 0 : commas.high & _blsmsk_u64(lineEnds.high);
     const std::uint64_t lowCount = _mm_popcnt_u64(low);
     // A line of n commas has at most n + 1 fields.
     if (lowCount + _mm_popcnt_u64(high) < kMinRecordFields - 1) {
         return ReportLineScan::NoRecord;
     }
-    // An empty field: a comma first, or followed by a comma or the line end.
-    const U128 stops = rest | (below + 1);
-    if ((rest & ((stops >> 1) | 1)) != 0 || lowCount < 3) {
+    // An empty field: a comma first, last or next to another.
+    const U128 rest = U128{high} << 64 | low;
+    if ((rest & (rest >> 1)) != 0 || p[0] == ',' || p[length - 1] == ',' || lowCount < 3) {
         return ReportLineScan::General;
     }
     std::uint64_t word = low;
@@ -216,7 +217,9 @@ enum class ReportLineScan {
         const std::size_t c5 = base + _tzcnt_u64(word);
         word = _blsr_u64(word);
         const std::size_t end = word != 0 ? base + _tzcnt_u64(word) : length;
-        line.ok = end == c5 + 3 && p[c5 + 1] == 'O' && p[c5 + 2] == 'K';
+        std::uint16_t result;
+        std::memcpy(&result, p + c5 + 1, sizeof result);
+        line.ok = end == c5 + 3 && result == ('O' | 'K' << 8);
     }
     return ReportLineScan::Fields;
 }
