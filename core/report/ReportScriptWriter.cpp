@@ -199,12 +199,12 @@ void AppendFormatted(std::string& out, std::string_view format,
     }
 }
 
-double Yield(std::int32_t ok, std::int32_t ng) {
+double Yield(std::int64_t ok, std::int64_t ng) {
     return static_cast<double>(ok) / (static_cast<double>(ok) + static_cast<double>(ng)) * 100.0;
 }
 
-std::int32_t CountOf(const CCountMap& map, std::string_view key) {
-    const std::int32_t* count = map.Find(key);
+std::int64_t CountOf(const CCountMap& map, std::string_view key) {
+    const auto* count = map.Find(key);
     return count != nullptr ? *count : 0;
 }
 
@@ -250,8 +250,7 @@ CReportScriptWriter::CReportScriptWriter(const CReportTotals& totals, std::strin
 
 void CReportScriptWriter::WriteSummaryChart() {
     std::string script;
-    AppendFormatted(script, kPieTemplate,
-                    {std::int64_t{m_totals.m_nOk}, std::int64_t{m_totals.m_nNg}});
+    AppendFormatted(script, kPieTemplate, {m_totals.m_nOk, m_totals.m_nNg});
     WriteScript(m_scriptFolder, kChartFileNames[0], script);
 }
 
@@ -285,18 +284,16 @@ void CReportScriptWriter::WriteTable(int dimension) {
     std::string_view callbackLine;
     std::string_view showRowNumber = "true";
     if (dimension == 0) {
-        const std::int32_t ok = m_totals.m_nOk;
-        const std::int32_t ng = m_totals.m_nNg;
+        const std::int64_t ok = m_totals.m_nOk;
+        const std::int64_t ng = m_totals.m_nNg;
         callbackLine = kSummaryCallbackLine;
-        AppendFormatted(rows, kSummaryRowFormat,
-                        {std::int64_t{ok}, std::int64_t{ng}, Yield(ok, ng)});
+        AppendFormatted(rows, kSummaryRowFormat, {ok, ng, Yield(ok, ng)});
         showRowNumber = "false";
     } else {
         const DimensionMaps maps = MapsOf(m_totals, dimension);
         for (const auto& [key, ok] : maps.ok) {
-            const std::int32_t ng = CountOf(maps.ng, key);
-            AppendFormatted(rows, kTableRowFormat,
-                            {QuotedKey{key}, std::int64_t{ok}, std::int64_t{ng}, Yield(ok, ng)});
+            const std::int64_t ng = CountOf(maps.ng, key);
+            AppendFormatted(rows, kTableRowFormat, {QuotedKey{key}, ok, ng, Yield(ok, ng)});
         }
     }
 
