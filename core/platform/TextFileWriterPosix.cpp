@@ -3,19 +3,19 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 
 #include "platform/FileError.h"
 #include "platform/Path.h"
 
 namespace qz {
 
-void WriteTextFile(const std::string& path, std::string_view text) {
-    const std::string native = ToNativePath(path);
-    const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        throw FileError(path, errno);
-    }
+namespace {
+
+// Writes all of text to fd and closes it; returns 0 or the first errno.
+int WriteAllAndClose(int fd, std::string_view text, bool sync) {
     const char* data = text.data();
     std::size_t left = text.size();
     while (left > 0) {
@@ -26,14 +26,71 @@ void WriteTextFile(const std::string& path, std::string_view text) {
             }
             const int error = errno;
             ::close(fd);
-            throw FileError(path, error);
+            return error;
         }
         data += written;
         left -= static_cast<std::size_t>(written);
     }
-    // A full or failing device may report its error only at close.
+    // A full device may report its error only when the data reaches it.
+    if (sync && ::fsync(fd) != 0 && errno != EINVAL) {
+        const int error = errno;
+        ::close(fd);
+        return error;
+    }
     if (::close(fd) != 0) {
+        return errno;
+    }
+    return 0;
+}
+
+// Opens a new file beside native under a name no one else uses: the file's
+// name behind a dot (hidden) and a suffix of the process and a counter.
+int CreateBeside(const std::string& native, std::string& tempPath) {
+    static std::atomic<unsigned> counter{0};
+    const std::size_t slash = native.rfind('/');
+    const std::size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[48];
+        std::snprintf(suffix, sizeof suffix, ".%ld.%u.tmp", static_cast<long>(::getpid()),
+                      counter.fetch_add(1, std::memory_order_relaxed));
+        tempPath = native.substr(0, nameAt) + "." + native.substr(nameAt) + suffix;
+        // The mode is that of a file created in place: 0644 less the umask.
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+}  // namespace
+
+void WriteTextFile(const std::string& path, std::string_view text) {
+    const std::string native = ToNativePath(path);
+    const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
         throw FileError(path, errno);
+    }
+    if (const int error = WriteAllAndClose(fd, text, false); error != 0) {
+        throw FileError(path, error);
+    }
+}
+
+void ReplaceTextFile(const std::string& path, std::string_view text) {
+    const std::string native = ToNativePath(path);
+    std::string tempPath;
+    const int fd = CreateBeside(native, tempPath);
+    if (fd < 0) {
+        throw FileError(path, errno);
+    }
+    int error = WriteAllAndClose(fd, text, true);
+    if (error == 0 && ::rename(tempPath.c_str(), native.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(tempPath.c_str());
+        throw FileError(path, error);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <variant>
 
 #include "platform/FileError.h"
+#include "platform/FolderLock.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFileWriter.h"
 #include "records/CountMap.h"
@@ -231,13 +232,13 @@ void CheckTableDimension(int dimension) {
     }
 }
 
-// Writes one script whole into folder; a file error is shown and ends the
+// Replaces one script in folder whole; a file error is shown and ends the
 // operation.
 void WriteScript(const std::string& folder, std::string_view fileName, std::string_view script) {
     std::string path = folder;
     path += fileName;
     try {
-        WriteTextFile(path, script);
+        ReplaceTextFile(path, script);
     } catch (const FileError& error) {
         ShowMessageBox(error.ShownDescription());
     }
@@ -305,6 +306,9 @@ void CReportScriptWriter::WriteTable(int dimension) {
 }
 
 void CReportScriptWriter::WriteAll() {
+    // Another report writing the same folder (the batch command and the
+    // program share it) waits, so that the six come from one report.
+    const FolderLock lock(m_scriptFolder);
     WriteSummaryChart();
     WriteBarChart(1);
     WriteBarChart(2);

@@ -1,6 +1,8 @@
 #pragma once
 // Writes the six report scripts of a report's totals into a script folder.
-// Each operation writes its one file whole; a file error is shown in a message
+// Each operation writes its one file to a new file beside it and renames that
+// over it, so a reader sees the old script or the new one, and a symbolic link
+// in its place is replaced, not followed. A file error is shown in a message
 // box and the operation ends normally, so the other files are still written.
 // Keys are written inside single-quoted script literals so that each literal
 // reads back as the key's exact bytes (backslash, quote and control bytes are
@@ -24,6 +26,8 @@ class CReportScriptWriter {
 
     // All six, in the order a report writes them (which is the order of any
     // file-error messages): summary chart, bar charts 1 and 2, tables 0, 1, 2.
+    // The folder is locked meanwhile: another writer of the same folder, in
+    // this process or another, waits, so the six always come from one report.
     void WriteAll();
 
   private:

@@ -1,14 +1,23 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <initializer_list>
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "records/ReportCounts.h"
@@ -227,6 +236,19 @@ class ReportScriptWriterTest : public ScriptFolderTest {
         SCOPED_TRACE(std::string(fileName));
         EXPECT_EQ(ReadFile(ScriptPath(fileName)), expected);
     }
+
+    // The names in the script folder, which is the temporary folder itself.
+    std::set<std::string> ScriptFolderEntries() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_dir.path())) {
+            names.insert(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    static std::set<std::string> ScriptFileNames() {
+        return {std::begin(kScriptFiles), std::end(kScriptFiles)};
+    }
 };
 
 TEST_F(ReportScriptWriterTest, WritesTheSixScriptsByteForByte) {
@@ -350,7 +372,9 @@ TEST_F(ReportScriptWriterTest, MissingFolderGivesOneMessagePerFileInCallingOrder
 class ScriptWriteFailureTest : public ReportScriptWriterTest {
   protected:
     void ExpectOnlyFailure(std::string_view failedFile) {
-        const std::vector<std::string> texts = m_messages.texts();
+        ExpectOnlyFailure(failedFile, m_messages.texts());
+    }
+    void ExpectOnlyFailure(std::string_view failedFile, const std::vector<std::string>& texts) {
         ASSERT_EQ(texts.size(), 1u);
         EXPECT_NE(texts[0].find(failedFile), std::string::npos) << texts[0];
         for (const auto& [fileName, script] : ExpectedScripts(m_totals)) {
@@ -359,6 +383,51 @@ class ScriptWriteFailureTest : public ReportScriptWriterTest {
             }
         }
     }
+
+    // Runs WriteAllScripts in a child process whose files may not grow past
+    // limit bytes (a write past it fails part-way, as on a full device) and
+    // returns the child's message texts.
+    std::vector<std::string> WriteAllScriptsWithFileSizeLimit(rlim_t limit) {
+        int pipeFds[2];
+        if (::pipe(pipeFds) != 0) {
+            ADD_FAILURE() << "pipe: " << std::strerror(errno);
+            return {};
+        }
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(pipeFds[0]);
+            const rlimit fileSize{limit, limit};
+            std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+            if (::setrlimit(RLIMIT_FSIZE, &fileSize) != 0) {
+                ::_exit(3);
+            }
+            WriteAllScripts();
+            for (const std::string& text : m_messages.texts()) {
+                const std::string record = text + '\0';
+                if (::write(pipeFds[1], record.data(), record.size()) !=
+                    static_cast<ssize_t>(record.size())) {
+                    ::_exit(4);
+                }
+            }
+            ::_exit(0);
+        }
+        ::close(pipeFds[1]);
+        std::string received;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
+            received.append(buffer, static_cast<std::size_t>(n));
+        }
+        ::close(pipeFds[0]);
+        int status = 0;
+        EXPECT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        std::vector<std::string> texts;
+        for (std::size_t start = 0, end; (end = received.find('\0', start)) != std::string::npos;
+             start = end + 1) {
+            texts.push_back(received.substr(start, end - start));
+        }
+        return texts;
+    }
 };
 
 TEST_F(ScriptWriteFailureTest, ScriptPathThatIsAFolder) {
@@ -366,13 +435,102 @@ TEST_F(ScriptWriteFailureTest, ScriptPathThatIsAFolder) {
     m_dir.MakeDir("tableSettingFile.js");
     WriteAllScripts();
     ExpectOnlyFailure("tableSettingFile.js");
+    EXPECT_EQ(ScriptFolderEntries(), ScriptFileNames()) << "a new file was left behind";
 }
 
+// The largest script runs out of room part-way; it keeps its old content
+// whole, and no part of the new one is left in the folder.
 TEST_F(ScriptWriteFailureTest, FullDevice) {
     SetTotals(m_totals, kSettingFiles, kMachineIds);
-    ASSERT_EQ(::symlink("/dev/full", ScriptPath("chartSummary.js").c_str()), 0);
+    std::string largest;
+    std::size_t largestSize = 0;
+    std::size_t nextSize = 0;
+    for (const auto& [fileName, script] : ExpectedScripts(m_totals)) {
+        if (script.size() > largestSize) {
+            nextSize = largestSize;
+            largestSize = script.size();
+            largest = fileName;
+        } else {
+            nextSize = std::max(nextSize, script.size());
+        }
+    }
+    ASSERT_LT(nextSize + 1, largestSize);
+    m_dir.Write(largest, "old script");
+
+    const std::vector<std::string> texts =
+        WriteAllScriptsWithFileSizeLimit((nextSize + largestSize) / 2);
+    ExpectOnlyFailure(largest, texts);
+    EXPECT_EQ(ReadFile(ScriptPath(largest)), "old script");
+    EXPECT_EQ(ScriptFolderEntries(), ScriptFileNames()) << "a new file was left behind";
+}
+
+// "ln -s ../../victim.txt Report/js/chartSummary.js": the report replaces the
+// link and never writes through it.
+TEST_F(ReportScriptWriterTest, SymbolicLinkAtAScriptPathIsReplacedNotFollowed) {
+    SetTotals(m_totals, kSettingFiles, kMachineIds);
+    TempDir elsewhere;
+    const std::string victim = elsewhere.Write("victim.txt", "precious");
+    ASSERT_EQ(::symlink(victim.c_str(), ScriptPath("chartSummary.js").c_str()), 0);
+    const std::string unborn = elsewhere.path() + "/unborn.txt";
+    ASSERT_EQ(::symlink(unborn.c_str(), ScriptPath("tableSummary.js").c_str()), 0);
     WriteAllScripts();
-    ExpectOnlyFailure("chartSummary.js");
+
+    EXPECT_TRUE(m_messages.texts().empty()) << m_messages.texts().front();
+    EXPECT_EQ(ReadFile(victim), "precious");
+    EXPECT_FALSE(std::filesystem::exists(unborn)) << "a dangling link was written through";
+    for (const auto& [fileName, expected] : ExpectedScripts(m_totals)) {
+        EXPECT_FALSE(std::filesystem::is_symlink(ScriptPath(fileName))) << fileName;
+        ExpectScript(fileName, expected);
+    }
+}
+
+// Two reports into one folder at the same time: afterwards the six scripts
+// are all of one report or all of the other. Many keys make each script take
+// long enough to write that two unlocked writers would interleave.
+TEST_F(ReportScriptWriterTest, TwoReportsAtOnceNeverMixTheirScripts) {
+    CReportTotals totals[2];
+    std::map<std::string, std::string, std::less<>> scripts[2];
+    for (int run = 0; run < 2; ++run) {
+        std::vector<KeyCounts> keys;
+        for (int i = 0; i < 3000; ++i) {
+            keys.push_back({"run" + std::to_string(run) + "-key" + std::to_string(i), i, run + 1});
+        }
+        FillMaps(totals[run].m_settingFileOk, totals[run].m_settingFileNg, keys);
+        FillMaps(totals[run].m_machineIdOk, totals[run].m_machineIdNg, keys);
+        totals[run].m_nOk = 100 + run;
+        totals[run].m_nNg = 7;
+        TempDir alone;
+        CReportScriptWriter(totals[run], alone.path() + "/").WriteAll();
+        for (std::string_view fileName : kScriptFiles) {
+            scripts[run][std::string(fileName)] =
+                ReadFile(alone.path() + "/" + std::string(fileName));
+        }
+    }
+
+    for (int round = 0; round < 10; ++round) {
+        std::atomic<int> ready{0};
+        auto write = [&](int run) {
+            ready.fetch_add(1);
+            while (ready.load() < 2) {
+            }
+            CReportScriptWriter(totals[run], m_scriptFolder).WriteAll();
+        };
+        std::thread first(write, 0);
+        std::thread second(write, 1);
+        first.join();
+        second.join();
+
+        std::string runs;
+        for (std::string_view fileName : kScriptFiles) {
+            const std::string script = ReadFile(ScriptPath(fileName));
+            runs += script == scripts[0].find(fileName)->second   ? '0'
+                    : script == scripts[1].find(fileName)->second ? '1'
+                                                                  : '?';
+        }
+        ASSERT_TRUE(runs == "000000" || runs == "111111") << "round " << round << ": " << runs;
+    }
+    EXPECT_TRUE(m_messages.texts().empty());
+    EXPECT_EQ(ScriptFolderEntries(), ScriptFileNames());
 }
 
 TEST_F(ReportScriptWriterTest, DimensionOutsideItsRangeIsAnErrorOfTheCaller) {
