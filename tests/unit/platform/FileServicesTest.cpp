@@ -2,13 +2,19 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <map>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/FileError.h"
+#include "platform/FolderLock.h"
 #include "platform/FolderSearch.h"
 #include "platform/TextFileWriter.h"
 #include "tests/support/TestSupport.h"
@@ -16,16 +22,26 @@
 namespace qz {
 namespace {
 
-TEST(FileError, DescriptionIsPathAndSystemReason) {
+TEST(FileError, DescriptionIsThePathAsTheSystemWritesItAndTheReason) {
     const FileError error("/data/rec.csv", ENOENT);
     EXPECT_EQ(std::string(error.what()), std::string("/data/rec.csv: ") + std::strerror(ENOENT));
     EXPECT_EQ(error.ShownDescription(), error.what());
+
+    // Paths built from the data-path templates carry backslashes.
+    EXPECT_EQ(std::string(FileError("/home/op/Documents\\ReportData\\M1\\sub", EISDIR).what()),
+              std::string("/home/op/Documents/ReportData/M1/sub: ") + std::strerror(EISDIR));
+    EXPECT_EQ(std::string(FileError("\\data\\fifo", "Not a regular file").what()),
+              "/data/fifo: Not a regular file");
 }
 
-TEST(FileError, ShownDescriptionIsCutToLimitOnACharacterBoundary) {
+TEST(FileError, ShownDescriptionIsCutTo255Characters) {
     const std::string e2 = "\xc3\xa9";             // two-byte sequence
     const std::string euro = "\xe2\x82\xac";       // three-byte sequence
     const std::string emoji = "\xf0\x9f\x98\x80";  // four-byte sequence
+    std::string manyEuros;
+    for (int i = 0; i < 300; ++i) {
+        manyEuros += euro;
+    }
     struct Case {
         std::string description;
         std::size_t shownBytes;
@@ -33,17 +49,25 @@ TEST(FileError, ShownDescriptionIsCutToLimitOnACharacterBoundary) {
     const Case cases[] = {
         {std::string(255, 'a'), 255},
         {std::string(300, 'a'), 255},
-        {std::string(254, 'a') + e2 + "tail", 254},  // sequence straddles the limit
-        {std::string(253, 'a') + e2 + "tail", 255},  // sequence ends at the limit
-        {std::string(253, 'a') + euro + "tail", 253},
-        {std::string(252, 'a') + emoji + "tail", 252},
-        {std::string(251, 'a') + emoji + "tail", 255},
-        {std::string(255, 'a') + euro, 255},  // sequence starts behind the limit
+        {std::string(254, 'a') + e2 + "tail", 256},     // the 255th character is two bytes
+        {std::string(253, 'a') + emoji + "tail", 258},  // ... or four
+        {std::string(255, 'a') + euro, 255},            // the 256th character is dropped whole
+        {manyEuros, 255 * 3},
+        {std::string(100, 'a') + std::string(200, '\xe9'), 255},  // a stray byte is one character
+        {std::string(254, 'a') + "\xe2\x82" + "tail", 255},       // so is a cut-off sequence's lead
     };
     for (const Case& c : cases) {
         const std::string shown = FileError(c.description).ShownDescription();
         EXPECT_EQ(shown, c.description.substr(0, c.shownBytes)) << c.description.size();
     }
+}
+
+std::set<std::string> FolderNames(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
 }
 
 TEST(WriteTextFile, CreatesAndTruncatesWithTheExactBytes) {
@@ -69,6 +93,69 @@ TEST(WriteTextFile, FailuresAreFileErrors) {
     }
     EXPECT_THROW(WriteTextFile("/dev/full", "no room for this"), FileError);
     EXPECT_THROW(WriteTextFile(dir.path(), "a folder"), FileError);
+}
+
+TEST(ReplaceTextFile, ReplacesTheFileWholeAndLeavesNothingBeside) {
+    test::TempDir dir;
+    const std::string path = dir.path() + "/out.js";
+    ReplaceTextFile(path, std::string(1000, 'x'));
+    const std::string bytes("a\r\nb\0\xff\n", 7);
+    ReplaceTextFile(dir.path() + "\\out.js", bytes);
+    EXPECT_EQ(test::ReadFile(path), bytes);
+    EXPECT_EQ(FolderNames(dir.path()), std::set<std::string>{"out.js"});
+}
+
+TEST(ReplaceTextFile, SymbolicLinkIsReplacedNotWrittenThrough) {
+    test::TempDir dir;
+    const std::string victim = dir.Write("victim.txt", "precious");
+    const std::string link = dir.path() + "/out.js";
+    ASSERT_EQ(::symlink(victim.c_str(), link.c_str()), 0);
+    ReplaceTextFile(link, "new");
+    EXPECT_EQ(test::ReadFile(victim), "precious");
+    EXPECT_FALSE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(test::ReadFile(link), "new");
+}
+
+TEST(ReplaceTextFile, FailuresNameThePathAndLeaveItAsItWas) {
+    test::TempDir dir;
+    const std::string missing = dir.path() + "/no/such/folder/out.js";
+    try {
+        ReplaceTextFile(dir.path() + "\\no\\such\\folder\\out.js", "x");
+        FAIL() << "wrote into a missing folder";
+    } catch (const FileError& error) {
+        EXPECT_EQ(std::string(error.what()), missing + ": " + std::strerror(ENOENT));
+    }
+    const std::string folder = dir.MakeDir("out.js");
+    try {
+        ReplaceTextFile(folder, "a folder");
+        FAIL() << "replaced a folder";
+    } catch (const FileError& error) {
+        EXPECT_EQ(std::string(error.what()), folder + ": " + std::strerror(EISDIR));
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_EQ(FolderNames(dir.path()), std::set<std::string>{"out.js"});
+}
+
+TEST(FolderLock, SecondHolderWaitsForTheFirst) {
+    test::TempDir dir;
+    std::atomic<bool> secondHolds{false};
+    std::thread second;
+    {
+        const FolderLock first(dir.path() + "\\");
+        ASSERT_TRUE(first.Held());
+        second = std::thread([&] {
+            const FolderLock lock(dir.path());
+            secondHolds = lock.Held();
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_FALSE(secondHolds) << "took the lock while the first held it";
+    }
+    second.join();
+    EXPECT_TRUE(secondHolds);
+
+    // Nothing to lock: the writer goes on and its own writes fail.
+    EXPECT_FALSE(FolderLock(dir.path() + "/missing").Held());
+    EXPECT_TRUE(FolderNames(dir.path()).empty()) << "the lock left a file";
 }
 
 std::map<std::string, FolderEntry> ByName(const std::vector<FolderEntry>& entries) {
@@ -134,7 +221,7 @@ TEST(SearchFolder, ListsInCaseInsensitiveNameOrder) {
     }
     // Letters compare as upper case, so '_' (after 'Z') follows every letter;
     // "A" and "a" differ in case only and keep their byte order.
-    const std::vector<std::string> expected = {".", "..", "10", "9",  "A",  "a",
+    const std::vector<std::string> expected = {".",  "..", "10", "9", "A",  "a",
                                                "a1", "b",  "B2", "C", "_x", "\xC3\xA9"};
     EXPECT_EQ(names, expected);
 }
