@@ -74,7 +74,15 @@ struct DateRange {
     // The bounds of the report days reportStart to reportEnd (their times of
     // day are ignored).
     static DateRange ForReport(const OleDate& reportStart, const OleDate& reportEnd) {
-        return {reportStart.DateOnly(), reportEnd.DateOnly().NextDay()};
+        const OleDate endDay = reportEnd.DateOnly();
+        OleDate end = endDay.NextDay();
+        // After the last day a date can name, the bound is that day's value
+        // plus one: no record date reaches it, and the last day keeps its
+        // records.
+        if (endDay.valid && !end.valid && endDay.value > 0) {
+            end = {endDay.value + 1.0, true};
+        }
+        return {reportStart.DateOnly(), end};
     }
 
     // An invalid bound lets no record pass.

@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "dates/DateParser.h"
 #include "dates/OleDate.h"
+#include "progress/JobProgress.h"
+#include "records/ReportCounts.h"
+#include "records/ReportFileCounter.h"
+#include "tests/support/TestSupport.h"
 
 namespace qz {
 namespace {
@@ -94,6 +101,51 @@ TEST(DateRangeTest, RangeBeforeDayZeroAndInvalidBounds) {
     ASSERT_TRUE(IsInDateRange(start, end, record));
     EXPECT_FALSE(IsInDateRange(start, OleDate::Invalid(), record));
     EXPECT_FALSE(IsInDateRange(OleDate::Invalid(), end, record));
+}
+
+// The day after 9999-12-31 cannot be written as a date; the last day still
+// keeps its records up to 23:59:59.
+TEST(DateRangeTest, LastDayADateCanNameKeepsItsRecords) {
+    const OleDate start = OleDate::FromParts(2018, 5, 3);
+    const OleDate lastDay = OleDate::FromParts(9999, 12, 31, 8, 0, 0);
+    EXPECT_TRUE(IsInDateRange(start, lastDay, At(9999, 12, 31, 0, 0, 0)));
+    EXPECT_TRUE(IsInDateRange(start, lastDay, At(9999, 12, 31, 23, 59, 59)));
+    EXPECT_TRUE(IsInDateRange(start, lastDay, At(2018, 5, 3, 12, 0, 0)));
+    EXPECT_FALSE(IsInDateRange(start, lastDay, At(2018, 5, 2, 23, 59, 59)));
+    EXPECT_TRUE(IsInDateRange(lastDay, lastDay, At(9999, 12, 31, 12, 0, 0)));
+    EXPECT_FALSE(IsInDateRange(lastDay, lastDay, At(9999, 12, 30, 23, 59, 59)));
+
+    const RecordDateRange range(DateRange::ForReport(start, lastDay));
+    DateLocale locale;
+    locale.order = DateOrder::YMD;
+    RecordDateFilter filter(locale, range);
+    for (const char* text :
+         {"9999/12/31 23:59:59", "9999/12/31 00:00:00", "9999-12-31", "9999/12/31 12:30"}) {
+        EXPECT_TRUE(filter.Passes(text)) << text;
+    }
+    EXPECT_FALSE(filter.Passes("2018/05/02 23:59:59"));
+}
+
+// A report from 2018-05-03 to 9999-12-31 counts a file's records of those days.
+TEST(DateRangeTest, ReportToTheLastDayCountsItsRecords) {
+    test::TempDir dir;
+    const std::string path = dir.Write("rec.csv",
+                                       "Date,Cable,Setting File,Customer,Board,Count,Result\r\n"
+                                       "2018/05/02 23:59:59,C1,S1,CU,M1,3,OK\r\n"
+                                       "2018/05/03 08:00:00,C1,S1,CU,M1,3,OK\r\n"
+                                       "2026/12/10 09:00:00,C1,S1,CU,M1,3,NG\r\n"
+                                       "9999/12/31 23:59:59,C1,S2,CU,M2,3,OK\r\n");
+    ReportCriteria criteria;
+    criteria.dtReportStart = OleDate::FromParts(2018, 5, 3);
+    criteria.dtReportEnd = OleDate::FromParts(9999, 12, 31);
+    criteria.dateLocale.order = DateOrder::YMD;
+    JobProgress job(1);
+    FileProgress progress(job, 0);
+    CReportCounts counts;
+    ASSERT_TRUE(CountReportFile(path, criteria, progress, counts));
+    EXPECT_EQ(counts.m_nOk, 2);
+    EXPECT_EQ(counts.m_nNg, 1);
+    EXPECT_TRUE(counts.m_settingFileOk.Contains("S2"));
 }
 
 }  // namespace
