@@ -52,8 +52,22 @@ bool ForEachWord(std::size_t n, P&& p) {
 // and last 8 (they overlap as needed). Each pair of words is mixed by one
 // 64x64->128-bit multiplication folded to 64 bits, which spreads a change in
 // any byte over all bits, the low ones (the index slot) included.
+//
+// The seeds are drawn at random once per process (TextHash::ForProcess): with
+// fixed seeds, keys can be made whose hash is 0 (a 16-byte key whose last
+// word cancels its seed), and a file of such keys would make every look-up a
+// walk over all of them. Without the seeds no key can be aimed at a slot.
 struct TextHash {
     using is_transparent = void;
+
+    std::uint64_t seed1 = 0;
+    std::uint64_t seed2 = 0;
+    std::uint64_t seed3 = 0;
+    std::uint64_t seed4 = 0;
+
+    // The seeds of this process, drawn from a random source at first use.
+    static const TextHash& ForProcess();
+
     std::size_t operator()(std::string_view text) const noexcept {
         using namespace text_key;
         const char* p = text.data();
@@ -65,9 +79,9 @@ struct TextHash {
             return OfThreeWords(Load64(p), Load64(p + n / 2 - 4), Load64(p + n - 8), n);
         }
         if (n > 24) {
-            std::uint64_t h = n ^ kSeed4;
+            std::uint64_t h = n ^ seed4;
             ForEachWord(n, [&](std::size_t at) {
-                h = Fold(h ^ Load64(p + at) ^ kSeed1, kSeed2);
+                h = Fold(h ^ Load64(p + at) ^ seed1, seed2);
                 return true;
             });
             return h;
@@ -79,27 +93,22 @@ struct TextHash {
             const auto byte = [](char c) { return std::uint64_t{static_cast<unsigned char>(c)}; };
             word = n == 0 ? 0 : byte(p[0]) | byte(p[n / 2]) << 8 | byte(p[n - 1]) << 16;
         }
-        return Fold(word ^ kSeed1, n ^ kSeed2);
+        return Fold(word ^ seed1, n ^ seed2);
     }
 
     // The hash of a key of n bytes, 8 to 16, from its first and last words.
-    static std::uint64_t OfTwoWords(std::uint64_t first, std::uint64_t last, std::size_t n) {
-        return Fold(first ^ kSeed1, last ^ kSeed2 ^ n);
+    std::uint64_t OfTwoWords(std::uint64_t first, std::uint64_t last, std::size_t n) const {
+        return Fold(first ^ seed1, last ^ seed2 ^ n);
     }
 
     // The hash of a key of n bytes, 17 to 24, from its first, middle and last
     // words.
-    static std::uint64_t OfThreeWords(std::uint64_t first, std::uint64_t middle, std::uint64_t last,
-                                      std::size_t n) {
-        return Fold(first ^ kSeed1, middle ^ kSeed2) ^ Fold(last ^ kSeed3, n ^ kSeed4);
+    std::uint64_t OfThreeWords(std::uint64_t first, std::uint64_t middle, std::uint64_t last,
+                               std::size_t n) const {
+        return Fold(first ^ seed1, middle ^ seed2) ^ Fold(last ^ seed3, n ^ seed4);
     }
 
   private:
-    static constexpr std::uint64_t kSeed1 = 0xA0761D6478BD642Full;
-    static constexpr std::uint64_t kSeed2 = 0xE7037ED1A0B428DBull;
-    static constexpr std::uint64_t kSeed3 = 0x8EBC6AF09C88C6E3ull;
-    static constexpr std::uint64_t kSeed4 = 0x589965CC75374CC3ull;
-
     static std::uint64_t Fold(std::uint64_t a, std::uint64_t b) {
         __extension__ using U128 = unsigned __int128;
         const U128 product = static_cast<U128>(a) * b;
@@ -116,15 +125,16 @@ class CCountMap {
     using Entry = std::pair<std::string, std::int32_t>;
     using Map = std::vector<Entry>;
 
-    CCountMap() = default;
+    CCountMap() : m_hash(TextHash::ForProcess()) {}
     CCountMap(const CCountMap&) = default;
     CCountMap& operator=(const CCountMap&) = default;
     // A map moved from is left empty, its index mask with it.
-    CCountMap(CCountMap&& other) noexcept { *this = std::move(other); }
+    CCountMap(CCountMap&& other) noexcept : m_hash(other.m_hash) { *this = std::move(other); }
     CCountMap& operator=(CCountMap&& other) noexcept {
         m_entries = std::exchange(other.m_entries, {});
         m_index = std::exchange(other.m_index, {});
         m_indexMask = std::exchange(other.m_indexMask, 0);
+        m_hash = other.m_hash;
         return *this;
     }
 
@@ -143,6 +153,10 @@ class CCountMap {
 
     Map::const_iterator begin() const { return m_entries.begin(); }
     Map::const_iterator end() const { return m_entries.end(); }
+
+    // The most index slots that a look-up of a present key visits (0 when
+    // empty): a check that keys spread, for tests.
+    std::size_t LongestProbe() const;
 
   private:
     struct IndexSlot {
@@ -163,6 +177,7 @@ class CCountMap {
     const std::int32_t* FindAnyKey(std::string_view key) const;
     void Rebuild(std::size_t slotCount);
 
+    TextHash m_hash;
     Map m_entries;
     std::vector<IndexSlot> m_index;  // size 0 or a power of two, at most a quarter full
     std::size_t m_indexMask = 0;     // m_index.size() - 1, or 0 with no index
@@ -221,8 +236,8 @@ inline const std::int32_t* CCountMap::Find(std::string_view key) const {
     const std::uint64_t last = Load64(p + n - 8);
     const bool three = n > 16;
     const std::uint64_t middle = three ? Load64(p + n / 2 - 4) : 0;
-    const std::uint64_t hash = three ? TextHash::OfThreeWords(first, middle, last, n)
-                                     : TextHash::OfTwoWords(first, last, n);
+    const std::uint64_t hash =
+        three ? m_hash.OfThreeWords(first, middle, last, n) : m_hash.OfTwoWords(first, last, n);
     const std::uint32_t tag = TagOf(hash);
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
         const IndexSlot& s = m_index[slot];

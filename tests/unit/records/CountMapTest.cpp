@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -66,6 +69,38 @@ TEST(CountMapTest, ManyKeysSharingPrefixAndSuffix) {
     EXPECT_EQ(map.Find(keys[0]), nullptr);
     map.Slot(keys[2]) = 5;
     EXPECT_EQ(Pairs(map), (KeyCounts{{keys[2], 5}}));
+}
+
+// 16-byte keys whose last word cancels a fixed seed all hashed to 0, so that
+// 20,000 of them made one probe chain of 20,000 slots (seconds of look-ups).
+// With the hash seeded per process they spread like any keys. Also keys of
+// the other hash forms that share all but a few bytes.
+TEST(CountMapTest, CraftedKeysCannotForceALongProbeChain) {
+    constexpr char kCancellingWord[] = "\xCB\x28\xB4\xA0\xD1\x7E\x03\xE7";
+    constexpr std::size_t kKeys = 20000;
+    const auto key16 = [&](std::size_t i) {
+        std::string key(8, '\0');
+        std::memcpy(key.data(), &i, sizeof i);
+        return key + std::string(kCancellingWord, 8);
+    };
+    const auto keyLong = [](std::size_t i) { return std::string(40, 'A') + std::to_string(i); };
+    const auto keyShort = [](std::size_t i) { return std::to_string(i); };
+    for (const auto& make :
+         {std::function<std::string(std::size_t)>(key16), {keyLong}, {keyShort}}) {
+        CCountMap map;
+        for (std::size_t i = 0; i < kKeys; ++i) {
+            ++map.Slot(make(i));
+        }
+        ASSERT_EQ(map.Size(), kKeys);
+        // Linear probing at most a quarter full: a handful of slots, even for
+        // the unluckiest of 20,000 keys.
+        EXPECT_LT(map.LongestProbe(), 64u) << make(0);
+        for (std::size_t i = 0; i < kKeys; i += 997) {
+            const auto* found = map.Find(make(i));
+            ASSERT_NE(found, nullptr);
+            EXPECT_EQ(*found, 1);
+        }
+    }
 }
 
 TEST(ValueSetTest, OrdersByUnsignedBytesWithoutDuplicates) {
