@@ -4,9 +4,11 @@
 // over it, so a reader sees the old script or the new one, and a symbolic link
 // in its place is replaced, not followed. A file error is shown in a message
 // box and the operation ends normally, so the other files are still written.
-// Keys are written inside single-quoted script literals so that each literal
-// reads back as the key's exact bytes (backslash, quote and control bytes are
-// escaped). A dimension outside the ranges below throws std::invalid_argument.
+// Keys are written inside single-quoted script literals (backslash, quote and
+// control bytes escaped). A key that is UTF-8 text reads back as its
+// characters, written as \uXXXX escapes beyond ASCII so that the script reads
+// the same in any charset; any other key reads back as its exact bytes. A
+// dimension outside the ranges below throws std::invalid_argument.
 
 #include <string>
 

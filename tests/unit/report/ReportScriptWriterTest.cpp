@@ -290,7 +290,8 @@ TEST_F(ReportScriptWriterTest, SecondRunWithFewerKeysLeavesNoRowsOfTheFirst) {
 }
 
 // How a key stands inside its single-quoted literal: backslash, quote and the
-// control bytes are escaped, every other byte is written as it is.
+// control bytes are escaped; the characters of a UTF-8 key beyond ASCII are
+// \u escapes; every byte of any other key is written as it is.
 TEST_F(ReportScriptWriterTest, KeysAreEscapedOnlyWhereALiteralNeedsIt) {
     const struct {
         std::string key;
@@ -299,8 +300,18 @@ TEST_F(ReportScriptWriterTest, KeysAreEscapedOnlyWhereALiteralNeedsIt) {
         {"it's", "it\\'s"},
         {"C:\\set\\", "C:\\\\set\\\\"},
         {std::string("\x00\t\x1f\x7f", 4), "\\x00\\x09\\x1F\\x7F"},
-        {"caf\xe9 \xff\x80", "caf\xe9 \xff\x80"},
         {"\"%s%d%%\" </script>", "\"%s%d%%\" </script>"},
+        // UTF-8 text: two-, three- and four-byte characters.
+        {"Größe-設定.bin", "Gr\\u00F6\\u00DFe-\\u8A2D\\u5B9A.bin"},
+        {"\xF0\x9F\x98\x80 it's\t\xC2\x80\xEF\xBF\xBF", "\\uD83D\\uDE00 it\\'s\\x09\\u0080\\uFFFF"},
+        {"\xF4\x8F\xBF\xBF", "\\uDBFF\\uDFFF"},
+        // Not UTF-8: every byte stays.
+        {"caf\xe9 \xff\x80", "caf\xe9 \xff\x80"},
+        {"\xC3\xA9\xFF", "\xC3\xA9\xFF"},                          // a stray byte behind text
+        {"\xC0\xAF", "\xC0\xAF"},                                  // an overlong '/'
+        {"\xED\xA0\x80\xED\xB0\x80", "\xED\xA0\x80\xED\xB0\x80"},  // encoded surrogates
+        {"\xF4\x90\x80\x80", "\xF4\x90\x80\x80"},                  // above U+10FFFF
+        {"ab\xE2\x82", "ab\xE2\x82"},                              // cut off
     };
     std::vector<KeyCounts> keys;
     for (const auto& c : cases) {

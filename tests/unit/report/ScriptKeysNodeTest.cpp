@@ -14,12 +14,14 @@ namespace {
 
 // Keys with every byte class a script literal must carry through: quote,
 // backslash (also at the end), tab and other control bytes, a closing script
-// tag, format directives and bytes of the upper half.
+// tag, format directives, bytes of the upper half that are not UTF-8, and
+// UTF-8 text.
 const std::vector<KeyCounts> kSettingFileKeys = {
-    {"it's", 3, 1},      {"back\\slash\\", 3, 1},
-    {"tab\tkey", 3, 1},  {std::string("ctl\x01\x1f\x7f", 6), 3, 1},
-    {"</script>", 3, 1}, {"caf\xe9 \xff\x80\xa0", 3, 1},
-    {"quote\"d", 3, 1},  {"%s%d%%", 3, 1},
+    {"it's", 3, 1},           {"back\\slash\\", 3, 1},
+    {"tab\tkey", 3, 1},       {std::string("ctl\x01\x1f\x7f", 6), 3, 1},
+    {"</script>", 3, 1},      {"caf\xe9 \xff\x80\xa0", 3, 1},
+    {"quote\"d", 3, 1},       {"%s%d%%", 3, 1},
+    {"Größe-設定.bin", 3, 1}, {"\xF0\x9F\x98\x80 it's", 3, 1},
 };
 const std::vector<KeyCounts> kMachineIdKeys = {
     {"W'01", 3, 1},
@@ -27,19 +29,36 @@ const std::vector<KeyCounts> kMachineIdKeys = {
     {"\x1b[0m\r\n", 3, 1},
 };
 
-std::string Hex(const std::string& text) {
+// The text the page draws for a key: a UTF-8 key's characters, otherwise one
+// character per byte.
+std::u16string Drawn(const std::string& key) {
+    if (key == "Größe-設定.bin") {
+        return u"Größe-設定.bin";
+    }
+    if (key == "\xF0\x9F\x98\x80 it's") {
+        return u"\U0001F600 it's";
+    }
+    std::u16string drawn;
+    for (const char c : key) {
+        drawn += static_cast<char16_t>(static_cast<unsigned char>(c));
+    }
+    return drawn;
+}
+
+// Four hex digits per code unit, as the reader prints them.
+std::string Hex(const std::u16string& text) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string hex;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        hex += kDigits[byte >> 4];
-        hex += kDigits[byte & 0x0F];
+    for (const char16_t unit : text) {
+        for (int shift = 12; shift >= 0; shift -= 4) {
+            hex += kDigits[(unit >> shift) & 0x0F];
+        }
     }
     return hex;
 }
 
 std::string Row(const char* file, const char* element, const std::string& key, const char* cells) {
-    return std::string(file) + "\t" + element + "\t" + Hex(key) + "\t" + cells;
+    return std::string(file) + "\t" + element + "\t" + Hex(Drawn(key)) + "\t" + cells;
 }
 
 struct CommandResult {
@@ -73,8 +92,9 @@ CommandResult RunCommand(const std::string& command) {
 using ScriptKeysInJavaScriptTest = ScriptFolderTest;
 
 // The scripts are run in a JavaScript engine against a stand-in chart library;
-// each drawn row must carry its key with the bytes the key had.
-TEST_F(ScriptKeysInJavaScriptTest, DrawnRowsCarryTheKeysExactBytes) {
+// each drawn row must carry its key: a UTF-8 key's characters, any other key's
+// exact bytes.
+TEST_F(ScriptKeysInJavaScriptTest, DrawnRowsCarryTheKeys) {
     ASSERT_EQ(::access(QZ_NODE_EXECUTABLE, X_OK), 0)
         << "node is needed to run the report scripts; found: " << QZ_NODE_EXECUTABLE;
 

@@ -1,8 +1,9 @@
 // Evaluates the six report scripts of a folder against a stand-in for the
 // chart library and prints every drawn data row, one line each:
-//   <file> TAB <element id> TAB <first cell as hex bytes> TAB <other cells as JSON>
-// The scripts are read as latin1, so byte n of a file becomes code unit n and
-// the printed hex shows the bytes of each key as the file holds them.
+//   <file> TAB <element id> TAB <first cell as hex code units> TAB <other cells as JSON>
+// The scripts are read as latin1, as a page without a charset would read them:
+// byte n of a file becomes code unit n. Each code unit of the first cell is
+// printed as four hex digits.
 'use strict';
 
 const fs = require('fs');
@@ -23,7 +24,7 @@ const scripts = [
 function hexOf(text) {
     let hex = '';
     for (let i = 0; i < text.length; ++i) {
-        hex += text.charCodeAt(i).toString(16).padStart(2, '0');
+        hex += text.charCodeAt(i).toString(16).padStart(4, '0');
     }
     return hex;
 }
