@@ -45,7 +45,10 @@ TextFileReader::TextFileReader(const std::string& path, ShareMode mode) : m_path
         int result = 0;
         while ((result = ::flock(m_fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
         }
-        if (result != 0) {
+        // Only another holder's lock fails the open. Where the system cannot
+        // lock at all (NFS emulates flock with byte-range locks that need
+        // write access: EBADF; ENOLCK; EOPNOTSUPP), the file is read unlocked.
+        if (result != 0 && errno == EWOULDBLOCK) {
             const int error = errno;
             Close();
             throw FileError(path, error);
