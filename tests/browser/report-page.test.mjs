@@ -52,7 +52,7 @@ if (!fs.existsSync(CHROMIUM)) {
 const SETTING_FILES = new Map([
     ['ALPHA.qzs', ['29', '1', '96.67']],
     ['Q\'uote\\Back\u00e9.qzs', ['3', '0', '100.00']],
-    ['BETA.qzs', ['0', '4', '0.00']],
+    ['BETA-Gr\u00f6\u00dfe-\u8a2d\u5b9a.qzs', ['0', '4', '0.00']],
 ]);
 const MACHINE_IDS = new Map([
     ['WB-01', ['9', '1', '90.00']],
@@ -198,7 +198,7 @@ describe('offline renderer, network blocked', () => {
         });
 
     test(
-        'Setting File view: a bar and a numbered row per key, keys with their exact bytes',
+        'Setting File view: a bar and a numbered row per key, keys as their bytes or UTF-8 text',
         async () => {
             const {page} = report;
             await showView(page, 'Setting File');

@@ -4,7 +4,7 @@
 // The counts are chosen so that every view has something to check: yields with
 // and without decimals, a key that is all NG, six machine IDs (the chart then
 // carries a height option), a key with a quote, a backslash and a byte above
-// 0x7F, and a key that looks like markup.
+// 0x7F that is not UTF-8, a key of UTF-8 text, and a key that looks like markup.
 
 #include <cstdint>
 #include <cstdio>
@@ -24,11 +24,12 @@ struct KeyCounts {
     std::int32_t ng;
 };
 
-// "Q'uote\Back\xE9.qzs": the page must show it as Q'uote\Backé.qzs.
+// "Q'uote\Back\xE9.qzs": the page must show it as Q'uote\Backé.qzs; the
+// UTF-8 key as its characters, as the program's lists show it.
 constexpr KeyCounts kSettingFiles[] = {
     {"ALPHA.qzs", 29, 1},
     {"Q'uote\\Back\xE9.qzs", 3, 0},
-    {"BETA.qzs", 0, 4},
+    {"BETA-Größe-設定.qzs", 0, 4},
 };
 
 constexpr KeyCounts kMachineIds[] = {
