@@ -419,9 +419,16 @@ function groupShare(options) {
     return 0.62;
 }
 
+// More bars than this cannot be read on one page; the rest are counted in a
+// note under the chart (the table lists every row).
+var MAX_BARS = 100;
+
+function formatCount(n) { return String(n).replace(/\B(?=(\d{3})+(?!\d))/g, ','); }
+
 Bar.prototype.draw = function(data, options) {
     options = options || {};
-    var rowCount = data.getNumberOfRows();
+    var allRows = data.getNumberOfRows();
+    var rowCount = Math.min(allRows, MAX_BARS);
     var seriesCount = data.getNumberOfColumns() - 1;
     if (rowCount === 0 || seriesCount < 1) {
         noData(this.container, 'qz-bars');
@@ -453,7 +460,10 @@ Bar.prototype.draw = function(data, options) {
     var valueRoom = 64;
     var plotLeft = labelWidth;
     var plotWidth = Math.max(40, width - plotLeft - valueRoom);
-    var height = toNumber(options.height, top + bottom + rowCount * 44);
+    // A height given for every row is scaled down to the rows drawn.
+    var height = toNumber(options.height, 0) ?
+        top + bottom + (toNumber(options.height, 0) - top - bottom) * rowCount / allRows :
+        top + bottom + rowCount * 44;
     var band = Math.max(4, (height - top - bottom) / rowCount);
     var barHeight = band * groupShare(options) / seriesCount;
 
@@ -544,11 +554,22 @@ Bar.prototype.draw = function(data, options) {
         // The full key, also where its label had to be cut.
         svgTitle(labels[row] + ': ' + tooltip.join(', '), group);
     }
+    if (allRows > rowCount) {
+        var note = document.createElement('p');
+        note.className = 'qz-chart-note';
+        note.textContent = 'The first ' + formatCount(rowCount) + ' of ' + formatCount(allRows) +
+            ' bars are drawn; ' + formatCount(allRows - rowCount) +
+            ' are not. The table lists them all.';
+        this.container.appendChild(note);
+    }
 };
 
 // ---- Table ------------------------------------------------------------
 
 function Table(container) { this.container = container; }
+
+// Rows shown at a time; the pager under the table moves through the rest.
+var TABLE_PAGE_ROWS = 100;
 
 function compareCells(a, b) {
     if (a === b) {
@@ -599,13 +620,20 @@ Table.prototype.draw = function(data, options) {
     }
 
     var body = table.createTBody();
-    var rows = [];
+    // Rows are made a page at a time: a report may have 100,000 keys.
+    var order = [];
     for (var r = 0; r < rowCount; r++) {
+        order.push(r);
+    }
+    var pageCount = Math.max(1, Math.ceil(rowCount / TABLE_PAGE_ROWS));
+    var pageIndex = 0;
+
+    function makeRow(index) {
         var tr = document.createElement('tr');
         if (showRowNumber) {
             var number = document.createElement('td');
             number.className = 'qz-row-number';
-            number.textContent = String(r + 1);
+            number.textContent = String(index + 1);
             tr.appendChild(number);
         }
         for (var col = 0; col < columnCount; col++) {
@@ -613,14 +641,53 @@ Table.prototype.draw = function(data, options) {
             if (data.getColumnType(col) === 'number') {
                 td.className = 'qz-number';
             }
-            td.textContent = data.getFormattedValue(r, col);
+            td.textContent = data.getFormattedValue(index, col);
             tr.appendChild(td);
         }
-        rows.push({element: tr, index: r});
-        body.appendChild(tr);
+        return tr;
     }
 
-    // Sorting by a header moves whole rows; a row keeps its number.
+    var pager = null;
+    var pagerText, previousButton, nextButton;
+    if (pageCount > 1) {
+        pager = document.createElement('nav');
+        pager.className = 'qz-table-pager';
+        pager.setAttribute('aria-label', 'Table pages');
+        previousButton = document.createElement('button');
+        previousButton.type = 'button';
+        previousButton.textContent = 'Previous';
+        nextButton = document.createElement('button');
+        nextButton.type = 'button';
+        nextButton.textContent = 'Next';
+        pagerText = document.createElement('span');
+        pagerText.setAttribute('role', 'status');
+        pager.appendChild(previousButton);
+        pager.appendChild(pagerText);
+        pager.appendChild(nextButton);
+        previousButton.addEventListener('click', function() { showPage(pageIndex - 1); });
+        nextButton.addEventListener('click', function() { showPage(pageIndex + 1); });
+    }
+
+    function showPage(index) {
+        pageIndex = Math.max(0, Math.min(index, pageCount - 1));
+        var first = pageIndex * TABLE_PAGE_ROWS;
+        var last = Math.min(rowCount, first + TABLE_PAGE_ROWS);
+        var rowsOfPage = document.createDocumentFragment();
+        for (var i = first; i < last; i++) {
+            rowsOfPage.appendChild(makeRow(order[i]));
+        }
+        clear(body);
+        body.appendChild(rowsOfPage);
+        if (pager) {
+            pagerText.textContent = 'Rows ' + formatCount(first + 1) + '\u2013' + formatCount(last) +
+                ' of ' + formatCount(rowCount);
+            previousButton.disabled = pageIndex === 0;
+            nextButton.disabled = pageIndex === pageCount - 1;
+        }
+    }
+
+    // Sorting by a header orders every row, not only the page; a row keeps
+    // its number, and the first page is shown.
     var sortColumn = -1;
     var ascending = true;
     head.addEventListener('click', function(event) {
@@ -631,12 +698,15 @@ Table.prototype.draw = function(data, options) {
         var column = Number(button.getAttribute('data-column'));
         ascending = column === sortColumn ? !ascending : true;
         sortColumn = column;
-        rows.sort(function(a, b) {
-            var order =
-                compareCells(data.getValue(a.index, column), data.getValue(b.index, column));
-            return (ascending ? order : -order) || a.index - b.index;
+        var byIndex = [];
+        for (var index = 0; index < rowCount; index++) {
+            byIndex.push(data.getValue(index, column));
+        }
+        order.sort(function(a, b) {
+            var result = compareCells(byIndex[a], byIndex[b]);
+            return (ascending ? result : -result) || a - b;
         });
-        rows.forEach(function(row) { body.appendChild(row.element); });
+        showPage(0);
         headers.forEach(function(header, i) {
             if (i === column) {
                 header.setAttribute('aria-sort', ascending ? 'ascending' : 'descending');
@@ -646,8 +716,12 @@ Table.prototype.draw = function(data, options) {
         });
     });
 
+    showPage(0);
     clear(this.container);
     this.container.appendChild(table);
+    if (pager) {
+        this.container.appendChild(pager);
+    }
 };
 
 // ---- Installation -----------------------------------------------------

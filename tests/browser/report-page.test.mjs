@@ -396,6 +396,70 @@ describe('with the chart library available', () => {
     });
 });
 
+describe('a report of 100,000 setting files, offline', () => {
+    const KEYS = 100000;
+    let folder;
+    let report;
+    before(async () => {
+        folder = fs.mkdtempSync(path.join(os.tmpdir(), 'qz-report-page-many-'));
+        fs.cpSync(options.page, folder, {recursive: true});
+        execFileSync(options['fixture-writer'], [folder, String(KEYS)], {stdio: 'inherit'});
+        report = await openReport(undefined, pathToFileURL(path.join(folder, 'report.html')).href);
+    });
+    after(async () => {
+        await report?.context.close();
+        fs.rmSync(folder, {recursive: true, force: true});
+    });
+
+    const pagerText = (page) => page.textContent('#tableContent .qz-table-pager [role="status"]');
+    const firstCells = async (page) => (await readTable(page)).rows.map((row) => row.slice(0, 3));
+
+    test('the view draws at once: 100 bars with a note of the rest, the table a page at a time',
+         async () => {
+             const {page} = report;
+             const started = Date.now();
+             await showView(page, 'Setting File');
+             const took = Date.now() - started;
+             assert.ok(took < 5000, `the Setting File view took ${took} ms`);
+
+             const bars = await readBars(page);
+             assert.equal(bars.length, 100);
+             assert.equal(bars[0].label, 'SF-000001.qzs');
+             assert.equal(
+                 await page.textContent('#chartContent .qz-chart-note'),
+                 'The first 100 of 100,000 bars are drawn; 99,900 are not. The table lists them all.');
+
+             const table = await readTable(page);
+             assert.equal(table.rows.length, 100);
+             assert.deepEqual(table.rows[0], ['1', 'SF-000001.qzs', '1', '1', '50.00']);
+             assert.equal(await pagerText(page), 'Rows 1\u2013100 of 100,000');
+             assert.equal(await page.getAttribute(
+                 '#tableContent .qz-table-pager button:first-child', 'disabled'), '');
+         });
+
+    test('the pager moves through the rows, and a sort orders all of them', async () => {
+        const {page} = report;
+        await page.getByRole('button', {name: 'Next', exact: true}).click();
+        assert.equal(await pagerText(page), 'Rows 101\u2013200 of 100,000');
+        assert.deepEqual((await firstCells(page))[0], ['101', 'SF-000101.qzs', '3']);
+        await page.getByRole('button', {name: 'Previous', exact: true}).click();
+        assert.equal(await pagerText(page), 'Rows 1\u2013100 of 100,000');
+
+        // Descending OK: 6 is the most, first reached by key 6, then 13, 20, ...
+        await page.getByRole('button', {name: 'OK', exact: true}).click();
+        await page.getByRole('button', {name: 'OK', exact: true}).click();
+        const cells = await firstCells(page);
+        assert.equal(await pagerText(page), 'Rows 1\u2013100 of 100,000');
+        assert.deepEqual(cells.slice(0, 3), [
+            ['6', 'SF-000006.qzs', '6'], ['13', 'SF-000013.qzs', '6'], ['20', 'SF-000020.qzs', '6']
+        ]);
+    });
+
+    test('no JavaScript error on the way', () => {
+        assert.deepEqual(report.errors, []);
+    });
+});
+
 test('without report scripts every view says which one is missing', async () => {
     const bare = fs.mkdtempSync(path.join(os.tmpdir(), 'qz-report-page-bare-'));
     fs.cpSync(options.page, bare, {recursive: true});

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -47,9 +48,11 @@ void Fill(qz::CCountMap& okMap, qz::CCountMap& ngMap, const KeyCounts (&keys)[N]
 
 }  // namespace
 
+// With a count, the setting files are that many generated keys instead:
+// "SF-000001.qzs" on, key i with i % 7 OK and one NG.
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <report folder>\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s <report folder> [<setting file count>]\n", argv[0]);
         return 2;
     }
     const std::filesystem::path jsFolder = std::filesystem::path(argv[1]) / "js";
@@ -67,11 +70,23 @@ int main(int argc, char** argv) {
     });
 
     qz::CReportTotals totals;
-    Fill(totals.m_settingFileOk, totals.m_settingFileNg, kSettingFiles);
     Fill(totals.m_machineIdOk, totals.m_machineIdNg, kMachineIds);
-    for (const KeyCounts& k : kSettingFiles) {
-        totals.m_nOk += k.ok;
-        totals.m_nNg += k.ng;
+    if (argc == 3) {
+        const long count = std::strtol(argv[2], nullptr, 10);
+        for (long i = 1; i <= count; ++i) {
+            char key[32];
+            std::snprintf(key, sizeof key, "SF-%06ld.qzs", i);
+            totals.m_settingFileOk.Slot(key) = i % 7;
+            totals.m_settingFileNg.Slot(key) = 1;
+            totals.m_nOk += i % 7;
+            totals.m_nNg += 1;
+        }
+    } else {
+        Fill(totals.m_settingFileOk, totals.m_settingFileNg, kSettingFiles);
+        for (const KeyCounts& k : kSettingFiles) {
+            totals.m_nOk += k.ok;
+            totals.m_nNg += k.ng;
+        }
     }
 
     qz::CReportScriptWriter(totals, jsFolder.string() + "/").WriteAll();
