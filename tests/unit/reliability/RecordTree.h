@@ -43,8 +43,8 @@ struct RecordTree {
 struct ExpectedTotals {
     std::int64_t ok = 0;
     std::int64_t ng = 0;
-    std::map<std::string, std::pair<std::int32_t, std::int32_t>> settingFiles;  // OK, NG
-    std::map<std::string, std::pair<std::int32_t, std::int32_t>> machineIds;
+    std::map<std::string, std::pair<std::int64_t, std::int64_t>> settingFiles;  // OK, NG
+    std::map<std::string, std::pair<std::int64_t, std::int64_t>> machineIds;
     std::uint64_t bytes = 0;  // of the checked machines' files
 };
 

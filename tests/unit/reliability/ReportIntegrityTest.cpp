@@ -29,12 +29,15 @@ namespace {
 using namespace std::chrono_literals;
 using test::ExpectedTotals;
 using test::RecordTree;
-using KeyTotals = std::map<std::string, std::pair<std::int32_t, std::int32_t>>;
+using KeyTotals = std::map<std::string, std::pair<std::int64_t, std::int64_t>>;
 
+// A key as the script reader prints it: four hex digits per code unit. The
+// tree's keys are ASCII or not UTF-8 ("Z\xE9RO"), so each byte is one unit.
 std::string Hex(const std::string& bytes) {
     static const char kDigits[] = "0123456789abcdef";
     std::string hex;
     for (unsigned char c : bytes) {
+        hex += "00";
         hex += kDigits[c >> 4];
         hex += kDigits[c & 15];
     }
@@ -51,7 +54,7 @@ KeyTotals Dimension(const CCountMap& ok, const CCountMap& ng) {
     KeyTotals out;
     for (const auto& [key, count] : ok) {
         out[key].first = count;
-        const std::int32_t* other = ng.Find(key);
+        const auto* other = ng.Find(key);
         out[key].second = other != nullptr ? *other : -1;  // -1: a key missing from NG
     }
     for (const auto& [key, count] : ng) {
