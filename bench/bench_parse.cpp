@@ -168,8 +168,9 @@ int main(int argc, char** argv) {
 
         std::printf("file:  %s, %llu bytes, %llu lines\n", path.c_str(),
                     static_cast<unsigned long long>(size), static_cast<unsigned long long>(lines));
-        std::printf("count: %d OK, %d NG, %zu setting files, %zu machine IDs\n", counts.m_nOk,
-                    counts.m_nNg, counts.m_settingFileOk.Size(), counts.m_machineIdOk.Size());
+        std::printf("count: %lld OK, %lld NG, %zu setting files, %zu machine IDs\n",
+                    static_cast<long long>(counts.m_nOk), static_cast<long long>(counts.m_nNg),
+                    counts.m_settingFileOk.Size(), counts.m_machineIdOk.Size());
         std::printf("best of %d runs, MB/s (10^6 bytes)   wall-clock   thread CPU time\n",
                     options.runs);
         std::printf("floor (memchr line count)          %10.1f   %15.1f\n", mb / floor.wall,

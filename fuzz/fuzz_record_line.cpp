@@ -109,7 +109,7 @@ std::pair<std::int64_t, std::int64_t> CheckDimension(const CCountMap& ok, const 
     QZ_FUZZ_CHECK(ng.Size() == expected.size());
     std::int64_t okSum = 0, ngSum = 0;
     for (const auto& [key, count] : ok) {
-        const std::int32_t* other = ng.Find(key);
+        const auto* other = ng.Find(key);
         QZ_FUZZ_CHECK(other != nullptr);
         const auto it = expected.find(key);
         QZ_FUZZ_CHECK(it != expected.end());

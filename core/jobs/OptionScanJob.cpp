@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "jobs/FileFailure.h"
 #include "jobs/RecordFiles.h"
 #include "jobs/WorkerPool.h"
 #include "platform/FileError.h"
@@ -11,18 +12,6 @@
 #include "records/OptionValueScan.h"
 
 namespace qz {
-
-namespace {
-
-std::string ShownText(const std::exception& error) {
-    std::string text = error.what();
-    if (text.size() > FileError::kMaxShownChars) {
-        text.resize(FileError::kMaxShownChars);
-    }
-    return text;
-}
-
-}  // namespace
 
 OptionScanJob::OptionScanJob(OptionScanRequest request)
     : m_request(std::move(request)), m_progress(PoolSize(m_request.workerCount)) {}
@@ -38,11 +27,17 @@ OptionValues OptionScanJob::Run() {
     RunWorkers(files.paths.size(), m_progress, [&](std::size_t file, std::size_t worker) {
         FileProgress progress(m_progress, worker);
         try {
-            ScanOptionValues(files.paths[file], progress, perWorker[worker]);
-        } catch (const FileError& error) {
-            ShowMessageBox(error.ShownDescription());
+            // A file's values of its own, so that a file that fails for want
+            // of memory leaves none behind; a file error keeps those found.
+            OptionValues values;
+            try {
+                ScanOptionValues(files.paths[file], progress, values);
+            } catch (const FileError& error) {
+                ShowMessageBox(error.ShownDescription());
+            }
+            perWorker[worker].Merge(values);
         } catch (const std::exception& error) {
-            ShowMessageBox(ShownText(error));
+            ShowMessageBox(FileFailure(files.paths[file], error).ShownDescription());
         }
     });
     for (const OptionValues& values : perWorker) {

@@ -1,9 +1,12 @@
 #include "jobs/ReportJob.h"
 
+#include <exception>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <utility>
 
+#include "jobs/FileFailure.h"
 #include "jobs/RecordFiles.h"
 #include "jobs/WorkerPool.h"
 #include "platform/FileError.h"
@@ -23,13 +26,26 @@ class InOrderMerge {
     InOrderMerge(CReportTotals& totals, std::size_t fileCount)
         : m_totals(totals), m_counts(fileCount), m_done(fileCount, false) {}
 
+    // counts null: the file gave nothing. Throws std::bad_alloc when the
+    // totals could not take a file's counts; the files behind it are still
+    // merged.
     void Done(std::size_t file, std::unique_ptr<CReportCounts> counts) {
         std::lock_guard lock(m_mutex);
         m_counts[file] = std::move(counts);
         m_done[file] = true;
-        for (; m_next < m_done.size() && m_done[m_next]; ++m_next) {
-            m_totals.Merge(*m_counts[m_next]);
-            m_counts[m_next].reset();
+        bool outOfMemory = false;
+        while (m_next < m_done.size() && m_done[m_next]) {
+            const std::unique_ptr<CReportCounts> next = std::move(m_counts[m_next++]);
+            try {
+                if (next != nullptr) {
+                    m_totals.Merge(*next);
+                }
+            } catch (const std::bad_alloc&) {
+                outOfMemory = true;
+            }
+        }
+        if (outOfMemory) {
+            throw std::bad_alloc();
         }
     }
 
@@ -54,15 +70,25 @@ CReportTotals ReportJob::Run() {
     }
     InOrderMerge merge(totals, files.paths.size());
     RunWorkers(files.paths.size(), m_progress, [&](std::size_t file, std::size_t worker) {
-        auto counts = std::make_unique<CReportCounts>();
+        std::unique_ptr<CReportCounts> counts;
         FileProgress progress(m_progress, worker);
         try {
+            counts = std::make_unique<CReportCounts>();
             CountReportFile(files.paths[file], m_request.criteria, progress, *counts);
         } catch (const FileError& error) {
             // What the file gave before the error still counts.
             ShowMessageBox(error.ShownDescription());
+        } catch (const std::exception& error) {
+            // Out of memory or the like: the file's maps may be half-built,
+            // so the file gives nothing; the other files still count.
+            counts.reset();
+            ShowMessageBox(FileFailure(files.paths[file], error).ShownDescription());
         }
-        merge.Done(file, std::move(counts));
+        try {
+            merge.Done(file, std::move(counts));
+        } catch (const std::exception& error) {
+            ShowMessageBox(FileFailure(files.paths[file], error).ShownDescription());
+        }
     });
     return totals;
 }

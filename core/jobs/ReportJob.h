@@ -28,7 +28,9 @@ class ReportJob {
 
     // Measures the files (Progress().TotalBytes()), then, unless there is no
     // byte to read, counts them on the workers. A file that cannot be read is
-    // shown in a message box (from its worker) and the others still count.
+    // shown in a message box (from its worker) and the others still count;
+    // that includes a file whose counts do not fit in memory, which then
+    // gives nothing (after a file error, what was counted before it counts).
     // The totals are those of a pass over the files in list order, whatever
     // worker read which. After a cancel they are partial. Call once.
     CReportTotals Run();

@@ -10,8 +10,13 @@
 //   FileError; opening never blocks.
 // - Shared opening never fails because of another reader or writer. Exclusive
 //   opening takes an advisory lock and fails with a FileError while another
-//   holder has one.
+//   holder has one; where the system cannot lock at all (EBADF on NFS,
+//   ENOLCK, EOPNOTSUPP) it reads without the lock.
 // - A file that grows while it is read is read to its new end.
+// - A line longer than kMaxLineBytes (a CR before its LF counts) is not held: it is
+//   returned as an empty line, its bytes are consumed (GetPosition counts
+//   them) and SkippedLines() counts it. So a file of gigabytes without a line
+//   end (zero-filled, preallocated) needs no more memory than any other.
 // - Every failure (open, read, position) is a FileError.
 // Not thread-safe: one reader belongs to one thread at a time.
 
@@ -27,6 +32,10 @@ enum class ShareMode { Shared, Exclusive };
 
 class TextFileReader {
   public:
+    // Far above any real line (a record is well under a kilobyte), small
+    // enough that a reader's buffer stays at a few MiB.
+    static constexpr std::size_t kMaxLineBytes = std::size_t{4} << 20;
+
     TextFileReader(const std::string& path, ShareMode mode);
     ~TextFileReader();
     TextFileReader(const TextFileReader&) = delete;
@@ -46,6 +55,12 @@ class TextFileReader {
     }
 
     std::uint64_t GetPosition() const { return m_position; }
+
+    // The lines skipped so far for being longer than kMaxLineBytes.
+    std::uint64_t SkippedLines() const { return m_skippedLines; }
+    // Throws a FileError that names the file and the limit when lines were
+    // skipped; called at the end of a file so that the skipping is said once.
+    void ThrowIfLinesSkipped() const;
 
     // In-place scanning, for a caller that finds line ends itself: the unread
     // bytes already in the buffer (valid until the next call that reads), and
@@ -73,6 +88,7 @@ class TextFileReader {
         m_position += consumed;
     }
     bool ReadLineRefilling(std::string_view& line);
+    bool SkipLongLine(std::string_view& line);  // the buffer holds no LF
     bool Fill();  // reads more bytes behind the unread ones; false at the end
 
     int m_fd = -1;
@@ -82,6 +98,7 @@ class TextFileReader {
     std::size_t m_begin = 0;  // first unread byte
     std::size_t m_end = 0;    // one past the last byte in the buffer
     std::uint64_t m_position = 0;
+    std::uint64_t m_skippedLines = 0;
 };
 
 }  // namespace qz

@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "platform/FileError.h"
 #include "platform/Path.h"
@@ -73,6 +75,9 @@ bool TextFileReader::ReadLineRefilling(std::string_view& line) {
     // The buffer holds no line end behind m_begin: read more until one comes.
     for (;;) {
         const std::size_t scanned = m_end - m_begin;  // bytes known to hold no LF
+        if (scanned > kMaxLineBytes) {
+            return SkipLongLine(line);
+        }
         if (!Fill()) {
             if (m_begin == m_end) {
                 return false;
@@ -94,14 +99,49 @@ bool TextFileReader::ReadLineRefilling(std::string_view& line) {
     }
 }
 
+bool TextFileReader::SkipLongLine(std::string_view& line) {
+    // Drop what is buffered and read on to the line end (or the end of the
+    // file), holding no more than one buffer of it.
+    for (;;) {
+        m_position += m_end - m_begin;
+        m_begin = m_end;
+        if (!Fill()) {
+            break;
+        }
+        const char* start = m_buffer.get() + m_begin;
+        const auto* lf = static_cast<const char*>(std::memchr(start, '\n', m_end - m_begin));
+        if (lf != nullptr) {
+            const std::size_t consumed = static_cast<std::size_t>(lf - start) + 1;
+            m_begin += consumed;
+            m_position += consumed;
+            break;
+        }
+    }
+    ++m_skippedLines;
+    line = std::string_view();
+    return true;
+}
+
+void TextFileReader::ThrowIfLinesSkipped() const {
+    if (m_skippedLines == 0) {
+        return;
+    }
+    const std::string limit = std::to_string(kMaxLineBytes >> 20) + " MiB";
+    throw FileError(m_path, m_skippedLines == 1
+                                ? "1 line longer than " + limit + " was skipped"
+                                : std::to_string(m_skippedLines) + " lines longer than " + limit +
+                                      " were skipped");
+}
+
 bool TextFileReader::Fill() {
     if (m_fd < 0) {
         return false;
     }
     const std::size_t unread = m_end - m_begin;
     if (unread == m_capacity) {
-        // One line fills the whole buffer: only now does the buffer grow.
-        const std::size_t capacity = m_capacity * 2;
+        // One line fills the whole buffer: only now does the buffer grow, up to
+        // what the longest line that is held needs.
+        const std::size_t capacity = std::min(m_capacity * 2, kMaxLineBytes + 1);
         auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
         std::memcpy(buffer.get(), m_buffer.get() + m_begin, unread);
         m_buffer = std::move(buffer);

@@ -43,6 +43,7 @@ bool ScanOptionValues(const std::string& path, FileProgress& progress, OptionVal
         progress.AfterLine(reader.GetPosition());
     }
     progress.AfterLine(reader.GetPosition());
+    reader.ThrowIfLinesSkipped();
     return true;
 }
 

@@ -12,7 +12,8 @@ namespace qz {
 
 // Adds the values of the file at path to values; its header line goes to the
 // debug trace. False when a cancel stopped it. A file that cannot be opened or
-// read throws FileError.
+// read throws FileError; so does one with lines longer than
+// TextFileReader::kMaxLineBytes, after its other lines were scanned.
 bool ScanOptionValues(const std::string& path, FileProgress& progress, OptionValues& values);
 
 }  // namespace qz

@@ -21,7 +21,7 @@ namespace {
 
 [[gnu::always_inline]] inline void CountKey(CCountMap& hit, CCountMap& other,
                                             std::string_view key) {
-    if (std::int32_t* count = hit.Find(key)) {
+    if (auto* count = hit.Find(key)) {
         ++*count;
         return;
     }
@@ -158,6 +158,7 @@ bool CountReportFile(const std::string& path, const ReportCriteria& criteria,
     }
     // A header-only file's bytes, and the last line's where the loop ended.
     progress.AfterLine(reader.GetPosition());
+    reader.ThrowIfLinesSkipped();
     return true;
 }
 

@@ -27,7 +27,9 @@ struct ReportCriteria {
 // Counts the record lines of the file at path (its first line is a header)
 // into counts, which it empties first. False when a cancel stopped it; counts
 // then hold part of the file. A file that cannot be opened or read throws
-// FileError.
+// FileError. A line longer than TextFileReader::kMaxLineBytes is skipped (its
+// bytes count for progress); when the file held any, a FileError that says so
+// is thrown after the whole file was counted.
 bool CountReportFile(const std::string& path, const ReportCriteria& criteria,
                      FileProgress& progress, CReportCounts& counts);
 

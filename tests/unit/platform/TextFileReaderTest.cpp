@@ -8,6 +8,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -144,7 +145,9 @@ TEST(TextFileReader, ConsumingBufferedLinesIsLikeReadingThem) {
 }
 
 TEST(TextFileReader, LineLongerThanBufferIsReadWhole) {
-    const std::size_t longLength = 100u << 20;
+    // The longest line that is held (its CR counts): four times the first
+    // buffer.
+    const std::size_t longLength = TextFileReader::kMaxLineBytes - 1;
     std::string bytes(longLength, 'x');
     bytes[0] = 'A';
     bytes[longLength - 1] = 'Z';
@@ -163,6 +166,56 @@ TEST(TextFileReader, LineLongerThanBufferIsReadWhole) {
     EXPECT_EQ(line, "end");
     EXPECT_FALSE(reader.ReadLine(line));
     EXPECT_EQ(reader.GetPosition(), bytes.size());
+}
+
+// A line past the limit (a file of gigabytes without a line end) is not held:
+// it comes back empty with its bytes consumed, and the file's error says so
+// once, with the count; the lines around it are read as ever.
+TEST(TextFileReader, LineLongerThanTheLimitIsSkippedWithItsBytes) {
+    const std::size_t limit = TextFileReader::kMaxLineBytes;
+    struct Case {
+        std::size_t length;
+        const char* lineEnd;
+    };
+    for (const Case c : {Case{limit + 1, "\n"}, Case{limit + 1, "\r\n"}, Case{100u << 20, "\n"},
+                         Case{100u << 20, ""}}) {
+        SCOPED_TRACE(c.length);
+        std::string bytes = "first\n";
+        bytes.append(c.length, 'x');
+        const std::uint64_t afterLong = bytes.size() + std::strlen(c.lineEnd);
+        bytes += c.lineEnd;
+        const bool last = *c.lineEnd == '\0';
+        if (!last) {
+            bytes += std::string(200, 'y') + "\nend";
+        }
+        test::TempDir dir;
+        TextFileReader reader(dir.Write("long.txt", bytes), ShareMode::Shared);
+        std::string_view line;
+        ASSERT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(line, "first");
+        EXPECT_NO_THROW(reader.ThrowIfLinesSkipped());
+        ASSERT_TRUE(reader.ReadLine(line));
+        EXPECT_TRUE(line.empty());
+        EXPECT_EQ(reader.GetPosition(), afterLong);
+        EXPECT_EQ(reader.SkippedLines(), 1u);
+        if (!last) {
+            ASSERT_TRUE(reader.ReadLine(line));
+            EXPECT_EQ(line, std::string(200, 'y'));
+            ASSERT_TRUE(reader.ReadLine(line));
+            EXPECT_EQ(line, "end");
+        }
+        EXPECT_FALSE(reader.ReadLine(line));
+        EXPECT_EQ(reader.GetPosition(), bytes.size());
+        try {
+            reader.ThrowIfLinesSkipped();
+            ADD_FAILURE() << "no error for the skipped line";
+        } catch (const FileError& error) {
+            EXPECT_NE(
+                std::string(error.what()).find("long.txt: 1 line longer than 4 MiB was skipped"),
+                std::string::npos)
+                << error.what();
+        }
+    }
 }
 
 TEST(TextFileReader, AcceptsBackslashSeparators) {

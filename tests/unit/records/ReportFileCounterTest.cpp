@@ -32,7 +32,7 @@ constexpr std::string_view kHeader = "Date,Cable,Setting File,Customer,Board,Cou
 KeyCounts Dimension(const CCountMap& ok, const CCountMap& ng) {
     KeyCounts keys;
     for (const auto& [key, count] : ok) {
-        const std::int32_t* other = ng.Find(key);
+        const auto* other = ng.Find(key);
         EXPECT_NE(other, nullptr) << "key only in the OK map: " << key;
         keys[key] = {count, other ? *other : -1};
     }
@@ -269,13 +269,28 @@ TEST_F(CountReportFileTest, ReadsDatesWithTheCriteriasDateLocale) {
     EXPECT_EQ(CountText("03/05/2018,C1,S1,CU,M1,3,OK\n").m_nOk, 0);
 }
 
+// A line past the reader's limit is skipped, though it is a record (here
+// with a 100 MB cable field): the lines around it count, its bytes count for
+// progress, and the file's error says so after the whole file was counted.
 TEST_F(CountReportFileTest, HugeLineIsReadAndSkipped) {
-    std::string body = "2018/05/03,C1,S1,CU,M1,3,OK\n";
+    std::string body = "2018/05/03,C1,S1,CU,M1,3,OK\n2018/05/03,";
     body.append(100u << 20, 'x');
-    body += "\n2018/05/03,C2,S1,CU,M1,3,OK\n";
-    const CReportCounts& counts = CountText(body);
-    EXPECT_EQ(counts.m_nOk, 2);
-    EXPECT_EQ(counts.m_nNg, 0);
+    body += ",S9,CU,M9,3,OK\n2018/05/03,C2,S1,CU,M1,3,OK\n";
+    const std::string path = m_dir.Write("huge.csv", std::string(kHeader) + body);
+    const std::uint64_t before = m_job.ParsedBytes();
+    try {
+        Count(path, m_job);
+        ADD_FAILURE() << "no error for the skipped line";
+    } catch (const FileError& error) {
+        EXPECT_NE(std::string(error.what()).find("huge.csv: 1 line longer than"), std::string::npos)
+            << error.what();
+    }
+    EXPECT_EQ(m_job.ParsedBytes() - before, FileSize(path));
+    ExpectInvariants(m_counts);
+    EXPECT_EQ(m_counts.m_nOk, 2);
+    EXPECT_EQ(m_counts.m_nNg, 0);
+    EXPECT_EQ(m_counts.m_settingFileOk.Size(), 1u);
+    EXPECT_FALSE(m_counts.m_machineIdOk.Contains("M9"));
 }
 
 // Lines are read in place while the buffer holds a whole window behind them
