@@ -11,10 +11,27 @@ namespace qz {
 // link at path; a write that fails part-way keeps what was written.
 void WriteTextFile(const std::string& path, std::string_view text);
 
-// Writes text to a new file beside path and renames it over path, so that a
-// reader sees the old content or the new one, never a part. Whatever is at
-// path (a file, a symbolic link) is replaced, never followed or written
-// through. On failure path is untouched and the new file is removed.
+// A file's new content, written whole to a new file beside it (same folder,
+// hidden name) when constructed, and renamed over the file by Commit, so that
+// a reader sees the old content or the new one, never a part. Whatever is at
+// the path (a file, a symbolic link) is replaced, never followed or written
+// through. Until Commit succeeds the path is untouched; the new file is
+// removed if Commit fails or is never called.
+class ReplacementFile {
+  public:
+    ReplacementFile(std::string path, std::string_view text);
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    void Commit();
+
+  private:
+    std::string m_path;
+    std::string m_tempPath;  // empty once renamed or removed
+};
+
+// ReplacementFile(path, text).Commit().
 void ReplaceTextFile(const std::string& path, std::string_view text);
 
 }  // namespace qz

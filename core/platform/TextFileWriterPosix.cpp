@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <stdexcept>
+#include <utility>
 
 #include "platform/FileError.h"
 #include "platform/Path.h"
@@ -77,21 +79,42 @@ void WriteTextFile(const std::string& path, std::string_view text) {
     }
 }
 
-void ReplaceTextFile(const std::string& path, std::string_view text) {
-    const std::string native = ToNativePath(path);
+ReplacementFile::ReplacementFile(std::string path, std::string_view text)
+    : m_path(std::move(path)) {
+    const std::string native = ToNativePath(m_path);
     std::string tempPath;
     const int fd = CreateBeside(native, tempPath);
     if (fd < 0) {
-        throw FileError(path, errno);
+        throw FileError(m_path, errno);
     }
-    int error = WriteAllAndClose(fd, text, true);
-    if (error == 0 && ::rename(tempPath.c_str(), native.c_str()) != 0) {
-        error = errno;
-    }
-    if (error != 0) {
+    if (const int error = WriteAllAndClose(fd, text, true); error != 0) {
         ::unlink(tempPath.c_str());
-        throw FileError(path, error);
+        throw FileError(m_path, error);
     }
+    m_tempPath = std::move(tempPath);
+}
+
+ReplacementFile::~ReplacementFile() {
+    if (!m_tempPath.empty()) {
+        ::unlink(m_tempPath.c_str());
+    }
+}
+
+void ReplacementFile::Commit() {
+    if (m_tempPath.empty()) {
+        throw std::logic_error("replacement file committed twice");
+    }
+    if (::rename(m_tempPath.c_str(), ToNativePath(m_path).c_str()) != 0) {
+        const int error = errno;
+        ::unlink(m_tempPath.c_str());
+        m_tempPath.clear();
+        throw FileError(m_path, error);
+    }
+    m_tempPath.clear();
+}
+
+void ReplaceTextFile(const std::string& path, std::string_view text) {
+    ReplacementFile(path, text).Commit();
 }
 
 }  // namespace qz

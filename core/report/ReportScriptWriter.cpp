@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -318,11 +319,9 @@ void CheckTableDimension(int dimension) {
     }
 }
 
-// Replaces one script in folder whole; a file error is shown and ends the
+// Replaces the script at path whole; a file error is shown and ends the
 // operation.
-void WriteScript(const std::string& folder, std::string_view fileName, std::string_view script) {
-    std::string path = folder;
-    path += fileName;
+void WriteScript(const std::string& path, std::string_view script) {
     try {
         ReplaceTextFile(path, script);
     } catch (const FileError& error) {
@@ -335,13 +334,13 @@ void WriteScript(const std::string& folder, std::string_view fileName, std::stri
 CReportScriptWriter::CReportScriptWriter(const CReportTotals& totals, std::string scriptFolder)
     : m_totals(totals), m_scriptFolder(std::move(scriptFolder)) {}
 
-void CReportScriptWriter::WriteSummaryChart() {
+std::string CReportScriptWriter::SummaryChartScript() const {
     std::string script;
     AppendFormatted(script, kPieTemplate, {m_totals.m_nOk, m_totals.m_nNg});
-    WriteScript(m_scriptFolder, kChartFileNames[0], script);
+    return script;
 }
 
-void CReportScriptWriter::WriteBarChart(int dimension) {
+std::string CReportScriptWriter::BarChartScript(int dimension) const {
     const DimensionMaps maps = MapsOf(m_totals, dimension);
 
     std::string rows;
@@ -361,10 +360,10 @@ void CReportScriptWriter::WriteBarChart(int dimension) {
     AppendFormatted(script, kBarTemplate,
                     {kChartFunctionNames[dimension], kColumnTitles[dimension],
                      std::string_view(rows), std::string_view(height)});
-    WriteScript(m_scriptFolder, kChartFileNames[dimension], script);
+    return script;
 }
 
-void CReportScriptWriter::WriteTable(int dimension) {
+std::string CReportScriptWriter::TableScript(int dimension) const {
     CheckTableDimension(dimension);
 
     std::string rows;
@@ -388,19 +387,69 @@ void CReportScriptWriter::WriteTable(int dimension) {
     AppendFormatted(script, kTableTemplate,
                     {callbackLine, kTableFunctionNames[dimension], kColumnTitles[dimension],
                      std::string_view(rows), showRowNumber});
-    WriteScript(m_scriptFolder, kTableFileNames[dimension], script);
+    return script;
+}
+
+void CReportScriptWriter::WriteSummaryChart() {
+    WriteScript(m_scriptFolder + std::string(kChartFileNames[0]), SummaryChartScript());
+}
+
+void CReportScriptWriter::WriteBarChart(int dimension) {
+    const std::string script = BarChartScript(dimension);
+    WriteScript(m_scriptFolder + std::string(kChartFileNames[dimension]), script);
+}
+
+void CReportScriptWriter::WriteTable(int dimension) {
+    const std::string script = TableScript(dimension);
+    WriteScript(m_scriptFolder + std::string(kTableFileNames[dimension]), script);
 }
 
 void CReportScriptWriter::WriteAll() {
-    // Another report writing the same folder (the batch command and the
-    // program share it) waits, so that the six come from one report.
-    const FolderLock lock(m_scriptFolder);
-    WriteSummaryChart();
-    WriteBarChart(1);
-    WriteBarChart(2);
-    WriteTable(0);
-    WriteTable(1);
-    WriteTable(2);
+    // The six in report order: summary chart, bar charts 1 and 2, tables 0, 1, 2.
+    constexpr std::size_t kScriptCount = 6;
+    const std::string paths[kScriptCount] = {
+        m_scriptFolder + std::string(kChartFileNames[0]),
+        m_scriptFolder + std::string(kChartFileNames[1]),
+        m_scriptFolder + std::string(kChartFileNames[2]),
+        m_scriptFolder + std::string(kTableFileNames[0]),
+        m_scriptFolder + std::string(kTableFileNames[1]),
+        m_scriptFolder + std::string(kTableFileNames[2]),
+    };
+    std::string errors[kScriptCount];
+    {
+        // Another report writing the same folder (the batch command and the
+        // program share it) waits, so that the six come from one report. All
+        // six are written beside their places before the first is renamed, so
+        // a run stopped part-way leaves at most the instant of the renames in
+        // which the folder holds scripts of two reports.
+        const FolderLock lock(m_scriptFolder);
+        std::optional<ReplacementFile> files[kScriptCount];
+        for (std::size_t i = 0; i < kScriptCount; ++i) {
+            try {
+                const std::string script = i == 0  ? SummaryChartScript()
+                                           : i < 3 ? BarChartScript(static_cast<int>(i))
+                                                   : TableScript(static_cast<int>(i - 3));
+                files[i].emplace(paths[i], script);
+            } catch (const FileError& error) {
+                errors[i] = error.ShownDescription();
+            }
+        }
+        for (std::size_t i = 0; i < kScriptCount; ++i) {
+            try {
+                if (files[i]) {
+                    files[i]->Commit();
+                }
+            } catch (const FileError& error) {
+                errors[i] = error.ShownDescription();
+            }
+        }
+    }
+    // Shown once the lock is released: a message box waits for the operator.
+    for (const std::string& error : errors) {
+        if (!error.empty()) {
+            ShowMessageBox(error);
+        }
+    }
 }
 
 }  // namespace qz

@@ -30,9 +30,15 @@ class CReportScriptWriter {
     // file-error messages): summary chart, bar charts 1 and 2, tables 0, 1, 2.
     // The folder is locked meanwhile: another writer of the same folder, in
     // this process or another, waits, so the six always come from one report.
+    // The six are written beside their places first and then renamed into
+    // them; file-error messages are shown after that, with the lock released.
     void WriteAll();
 
   private:
+    std::string SummaryChartScript() const;
+    std::string BarChartScript(int dimension) const;
+    std::string TableScript(int dimension) const;
+
     const CReportTotals& m_totals;
     std::string m_scriptFolder;
 };

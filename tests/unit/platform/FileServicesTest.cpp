@@ -105,6 +105,21 @@ TEST(ReplaceTextFile, ReplacesTheFileWholeAndLeavesNothingBeside) {
     EXPECT_EQ(FolderNames(dir.path()), std::set<std::string>{"out.js"});
 }
 
+TEST(ReplaceTextFile, NewContentTakesThePlaceOnlyOnCommit) {
+    test::TempDir dir;
+    const std::string path = dir.Write("out.js", "old");
+    {
+        ReplacementFile replacement(path, "new");
+        EXPECT_EQ(test::ReadFile(path), "old");
+        EXPECT_EQ(FolderNames(dir.path()).size(), 2u) << "the new content waits beside it";
+        replacement.Commit();
+        EXPECT_EQ(test::ReadFile(path), "new");
+    }
+    { ReplacementFile dropped(path, "dropped"); }
+    EXPECT_EQ(test::ReadFile(path), "new");
+    EXPECT_EQ(FolderNames(dir.path()), std::set<std::string>{"out.js"});
+}
+
 TEST(ReplaceTextFile, SymbolicLinkIsReplacedNotWrittenThrough) {
     test::TempDir dir;
     const std::string victim = dir.Write("victim.txt", "precious");

@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/MessageBox.h"
 #include "records/ReportCounts.h"
 #include "report/ReportScriptWriter.h"
 #include "tests/unit/report/ScriptTestSupport.h"
@@ -447,6 +450,30 @@ TEST_F(ScriptWriteFailureTest, ScriptPathThatIsAFolder) {
     WriteAllScripts();
     ExpectOnlyFailure("tableSettingFile.js");
     EXPECT_EQ(ScriptFolderEntries(), ScriptFileNames()) << "a new file was left behind";
+}
+
+// A message box waits for the operator: by the time it shows, the other
+// scripts are in place and the folder is no longer locked, so another report
+// need not wait for the operator.
+TEST_F(ScriptWriteFailureTest, MessageComesWithTheScriptsInPlaceAndTheFolderUnlocked) {
+    SetTotals(m_totals, kSettingFiles, kMachineIds);
+    m_dir.MakeDir("chartSummary.js");
+    std::vector<std::string> texts;
+    const MessageBoxHandler previous = SetMessageBoxHandler([&](const std::string& text) {
+        texts.push_back(text);
+        for (const auto& [fileName, expected] : ExpectedScripts(m_totals)) {
+            if (fileName != "chartSummary.js") {
+                ExpectScript(fileName, expected);
+            }
+        }
+        const int folder = ::open(m_dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ASSERT_GE(folder, 0);
+        EXPECT_EQ(::flock(folder, LOCK_EX | LOCK_NB), 0) << "the folder is still locked";
+        ::close(folder);
+    });
+    WriteAllScripts();
+    SetMessageBoxHandler(previous);
+    ExpectOnlyFailure("chartSummary.js", texts);
 }
 
 // The largest script runs out of room part-way; it keeps its old content
