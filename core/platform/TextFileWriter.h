@@ -31,6 +31,11 @@ class ReplacementFile {
     std::string m_tempPath;  // empty once renamed or removed
 };
 
+// Removes the new files that ReplacementFile left beside path when a process
+// was stopped before it renamed or removed them. Only for a caller that knows
+// no other writer of path is at work (one that holds the folder's lock).
+void RemoveLeftoverReplacements(const std::string& path);
+
 // ReplacementFile(path, text).Commit().
 void ReplaceTextFile(const std::string& path, std::string_view text);
 

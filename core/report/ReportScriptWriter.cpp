@@ -423,6 +423,12 @@ void CReportScriptWriter::WriteAll() {
         // a run stopped part-way leaves at most the instant of the renames in
         // which the folder holds scripts of two reports.
         const FolderLock lock(m_scriptFolder);
+        if (lock.Held()) {
+            // What a report stopped part-way left beside the scripts.
+            for (const std::string& path : paths) {
+                RemoveLeftoverReplacements(path);
+            }
+        }
         std::optional<ReplacementFile> files[kScriptCount];
         for (std::size_t i = 0; i < kScriptCount; ++i) {
             try {

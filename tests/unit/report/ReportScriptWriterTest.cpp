@@ -502,6 +502,20 @@ TEST_F(ScriptWriteFailureTest, FullDevice) {
     EXPECT_EQ(ScriptFolderEntries(), ScriptFileNames()) << "a new file was left behind";
 }
 
+// A report stopped before its renames leaves its new scripts beside the old
+// ones under hidden names; the next report removes them and nothing else.
+TEST_F(ReportScriptWriterTest, NextReportRemovesWhatAStoppedOneLeft) {
+    SetTotals(m_totals, kSettingFiles, kMachineIds);
+    for (const char* name : {".chartSummary.js.4242.0.tmp", ".tableMachineId.js.4242.5.tmp",
+                             ".chartSummary.js.keep", "chartSummary.js.1.tmp", "notes.txt"}) {
+        m_dir.Write(name, "x");
+    }
+    WriteAllScripts();
+    std::set<std::string> expected = ScriptFileNames();
+    expected.insert({".chartSummary.js.keep", "chartSummary.js.1.tmp", "notes.txt"});
+    EXPECT_EQ(ScriptFolderEntries(), expected);
+}
+
 // "ln -s ../../victim.txt Report/js/chartSummary.js": the report replaces the
 // link and never writes through it.
 TEST_F(ReportScriptWriterTest, SymbolicLinkAtAScriptPathIsReplacedNotFollowed) {
