@@ -8,6 +8,7 @@
 #include "dates/OleDate.h"
 #include "jobs/ReportJob.h"
 #include "platform/MessageBox.h"
+#include "platform/Path.h"
 #include "platform/ShellOpen.h"
 #include "records/ReportCounts.h"
 #include "report/ReportScriptWriter.h"
@@ -20,6 +21,8 @@ namespace {
 
 constexpr char kNoRecordMessage[] =
     "No record!!\r\nPlease check \"Machine (Platform)\", \"Date\" and \"Option\"!!";
+constexpr char kPageNotOpenedMessage[] =
+    "The report was written, but the page could not be opened: ";
 
 // A picker's value, date and time of day as the picker holds it.
 OleDate ToOleDate(const wxDateTime& value) {
@@ -66,7 +69,9 @@ void CQZ8840ReporterDlg::OnBnClickedGenerateReport() {
 
     CReportScriptWriter(m_reportTotals, m_dataPaths.strReportJsPath).WriteAll();
 
-    ShellOpen(m_dataPaths.strReportHtmlPath);
+    // The report stands; the operator learns where the page is.
+    if (!ShellOpen(m_dataPaths.strReportHtmlPath))
+        ShowMessageBox(kPageNotOpenedMessage + ToNativePath(m_dataPaths.strReportHtmlPath));
 }
 
 }  // namespace qz

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include <wx/button.h>
 #include <wx/utils.h>
 
 #include "platform/MessageBox.h"
@@ -83,6 +84,8 @@ void COptionDlg::OnInitDialogEvent(wxInitDialogEvent& event) {
 
 bool COptionDlg::OnInitDialog() {
     InitOptionLists();
+    // The first tab stop, as the layout orders them.
+    m_listCustomer->SetFocus();
     return true;
 }
 
@@ -147,15 +150,34 @@ void COptionDlg::OnOK() {
     EndDialog(wxID_OK);
 }
 
-bool COptionDlg::PreTranslateMessage(const wxKeyEvent& event) {
-    return event.GetKeyCode() != WXK_ESCAPE;
+COptionDlg::KeyRoute COptionDlg::PreTranslateMessage(const wxKeyEvent& event) {
+    switch (event.GetKeyCode()) {
+        case WXK_ESCAPE:
+            return KeyRoute::Control;
+        case WXK_RETURN:
+        case WXK_NUMPAD_ENTER:
+            // A focused button clicks itself; elsewhere Enter is OK, which a
+            // list would otherwise keep for itself.
+            if (event.HasAnyModifiers() || wxDynamicCast(FindFocus(), wxButton))
+                return KeyRoute::Dialog;
+            OnOK();
+            return KeyRoute::Handled;
+        default:
+            return KeyRoute::Dialog;
+    }
 }
 
 void COptionDlg::OnCharHook(wxKeyEvent& event) {
-    if (PreTranslateMessage(event))
-        event.Skip();  // the dialog's own handling (Tab, Enter, ...)
-    else
-        event.DoAllowNextEvent();  // to the focused control only
+    switch (PreTranslateMessage(event)) {
+        case KeyRoute::Dialog:
+            event.Skip();  // the dialog's own handling (Tab, ...)
+            break;
+        case KeyRoute::Control:
+            event.DoAllowNextEvent();  // to the focused control only
+            break;
+        case KeyRoute::Handled:
+            break;
+    }
 }
 
 }  // namespace qz

@@ -45,8 +45,13 @@ class COptionDlg : public wxDialog {
     // the dialog with OK; a list without a checked row is reported instead and
     // the dialog stays open with nothing changed.
     void OnOK();
-    // False for Escape: the key goes to the focused control, not the dialog.
-    bool PreTranslateMessage(const wxKeyEvent& event);
+    // Where a key goes before the dialog's own keyboard handling sees it.
+    enum class KeyRoute {
+        Dialog,   // the dialog's usual handling (Tab, a focused button's Enter, ...)
+        Control,  // straight to the focused control, past the dialog (Escape)
+        Handled,  // dealt with here (Enter elsewhere runs OK)
+    };
+    KeyRoute PreTranslateMessage(const wxKeyEvent& event);
 
     CReportDataListCtrl* m_listSettingFile = nullptr;
     CReportDataListCtrl* m_listMachineId = nullptr;

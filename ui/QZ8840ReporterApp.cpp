@@ -24,8 +24,11 @@ CQZ8840ReporterApp::CQZ8840ReporterApp() {
 
 bool CQZ8840ReporterApp::OnInit() {
     SingleInstanceGuard guard(kSingleInstanceName);
-    if (guard.AlreadyExists())
-        return false;  // silently: no message, no window
+    if (guard.AlreadyExists()) {
+        // No message and no window of its own: the running one comes forward.
+        guard.AskHolderToShow();
+        return false;
+    }
 
     // Record dates are read in the order of the user's LC_TIME: a report's
     // criteria take the process locale as set here.
@@ -38,6 +41,9 @@ bool CQZ8840ReporterApp::OnInit() {
     {
         CQZ8840ReporterDlg dlg(paths, nullptr);
         SetTopWindow(&dlg);
+        // Queued from the listening thread; Release below ends it before the
+        // dialog goes.
+        guard.ListenForShowRequests([&dlg] { dlg.CallAfter(&CQZ8840ReporterDlg::BringToFront); });
         dlg.ShowModal();
         SetTopWindow(nullptr);
         // Released before the dialog goes, so a new start succeeds even while

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include <wx/calctrl.h>
 #include <wx/combo.h>
 #include <wx/menu.h>
 #include <wx/textctrl.h>
@@ -65,6 +66,92 @@ DateChange ClassifyDateChange(const wxDatePickerCtrl* picker, const wxDateTime& 
     return DateChange::Picked;
 }
 
+// The runs of digits and of other characters a date text is made of.
+std::vector<wxString> DateTextRuns(const wxString& text) {
+    std::vector<wxString> runs;
+    bool digits = false;
+    for (const wxUniChar c : text) {
+        const bool digit = c >= '0' && c <= '9';
+        if (runs.empty() || digit != digits)
+            runs.emplace_back();
+        runs.back() += c;
+        digits = digit;
+    }
+    return runs;
+}
+
+// True when text is the whole date rendered as shown: every part as the
+// picker renders it, where a day or month may go without its leading zero
+// ("1/31/2018" for "01/31/2018"). A year must be there in full: "01/31/2"
+// stands for 01/31/0002 only on the way to a longer year.
+bool IsWholeEntry(const wxString& text, const wxString& shown) {
+    const std::vector<wxString> typed = DateTextRuns(text.Strip(wxString::both));
+    const std::vector<wxString> rendered = DateTextRuns(shown);
+    if (typed.size() != rendered.size())
+        return false;
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+        const wxString& t = typed[i];
+        const wxString& r = rendered[i];
+        if (t == r)
+            continue;
+        unsigned long tn = 0, rn = 0;
+        if (r.length() > 2 || !t.ToULong(&tn) || !r.ToULong(&rn) || tn != rn)
+            return false;
+    }
+    return true;
+}
+
+// Where a key moves an open calendar's day to (invalid: not a moving key),
+// as the calendar itself moves it.
+wxDateTime MovedCalendarDate(const wxDateTime& day, int keyCode) {
+    switch (keyCode) {
+        case WXK_LEFT:
+        case WXK_NUMPAD_LEFT:
+            return day - wxDateSpan::Day();
+        case WXK_RIGHT:
+        case WXK_NUMPAD_RIGHT:
+            return day + wxDateSpan::Day();
+        case WXK_UP:
+        case WXK_NUMPAD_UP:
+            return day - wxDateSpan::Week();
+        case WXK_DOWN:
+        case WXK_NUMPAD_DOWN:
+            return day + wxDateSpan::Week();
+        case WXK_PAGEUP:
+        case WXK_NUMPAD_PAGEUP:
+            return day - wxDateSpan::Month();
+        case WXK_PAGEDOWN:
+        case WXK_NUMPAD_PAGEDOWN:
+            return day + wxDateSpan::Month();
+        case WXK_HOME:
+        case WXK_NUMPAD_HOME:
+            return wxDateTime(day).SetDay(1);
+        case WXK_END:
+        case WXK_NUMPAD_END:
+            return wxDateTime(day).SetToLastMonthDay();
+        default:
+            return wxInvalidDateTime;
+    }
+}
+
+// The picker's calendar when it is open.
+wxCalendarCtrl* OpenCalendar(const wxDatePickerCtrl* picker) {
+    wxComboCtrl* combo = DateCombo(picker);
+    if (!combo || !combo->IsPopupShown())
+        return nullptr;
+    return wxDynamicCast(combo->GetPopupControl()->GetControl(), wxCalendarCtrl);
+}
+
+// Raises window, then the dialogs open over it (a modal dialog the operator
+// must answer stays above the window it belongs to).
+void RaiseWithOwnedWindows(wxWindow* window) {
+    window->Raise();
+    for (wxWindow* child : window->GetChildren()) {
+        if (child->IsTopLevel() && child->IsShown())
+            RaiseWithOwnedWindows(child);
+    }
+}
+
 }  // namespace
 
 wxDateTime ToCalendarTime(const wxDateTime& picked) {
@@ -99,17 +186,25 @@ CQZ8840ReporterDlg::CQZ8840ReporterDlg(DataPaths paths, wxWindow* parent)
     Bind(wxEVT_DATE_CHANGED, &CQZ8840ReporterDlg::OnDtnDatetimechangeEndDate, this,
          IDC_DTP_END_DATE);
     BindClick(IDC_BTN_GENERATE_REPORT, &CQZ8840ReporterDlg::OnBnClickedGenerateReport);
+    m_acceptedStart = m_dtpStart->GetValue();
+    m_acceptedEnd = m_dtpEnd->GetValue();
+    // Bound after the picker's own focus handling, so run before it: the
+    // field still shows what was typed.
     for (const wxDatePickerCtrl* picker : {m_dtpStart, m_dtpEnd}) {
-        if (wxWindow* field = DateField(picker))
+        if (wxWindow* field = DateField(picker)) {
+            field->Bind(wxEVT_SET_FOCUS, &CQZ8840ReporterDlg::OnDateFieldEntered, this);
             field->Bind(wxEVT_KILL_FOCUS, &CQZ8840ReporterDlg::OnDateFieldLeft, this);
+        }
     }
 }
 
 CQZ8840ReporterDlg::~CQZ8840ReporterDlg() {
     // The fields go after this part of the dialog; their focus may go with them.
     for (const wxDatePickerCtrl* picker : {m_dtpStart, m_dtpEnd}) {
-        if (wxWindow* field = DateField(picker))
+        if (wxWindow* field = DateField(picker)) {
+            field->Unbind(wxEVT_SET_FOCUS, &CQZ8840ReporterDlg::OnDateFieldEntered, this);
             field->Unbind(wxEVT_KILL_FOCUS, &CQZ8840ReporterDlg::OnDateFieldLeft, this);
+        }
     }
 }
 
@@ -214,42 +309,70 @@ void CQZ8840ReporterDlg::OnBnClickedReset() {
 }
 
 void CQZ8840ReporterDlg::OnDtnDatetimechangeStartDate(wxDateEvent& event) {
-    if (IsDateToApply(m_dtpStart, event.GetDate(), m_bStartEntryPending))
-        LimitEndPicker(event.GetDate());
+    if (ClassifyDateChange(m_dtpStart, event.GetDate()) != DateChange::Picked)
+        return;  // settled when the entry ends
+    m_acceptedStart = m_dtpStart->GetValue();
+    LimitEndPicker(event.GetDate());
 }
 
 void CQZ8840ReporterDlg::OnDtnDatetimechangeEndDate(wxDateEvent& event) {
-    if (IsDateToApply(m_dtpEnd, event.GetDate(), m_bEndEntryPending))
-        LimitStartPicker(event.GetDate());
+    if (ClassifyDateChange(m_dtpEnd, event.GetDate()) != DateChange::Picked)
+        return;
+    m_acceptedEnd = m_dtpEnd->GetValue();
+    LimitStartPicker(event.GetDate());
 }
 
-bool CQZ8840ReporterDlg::IsDateToApply(wxDatePickerCtrl* picker, const wxDateTime& date,
-                                       bool& entryPending) {
-    switch (ClassifyDateChange(picker, date)) {
-        case DateChange::Picked:
-            entryPending = false;
-            return true;
-        case DateChange::Typing:
-            entryPending = true;
-            return false;
-        case DateChange::Refused:
-            break;  // the picker keeps its date, and an entry on its way stays so
+wxDateTime& CQZ8840ReporterDlg::AcceptedDate(const wxDatePickerCtrl* picker) {
+    return picker == m_dtpStart ? m_acceptedStart : m_acceptedEnd;
+}
+
+wxDatePickerCtrl* CQZ8840ReporterDlg::PickerOfField(const wxWindow* field) const {
+    for (wxDatePickerCtrl* picker : {m_dtpStart, m_dtpEnd}) {
+        if (field && DateField(picker) == field)
+            return picker;
     }
-    return false;
+    return nullptr;
+}
+
+void CQZ8840ReporterDlg::OnDateFieldEntered(wxFocusEvent& event) {
+    event.Skip();
+    // A date set from outside since the last entry counts as accepted.
+    wxDatePickerCtrl* picker = PickerOfField(static_cast<wxWindow*>(event.GetEventObject()));
+    wxComboCtrl* combo = picker ? DateCombo(picker) : nullptr;
+    if (combo && IsWholeEntry(combo->GetValue(), combo->GetPopupControl()->GetStringValue()))
+        AcceptedDate(picker) = picker->GetValue();
 }
 
 void CQZ8840ReporterDlg::OnDateFieldLeft(wxFocusEvent& event) {
-    event.Skip();  // the picker tidies its field up
-    // After the picker has done so, and outside the focus change, which a
-    // message box must not interrupt.
-    CallAfter(&CQZ8840ReporterDlg::ApplyPendingDateEntries);
+    event.Skip();  // the picker tidies its field up after this
+    if (wxDatePickerCtrl* picker = PickerOfField(static_cast<wxWindow*>(event.GetEventObject())))
+        SettleDateEntry(picker);
 }
 
-void CQZ8840ReporterDlg::ApplyPendingDateEntries() {
-    if (std::exchange(m_bStartEntryPending, false))
-        LimitEndPicker(m_dtpStart->GetValue());
-    if (std::exchange(m_bEndEntryPending, false))
-        LimitStartPicker(m_dtpEnd->GetValue());
+void CQZ8840ReporterDlg::SettleDateEntry(wxDatePickerCtrl* picker) {
+    wxComboCtrl* combo = DateCombo(picker);
+    if (!combo)
+        return;
+    wxDateTime& accepted = AcceptedDate(picker);
+    const wxDateTime held = picker->GetValue();
+    if (held.IsValid() &&
+        IsWholeEntry(combo->GetValue(), combo->GetPopupControl()->GetStringValue())) {
+        if (accepted.IsValid() && accepted.IsEqualTo(held))
+            return;
+        accepted = held;
+        // Outside the focus change, which a message box must not interrupt.
+        CallAfter([this, picker, held] {
+            if (picker == m_dtpStart)
+                LimitEndPicker(held);
+            else
+                LimitStartPicker(held);
+        });
+        return;
+    }
+    // Unfinished or refused: the field shows the accepted date again, which
+    // the picker then finds unchanged.
+    if (accepted.IsValid())
+        picker->SetValue(accepted);
 }
 
 void CQZ8840ReporterDlg::LimitEndPicker(const wxDateTime& start) {
@@ -270,6 +393,12 @@ void CQZ8840ReporterDlg::LimitStartPicker(const wxDateTime& end) {
     m_dtpStart->SetRange(wxInvalidDateTime, t);
 }
 
+void CQZ8840ReporterDlg::BringToFront() {
+    if (IsIconized())
+        Iconize(false);
+    RaiseWithOwnedWindows(this);
+}
+
 void CQZ8840ReporterDlg::OnSysCommand(int id) {
     // The low four bits of a window-menu command belong to the system.
     if ((id & ~0xF) == IDM_ABOUTBOX) {
@@ -279,6 +408,10 @@ void CQZ8840ReporterDlg::OnSysCommand(int id) {
 }
 
 CQZ8840ReporterDlg::KeyRoute CQZ8840ReporterDlg::PreTranslateMessage(const wxKeyEvent& event) {
+    for (wxDatePickerCtrl* picker : {m_dtpStart, m_dtpEnd}) {
+        if (wxCalendarCtrl* calendar = OpenCalendar(picker))
+            return RouteToCalendar(*calendar, event);
+    }
     switch (event.GetKeyCode()) {
         case WXK_ESCAPE:
             return KeyRoute::Control;
@@ -286,6 +419,8 @@ CQZ8840ReporterDlg::KeyRoute CQZ8840ReporterDlg::PreTranslateMessage(const wxKey
         case WXK_NUMPAD_ENTER: {
             if (wxDynamicCast(FindFocus(), wxButton))
                 return KeyRoute::Dialog;  // the focused button clicks itself
+            if (wxDatePickerCtrl* picker = PickerOfField(FindFocus()))
+                SettleDateEntry(picker);
             wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
             ok.SetEventObject(this);
             ProcessWindowEvent(ok);
@@ -300,6 +435,42 @@ CQZ8840ReporterDlg::KeyRoute CQZ8840ReporterDlg::PreTranslateMessage(const wxKey
 #endif
         default:
             return KeyRoute::Dialog;
+    }
+}
+
+// An open calendar is a window of its own to the operator: Enter picks its
+// date and closes it, Escape closes it, the arrows and page keys move its day
+// (the picker follows, as on a click); others (Tab, ...) go on as usual. The
+// calendar is driven here rather than sent the keys, which its drop-down
+// would hand back.
+CQZ8840ReporterDlg::KeyRoute CQZ8840ReporterDlg::RouteToCalendar(wxCalendarCtrl& calendar,
+                                                                 const wxKeyEvent& event) {
+    if (event.HasAnyModifiers())
+        return KeyRoute::Dialog;
+    switch (event.GetKeyCode()) {
+        case WXK_ESCAPE: {
+            if (wxComboPopup* popup = dynamic_cast<wxComboPopup*>(&calendar))
+                popup->Dismiss();
+            return KeyRoute::Handled;
+        }
+        case WXK_RETURN:
+        case WXK_NUMPAD_ENTER: {
+            // As a double click on the day: the picker takes it and closes.
+            wxCalendarEvent picked(&calendar, calendar.GetDate(), wxEVT_CALENDAR_DOUBLECLICKED);
+            calendar.GetEventHandler()->ProcessEvent(picked);
+            return KeyRoute::Handled;
+        }
+        default: {
+            const wxDateTime moved = MovedCalendarDate(calendar.GetDate(), event.GetKeyCode());
+            if (!moved.IsValid())
+                return KeyRoute::Dialog;
+            // A day outside the picker's limits is not taken.
+            if (calendar.SetDate(moved)) {
+                wxCalendarEvent changed(&calendar, moved, wxEVT_CALENDAR_SEL_CHANGED);
+                calendar.GetEventHandler()->ProcessEvent(changed);
+            }
+            return KeyRoute::Handled;
+        }
     }
 }
 

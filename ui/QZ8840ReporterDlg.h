@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <wx/button.h>
+#include <wx/calctrl.h>
 #include <wx/datectrl.h>
 #include <wx/dateevt.h>
 #include <wx/dialog.h>
@@ -65,6 +66,8 @@ class CQZ8840ReporterDlg : public wxDialog {
     void OnBnClickedGenerateReport();  // defined with the report command
     void OnDtnDatetimechangeStartDate(wxDateEvent& event);
     void OnDtnDatetimechangeEndDate(wxDateEvent& event);
+    // Shows the window restored and above the others (a second start asks).
+    void BringToFront();
     // Window-menu commands: the about entry opens the about box.
     void OnSysCommand(int id);
 
@@ -80,9 +83,11 @@ class CQZ8840ReporterDlg : public wxDialog {
         Control,  // straight to the focused control, past the dialog (Escape)
         Handled,  // dealt with here
     };
-    // Escape never closes the dialog; Enter on a focused button clicks it and
-    // elsewhere gives the OK command; F1 opens the about box where the window
-    // has no system menu to hold the about entry.
+    // An open date calendar takes Enter (picks the date) and Escape (closes
+    // it) before the dialog. Otherwise Escape never closes the dialog; Enter
+    // on a focused button clicks it and elsewhere gives the OK command; F1
+    // opens the about box where the window has no system menu to hold the
+    // about entry.
     KeyRoute PreTranslateMessage(const wxKeyEvent& event);
 
     wxIconBundle m_hIcon;
@@ -109,11 +114,16 @@ class CQZ8840ReporterDlg : public wxDialog {
     void OnInitDialogEvent(wxInitDialogEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnBannerContextMenu(wxContextMenuEvent& event);
-    // A date typed into a picker's field limits the other picker once the
-    // field shows it whole, or else when the field loses the focus.
-    bool IsDateToApply(wxDatePickerCtrl* picker, const wxDateTime& date, bool& entryPending);
+    KeyRoute RouteToCalendar(wxCalendarCtrl& calendar, const wxKeyEvent& event);
+    // A picker's date counts, and limits the other picker, once accepted
+    // whole: picked from the calendar, typed out as the field shows it, or
+    // typed in another whole form and the entry ended (focus lost, Enter). An
+    // entry ended unfinished or refused gives way to the last accepted date.
+    wxDateTime& AcceptedDate(const wxDatePickerCtrl* picker);
+    wxDatePickerCtrl* PickerOfField(const wxWindow* field) const;
+    void OnDateFieldEntered(wxFocusEvent& event);
     void OnDateFieldLeft(wxFocusEvent& event);
-    void ApplyPendingDateEntries();
+    void SettleDateEntry(wxDatePickerCtrl* picker);
     void LimitEndPicker(const wxDateTime& start);
     void LimitStartPicker(const wxDateTime& end);
 #ifdef __WXMSW__
@@ -124,8 +134,8 @@ class CQZ8840ReporterDlg : public wxDialog {
 #endif
 
     bool m_bInitialised = false;
-    bool m_bStartEntryPending = false;
-    bool m_bEndEntryPending = false;
+    wxDateTime m_acceptedStart;
+    wxDateTime m_acceptedEnd;
 };
 
 }  // namespace qz

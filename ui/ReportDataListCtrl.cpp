@@ -1,5 +1,7 @@
 #include "ui/ReportDataListCtrl.h"
 
+#include <wx/settings.h>
+
 #include "ui/TextConvert.h"
 
 namespace qz {
@@ -8,44 +10,81 @@ const char* const g_listColumnTitles[5] = {
     "Machine Name", "File Name", "Machine ID", "Cable Number", "Customer Name",
 };
 
-wxIMPLEMENT_DYNAMIC_CLASS(CReportDataListCtrl, wxListCtrl);
+wxIMPLEMENT_DYNAMIC_CLASS(CReportDataListCtrl, wxDataViewListCtrl);
+
+CReportDataListCtrl::CReportDataListCtrl() {
+    BindKeys();
+}
 
 CReportDataListCtrl::CReportDataListCtrl(wxWindow* parent, wxWindowID id, const wxPoint& pos,
                                          const wxSize& size, long style)
-    : wxListCtrl(parent, id, pos, size, style) {}
+    : wxDataViewListCtrl(parent, id, pos, size, style) {
+    BindKeys();
+}
+
+void CReportDataListCtrl::BindKeys() {
+    // The key reaches the list before the dialog and the native list view.
+    Bind(wxEVT_CHAR_HOOK, &CReportDataListCtrl::OnCharHook, this);
+}
 
 void CReportDataListCtrl::InitList(int kind) {
     m_nColumnKind = kind;
-    EnableCheckBoxes(true);
-    InsertColumn(0, FromUtf8(g_listColumnTitles[kind]), wxLIST_FORMAT_LEFT);
-    SetColumnWidth(0, GetClientSize().GetWidth());
+    // The columns take their widths once shown: reckon with the set ones.
+    const int checkWidth = wxDVC_TOGGLE_DEFAULT_WIDTH;
+    AppendToggleColumn(wxString(), wxDATAVIEW_CELL_ACTIVATABLE, checkWidth, wxALIGN_CENTER, 0);
+    const int rest = GetClientSize().GetWidth() - checkWidth -
+                     wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this);
+    AppendTextColumn(FromUtf8(g_listColumnTitles[kind]), wxDATAVIEW_CELL_INERT,
+                     rest > 0 ? rest : wxCOL_WIDTH_AUTOSIZE, wxALIGN_LEFT,
+                     wxDATAVIEW_COL_RESIZABLE);
 }
 
 long CReportDataListCtrl::InsertRow(long index, std::string_view bytes) {
-    const long row = InsertItem(index, ToDisplayText(bytes));
-    if (row >= 0) {
-        m_rowBytes.push_back(std::make_unique<std::string>(bytes));
-        SetItemPtrData(row, reinterpret_cast<wxUIntPtr>(m_rowBytes.back().get()));
-    }
-    return row;
+    if (index < 0 || index > GetItemCount())
+        return -1;
+    m_rowBytes.push_back(std::make_unique<std::string>(bytes));
+    wxVector<wxVariant> values;
+    values.push_back(wxVariant(false));
+    values.push_back(wxVariant(ToDisplayText(bytes)));
+    InsertItem(static_cast<unsigned>(index), values,
+               reinterpret_cast<wxUIntPtr>(m_rowBytes.back().get()));
+    return index;
 }
 
 const std::string& CReportDataListCtrl::GetRowBytes(long index) const {
     static const std::string kNone;
-    const auto* bytes = reinterpret_cast<const std::string*>(GetItemData(index));
+    if (index < 0 || index >= GetItemCount())
+        return kNone;
+    const auto* bytes = reinterpret_cast<const std::string*>(GetItemData(RowToItem(index)));
     return bytes ? *bytes : kNone;
+}
+
+wxString CReportDataListCtrl::GetItemText(long index) const {
+    if (index < 0 || index >= GetItemCount())
+        return wxString();
+    return GetTextValue(static_cast<unsigned>(index), kTextColumn);
+}
+
+void CReportDataListCtrl::SetItemText(long index, const wxString& text) {
+    if (index >= 0 && index < GetItemCount())
+        SetTextValue(text, static_cast<unsigned>(index), kTextColumn);
+}
+
+bool CReportDataListCtrl::GetCheck(long index) const {
+    return index >= 0 && index < GetItemCount() &&
+           GetToggleValue(static_cast<unsigned>(index), kCheckColumn);
 }
 
 void CReportDataListCtrl::SetCheck(long index, bool check) {
     if (index >= 0 && index < GetItemCount())
-        CheckItem(index, check);
+        SetToggleValue(check, static_cast<unsigned>(index), kCheckColumn);
 }
 
 void CReportDataListCtrl::CollectItems(std::vector<int>& out, bool checked) const {
     out.clear();
     const int count = GetItemCount();
     for (int i = 0; i < count; ++i) {
-        if (IsItemChecked(i) == checked)
+        if (GetCheck(i) == checked)
             out.push_back(i);
     }
 }
@@ -65,6 +104,32 @@ bool CReportDataListCtrl::IsCheckChanged() {
         return false;
     m_lastCheckedItems = std::move(checked);
     return true;
+}
+
+void CReportDataListCtrl::ToggleSelectedChecks() {
+    std::vector<int> rows;
+    for (int i = 0, n = GetItemCount(); i < n; ++i) {
+        if (IsRowSelected(static_cast<unsigned>(i)))
+            rows.push_back(i);
+    }
+    int current = ItemToRow(GetCurrentItem());
+    if (rows.empty() && current != wxNOT_FOUND)
+        rows.push_back(current);
+    if (rows.empty())
+        return;
+    if (current == wxNOT_FOUND || !IsRowSelected(static_cast<unsigned>(current)))
+        current = rows.front();
+    const bool check = !GetCheck(current);
+    for (const int row : rows)
+        SetCheck(row, check);
+}
+
+void CReportDataListCtrl::OnCharHook(wxKeyEvent& event) {
+    if (event.GetKeyCode() == WXK_SPACE && !event.HasAnyModifiers()) {
+        ToggleSelectedChecks();
+        return;  // neither the dialog nor the native list sees it
+    }
+    event.Skip();
 }
 
 }  // namespace qz

@@ -6,16 +6,20 @@
 // row keeps the exact bytes it was inserted with (InsertRow), since its shown
 // text is only a display form of them (ToDisplayText).
 //
-// Dialog layouts create it with <object class="wxListCtrl" subclass=
-// "CReportDataListCtrl"> in report view; the owning dialog calls InitList once.
-// UI thread only.
+// A native list view (GTK's tree view where there is one): a check-box column
+// before the text column, so that assistive technology reads every row's text
+// and checked state as the toolkit's own list would. Space toggles the check
+// boxes of the selected rows, clicking a check box toggles it.
+//
+// Dialog layouts create it with <object class="wxDataViewListCtrl" subclass=
+// "CReportDataListCtrl">; the owning dialog calls InitList once. UI thread only.
 
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <wx/listctrl.h>
+#include <wx/dataview.h>
 
 namespace qz {
 
@@ -23,23 +27,29 @@ namespace qz {
 // 3 "Cable Number", 4 "Customer Name".
 extern const char* const g_listColumnTitles[5];
 
-class CReportDataListCtrl : public wxListCtrl {
+class CReportDataListCtrl : public wxDataViewListCtrl {
   public:
-    CReportDataListCtrl() = default;
+    static constexpr unsigned kCheckColumn = 0;
+    static constexpr unsigned kTextColumn = 1;
+
+    CReportDataListCtrl();
     CReportDataListCtrl(wxWindow* parent, wxWindowID id, const wxPoint& pos = wxDefaultPosition,
                         const wxSize& size = wxDefaultSize,
-                        long style = wxLC_REPORT | wxBORDER_SUNKEN);
+                        long style = wxDV_MULTIPLE | wxBORDER_SUNKEN);
 
-    // Check boxes on, one left-aligned column titled g_listColumnTitles[kind],
-    // as wide as the client area.
+    // The check-box column, then one left-aligned text column titled
+    // g_listColumnTitles[kind] filling the rest of the client area.
     void InitList(int kind);
 
-    // Inserts a row at index showing bytes; returns its index.
+    // Inserts a row at index showing bytes, unchecked; returns its index.
     long InsertRow(long index, std::string_view bytes);
     // The bytes row index was inserted with.
     const std::string& GetRowBytes(long index) const;
+    // The text row index shows.
+    wxString GetItemText(long index) const;
+    void SetItemText(long index, const wxString& text);
 
-    bool GetCheck(long index) const { return IsItemChecked(index); }
+    bool GetCheck(long index) const;
     // Sets or clears a row's check box; an index outside the list is ignored.
     void SetCheck(long index, bool check = true);
 
@@ -51,10 +61,16 @@ class CReportDataListCtrl : public wxListCtrl {
     // here (by index only); the new set is then kept for the next call.
     bool IsCheckChanged();
 
+    // Space: the selected rows (else the current row) all take the state
+    // opposite to the current row's (else the first selected row's).
+    void ToggleSelectedChecks();
+
     int m_nColumnKind = 0;
     std::vector<int> m_lastCheckedItems;
 
   private:
+    void BindKeys();
+    void OnCharHook(wxKeyEvent& event);
     void CollectItems(std::vector<int>& out, bool checked) const;
 
     // Row bytes live here; each row's item data points at its entry, so the

@@ -12,17 +12,16 @@ ShellOpenHandler g_handler;
 
 }  // namespace
 
-void ShellOpen(const std::string& path) {
+bool ShellOpen(const std::string& path) {
     ShellOpenHandler handler;
     {
         std::lock_guard lock(g_handlerMutex);
         handler = g_handler;
     }
-    if (handler) {
-        handler(path);
-    } else {
-        OpenWithDefaultProgram(path);
-    }
+    if (!handler)
+        return OpenWithDefaultProgram(path);
+    handler(path);
+    return true;
 }
 
 ShellOpenHandler SetShellOpenHandler(ShellOpenHandler handler) {

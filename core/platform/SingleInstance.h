@@ -1,14 +1,17 @@
 #pragma once
 // A per-user single-instance guard named after its name: a lock file under
 // $XDG_RUNTIME_DIR (else /tmp/<name>-<uid>.lock) held with flock while the
-// guard lives.
+// guard lives. The holder may listen on a socket beside the lock file
+// (<name>.sock) for later starts that ask it to show itself.
 
+#include <functional>
 #include <string>
+#include <thread>
 
 namespace qz {
 
 class SingleInstanceGuard {
-public:
+  public:
     explicit SingleInstanceGuard(const std::string& name);
     ~SingleInstanceGuard();
     SingleInstanceGuard(const SingleInstanceGuard&) = delete;
@@ -16,11 +19,28 @@ public:
 
     // True when another process already holds the guard.
     bool AlreadyExists() const { return m_alreadyExists; }
+
+    // For a start that found the guard taken: asks the holder to show itself.
+    // False when no holder listens.
+    bool AskHolderToShow() const;
+
+    // For the holder: calls onShowRequest, on a thread of its own, each time a
+    // later start asks, until Release. False when it cannot listen.
+    bool ListenForShowRequests(std::function<void()> onShowRequest);
+
+    // Stops listening (no call of onShowRequest is running or follows), then
+    // gives the guard up.
     void Release();
 
-private:
+  private:
+    void StopListening();
+
+    std::string m_socketPath;
     int m_fd = -1;
     bool m_alreadyExists = false;
+    int m_listenFd = -1;
+    int m_stopPipe[2] = {-1, -1};
+    std::thread m_listener;
 };
 
 }  // namespace qz

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 
+#include "tests/ui/UiTestSupport.h"
 #include "ui/ReportDataListCtrl.h"
 
 namespace qz {
@@ -36,7 +37,7 @@ class CheckListTest : public ::testing::Test {
     CReportDataListCtrl* m_list;
 };
 
-TEST_F(CheckListTest, InitListSetsKindTitleAndFullWidthColumn) {
+TEST_F(CheckListTest, InitListSetsKindTitleAndFullWidthColumns) {
     const char* const titles[] = {"Machine Name", "File Name", "Machine ID", "Cable Number",
                                   "Customer Name"};
     for (int kind = 0; kind < 5; ++kind) {
@@ -44,15 +45,21 @@ TEST_F(CheckListTest, InitListSetsKindTitleAndFullWidthColumn) {
         auto* list =
             new CReportDataListCtrl(m_frame, wxID_ANY, wxDefaultPosition, wxSize(250, 120));
         list->InitList(kind);
+        m_frame->Show();
         EXPECT_EQ(list->m_nColumnKind, kind);
-        EXPECT_TRUE(list->HasCheckBoxes());
-        wxListItem column;
-        column.SetMask(wxLIST_MASK_TEXT);
-        ASSERT_TRUE(list->GetColumn(0, column));
-        EXPECT_EQ(column.GetText(), titles[kind]);
-        EXPECT_EQ(list->GetColumnWidth(0), list->GetClientSize().x);
+        ASSERT_EQ(list->GetColumnCount(), 2u);
+        wxDataViewColumn* check = list->GetColumn(CReportDataListCtrl::kCheckColumn);
+        wxDataViewColumn* text = list->GetColumn(CReportDataListCtrl::kTextColumn);
+        EXPECT_TRUE(wxDynamicCast(check->GetRenderer(), wxDataViewToggleRenderer));
+        EXPECT_EQ(text->GetTitle(), titles[kind]);
+        // Both columns fill the client area but for a vertical scroll bar.
+        test::PumpUntil([&] { return text->GetWidth() > 0; });
+        const int width = list->GetClientSize().x;
+        EXPECT_LE(check->GetWidth() + text->GetWidth(), width);
+        EXPECT_GE(check->GetWidth() + text->GetWidth(), width - 30);
         list->Destroy();
     }
+    m_frame->Hide();
 }
 
 TEST_F(CheckListTest, CheckedAndUncheckedRowsAscending) {
@@ -113,6 +120,46 @@ TEST_F(CheckListTest, RowsKeepTheirBytesBesideTheShownText) {
     EXPECT_EQ(m_list->GetRowBytes(2), utf8);
     EXPECT_EQ(m_list->GetItemText(1), wxString(L"Caf\u00e9"));
     EXPECT_EQ(m_list->GetItemText(2), wxString(L"Caf\u00e9"));
+}
+
+TEST_F(CheckListTest, SpaceTogglesTheSelectedRowsChecks) {
+    m_list->InitList(0);
+    AddRows({"M1", "M2", "M3", "M4"});
+    m_frame->Show();
+    test::RealPointTo(m_list);  // the frame has the keyboard while the pointer is over it
+    m_list->SetFocus();
+    ASSERT_TRUE(test::PumpUntil([&] {
+        for (const wxWindow* w = wxWindow::FindFocus(); w; w = w->GetParent()) {
+            if (w == m_list)
+                return true;
+        }
+        return false;
+    })) << "the list never had the keyboard";
+
+    const auto select = [this](std::initializer_list<int> rows, int current) {
+        m_list->UnselectAll();
+        for (const int row : rows)
+            m_list->SelectRow(static_cast<unsigned>(row));
+        m_list->SetCurrentItem(m_list->RowToItem(current));
+        test::ProcessEvents();
+    };
+
+    select({1}, 1);
+    test::RealKey(WXK_SPACE);
+    EXPECT_EQ(Checked(), std::vector<int>{1}) << "one row";
+    test::RealKey(WXK_SPACE);
+    EXPECT_TRUE(Checked().empty()) << "and back";
+
+    // Several rows take the state opposite to the current row's.
+    m_list->SetCheck(2);
+    select({0, 2, 3}, 3);
+    test::RealKey(WXK_SPACE);
+    EXPECT_EQ(Checked(), (std::vector<int>{0, 2, 3}));
+    select({0, 1, 2}, 2);
+    test::RealKey(WXK_SPACE);
+    EXPECT_EQ(Checked(), std::vector<int>{3});
+    EXPECT_EQ(m_list->GetSelectedItemsCount(), 3) << "Space leaves the selection as it is";
+    m_frame->Hide();
 }
 
 }  // namespace

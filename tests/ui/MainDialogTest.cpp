@@ -95,10 +95,7 @@ TEST_F(MainDialogTest, MachineFoldersBecomeRowsWithTheFirstChecked) {
     EXPECT_EQ(dlg->CheckedMachineFolders(),
               std::vector<std::string>{dlg->m_dataPaths.MachineFolder(list.GetRowBytes(0))});
 
-    wxListItem column;
-    column.SetMask(wxLIST_MASK_TEXT);
-    ASSERT_TRUE(list.GetColumn(0, column));
-    EXPECT_EQ(column.GetText(), "Machine Name");
+    EXPECT_EQ(list.GetColumn(CReportDataListCtrl::kTextColumn)->GetTitle(), "Machine Name");
     EXPECT_EQ(dlg->m_customerNames.at("0A1B"), "Cable Maker One");
     EXPECT_TRUE(dlg->m_bOptionScanNeeded);
     EXPECT_TRUE(m_messages.texts().empty());
@@ -273,19 +270,21 @@ TEST_F(MainDialogTest, TypedDateLimitsTheOtherPickerOnlyOnceComplete) {
     EXPECT_EQ(dlg->m_dtpEnd->GetValue(), jan31);
 }
 
-TEST_F(MainDialogTest, TypedEntryLeftIncompleteLimitsWhenTheFieldLosesFocus) {
+TEST_F(MainDialogTest, TypedEntryEndsWhenTheFieldLosesFocus) {
+    const wxDateTime jan31(31, wxDateTime::Jan, 2018);
     const struct {
         const char* typed;
-        wxDateTime limit;
+        bool taken;
     } cases[] = {
         // A whole date, typed without the leading zero the picker shows.
-        {"1/31/2018", wxDateTime(31, wxDateTime::Jan, 2018)},
-        // Left as year 2, which is before 1900.
-        {"01/31/2", wxDateTime(static_cast<time_t>(0))},
+        {"1/31/2018", true},
+        // Left as year 2: unfinished, so the picker's date stays.
+        {"01/31/2", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         const DialogPtr dlg = ShowDialog();
+        const wxDateTime before = dlg->m_dtpEnd->GetValue();
         wxTextCtrl* field = DateField(dlg->m_dtpEnd);
         ASSERT_NE(field, nullptr);
 
@@ -293,7 +292,11 @@ TEST_F(MainDialogTest, TypedEntryLeftIncompleteLimitsWhenTheFieldLosesFocus) {
         EXPECT_FALSE(UpperLimit(dlg->m_dtpStart).IsValid());
 
         LeaveField(field);
-        EXPECT_EQ(UpperLimit(dlg->m_dtpStart), c.limit);
+        EXPECT_EQ(dlg->m_dtpEnd->GetValue(), c.taken ? jan31 : before);
+        if (c.taken)
+            EXPECT_EQ(UpperLimit(dlg->m_dtpStart), jan31);
+        else
+            EXPECT_FALSE(UpperLimit(dlg->m_dtpStart).IsValid());
         EXPECT_EQ(field->GetValue(), dlg->m_dtpEnd->GetValue().Format("%m/%d/%Y"));
     }
 }

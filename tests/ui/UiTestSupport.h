@@ -2,9 +2,13 @@
 // Helpers of the UI tests: a record-folder tree under a redirected home, and
 // the program's data paths on it.
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include <wx/window.h>
 
 #include "report/DataPaths.h"
 #include "tests/support/TestSupport.h"
@@ -34,5 +38,20 @@ class DataTree {
 
 // Drains the event queue a few times (the tests run without a main loop).
 void ProcessEvents();
+
+// Processes events until pred holds, at most for limit; pred's last answer.
+bool PumpUntil(const std::function<bool()>& pred,
+               std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+// The operator's own input, through the X server (XTest): the window under
+// the pointer has the keyboard here, where no window manager gives it.
+// Clicks the middle of window (its left part with atLeft).
+void RealClick(wxWindow* window, bool atLeft = false);
+// Moves the pointer over window without clicking.
+void RealPointTo(wxWindow* window);
+// A key press and release, with wxMOD_* modifiers.
+void RealKey(int keyCode, int modifiers = 0);
+// Each character of text as a key.
+void RealType(const char* text);
 
 }  // namespace qz::test

@@ -1,6 +1,7 @@
 // The Generate Report command end to end: main dialog, progress dialog and
 // report job on a data tree, scripts and the request to open the page.
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,8 @@
 #include <wx/datectrl.h>
 
 #include "jobs/ReportJob.h"
+#include "platform/Path.h"
+#include "platform/ShellOpen.h"
 #include "records/ReportCounts.h"
 #include "report/DataPaths.h"
 #include "tests/ui/flow/FlowTestSupport.h"
@@ -86,6 +89,33 @@ TEST_F(GenerateReportTest, WritesTheSixScriptsAndAsksToOpenThePage) {
     EXPECT_NE(machineIds.find("['WB-2', 1, 1, 50.000000],"), std::string::npos);
     EXPECT_NE(Script("chartSettingFile.js").find("['SET_B', 50.000000],"), std::string::npos);
     EXPECT_NE(Script("chartMachineId.js").find("['WB-1', 100.000000],"), std::string::npos);
+}
+
+TEST_F(GenerateReportTest, PageThatCannotBeOpenedKeepsTheReportAndSaysWhereItIs) {
+    // The real opener: first none on PATH, then one that reports failure.
+    const ShellOpenHandler recorder = SetShellOpenHandler({});
+    test::TempDir dir;
+    const std::string bin = dir.MakeDir("bin");
+    test::ScopedEnv path("PATH", bin);
+    const std::string page = ToNativePath(m_tree.Paths().strReportHtmlPath);
+    const std::string message = "The report was written, but the page could not be opened: " + page;
+    CQZ8840ReporterDlg& dlg = ShowMachinesOfMay();
+
+    Texts expected;
+    for (const char* opener : {"", "#!/bin/sh\nexit 4\n"}) {
+        SCOPED_TRACE(opener);
+        if (*opener != '\0') {
+            const std::string script = dir.Write("bin/xdg-open", opener);
+            std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+        }
+        WritePreviousScripts();
+        dlg.OnBnClickedGenerateReport();
+        expected.push_back(message);
+        EXPECT_EQ(m_messages.texts(), expected);
+        EXPECT_NE(Script("tableSummary.js").find("['Summary', 3, 1, 75.000000],"),
+                  std::string::npos);
+    }
+    SetShellOpenHandler(recorder);
 }
 
 TEST_F(GenerateReportTest, NoCheckedMachineGivesOnlyItsMessageForBothCommands) {

@@ -212,5 +212,37 @@ TEST_F(OptionTest, OkWithoutACheckedRowKeepsTheDialogOpenAndTheSetsAsTheyWere) {
     }
 }
 
+// Focus on a window or inside it.
+bool HasFocusIn(const wxWindow* window) {
+    for (const wxWindow* w = wxWindow::FindFocus(); w; w = w->GetParent()) {
+        if (w == window)
+            return true;
+    }
+    return false;
+}
+
+TEST_F(OptionTest, OpensOnTheCustomerListWhereEnterRunsOk) {
+    CQZ8840ReporterDlg& dlg = ShowMainDialog();
+    CheckMachines({"M1"});
+    bool focusOnCustomers = false;
+    bool endedByEnter = false;
+    m_player.playOption = [&](COptionDlg& option) {
+        // The operator's own keys: the pointer over the dialog gives it the
+        // keyboard where no window manager does.
+        test::RealPointTo(&option);
+        focusOnCustomers = test::PumpUntil([&] { return HasFocusIn(option.m_listCustomer); });
+        Uncheck(*option.m_listSettingFile, "SET_B");
+        test::RealKey(WXK_RETURN);
+        endedByEnter = test::PumpUntil([&] { return !option.IsModal(); });
+        if (!endedByEnter)
+            test::ClickButton(option, wxID_CANCEL);
+    };
+
+    EXPECT_EQ(RunOption(dlg), (Texts{"parse", "parse:ok", "option"}));
+    EXPECT_TRUE(focusOnCustomers);
+    EXPECT_TRUE(endedByEnter);
+    EXPECT_EQ(Values(dlg.m_excludedValues.settingFiles), Texts{"SET_B"});
+}
+
 }  // namespace
 }  // namespace qz

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -93,6 +94,37 @@ TEST(ShellOpen, StartsTheOpenerWithTheNativePathAndNoShell) {
     EXPECT_EQ(ReadFileOr(opened), dir.path() + "/Report $HOME \"x\"/report.html");
 }
 
+TEST(ShellOpen, TellsWhetherTheOpenerStartedAndSucceeded) {
+    test::TempDir dir;
+    const std::string bin = dir.MakeDir("bin");
+    test::ScopedEnv path("PATH", bin);
+    const std::string page = dir.Write("report.html", "<html></html>");
+    EXPECT_FALSE(ShellOpen(page)) << "no opener on PATH";
+
+    struct Case {
+        const char* opener;
+        bool opened;
+    };
+    const Case cases[] = {
+        {"#!/bin/sh\nexit 0\n", true},
+        {"#!/bin/sh\nexit 4\n", false},  // xdg-open: the action failed
+        {"#!/bin/sh\nexit 3\n", false},  // xdg-open: no program for the type
+        {"#!/bin/sh\nkill -9 $$\n", false},
+        // Still running after a while: it started a program that runs on.
+        {"#!/bin/sh\n/bin/sleep 5\nexit 4\n", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.opener);
+        const std::string script = dir.Write("bin/xdg-open", c.opener);
+        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+        EXPECT_EQ(ShellOpen(page), c.opened);
+    }
+    {
+        test::ShellOpenRecorder recorder;
+        EXPECT_TRUE(ShellOpen(page)) << "a replacement opener counts as success";
+    }
+}
+
 TEST(DebugTrace, WritesOneLinePerCallOnlyWhenAskedFor) {
     test::TempDir dir;
     const std::string file = dir.path() + "/trace.log";
@@ -143,6 +175,35 @@ TEST(SingleInstanceGuard, SecondGuardSeesTheFirstUntilItIsReleased) {
     first.Release();
     SingleInstanceGuard third(name);
     EXPECT_FALSE(third.AlreadyExists());
+}
+
+TEST(SingleInstanceGuard, LaterStartAsksTheListeningHolderToShowItself) {
+    test::HomeRedirect home;
+    const std::string name = "QZ-test-show-guard";
+    std::atomic<int> asked{0};
+    SingleInstanceGuard first(name);
+    {
+        SingleInstanceGuard second(name);
+        EXPECT_FALSE(second.AskHolderToShow()) << "the holder does not listen yet";
+        EXPECT_FALSE(second.ListenForShowRequests([] {})) << "only the holder listens";
+    }
+    ASSERT_TRUE(first.ListenForShowRequests([&asked] { ++asked; }));
+    for (int start = 1; start <= 2; ++start) {
+        SingleInstanceGuard later(name);
+        ASSERT_TRUE(later.AlreadyExists());
+        EXPECT_TRUE(later.AskHolderToShow());
+        for (int i = 0; i < 500 && asked < start; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(asked, start);
+    }
+
+    first.Release();
+    EXPECT_FALSE(std::filesystem::exists(home.runtimeDir() + "/" + name + ".sock"));
+    SingleInstanceGuard next(name);
+    EXPECT_FALSE(next.AlreadyExists());
+    SingleInstanceGuard after(name);
+    EXPECT_FALSE(after.AskHolderToShow()) << "a released holder is not asked";
+    EXPECT_EQ(asked, 2);
 }
 
 TEST(SingleInstanceGuard, WithoutRuntimeFolderTheLockIsPerUserInTmp) {
