@@ -41,7 +41,7 @@ const TextHash& TextHash::ForProcess() {
     return seeds;
 }
 
-const std::int32_t* CCountMap::FindAnyKey(std::string_view key) const {
+const std::int64_t* CCountMap::FindAnyKey(std::string_view key) const {
     if (m_entries.empty()) {
         return nullptr;
     }
@@ -64,7 +64,7 @@ void CCountMap::Rebuild(std::size_t slotCount) {
     }
 }
 
-std::int32_t& CCountMap::Slot(std::string_view key) {
+std::int64_t& CCountMap::Slot(std::string_view key) {
     if (m_index.empty()) {
         Rebuild(kFirstIndexSize);
     }

@@ -1,5 +1,6 @@
 #pragma once
-// CCountMap: text key -> 32-bit signed count; keys compare exactly (bytes).
+// CCountMap: text key -> 64-bit signed count (a long report passes 2^31
+// records); keys compare exactly (bytes).
 // CValueSet: ordered set of texts, ascending by unsigned byte comparison, which
 // is the ordinal order of the ISO-8859-1 widening of the bytes.
 // Both look up by std::string_view without building a string; a key is copied
@@ -122,7 +123,7 @@ struct TextHash {
 // order they were created.
 class CCountMap {
   public:
-    using Entry = std::pair<std::string, std::int32_t>;
+    using Entry = std::pair<std::string, std::int64_t>;
     using Map = std::vector<Entry>;
 
     CCountMap() : m_hash(TextHash::ForProcess()) {}
@@ -140,11 +141,11 @@ class CCountMap {
 
     // The count slot of key, created with 0 when absent. The reference is valid
     // until the next key is created.
-    std::int32_t& Slot(std::string_view key);
+    std::int64_t& Slot(std::string_view key);
     // The count of key, or nullptr when absent.
-    const std::int32_t* Find(std::string_view key) const;
-    std::int32_t* Find(std::string_view key) {
-        return const_cast<std::int32_t*>(std::as_const(*this).Find(key));
+    const std::int64_t* Find(std::string_view key) const;
+    std::int64_t* Find(std::string_view key) {
+        return const_cast<std::int64_t*>(std::as_const(*this).Find(key));
     }
     bool Contains(std::string_view key) const { return Find(key) != nullptr; }
     void RemoveAll();
@@ -174,7 +175,7 @@ class CCountMap {
     // the key is or would go.
     std::size_t Lookup(std::string_view key, std::uint64_t hash, std::size_t& slot) const;
     // Find for any key, out of line: Find takes the keys of 8 to 24 bytes.
-    const std::int32_t* FindAnyKey(std::string_view key) const;
+    const std::int64_t* FindAnyKey(std::string_view key) const;
     void Rebuild(std::size_t slotCount);
 
     TextHash m_hash;
@@ -224,7 +225,7 @@ inline std::size_t CCountMap::Lookup(std::string_view key, std::uint64_t hash,
 
 // The record keys (8 to 24 bytes) inline with their words loaded once for the
 // hash and the comparison; the others out of line.
-inline const std::int32_t* CCountMap::Find(std::string_view key) const {
+inline const std::int64_t* CCountMap::Find(std::string_view key) const {
     using namespace text_key;
     const std::size_t n = key.size();
     if (n - 8 > 16 || m_indexMask == 0) {

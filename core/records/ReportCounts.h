@@ -13,8 +13,8 @@
 namespace qz {
 
 struct CReportCounts {
-    std::int32_t m_nOk = 0;
-    std::int32_t m_nNg = 0;
+    std::int64_t m_nOk = 0;
+    std::int64_t m_nNg = 0;
     CCountMap m_settingFileOk;
     CCountMap m_settingFileNg;
     CCountMap m_machineIdOk;

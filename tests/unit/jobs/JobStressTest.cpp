@@ -28,7 +28,7 @@ namespace qz {
 namespace {
 
 using namespace std::chrono_literals;
-using Counts = std::map<std::string, std::int32_t>;
+using Counts = std::map<std::string, std::int64_t>;
 
 // --- The tree --------------------------------------------------------------
 
@@ -87,8 +87,8 @@ void WriteTree(const test::TempDir& dir, int machines, std::mt19937& rng) {
 // --- The sequential count, independent of the parsers ----------------------
 
 struct Expected {
-    std::int32_t ok = 0;
-    std::int32_t ng = 0;
+    std::int64_t ok = 0;
+    std::int64_t ng = 0;
     Counts settingFileOk, settingFileNg, machineIdOk, machineIdNg;
     std::set<std::string> settingFiles, customers, machineIds;
     std::uint64_t bytes = 0;

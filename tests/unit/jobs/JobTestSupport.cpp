@@ -54,11 +54,11 @@ std::vector<std::string> BlockingMessageBox::texts() const {
     return m_texts;
 }
 
-std::map<std::string, std::int32_t> ToMap(const CCountMap& counts) {
+std::map<std::string, std::int64_t> ToMap(const CCountMap& counts) {
     return {counts.begin(), counts.end()};
 }
 
-std::vector<std::pair<std::string, std::int32_t>> InOrder(const CCountMap& counts) {
+std::vector<std::pair<std::string, std::int64_t>> InOrder(const CCountMap& counts) {
     return {counts.begin(), counts.end()};
 }
 

@@ -58,9 +58,9 @@ class BlockingMessageBox {
 };
 
 // Key -> count, sorted by key.
-std::map<std::string, std::int32_t> ToMap(const CCountMap& counts);
+std::map<std::string, std::int64_t> ToMap(const CCountMap& counts);
 // Key -> count in the map's own order (the order keys were first counted).
-std::vector<std::pair<std::string, std::int32_t>> InOrder(const CCountMap& counts);
+std::vector<std::pair<std::string, std::int64_t>> InOrder(const CCountMap& counts);
 std::vector<std::string> ToVector(const CValueSet& values);
 
 }  // namespace qz::test

@@ -28,8 +28,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using Values = std::vector<std::string>;
-using Counts = std::vector<std::pair<std::string, std::int32_t>>;
-using CountsByKey = std::map<std::string, std::int32_t>;
+using Counts = std::vector<std::pair<std::string, std::int64_t>>;
+using CountsByKey = std::map<std::string, std::int64_t>;
 
 constexpr std::int32_t kWorkerCounts[] = {1, 2, 5};
 

@@ -57,7 +57,7 @@ TEST(CountMapTest, ManyKeysSharingPrefixAndSuffix) {
     EXPECT_EQ(map.Size(), expected.size());
     EXPECT_EQ(Pairs(map), expected);
     for (const auto& [key, count] : expected) {
-        const std::int32_t* found = map.Find(key);
+        const auto* found = map.Find(key);
         ASSERT_NE(found, nullptr) << key;
         EXPECT_EQ(*found, count) << key;
     }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,7 +14,7 @@ namespace qz {
 namespace {
 
 // A map's entries in its own order.
-using Entries = std::vector<std::pair<std::string, int>>;
+using Entries = std::vector<std::pair<std::string, std::int64_t>>;
 
 Entries InOrder(const CCountMap& map) {
     Entries entries;
@@ -60,6 +62,30 @@ TEST(ReportTotalsTest, MergeSumsCountsPerKeyAndAppendsNewKeysInTheFilesOrder) {
     EXPECT_EQ(totals.m_nOk, 10);
     EXPECT_EQ(InOrder(totals.m_settingFileOk),
               (Entries{{"SX", 7}, {"SZ", 0}, {"SY", 1}, {"SW", 2}}));
+}
+
+// A long report passes 2^31 records: totals and per-key counts add up exactly,
+// where 32-bit counts wrapped to negative numbers.
+TEST(ReportTotalsTest, CountsPast2To31AddUpExactly) {
+    constexpr std::int64_t kFileMax = std::numeric_limits<std::int32_t>::max();
+    CReportCounts big;
+    big.m_settingFileOk.Slot("S") = kFileMax;
+    big.m_settingFileNg.Slot("S") = 1;
+    big.m_machineIdOk.Slot("M") = kFileMax;
+    big.m_machineIdNg.Slot("M") = 1;
+    big.m_nOk = kFileMax;
+    big.m_nNg = 1;
+
+    CReportTotals totals;
+    for (int i = 0; i < 3; ++i) {
+        totals.Merge(big);
+    }
+
+    EXPECT_EQ(totals.m_nOk, 6442450941);
+    EXPECT_EQ(totals.m_nNg, 3);
+    EXPECT_EQ(InOrder(totals.m_settingFileOk), (Entries{{"S", 6442450941}}));
+    EXPECT_EQ(InOrder(totals.m_machineIdOk), (Entries{{"M", 6442450941}}));
+    EXPECT_EQ(InOrder(totals.m_machineIdNg), (Entries{{"M", 3}}));
 }
 
 TEST(ReportTotalsTest, ClearEmptiesCountersAndMaps) {

@@ -139,7 +139,7 @@ TEST_F(JobFaultTest, FileChangedWhileItIsParsed) {
         const char* what;
         std::function<void(const std::string&)> change;
         std::uint64_t changedFrom;  // the first byte the change touches
-        std::int32_t ok, ng;
+        std::int64_t ok, ng;
         std::uint64_t parsed;
     } const cases[] = {
         {"cut in the middle of a record",
@@ -186,7 +186,7 @@ TEST_F(JobFaultTest, FileChangedWhileItIsParsed) {
             EXPECT_EQ(job.Progress().ParsedBytes(), c.parsed);
             EXPECT_EQ(job.Progress().TotalBytes(), size);
             EXPECT_EQ(test::ToMap(totals.m_settingFileNg),
-                      (std::map<std::string, std::int32_t>{{"S1", c.ng}}));
+                      (std::map<std::string, std::int64_t>{{"S1", c.ng}}));
         }
         EXPECT_TRUE(trusted) << "the worker was never caught early in the file";
     }
