@@ -1,5 +1,6 @@
 #include "batch/BatchJson.h"
 
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
@@ -33,20 +34,27 @@ void AppendName(std::string& out, const char* name) {
 }
 
 // "ok":..,"ng":..,"yield":.. (yield in percent with two decimals, as the
-// report page shows it).
-void AppendCounts(std::string& out, std::int32_t ok, std::int32_t ng) {
+// report page shows it). std::to_chars ignores the process locale, whose
+// decimal point may be a comma.
+void AppendCounts(std::string& out, std::int64_t ok, std::int64_t ng) {
     const double total = static_cast<double>(ok) + static_cast<double>(ng);
-    char text[96];
-    std::snprintf(text, sizeof text, "\"ok\":%d,\"ng\":%d,\"yield\":%.2f", ok, ng,
-                  total > 0 ? static_cast<double>(ok) / total * 100.0 : 0.0);
-    out += text;
+    const double yield = total > 0 ? static_cast<double>(ok) / total * 100.0 : 0.0;
+    char number[32];
+    out += "\"ok\":";
+    out.append(number, std::to_chars(number, number + sizeof number, ok).ptr);
+    out += ",\"ng\":";
+    out.append(number, std::to_chars(number, number + sizeof number, ng).ptr);
+    out += ",\"yield\":";
+    out.append(
+        number,
+        std::to_chars(number, number + sizeof number, yield, std::chars_format::fixed, 2).ptr);
 }
 
 void AppendRows(std::string& out, const CCountMap& okMap, const CCountMap& ngMap) {
     out += '[';
     bool first = true;
     for (const auto& [key, ok] : okMap) {
-        const std::int32_t* ng = ngMap.Find(key);
+        const std::int64_t* ng = ngMap.Find(key);
         out += first ? "{" : ",{";
         first = false;
         AppendName(out, "name");

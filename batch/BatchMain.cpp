@@ -155,7 +155,8 @@ int RunReport(const BatchOptions& options, const DataPaths& paths,
                                        ToNativePath(paths.strReportJsPath))
                                 .c_str());
     } else {
-        std::printf("OK: %d\nNG: %d\n", totals.m_nOk, totals.m_nNg);
+        std::printf("OK: %lld\nNG: %lld\n", static_cast<long long>(totals.m_nOk),
+                    static_cast<long long>(totals.m_nNg));
     }
     std::fflush(stdout);
     if (totals.m_nOk == 0 && totals.m_nNg == 0) {

@@ -164,6 +164,13 @@ TEST_F(BatchCommandTest, JsonGivesTheTotalsAndTheRowsInScriptOrder) {
               "\"scripts\":\"" +
                   m_root + "/Report/js/\"}\n");
     EXPECT_NE(Script("tableSummary.js").find("['Summary', 4, 2,"), std::string::npos);
+    {
+        // A locale whose decimal point is a comma must not reach the numbers.
+        test::ScopedEnv comma{"LC_ALL", "de_DE.UTF-8"};
+        const Result german = Run(
+            {"--root", m_root, "--from", "2018-05-01", "--to", "2018-05-31", "--format", "json"});
+        EXPECT_EQ(german.out, result.out);
+    }
 
     // A key is any bytes: quote, backslash, control and high bytes are escaped.
     Record("C", "1.csv", "header\n2018/05/20,c8,Q\"u\\o\t\xE9,C001,WB-9,1,NG\n");
