@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "platform/MessageBox.h"
@@ -93,7 +94,15 @@ void RunWithProgress(const JobProgress& progress, const std::function<void()>& r
     }
     std::packaged_task<void()> task(run);
     std::future<void> done = task.get_future();
-    std::thread job(std::move(task));
+    std::thread job;
+    try {
+        job = std::thread(std::move(task));
+    } catch (const std::system_error&) {
+        // No thread to spare for the job: run it here, without the bar.
+        bar.reset();
+        run();
+        return;
+    }
     while (bar && done.wait_for(kPollInterval) == std::future_status::timeout) {
         bar->Draw();
     }

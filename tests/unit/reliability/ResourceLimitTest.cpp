@@ -204,5 +204,51 @@ TEST(ResourceLimitTest, WithoutThreadsTheJobRunsOnTheCallingThread) {
     EXPECT_NE(run.out.find("report OK 1 NG 1\n"), std::string::npos) << run.out;
 }
 
+// The batch command, too, reports without a thread to spare: the job runs on
+// its main thread.
+TEST(ResourceLimitTest, WithoutThreadsTheBatchCommandStillReports) {
+    if (kSanitized) {
+        GTEST_SKIP() << "the sanitizers start threads of their own";
+    }
+    test::TempDir dir;
+    dir.Write("ReportData/M1/a.csv", std::string(kHeader) + "2018/05/03,C1,S1,CU,M1,3,OK\n");
+    dir.Write("ReportData/M1/b.csv", std::string(kHeader) + "2018/05/03,C1,S1,CU,M1,3,NG\n");
+    const std::string scripts = dir.MakeDir("Report/js");
+    for (const std::string& path : {dir.path(), dir.path() + "/ReportData",
+                                    dir.path() + "/ReportData/M1", dir.path() + "/Report"}) {
+        fs::permissions(path, fs::perms::others_read | fs::perms::others_exec,
+                        fs::perm_options::add);
+    }
+    fs::permissions(scripts, fs::perms::all);
+
+    const ChildRun run = RunForked([&](std::FILE* out) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            std::fprintf(out, "cannot drop root\n");
+            return;
+        }
+        const rlimit limit{0, 0};
+        ::setrlimit(RLIMIT_NPROC, &limit);
+        try {
+            std::thread([] {}).join();
+            std::fprintf(out, "a thread could still be started\n");
+            return;
+        } catch (const std::system_error&) {
+        }
+        std::fflush(out);
+        ::dup2(::fileno(out), STDOUT_FILENO);
+        ::dup2(::fileno(out), STDERR_FILENO);
+        ::execl(QZ_BATCH_EXECUTABLE, QZ_BATCH_EXECUTABLE, "--root", dir.path().c_str(), "--from",
+                "2018-05-01", "--to", "2018-05-31", static_cast<char*>(nullptr));
+        std::fprintf(out, "exec failed\n");
+    });
+
+    if (run.out.find("cannot drop root") != std::string::npos ||
+        run.out.find("a thread could still be started") != std::string::npos) {
+        GTEST_SKIP() << "no thread limit can be set here: " << run.out;
+    }
+    EXPECT_TRUE(run.exited) << run.out;
+    EXPECT_NE(run.out.find("OK: 1\nNG: 1\n"), std::string::npos) << run.out;
+}
+
 }  // namespace
 }  // namespace qz
