@@ -1,6 +1,7 @@
 #include "ui/ReportDataListCtrl.h"
 
 #include <wx/settings.h>
+#include <wx/utils.h>
 
 #include "ui/TextConvert.h"
 
@@ -25,6 +26,7 @@ CReportDataListCtrl::CReportDataListCtrl(wxWindow* parent, wxWindowID id, const 
 void CReportDataListCtrl::BindKeys() {
     // The key reaches the list before the dialog and the native list view.
     Bind(wxEVT_CHAR_HOOK, &CReportDataListCtrl::OnCharHook, this);
+    Bind(wxEVT_DATAVIEW_ITEM_ACTIVATED, &CReportDataListCtrl::OnItemActivated, this);
 }
 
 void CReportDataListCtrl::InitList(int kind) {
@@ -76,8 +78,13 @@ bool CReportDataListCtrl::GetCheck(long index) const {
 }
 
 void CReportDataListCtrl::SetCheck(long index, bool check) {
-    if (index >= 0 && index < GetItemCount())
-        SetToggleValue(check, static_cast<unsigned>(index), kCheckColumn);
+    if (index < 0 || index >= GetItemCount())
+        return;
+    const auto row = static_cast<unsigned>(index);
+    GetStore()->SetValueByRow(wxVariant(check), row, kCheckColumn);
+    // The whole row changed, not one value: a native list view tells
+    // assistive technology of it only then.
+    GetStore()->RowChanged(row);
 }
 
 void CReportDataListCtrl::CollectItems(std::vector<int>& out, bool checked) const {
@@ -130,6 +137,21 @@ void CReportDataListCtrl::OnCharHook(wxKeyEvent& event) {
         return;  // neither the dialog nor the native list sees it
     }
     event.Skip();
+}
+
+// A row is activated by a double click on it, which toggles its check box as
+// the platform's check lists do, and by the toggle action of its check box that
+// assistive technology offers. A double click on the check box itself has
+// toggled it twice already, click by click.
+void CReportDataListCtrl::OnItemActivated(wxDataViewEvent& event) {
+    const int row = ItemToRow(event.GetItem());
+    if (row == wxNOT_FOUND)
+        return;
+    const wxDataViewColumn* column = event.GetDataViewColumn();
+    const bool onCheckBox = column && column == GetColumn(kCheckColumn);
+    if (onCheckBox && wxGetMouseState().LeftIsDown())
+        return;
+    SetCheck(row, !GetCheck(row));
 }
 
 }  // namespace qz

@@ -9,7 +9,8 @@
 // A native list view (GTK's tree view where there is one): a check-box column
 // before the text column, so that assistive technology reads every row's text
 // and checked state as the toolkit's own list would. Space toggles the check
-// boxes of the selected rows, clicking a check box toggles it.
+// boxes of the selected rows; clicking a check box, double-clicking a row and
+// the check box's accessible toggle action toggle that row's.
 //
 // Dialog layouts create it with <object class="wxDataViewListCtrl" subclass=
 // "CReportDataListCtrl">; the owning dialog calls InitList once. UI thread only.
@@ -71,6 +72,7 @@ class CReportDataListCtrl : public wxDataViewListCtrl {
   private:
     void BindKeys();
     void OnCharHook(wxKeyEvent& event);
+    void OnItemActivated(wxDataViewEvent& event);
     void CollectItems(std::vector<int>& out, bool checked) const;
 
     // Row bytes live here; each row's item data points at its entry, so the
