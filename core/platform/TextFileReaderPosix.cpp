@@ -41,7 +41,7 @@ TextFileReader::TextFileReader(const std::string& path, ShareMode mode) : m_path
         if (S_ISDIR(info.st_mode)) {
             throw FileError(path, EISDIR);
         }
-        throw FileError(path + ": Not a regular file");
+        throw FileError(path, std::string_view("Not a regular file"));
     }
     if (mode == ShareMode::Exclusive) {
         int result = 0;

@@ -21,8 +21,8 @@ namespace {
 
 struct KeyCounts {
     const char* key;
-    std::int32_t ok;
-    std::int32_t ng;
+    std::int64_t ok;
+    std::int64_t ng;
 };
 
 // "Q'uote\Back\xE9.qzs": the page must show it as Q'uote\Backé.qzs; the
