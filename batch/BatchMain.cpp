@@ -2,8 +2,11 @@
 // the same jobs and the same script writer as the dialogs, and no display.
 
 #include <algorithm>
+#include <cerrno>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,26 @@ namespace {
 constexpr const char* kRecordNotFound = "Production record not found!!";
 constexpr const char* kNoRecord =
     "No record!!\r\nPlease check \"Machine (Platform)\", \"Date\" and \"Option\"!!";
+
+// A message of the jobs or the script writer on standard error.
+void PrintMessage(const std::string& text) {
+    const std::string line = text + '\n';
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}
+
+// Flushes standard output: kExitOutputFailed, with a message, when it lost
+// something written to it (a closed pipe, a full disk); else kExitWritten.
+int FlushStandardOutput() {
+    errno = 0;
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {
+        return kExitWritten;
+    }
+    const int error = errno;
+    std::fprintf(stderr, "Standard output could not be written: %s\n",
+                 error != 0 ? std::strerror(error) : "write error");
+    return kExitOutputFailed;
+}
 
 bool EndsWithSeparator(const std::string& path) {
     return !path.empty() && (path.back() == '/' || path.back() == '\\');
@@ -112,7 +135,7 @@ int RunScan(const BatchOptions& options, const DataPaths& paths,
     const CustomerNames customers = LoadCustomerList(paths.strCustomerListPath);
     if (options.format == OutputFormat::Json) {
         std::printf("%s\n", ScanJson(found, customers).c_str());
-        return kExitWritten;
+        return FlushStandardOutput();
     }
     // Values are never empty, so an empty line marks the end of a section.
     PrintSection("Setting File", found.settingFiles);
@@ -120,7 +143,7 @@ int RunScan(const BatchOptions& options, const DataPaths& paths,
     PrintSection("Machine (Write Board) ID", found.machineIds);
     std::printf("\n");
     PrintSection("Customer", found.customers, &customers);
-    return kExitWritten;
+    return FlushStandardOutput();
 }
 
 ReportCriteria CriteriaFor(const BatchOptions& options) {
@@ -158,7 +181,8 @@ int RunReport(const BatchOptions& options, const DataPaths& paths,
         std::printf("OK: %lld\nNG: %lld\n", static_cast<long long>(totals.m_nOk),
                     static_cast<long long>(totals.m_nNg));
     }
-    std::fflush(stdout);
+    // The scripts are written whatever happened to standard output.
+    const int output = FlushStandardOutput();
     if (totals.m_nOk == 0 && totals.m_nNg == 0) {
         std::fprintf(stderr, "%s\n", kNoRecord);
         return kExitNothingToReport;
@@ -169,7 +193,7 @@ int RunReport(const BatchOptions& options, const DataPaths& paths,
     MessageBoxHandler previous;
     previous = SetMessageBoxHandler([&failures](const std::string& text) {
         ++failures;
-        std::fprintf(stderr, "%s\n", text.c_str());
+        PrintMessage(text);
     });
     CReportScriptWriter(totals, paths.strReportJsPath).WriteAll();
     SetMessageBoxHandler(std::move(previous));
@@ -179,11 +203,14 @@ int RunReport(const BatchOptions& options, const DataPaths& paths,
     // On standard error, as the other messages: standard output is the counts.
     std::fprintf(stderr, "Report scripts written to %s\n",
                  ToNativePath(paths.strReportJsPath).c_str());
-    return kExitWritten;
+    return output;
 }
 
 int Main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
+    // A reader that went away (`| head`, `| true`) makes a write to standard
+    // output fail instead of ending the process before the scripts are written.
+    std::signal(SIGPIPE, SIG_IGN);
 
     BatchOptions options;
     if (const auto status = ParseBatchOptions(argc, argv, options)) {

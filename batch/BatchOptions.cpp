@@ -91,7 +91,9 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
         "  0  the scripts were written (report) or the values were listed (--scan)\n"
         "  1  nothing to report: no machine folder, no record file, or no record counted\n"
         "  2  bad arguments (also a --from after --to)\n"
-        "  3  a script could not be written");
+        "  3  a script could not be written\n"
+        "  4  standard output could not be written (the scripts were still written)\n"
+        "Where several apply, the lowest status is given.");
 
     // A value given twice: the last one holds, as scripts that append to a
     // default command line expect.

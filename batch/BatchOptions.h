@@ -16,6 +16,8 @@ constexpr int kExitWritten = 0;
 constexpr int kExitNothingToReport = 1;
 constexpr int kExitBadArguments = 2;
 constexpr int kExitWriteFailed = 3;
+// Standard output could not be written; the scripts were still written.
+constexpr int kExitOutputFailed = 4;
 
 enum class OutputFormat { Text, Json };
 

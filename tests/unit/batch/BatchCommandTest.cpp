@@ -2,8 +2,10 @@
 // install of make-demo-data in front of it.
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -31,14 +33,15 @@ class BatchCommandTest : public ::testing::Test {
         m_dir.MakeDir("root/ReportData");
     }
 
-    // Runs the command with args; its standard output and error go to files.
-    Result Run(std::vector<std::string> args) {
+    // Runs the command with args; its standard output and error go to files,
+    // or standard output to stdoutFd when one is given (result.out is empty).
+    Result Run(std::vector<std::string> args, int stdoutFd = -1) {
         args.insert(args.begin(), QZ_BATCH_EXECUTABLE);
-        return Spawn(std::move(args));
+        return Spawn(std::move(args), stdoutFd);
     }
 
     // Runs args[0] (a path) with the rest as its arguments.
-    Result Spawn(std::vector<std::string> args) {
+    Result Spawn(std::vector<std::string> args, int stdoutFd = -1) {
         const std::string outPath = m_dir.path() + "/stdout.txt";
         const std::string errPath = m_dir.path() + "/stderr.txt";
         std::vector<char*> argv;
@@ -49,13 +52,27 @@ class BatchCommandTest : public ::testing::Test {
 
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
+        if (stdoutFd >= 0) {
+            posix_spawn_file_actions_adddup2(&actions, stdoutFd, 1);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        }
         posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
+        // A broken pipe ends the child by SIGPIPE unless it says otherwise,
+        // whatever this process does with the signal.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        sigaddset(&defaults, SIGPIPE);
+        posix_spawnattr_setsigdefault(&attributes, &defaults);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
         pid_t pid = 0;
         Result result;
-        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+        const int spawned = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+        posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
         EXPECT_EQ(spawned, 0) << "cannot start " << argv[0];
         if (spawned != 0) {
@@ -64,7 +81,10 @@ class BatchCommandTest : public ::testing::Test {
         int status = 0;
         waitpid(pid, &status, 0);
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = test::ReadFile(outPath);
+        if (WIFSIGNALED(status)) {
+            ADD_FAILURE() << argv[0] << " ended by signal " << WTERMSIG(status);
+        }
+        result.out = stdoutFd >= 0 ? std::string() : test::ReadFile(outPath);
         result.err = test::ReadFile(errPath);
         return result;
     }
@@ -195,7 +215,8 @@ TEST_F(BatchCommandTest, HelpListsTheExitStatuses) {
     EXPECT_EQ(result.status, 0);
     for (const char* line :
          {"Exit status:", "  0  the scripts were written", "  1  nothing to report",
-          "  2  bad arguments", "  3  a script could not be written", "--format"}) {
+          "  2  bad arguments", "  3  a script could not be written",
+          "  4  standard output could not be written", "--format"}) {
         EXPECT_NE(result.out.find(line), std::string::npos) << line << "\n" << result.out;
     }
 }
@@ -208,6 +229,48 @@ TEST_F(BatchCommandTest, ScanListsTheFoundValuesWithCustomerNames) {
               "Setting File\nSET_A\nSET_B\n\n"
               "Machine (Write Board) ID\nWB-1\nWB-2\n\n"
               "Customer\nC001_First Customer\nC002_Second\nC003_Unknown\n");
+}
+
+// A closed pipe or a full disk on standard output loses the totals, never the
+// scripts, and the exit status says so.
+TEST_F(BatchCommandTest, ALostStandardOutputStillWritesTheScripts) {
+    WriteTree();
+    const std::vector<std::string> report = {"--root",     m_root, "--from",
+                                             "2018-05-01", "--to", "2018-05-31"};
+    std::vector<std::string> scan = {"--root", m_root, "--scan"};
+    struct Case {
+        std::vector<std::string> args;
+        bool writesScripts;
+    };
+    const Case cases[] = {{report, true}, {scan, false}};
+    for (const Case& c : cases) {
+        for (const bool closedPipe : {true, false}) {
+            SCOPED_TRACE(testing::PrintToString(c.args) +
+                         (closedPipe ? " | true" : " > /dev/full"));
+            std::remove((m_root + "/Report/js/tableSummary.js").c_str());
+            int fds[2] = {-1, -1};
+            if (closedPipe) {
+                ASSERT_EQ(::pipe(fds), 0);
+                ::close(fds[0]);  // no reader: a write fails with EPIPE
+            } else {
+                fds[1] = ::open("/dev/full", O_WRONLY);
+                ASSERT_GE(fds[1], 0);
+            }
+            const Result result = Run(c.args, fds[1]);
+            ::close(fds[1]);
+            EXPECT_EQ(result.status, 4);
+            EXPECT_NE(
+                result.err.find(closedPipe ? "Standard output could not be written: Broken pipe"
+                                           : "Standard output could not be written: No "
+                                             "space left on device"),
+                std::string::npos)
+                << result.err;
+            if (c.writesScripts) {
+                EXPECT_NE(Script("tableSummary.js").find("['Summary', 4, 2,"), std::string::npos);
+                EXPECT_NE(result.err.find("Report scripts written to"), std::string::npos);
+            }
+        }
+    }
 }
 
 TEST_F(BatchCommandTest, NothingToReport) {
