@@ -13,6 +13,7 @@
 #include "batch/BatchJson.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchProgress.h"
+#include "batch/TerminalText.h"
 #include "dates/DateParser.h"
 #include "jobs/OptionScanJob.h"
 #include "jobs/ReportJob.h"
@@ -31,7 +32,7 @@ constexpr const char* kNoRecord =
 
 // A message of the jobs or the script writer on standard error.
 void PrintMessage(const std::string& text) {
-    const std::string line = text + '\n';
+    const std::string line = TerminalLines(text) + '\n';
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 }
@@ -94,8 +95,8 @@ bool SelectMachineFolders(const BatchOptions& options, const DataPaths& paths,
     for (const std::string& name : options.machines) {
         const auto found = std::find(names.begin(), names.end(), name);
         if (found == names.end()) {
-            std::fprintf(stderr, "Unknown machine: %s (no such folder in %s)\n", name.c_str(),
-                         paths.strReportDataPath.c_str());
+            std::fprintf(stderr, "Unknown machine: %s (no such folder in %s)\n",
+                         TerminalText(name).c_str(), TerminalText(paths.strReportDataPath).c_str());
             return false;
         }
         rows.push_back(static_cast<std::size_t>(found - names.begin()));
@@ -116,9 +117,9 @@ void PrintSection(const char* heading, const CValueSet& values,
         if (customers != nullptr) {
             const auto name = customers->find(value);
             const std::string& shown = name != customers->end() ? name->second : "Unknown";
-            std::printf("%s_%s\n", value.c_str(), shown.c_str());
+            std::printf("%s_%s\n", TerminalText(value).c_str(), TerminalText(shown).c_str());
         } else {
-            std::printf("%s\n", value.c_str());
+            std::printf("%s\n", TerminalText(value).c_str());
         }
     }
 }
@@ -202,7 +203,7 @@ int RunReport(const BatchOptions& options, const DataPaths& paths,
     }
     // On standard error, as the other messages: standard output is the counts.
     std::fprintf(stderr, "Report scripts written to %s\n",
-                 ToNativePath(paths.strReportJsPath).c_str());
+                 TerminalText(ToNativePath(paths.strReportJsPath)).c_str());
     return output;
 }
 
@@ -211,6 +212,9 @@ int Main(int argc, char** argv) {
     // A reader that went away (`| head`, `| true`) makes a write to standard
     // output fail instead of ending the process before the scripts are written.
     std::signal(SIGPIPE, SIG_IGN);
+    // Messages from the jobs (a file error names a path from the disk) go to
+    // standard error with their control bytes made visible.
+    SetMessageBoxHandler(PrintMessage);
 
     BatchOptions options;
     if (const auto status = ParseBatchOptions(argc, argv, options)) {
@@ -223,7 +227,7 @@ int Main(int argc, char** argv) {
     }
     if (machineFolders.empty()) {
         std::fprintf(stderr, "No machine folder found under %s\n",
-                     ToNativePath(paths.strReportDataPath).c_str());
+                     TerminalText(ToNativePath(paths.strReportDataPath)).c_str());
         return kExitNothingToReport;
     }
     return options.scan ? RunScan(options, paths, std::move(machineFolders))

@@ -3,6 +3,9 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <ctime>
+#include <sstream>
+
+#include "batch/TerminalText.h"
 
 namespace qz {
 
@@ -104,7 +107,13 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
-        const int status = app.exit(error);
+        // CLI11 quotes the arguments it rejects: their control bytes are made
+        // visible before they reach a terminal.
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = app.exit(error, out, err);
+        std::fputs(out.str().c_str(), stdout);
+        std::fputs(TerminalLines(err.str()).c_str(), stderr);
         return status == 0 ? 0 : kExitBadArguments;
     }
 

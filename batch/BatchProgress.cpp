@@ -11,6 +11,7 @@
 #include <system_error>
 #include <thread>
 
+#include "batch/TerminalText.h"
 #include "platform/MessageBox.h"
 
 namespace qz {
@@ -45,7 +46,7 @@ class CTerminalProgress {
     void Message(const std::string& text) {
         std::lock_guard lock(m_mutex);
         ClearLocked();
-        std::fputs(text.c_str(), stderr);
+        std::fputs(TerminalLines(text).c_str(), stderr);
         std::fputc('\n', stderr);
         std::fflush(stderr);
     }

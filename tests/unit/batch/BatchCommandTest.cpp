@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -271,6 +272,40 @@ TEST_F(BatchCommandTest, ALostStandardOutputStillWritesTheScripts) {
             }
         }
     }
+}
+
+// A value read from a record or a file name from the disk cannot drive the
+// terminal: its control bytes are shown as escapes; letters stay as they are.
+TEST_F(BatchCommandTest, ControlBytesReachTheTerminalAsEscapes) {
+    Record("A", "1.csv",
+           "header\n2018/05/03,c1,\x1B]0;PWNED\a\x1B[2J,C001,WB-\xC3\xA9\x9B"
+           "2J,1,OK\n");
+    const Result scan = Run({"--root", m_root, "--scan"});
+    ASSERT_EQ(scan.status, 0) << scan.err;
+    EXPECT_EQ(scan.out,
+              "Setting File\n\\x1B]0;PWNED\\x07\\x1B[2J\n\n"
+              "Machine (Write Board) ID\nWB-\xC3\xA9\\x9B2J\n\n"
+              "Customer\nC001_Unknown\n");
+
+    const std::string fifo = m_root + "/ReportData/A/\x1B[1;31mFIFO";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--root", m_root, "--scan"},
+          std::vector<std::string>{"--root", m_root, "--from", "2018-05-01", "--to",
+                                   "2018-05-31"}}) {
+        const Result result = Run(args);
+        SCOPED_TRACE(testing::PrintToString(args));
+        EXPECT_NE(result.err.find("/ReportData/A/\\x1B[1;31mFIFO: "), std::string::npos)
+            << result.err;
+        EXPECT_EQ(result.err.find('\x1B'), std::string::npos) << result.err;
+    }
+    const Result unknown = Run({"--root", m_root, "--machine", "\x1B[2J"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.err.find("Unknown machine: \\x1B[2J"), std::string::npos) << unknown.err;
+    const Result rejected = Run({"--root", m_root, "--format", "\x1B[2J"});
+    EXPECT_EQ(rejected.status, 2);
+    EXPECT_FALSE(rejected.err.empty());
+    EXPECT_EQ(rejected.err.find('\x1B'), std::string::npos) << rejected.err;
 }
 
 TEST_F(BatchCommandTest, NothingToReport) {
