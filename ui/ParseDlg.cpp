@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -37,8 +39,12 @@ bool HasCheckedMachine(const CReportDataListCtrl& list) {
     return list.GetItemCount() > 0 && !checked.empty();
 }
 
-CParseDlg::CParseDlg(wxWindow* owner, JobProgress& progress, std::function<void()> job)
-    : m_jobProgress(progress), m_job(std::move(job)), m_timer(this, kTimerId) {
+CParseDlg::CParseDlg(wxWindow* owner, JobProgress& progress, std::function<void()> job,
+                     ThreadStarter startThread)
+    : m_jobProgress(progress),
+      m_job(std::move(job)),
+      m_startThread(std::move(startThread)),
+      m_timer(this, kTimerId) {
     LoadDialogLayout(this, owner, "IDD_PARSE_DIALOG", wxSize(297, 106));
     DoDataExchange();
 
@@ -80,20 +86,37 @@ void CParseDlg::OnInitDialogEvent(wxInitDialogEvent& event) {
     event.Skip();
 }
 
+std::thread CParseDlg::StartStdThread(std::function<void()> body) {
+    return std::thread(std::move(body));
+}
+
 bool CParseDlg::OnInitDialog() {
-    StartJobThread();
     m_progress->SetRange(100);
+    if (!StartJobThread())
+        return true;
     m_timer.Start(static_cast<int>(kTimerInterval.count()));
     m_nTimerID = kTimerId;
     return true;
 }
 
-void CParseDlg::StartJobThread() {
-    // The job never calls into the UI: it reports through the progress only.
-    m_jobThread = std::thread([this] {
-        m_job();
-        m_bJobEnded.store(true, std::memory_order_release);
-    });
+bool CParseDlg::StartJobThread() {
+    try {
+        // The job never calls into the UI: it reports through the progress only.
+        m_jobThread = m_startThread([this] {
+            m_job();
+            m_bJobEnded.store(true, std::memory_order_release);
+        });
+        return true;
+    } catch (const std::system_error& error) {
+        // The dialog is not modal yet while it initialises: it says so and
+        // ends from its own event loop.
+        m_bEnding = true;
+        CallAfter([this, reason = std::string(error.what())] {
+            ShowMessageBox(kJobNotStartedMessage + reason);
+            EndDialog(wxID_CANCEL);
+        });
+        return false;
+    }
 }
 
 void CParseDlg::OnTimer(wxTimerEvent& event) {

@@ -7,6 +7,8 @@
 // ShowModal ends with wxID_OK once the job thread has ended with data parsed,
 // and with wxID_CANCEL after a cancel or when the job found no record data.
 // Either way the job thread has ended, so the caller may read its results.
+// When the system has no thread to spare for the job, the dialog says so and
+// ends with wxID_CANCEL without having run it.
 // While the UI thread waits for the job thread it keeps showing the message
 // boxes that workers ask for, so a file error during a cancel cannot deadlock.
 // UI thread only.
@@ -44,11 +46,22 @@ inline constexpr char kRecordNotFoundMessage[] = "Production record not found!!"
 // True when list has rows and at least one of them is checked.
 bool HasCheckedMachine(const CReportDataListCtrl& list);
 
+// Starts body on a new thread; throws std::system_error when the system
+// cannot create one, as std::thread does.
+using ThreadStarter = std::function<std::thread(std::function<void()> body)>;
+
+// Shown when the job's thread cannot be created, before the reason.
+inline constexpr char kJobNotStartedMessage[] = "The job could not be started: ";
+
 class CParseDlg : public wxDialog {
   public:
     // job runs once the dialog is shown; progress is the one it reports to and
-    // the one a cancel goes to. Both must outlive the dialog.
-    CParseDlg(wxWindow* owner, JobProgress& progress, std::function<void()> job);
+    // the one a cancel goes to. Both must outlive the dialog. startThread
+    // starts the job's thread (tests pass one that fails).
+    CParseDlg(wxWindow* owner, JobProgress& progress, std::function<void()> job,
+              ThreadStarter startThread = StartStdThread);
+
+    static std::thread StartStdThread(std::function<void()> body);
     ~CParseDlg() override;
 
     bool OnInitDialog();
@@ -80,7 +93,9 @@ class CParseDlg : public wxDialog {
     void OnOkCommand(wxCommandEvent& event);
     void OnCancelCommand(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
-    void StartJobThread();
+    // False (the reason shown, the dialog ending as cancelled) when the job's
+    // thread cannot be created.
+    bool StartJobThread();
     // Waits for the job thread to end, showing queued message boxes meanwhile,
     // then joins it.
     void WaitForJobThread();
@@ -88,6 +103,7 @@ class CParseDlg : public wxDialog {
 
     JobProgress& m_jobProgress;
     std::function<void()> m_job;
+    ThreadStarter m_startThread;
     std::thread m_jobThread;
     std::atomic<bool> m_bJobEnded{false};  // set by the job thread as its last act
     wxTimer m_timer;

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <fstream>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -157,6 +159,33 @@ TEST_F(ParseDlgTest, CancelShowsTheFileErrorBoxAWorkerWaitsFor) {
     EXPECT_EQ(dlg.m_nTimerID, 0);
     EXPECT_FALSE(dlg.HasJobThread());
     EXPECT_TRUE(job.Progress().IsCancelled());
+}
+
+// The system has no thread to spare for the job: the operator is told, and
+// the dialog ends as cancelled without running it.
+TEST_F(ParseDlgTest, AJobWithoutAThreadEndsAsCancelledWithAMessage) {
+    WriteRecords("A", "1.csv", {RecordLine("2018/05/03 10:00:00", "SET_A", "0A1B", "WB-1", "OK")});
+    CQZ8840ReporterDlg& main = ShowMainDialog();
+    CheckMachines({"A"});
+
+    ReportJob job(ReportOf2018(main));
+    bool ran = false;
+    CParseDlg dlg(
+        &main, job.Progress(), [&] { ran = true; },
+        [](std::function<void()>) -> std::thread {
+            throw std::system_error(
+                std::make_error_code(std::errc::resource_unavailable_try_again));
+        });
+    EXPECT_EQ(dlg.ShowModal(), wxID_CANCEL);
+
+    EXPECT_FALSE(ran);
+    EXPECT_FALSE(dlg.HasJobThread());
+    EXPECT_EQ(dlg.m_nTimerID, 0);
+    EXPECT_EQ(m_messages.texts(),
+              std::vector<std::string>{
+                  std::string(kJobNotStartedMessage) +
+                  std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again))
+                      .what()});
 }
 
 }  // namespace
