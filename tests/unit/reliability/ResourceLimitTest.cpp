@@ -157,6 +157,25 @@ TEST(ResourceLimitTest, UnderAMemoryLimitAFileThatDoesNotFitIsThatFilesError) {
     EXPECT_NE(run.out.find("scan found S1\n"), std::string::npos) << run.out;
 }
 
+// In a forked child: leaves the process no thread to start (RLIMIT_NPROC 0,
+// which binds root only after it becomes nobody). False, with the reason
+// written to out for the parent to skip on, where that cannot be done here.
+bool TakeAwayThreads(std::FILE* out) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+        std::fprintf(out, "cannot drop root\n");
+        return false;
+    }
+    const rlimit limit{0, 0};
+    ::setrlimit(RLIMIT_NPROC, &limit);
+    try {
+        std::thread([] {}).join();
+        std::fprintf(out, "a thread could still be started\n");
+        return false;
+    } catch (const std::system_error&) {
+        return true;
+    }
+}
+
 // With no thread to be had, the workers' items all run on the calling thread,
 // and a report still counts every file.
 TEST(ResourceLimitTest, WithoutThreadsTheJobRunsOnTheCallingThread) {
@@ -172,17 +191,8 @@ TEST(ResourceLimitTest, WithoutThreadsTheJobRunsOnTheCallingThread) {
                                     fs::perms::group_exec);
 
     const ChildRun run = RunForked([&](std::FILE* out) {
-        // The limit does not bind root: as root, become nobody first.
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-            std::fprintf(out, "cannot drop root\n");
+        if (!TakeAwayThreads(out)) {
             return;
-        }
-        const rlimit limit{0, 0};
-        ::setrlimit(RLIMIT_NPROC, &limit);
-        try {
-            std::thread([] {}).join();
-            std::fprintf(out, "a thread could still be started\n");
-        } catch (const std::system_error&) {
         }
         JobProgress progress(4);
         std::vector<std::size_t> workers;
@@ -222,17 +232,8 @@ TEST(ResourceLimitTest, WithoutThreadsTheBatchCommandStillReports) {
     fs::permissions(scripts, fs::perms::all);
 
     const ChildRun run = RunForked([&](std::FILE* out) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-            std::fprintf(out, "cannot drop root\n");
+        if (!TakeAwayThreads(out)) {
             return;
-        }
-        const rlimit limit{0, 0};
-        ::setrlimit(RLIMIT_NPROC, &limit);
-        try {
-            std::thread([] {}).join();
-            std::fprintf(out, "a thread could still be started\n");
-            return;
-        } catch (const std::system_error&) {
         }
         std::fflush(out);
         ::dup2(::fileno(out), STDOUT_FILENO);
