@@ -50,30 +50,17 @@ int FlushStandardOutput() {
     return kExitOutputFailed;
 }
 
-bool EndsWithSeparator(const std::string& path) {
-    return !path.empty() && (path.back() == '/' || path.back() == '\\');
-}
-
+// A folder given on the command line, as given ('\' is part of a name).
 std::string WithSeparator(std::string path) {
-    if (!EndsWithSeparator(path)) {
-        path += '/';
+    if (path.empty() || path.back() != kPathSeparator) {
+        path += kPathSeparator;
     }
     return path;
 }
 
-// Below --root the paths are built with '/', as a root given on a command
-// line is written; else the program's own paths.
 DataPaths DataPathsFor(const BatchOptions& options) {
-    DataPaths paths;
-    if (options.root) {
-        const std::string root = WithSeparator(*options.root);
-        paths.strReportDataPath = root + "ReportData";
-        paths.strCustomerListPath = root + "CustomerList.lst";
-        paths.strReportHtmlPath = root + "Report/report.html";
-        paths.strReportJsPath = root + "Report/js/";
-    } else {
-        paths = DataPaths::Resolve();
-    }
+    DataPaths paths =
+        options.root ? DataPaths::Under(WithSeparator(*options.root)) : DataPaths::Resolve();
     if (options.out) {
         paths.strReportJsPath = WithSeparator(*options.out);
     }

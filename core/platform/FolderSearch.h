@@ -1,5 +1,5 @@
 #pragma once
-// Folder search for a pattern "folder\*" (or "folder/*"): every entry, "." and
+// Folder search for a pattern "folder/*" (or "folder\*"): every entry, "." and
 // ".." included, in case-insensitive name order (ASCII letters compared as
 // upper case, other bytes as unsigned values; names that differ in letter case
 // only, by their bytes), the order the records' home platform lists a folder
@@ -12,15 +12,16 @@
 namespace qz {
 
 struct FolderEntry {
-    std::string name;       // bare name
-    std::string path;       // the pattern's folder part + '\' + name
-    std::uint64_t size = 0; // bytes of a regular file; 0 for anything else
+    std::string name;        // bare name
+    std::string path;        // the pattern's folder part + kPathSeparator + name
+    std::uint64_t size = 0;  // bytes of a regular file; 0 for anything else
     bool isDirectory = false;
 
     bool IsDots() const { return name == "." || name == ".."; }
 };
 
-// The pattern must end in "\*" or "/*"; the folder is the text before it.
+// The pattern must end in "/*" or "\*"; the folder is the text before those
+// two characters, used as it is (a '\' inside it is part of a name).
 std::vector<FolderEntry> SearchFolder(const std::string& pattern);
 
 }  // namespace qz

@@ -47,20 +47,18 @@ std::vector<FolderEntry> SearchFolder(const std::string& pattern) {
         return entries;
     }
     const std::string folder = pattern.substr(0, pattern.size() - 2);
-    const std::string nativeFolder = ToNativePath(folder);
-    DIR* dir = ::opendir(nativeFolder.empty() ? "/" : nativeFolder.c_str());
+    DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str());
     if (dir == nullptr) {
         return entries;
     }
     while (const dirent* item = ::readdir(dir)) {
         FolderEntry entry;
         entry.name = item->d_name;
-        entry.path = folder + '\\' + entry.name;
+        entry.path = folder + kPathSeparator + entry.name;
         struct stat info {};
         // stat follows links: a link to a file counts as that file; a dangling
         // link stays a zero-sized non-directory.
-        const std::string nativePath = nativeFolder + '/' + entry.name;
-        if (::stat(nativePath.c_str(), &info) == 0) {
+        if (::stat(entry.path.c_str(), &info) == 0) {
             entry.isDirectory = S_ISDIR(info.st_mode);
             if (S_ISREG(info.st_mode)) {
                 entry.size = static_cast<std::uint64_t>(info.st_size);

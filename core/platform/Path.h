@@ -1,13 +1,26 @@
 #pragma once
-// Paths are built with backslashes, as the data-path rules say. The file layer
-// accepts both separators and turns them into the native one here.
+// Paths are built with the system's separator from the start, and a name that
+// came from the disk or from the user is never rewritten: on POSIX a '\' is an
+// ordinary character of a name. Only the program's own path templates (the
+// data root, the folders below it) are written with '\'.
 
 #include <string>
 #include <string_view>
 
 namespace qz {
 
-// On POSIX every '\' becomes '/'; elsewhere the path is returned unchanged.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// One of the program's own path templates, written with '\', in the system's
+// form. Never for a name from the disk or the user.
+std::string FromTemplatePath(std::string_view templatePath);
+
+// The path as the system writes it: paths are kept in that form, so it is
+// returned unchanged.
 std::string ToNativePath(std::string_view path);
 
 }  // namespace qz

@@ -4,10 +4,14 @@
 
 namespace qz {
 
-std::string ToNativePath(std::string_view path) {
-    std::string native(path);
-    std::replace(native.begin(), native.end(), '\\', '/');
+std::string FromTemplatePath(std::string_view templatePath) {
+    std::string native(templatePath);
+    std::replace(native.begin(), native.end(), '\\', kPathSeparator);
     return native;
+}
+
+std::string ToNativePath(std::string_view path) {
+    return std::string(path);
 }
 
 }  // namespace qz

@@ -5,6 +5,7 @@
 
 #include "platform/FolderSearch.h"
 #include "platform/KnownFolders.h"
+#include "platform/Path.h"
 
 namespace qz {
 
@@ -25,29 +26,30 @@ void ReplaceAll(std::string& path, std::string_view macro, std::string_view fold
 }  // namespace
 
 DataPaths DataPaths::Under(const std::string& root) {
-    return {root + "ReportData", root + "CustomerList.lst", root + "Report\\report.html",
-            root + "Report\\js\\"};
+    return {root + "ReportData", root + "CustomerList.lst",
+            root + FromTemplatePath("Report\\report.html"),
+            root + FromTemplatePath("Report\\js\\")};
 }
 
 DataPaths DataPaths::Resolve() {
     // The relative parts hold no macro, so expanding the root alone is the
-    // same as expanding each whole path.
-    std::string root = kRootTemplate;
+    // same as expanding each whole path. The template's separators are mapped
+    // before the folders go in: their names stay as the system gives them.
+    std::string root = FromTemplatePath(kRootTemplate);
     ExpandPathMacros(root);
     return Under(root);
 }
 
 std::string DataPaths::MachineFolder(std::string_view name) const {
     std::string folder = strReportDataPath;
-    folder += '\\';
+    folder += kPathSeparator;
     folder += name;
     return folder;
 }
 
 void ExpandPathMacros(std::string& path) {
     // Looked up on every call: the folders may move while the program runs.
-    // They keep the separators the platform gives them; the file layer accepts
-    // a mix of '/' and '\'.
+    // They are inserted as the platform gives them.
     const std::string desktop = GetDesktopFolder().value_or(std::string());
     const std::string documents = GetDocumentsFolder().value_or(std::string());
     const std::string exeFolder = GetExeFolder();
@@ -59,18 +61,18 @@ void ExpandPathMacros(std::string& path) {
 
 std::string GetExeFolder() {
     // The full path is taken whatever its length: a fixed path buffer is not a
-    // limit of this platform.
+    // limit of this platform. GetExecutablePath writes it with '\'.
     const std::string exePath = GetExecutablePath();
     const std::size_t lastBackslash = exePath.rfind('\\');
     if (lastBackslash == std::string::npos) {
         return std::string();
     }
-    return exePath.substr(0, lastBackslash);
+    return FromTemplatePath(exePath.substr(0, lastBackslash));
 }
 
 std::vector<std::string> ScanMachineFolders(const DataPaths& paths) {
     std::vector<std::string> names;
-    for (const FolderEntry& entry : SearchFolder(paths.strReportDataPath + "\\*")) {
+    for (const FolderEntry& entry : SearchFolder(paths.strReportDataPath + kPathSeparator + "*")) {
         if (entry.IsDots() || !entry.isDirectory) {
             continue;
         }

@@ -1,7 +1,7 @@
 #pragma once
 // Where the program's data lies: the record folder with one folder per
-// machine, the customer list, the report page and its script folder. The
-// paths keep backslashes as built; the file layer maps them.
+// machine, the customer list, the report page and its script folder, in the
+// system's form (the root template's '\' becomes the system's separator).
 //
 // The program resolves its paths once at start-up (Resolve) and passes the
 // value to whoever needs it.
@@ -32,7 +32,7 @@ struct DataPaths {
 // Replaces "%MYDOCUMENT%", then "%DESKTOP%", then "%EXEPATH%" (exact case) in
 // path; a folder that cannot be found is replaced by an empty string.
 void ExpandPathMacros(std::string& path);
-// The executable's folder: its path cut before the last backslash.
+// The executable's folder, in the system's form.
 std::string GetExeFolder();
 // The sub-folders of the record folder, in folder-search order; none when the
 // record folder is missing.

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -306,6 +307,21 @@ TEST_F(BatchCommandTest, ControlBytesReachTheTerminalAsEscapes) {
     EXPECT_EQ(rejected.status, 2);
     EXPECT_FALSE(rejected.err.empty());
     EXPECT_EQ(rejected.err.find('\x1B'), std::string::npos) << rejected.err;
+}
+
+// A '\\' is part of a name: a machine folder "back\\slash" counts, and
+// --out "out\\js" is that folder, not out/js.
+TEST_F(BatchCommandTest, NamesWithABackslashAreTakenAsTheyAre) {
+    Record("back\\slash", "1.csv", "header\n2018/05/03,c1,SET_A,C001,WB-1,1,OK\n");
+    const std::string out = m_dir.MakeDir("out\\js");
+    const Result result = Run({"--root", m_root, "--machine", "back\\slash", "--from", "2018-05-01",
+                               "--to", "2018-05-31", "--out", out});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "OK: 1\nNG: 0\n");
+    EXPECT_EQ(result.err, "Report scripts written to " + out + "/\n");
+    EXPECT_NE(test::ReadFile(out + "/tableSummary.js").find("['Summary', 1, 0,"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(m_dir.path() + "/out/js"));
 }
 
 TEST_F(BatchCommandTest, NothingToReport) {

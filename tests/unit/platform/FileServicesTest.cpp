@@ -27,11 +27,9 @@ TEST(FileError, DescriptionIsThePathAsTheSystemWritesItAndTheReason) {
     EXPECT_EQ(std::string(error.what()), std::string("/data/rec.csv: ") + std::strerror(ENOENT));
     EXPECT_EQ(error.ShownDescription(), error.what());
 
-    // Paths built from the data-path templates carry backslashes.
-    EXPECT_EQ(std::string(FileError("/home/op/Documents\\ReportData\\M1\\sub", EISDIR).what()),
-              std::string("/home/op/Documents/ReportData/M1/sub: ") + std::strerror(EISDIR));
-    EXPECT_EQ(std::string(FileError("\\data\\fifo", "Not a regular file").what()),
-              "/data/fifo: Not a regular file");
+    // A '\\' is part of a name: never rewritten.
+    EXPECT_EQ(std::string(FileError("/data/back\\slash/fifo", "Not a regular file").what()),
+              "/data/back\\slash/fifo: Not a regular file");
 }
 
 TEST(FileError, ShownDescriptionIsCutTo255Characters) {
@@ -78,8 +76,9 @@ TEST(WriteTextFile, CreatesAndTruncatesWithTheExactBytes) {
     WriteTextFile(path, bytes);
     EXPECT_EQ(test::ReadFile(path), bytes);
 
-    WriteTextFile(dir.path() + "\\back.js", "b");
-    EXPECT_EQ(test::ReadFile(dir.path() + "/back.js"), "b");
+    // A file named "back\\slash.js" beside it, not one in a folder "back".
+    WriteTextFile(dir.path() + "/back\\slash.js", "b");
+    EXPECT_EQ(test::ReadFile(dir.path() + "/back\\slash.js"), "b");
 }
 
 TEST(WriteTextFile, FailuresAreFileErrors) {
@@ -100,7 +99,7 @@ TEST(ReplaceTextFile, ReplacesTheFileWholeAndLeavesNothingBeside) {
     const std::string path = dir.path() + "/out.js";
     ReplaceTextFile(path, std::string(1000, 'x'));
     const std::string bytes("a\r\nb\0\xff\n", 7);
-    ReplaceTextFile(dir.path() + "\\out.js", bytes);
+    ReplaceTextFile(path, bytes);
     EXPECT_EQ(test::ReadFile(path), bytes);
     EXPECT_EQ(FolderNames(dir.path()), std::set<std::string>{"out.js"});
 }
@@ -135,7 +134,7 @@ TEST(ReplaceTextFile, FailuresNameThePathAndLeaveItAsItWas) {
     test::TempDir dir;
     const std::string missing = dir.path() + "/no/such/folder/out.js";
     try {
-        ReplaceTextFile(dir.path() + "\\no\\such\\folder\\out.js", "x");
+        ReplaceTextFile(missing, "x");
         FAIL() << "wrote into a missing folder";
     } catch (const FileError& error) {
         EXPECT_EQ(std::string(error.what()), missing + ": " + std::strerror(ENOENT));
@@ -156,7 +155,7 @@ TEST(FolderLock, SecondHolderWaitsForTheFirst) {
     std::atomic<bool> secondHolds{false};
     std::thread second;
     {
-        const FolderLock first(dir.path() + "\\");
+        const FolderLock first(dir.path() + "/");
         ASSERT_TRUE(first.Held());
         second = std::thread([&] {
             const FolderLock lock(dir.path());
@@ -200,7 +199,7 @@ TEST(SearchFolder, ListsEveryEntryWithPathSizeAndKind) {
             EXPECT_EQ(entries.at(dots).size, 0u);
         }
         const FolderEntry& file = entries.at("rec1.csv");
-        EXPECT_EQ(file.path, folder + "\\rec1.csv");
+        EXPECT_EQ(file.path, folder + "/rec1.csv");
         EXPECT_EQ(file.size, 5u);
         EXPECT_FALSE(file.isDirectory);
         EXPECT_FALSE(file.IsDots());
@@ -214,14 +213,22 @@ TEST(SearchFolder, ListsEveryEntryWithPathSizeAndKind) {
     }
 }
 
-TEST(SearchFolder, FolderWrittenWithBackslashesIsFound) {
+// A '\\' in a name is an ordinary character: the folder "back\\slash" is not
+// "back/slash".
+TEST(SearchFolder, NamesWithABackslashAreNotRewritten) {
     test::TempDir dir;
-    dir.Write("Report Data/M 2/r.csv", "abc");
-    const std::string folder = dir.path() + "\\Report Data\\M 2";
-    const auto entries = ByName(SearchFolder(folder + "\\*"));
-    ASSERT_TRUE(entries.count("r.csv"));
-    EXPECT_EQ(entries.at("r.csv").path, folder + "\\r.csv");
-    EXPECT_EQ(entries.at("r.csv").size, 3u);
+    dir.Write("Report Data/back\\slash/r.csv", "abc");
+    dir.Write("Report Data/back/slash/other.csv", "x");
+    const std::string folder = dir.path() + "/Report Data/back\\slash";
+    for (const std::string& pattern : {folder + "/*", folder + "\\*"}) {
+        const auto entries = ByName(SearchFolder(pattern));
+        ASSERT_TRUE(entries.count("r.csv")) << pattern;
+        EXPECT_FALSE(entries.count("other.csv"));
+        EXPECT_EQ(entries.at("r.csv").path, folder + "/r.csv");
+        EXPECT_EQ(entries.at("r.csv").size, 3u);
+    }
+    const auto outer = ByName(SearchFolder(dir.path() + "/Report Data/*"));
+    EXPECT_TRUE(outer.count("back\\slash"));
 }
 
 TEST(SearchFolder, ListsInCaseInsensitiveNameOrder) {
@@ -243,7 +250,7 @@ TEST(SearchFolder, ListsInCaseInsensitiveNameOrder) {
 
 TEST(SearchFolder, MissingFolderYieldsNothing) {
     test::TempDir dir;
-    EXPECT_TRUE(SearchFolder(dir.path() + "\\missing\\*").empty());
+    EXPECT_TRUE(SearchFolder(dir.path() + "/missing/*").empty());
     EXPECT_TRUE(SearchFolder(dir.Write("file.csv", "x") + "\\*").empty());
 }
 

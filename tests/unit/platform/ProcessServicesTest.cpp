@@ -87,11 +87,11 @@ TEST(ShellOpen, StartsTheOpenerWithTheNativePathAndNoShell) {
     test::ScopedEnv path("PATH", bin);
     test::ScopedEnv out("QZ_OPENED", opened);
 
-    ShellOpen(dir.path() + "\\Report $HOME \"x\"\\report.html");
+    ShellOpen(dir.path() + "/Report $HOME \"x\"\\/report.html");
     for (int i = 0; i < 500 && ReadFileOr(opened).empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    EXPECT_EQ(ReadFileOr(opened), dir.path() + "/Report $HOME \"x\"/report.html");
+    EXPECT_EQ(ReadFileOr(opened), dir.path() + "/Report $HOME \"x\"\\/report.html");
 }
 
 TEST(ShellOpen, TellsWhetherTheOpenerStartedAndSucceeded) {

@@ -369,7 +369,7 @@ TEST_F(ReportScriptWriterTest, NumbersUseADecimalPointUnderACommaLocale) {
 
 TEST_F(ReportScriptWriterTest, MissingFolderGivesOneMessagePerFileInCallingOrder) {
     SetTotals(m_totals, kSettingFiles, kMachineIds);
-    m_scriptFolder = m_dir.path() + "\\missing\\";
+    m_scriptFolder = m_dir.path() + "/missing/";
     WriteAllScripts();
 
     const std::vector<std::string> texts = m_messages.texts();

@@ -43,7 +43,7 @@ class ScriptFolderTest : public ::testing::Test {
     MessageBoxRecorder m_messages;
     CReportTotals m_totals;
     // As the data paths build it: ending in a backslash.
-    std::string m_scriptFolder = m_dir.path() + "\\";
+    std::string m_scriptFolder = m_dir.path() + "/";
 };
 
 }  // namespace qz::test
