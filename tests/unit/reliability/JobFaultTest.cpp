@@ -156,7 +156,7 @@ TEST_F(JobFaultTest, FileChangedWhileItIsParsed) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         bool trusted = false;
-        for (int attempt = 0; attempt < 5 && !trusted; ++attempt) {
+        for (int attempt = 0; attempt < 20 && !trusted; ++attempt) {
             fs::remove_all(m_data);
             const std::string path = Record("A", "big.csv", Records(kBigLines));
             const std::uint64_t size = SizeOf(path);
