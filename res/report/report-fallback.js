@@ -425,6 +425,12 @@ var MAX_BARS = 100;
 
 function formatCount(n) { return String(n).replace(/\B(?=(\d{3})+(?!\d))/g, ','); }
 
+// Also shown under the library's bar chart (report-loader.js).
+function barsNote(drawn, all) {
+    return 'The first ' + formatCount(drawn) + ' of ' + formatCount(all) + ' bars are drawn; ' +
+        formatCount(all - drawn) + ' are not. The table lists them all.';
+}
+
 Bar.prototype.draw = function(data, options) {
     options = options || {};
     var allRows = data.getNumberOfRows();
@@ -557,9 +563,7 @@ Bar.prototype.draw = function(data, options) {
     if (allRows > rowCount) {
         var note = document.createElement('p');
         note.className = 'qz-chart-note';
-        note.textContent = 'The first ' + formatCount(rowCount) + ' of ' + formatCount(allRows) +
-            ' bars are drawn; ' + formatCount(allRows - rowCount) +
-            ' are not. The table lists them all.';
+        note.textContent = barsNote(rowCount, allRows);
         this.container.appendChild(note);
     }
 };
@@ -679,8 +683,8 @@ Table.prototype.draw = function(data, options) {
         clear(body);
         body.appendChild(rowsOfPage);
         if (pager) {
-            pagerText.textContent = 'Rows ' + formatCount(first + 1) + '\u2013' + formatCount(last) +
-                ' of ' + formatCount(rowCount);
+            pagerText.textContent = 'Rows ' + formatCount(first + 1) + '\u2013' +
+                formatCount(last) + ' of ' + formatCount(rowCount);
             previousButton.disabled = pageIndex === 0;
             nextButton.disabled = pageIndex === pageCount - 1;
         }
@@ -741,7 +745,11 @@ function install(google) {
     google.charts.Bar = Bar;
 }
 
+// The limits hold for the library's draws too (report-loader.js).
 window.qzReportFallback = {
-    install: install
+    install: install,
+    maxBars: MAX_BARS,
+    tablePageRows: TABLE_PAGE_ROWS,
+    barsNote: barsNote
 };
 })(window, document);

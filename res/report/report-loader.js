@@ -97,6 +97,91 @@ function requestLibraryPackages() {
     window.google.charts.load('current', {packages: missing});
 }
 
+// The library draws whatever it is given: 100,000 keys make 100,000 bars and
+// a table of 100,000 rows, and the page freezes. Its chart classes are wrapped
+// so that the offline view's limits hold: a table of more rows than a page is
+// paged, and a bar chart draws the first bars with a note of the rest. The
+// scripts' calls stay the same.
+function limitLibraryDraws(google) {
+    var limits = window.qzReportFallback;
+    var visualization = google.visualization || {};
+    if (typeof visualization.Table === 'function') {
+        visualization.Table = wrapDraw(visualization.Table, function(container, data, options) {
+            if (data.getNumberOfRows() <= limits.tablePageRows) {
+                return [data, options];
+            }
+            var paged = copyOptions(options);
+            paged.page = 'enable';
+            paged.pageSize = limits.tablePageRows;
+            return [data, paged];
+        });
+    }
+    if (typeof visualization.PieChart === 'function') {
+        visualization.PieChart =
+            wrapDraw(visualization.PieChart, function(container, data, options) {
+                showChartNote(container, '');
+                return [data, options];
+            });
+    }
+    if (google.charts && typeof google.charts.Bar === 'function') {
+        google.charts.Bar = wrapDraw(google.charts.Bar, function(container, data, options) {
+            var all = data.getNumberOfRows();
+            var drawn = Math.min(all, limits.maxBars);
+            showChartNote(container, drawn < all ? limits.barsNote(drawn, all) : '');
+            if (drawn === all) {
+                return [data, options];
+            }
+            var first = data.clone();
+            first.removeRows(drawn, all - drawn);
+            // A height given for every row is scaled down to the rows drawn.
+            var scaled = copyOptions(options);
+            var height = Number(scaled.height);
+            if (height > 0) {
+                scaled.height = String(Math.round(height * drawn / all));
+            }
+            return [first, scaled];
+        });
+    }
+}
+
+// Library is a chart class; limit(container, data, options) gives the data and
+// options its draw receives. The chart keeps the library's other methods.
+function wrapDraw(Library, limit) {
+    function Limited(container) {
+        var chart = new Library(container);
+        var draw = chart.draw;
+        chart.draw = function(data, options) {
+            var limited = limit(container, data, options);
+            return draw.call(chart, limited[0], limited[1]);
+        };
+        return chart;
+    }
+    Limited.prototype = Library.prototype;
+    Object.keys(Library).forEach(function(name) { Limited[name] = Library[name]; });
+    return Limited;
+}
+
+function copyOptions(options) {
+    var copy = {};
+    Object.keys(options || {}).forEach(function(name) { copy[name] = options[name]; });
+    return copy;
+}
+
+// The note sits after the chart's container: the library owns what is inside.
+function showChartNote(container, text) {
+    var note = container.nextElementSibling;
+    if (!note || note.className !== 'qz-chart-note') {
+        if (!text) {
+            return;
+        }
+        note = document.createElement('p');
+        note.className = 'qz-chart-note';
+        container.parentNode.insertBefore(note, container.nextSibling);
+    }
+    note.textContent = text;
+    note.hidden = !text;
+}
+
 function useLibrary() {
     state.renderer = 'library';
     // The page has been parsed, so every report script has made its calls;
@@ -117,6 +202,7 @@ function useLibrary() {
         if (state.renderer === 'library' && !state.ready) {
             window.clearTimeout(libraryWatchdog);
             libraryWatchdog = 0;
+            limitLibraryDraws(window.google);
             becomeReady();
         }
     });

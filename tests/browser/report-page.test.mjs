@@ -308,18 +308,23 @@ const RECORDING_LOADER = `(function () {
             };
         };
     }
-    function DataTable() { this.columns = []; this.rows = []; }
+    function DataTable(columns, rows) { this.columns = columns || []; this.rows = rows || []; }
     DataTable.prototype.addColumn = function (type, label) {
         this.columns.push([type, label]);
     };
     DataTable.prototype.addRows = function (rows) { this.rows = this.rows.concat(rows); };
+    DataTable.prototype.getNumberOfRows = function () { return this.rows.length; };
+    DataTable.prototype.clone = function () {
+        return new DataTable(this.columns.slice(), this.rows.slice());
+    };
+    DataTable.prototype.removeRows = function (index, count) { this.rows.splice(index, count); };
     window.google = { charts: {
         load: function (version, settings) {
             log.loads.push({ version: version, packages: settings.packages });
             setTimeout(function () {
                 google.visualization = {
                     arrayToDataTable: function (rows) {
-                        return { columns: rows[0], rows: rows.slice(1) };
+                        return new DataTable(rows[0], rows.slice(1));
                     },
                     DataTable: DataTable,
                     PieChart: recorder('PieChart'),
@@ -453,6 +458,65 @@ describe('a report of 100,000 setting files, offline', () => {
         assert.deepEqual(cells.slice(0, 3), [
             ['6', 'SF-000006.qzs', '6'], ['13', 'SF-000013.qzs', '6'], ['20', 'SF-000020.qzs', '6']
         ]);
+    });
+
+    test('no JavaScript error on the way', () => {
+        assert.deepEqual(report.errors, []);
+    });
+});
+
+describe('a report of 100,000 setting files, with the chart library', () => {
+    const KEYS = 100000;
+    let folder;
+    let report;
+    before(async () => {
+        folder = fs.mkdtempSync(path.join(os.tmpdir(), 'qz-report-page-many-library-'));
+        fs.cpSync(options.page, folder, {recursive: true});
+        execFileSync(options['fixture-writer'], [folder, String(KEYS)], {stdio: 'inherit'});
+        report = await openReport(
+            (route) => route.fulfill({contentType: 'text/javascript', body: RECORDING_LOADER}),
+            pathToFileURL(path.join(folder, 'report.html')).href);
+    });
+    after(async () => {
+        await report?.context.close();
+        fs.rmSync(folder, {recursive: true, force: true});
+    });
+
+    const draws = () => report.page.evaluate(() => window.libraryLog.draws);
+    const note = () => report.page.evaluate(() => {
+        const element = document.querySelector('#chartContent + .qz-chart-note');
+        return element && !element.hidden ? element.textContent : null;
+    });
+
+    test('the library pages the table by 100 rows and draws the first 100 bars with a note',
+         async () => {
+             assert.equal(await report.page.getAttribute('body', 'data-renderer'), 'library');
+             await showView(report.page, 'Setting File');
+             const [bar, table] = (await draws()).slice(2);
+             assert.equal(bar.kind, 'Bar');
+             assert.equal(table.kind, 'Table');
+
+             assert.deepEqual(table.options, {showRowNumber: true, page: 'enable', pageSize: 100});
+             assert.equal(table.rows.length, KEYS);
+
+             assert.deepEqual(bar.columns, ['Setting File', 'Yield(%)']);
+             assert.equal(bar.rows.length, 100);
+             assert.deepEqual(bar.rows, table.rows.slice(0, 100).map((row) => [row[0], row[3]]));
+             assert.equal(bar.rows[0][0], 'SF-000001.qzs');
+             // The scripts' 100 pixels a row, for the rows drawn.
+             assert.equal(bar.options.height, '10000');
+             assert.equal(bar.options.bars, 'horizontal');
+             assert.equal(
+                 await note(),
+                 'The first 100 of 100,000 bars are drawn; 99,900 are not. The table lists them all.');
+         });
+
+    test('the note goes with the bars: the summary pie has none', async () => {
+        await showView(report.page, 'Summary');
+        const [pie, table] = (await draws()).slice(4);
+        assert.equal(pie.kind, 'PieChart');
+        assert.deepEqual(table.options, {showRowNumber: false});
+        assert.equal(await note(), null);
     });
 
     test('no JavaScript error on the way', () => {
