@@ -20,6 +20,7 @@
 
 #include "FuzzSupport.h"
 #include "platform/KnownFolders.h"
+#include "platform/Path.h"
 #include "report/DataPaths.h"
 
 using namespace qz;
@@ -104,16 +105,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (input.find('%') == std::string::npos) {
         QZ_FUZZ_CHECK(path == input);
     }
-    std::string root = kRootTemplate;
+    // The template's separators are the system's before the folders go in.
+    std::string root = FromTemplatePath(kRootTemplate);
     for (int m = 0; m < 3; ++m) {
         root = ReplaceMacro(root, kMacros[m], folders[m]);
     }
     const DataPaths paths = DataPaths::Resolve();
     QZ_FUZZ_CHECK(paths.strReportDataPath == root + "ReportData");
     QZ_FUZZ_CHECK(paths.strCustomerListPath == root + "CustomerList.lst");
-    QZ_FUZZ_CHECK(paths.strReportHtmlPath == root + "Report\\report.html");
-    QZ_FUZZ_CHECK(paths.strReportJsPath == root + "Report\\js\\");
-    QZ_FUZZ_CHECK(paths.MachineFolder(input) == paths.strReportDataPath + "\\" + input);
+    QZ_FUZZ_CHECK(paths.strReportHtmlPath == root + FromTemplatePath("Report\\report.html"));
+    QZ_FUZZ_CHECK(paths.strReportJsPath == root + FromTemplatePath("Report\\js\\"));
+    QZ_FUZZ_CHECK(paths.MachineFolder(input) == paths.strReportDataPath + kPathSeparator + input);
 
     if (mode == kOrdinary) {
         for (const std::string& folder : folders) {
