@@ -83,7 +83,7 @@ function useOffline(reason) {
     state.renderer = 'offline';
     state.reason = reason;
     installLegacyCalls();
-    window.qzReportFallback.install(window.google);
+    installOffline();
     becomeReady();
 }
 
@@ -142,6 +142,25 @@ function limitLibraryDraws(google) {
             return [first, scaled];
         });
     }
+}
+
+function installOffline() {
+    window.qzReportFallback.install(window.google);
+    rememberTables(window.google);
+}
+
+// Every table drawn keeps its data with its container, so that the page can
+// offer it as a file whoever drew it (the CSV download).
+var tableData = typeof WeakMap === 'function' ? new WeakMap() : null;
+function rememberTables(google) {
+    var visualization = google.visualization;
+    if (!tableData || !visualization || typeof visualization.Table !== 'function') {
+        return;
+    }
+    visualization.Table = wrapDraw(visualization.Table, function(container, data, options) {
+        tableData.set(container, data);
+        return [data, options];
+    });
 }
 
 // Library is a chart class; limit(container, data, options) gives the data and
@@ -203,6 +222,7 @@ function useLibrary() {
             window.clearTimeout(libraryWatchdog);
             libraryWatchdog = 0;
             limitLibraryDraws(window.google);
+            rememberTables(window.google);
             becomeReady();
         }
     });
@@ -283,6 +303,8 @@ installLegacyCalls();
 // The page's own controls wait for this before they draw anything.
 window.qzReport = {
     state: state,
+    // The data last drawn as a table into container, or null.
+    tableDataOf: function(container) { return (tableData && tableData.get(container)) || null; },
     whenReady: function(listener) {
         if (state.ready) {
             runCallback(listener);
@@ -309,7 +331,7 @@ loader.onload = function() {
         // Too late: the offline renderer has drawn and stays in charge,
         // even if the loader replaced the google object.
         installLegacyCalls();
-        window.qzReportFallback.install(window.google);
+        installOffline();
         return;
     }
     loaderFinished('loaded');

@@ -1,7 +1,14 @@
-// The page's controls: the three views and the status line. The summary draws
-// itself (its scripts register with google.setOnLoadCallback); the other views
-// are drawn by the functions the report scripts define, when their button is
-// pressed.
+// The page's controls: the scope, the four views, the CSV downloads, printing
+// and the status line. The summary draws itself (its scripts register with
+// google.setOnLoadCallback); the other views are drawn when their button is
+// pressed, Setting File and Machine ID by the functions the report scripts
+// define, By day by the page from the scope script's days.
+//
+// Every view has a section of its own. The scripts draw into the elements
+// with the ids chartContent and tableContent; those ids (and viewTitle) are
+// on the shown view's elements, and move to another view's while it is drawn.
+// Printing draws the views not drawn yet and prints them all, one after the
+// other.
 (function(window, document) {
 'use strict';
 
@@ -11,36 +18,76 @@ var VIEWS = {
         chart: 'drawChartSummary',
         table: 'drawTableSummary',
         chartFile: 'chartSummary.js',
-        tableFile: 'tableSummary.js'
+        tableFile: 'tableSummary.js',
+        fileName: 'summary'
     },
     settingFile: {
         title: 'Setting File',
         chart: 'drawChartSettingFile',
         table: 'drawTableSettingFile',
         chartFile: 'chartSettingFile.js',
-        tableFile: 'tableSettingFile.js'
+        tableFile: 'tableSettingFile.js',
+        fileName: 'setting-file'
     },
     machineId: {
         title: 'Machine ID',
         chart: 'drawChartMachineId',
         table: 'drawTableMachineId',
         chartFile: 'chartMachineId.js',
-        tableFile: 'tableMachineId.js'
-    }
+        tableFile: 'tableMachineId.js',
+        fileName: 'machine-id'
+    },
+    byDay: {title: 'By day', draw: drawByDay, fileName: 'by-day'}
 };
+var IDS = {title: 'viewTitle', chart: 'chartContent', table: 'tableContent'};
 
+var scope = window.qzReportScope.scope;
 var buttons = Array.prototype.slice.call(document.querySelectorAll('[data-view]'));
-var chartContent = document.getElementById('chartContent');
-var tableContent = document.getElementById('tableContent');
+var printButton = document.getElementById('printReport');
+var parts = {};
+Object.keys(VIEWS).forEach(function(name) {
+    var section = document.querySelector('[data-view-section="' + name + '"]');
+    parts[name] = {
+        section: section,
+        title: section.querySelector('.report-view-title'),
+        chart: section.querySelector('.report-chart-content'),
+        table: section.querySelector('.report-table-content'),
+        csv: section.querySelector('.report-csv'),
+        drawn: false  // drawn, not only a message of missing data
+    };
+    parts[name].csv.setAttribute(
+        'aria-label', 'Download CSV of the ' + VIEWS[name].title + ' table');
+});
+var shownView = 'summary';
 
-function showMessage(container, text) {
+function clear(container) {
     while (container.firstChild) {
         container.removeChild(container.firstChild);
     }
+    // A note the library's bar chart left after its container.
+    var next = container.nextElementSibling;
+    if (next && next.className === 'qz-chart-note') {
+        next.parentNode.removeChild(next);
+    }
+}
+
+function showMessage(container, text) {
+    clear(container);
     var message = document.createElement('p');
     message.className = 'report-message';
     message.textContent = text;
     container.appendChild(message);
+}
+
+// Puts the ids the scripts draw into on the view's elements.
+function giveIds(name) {
+    Object.keys(IDS).forEach(function(part) {
+        var current = document.getElementById(IDS[part]);
+        if (current) {
+            current.removeAttribute('id');
+        }
+        parts[name][part].id = IDS[part];
+    });
 }
 
 // Draws with the report script's function, or says which script is missing
@@ -51,27 +98,122 @@ function drawWith(functionName, fileName, container, runNow) {
         showMessage(
             container,
             'No report data: js/' + fileName + ' could not be loaded. Generate the report again.');
-        return;
+        return false;
     }
     if (runNow) {
         draw();
     }
+    return true;
+}
+
+function drawByDay(part) {
+    if (!scope) {
+        showMessage(
+            part.chart,
+            'No counts by day: js/reportScope.js could not be loaded (a report made by an ' +
+                'older version of the program). Generate the report again.');
+        clear(part.table);
+        return false;
+    }
+    var days = window.qzReportDays;
+    var note = days.spanNote(scope);
+    days.drawChart(part.chart, scope.days);
+    if (note) {
+        var element = document.createElement('p');
+        element.className = 'report-days-note';
+        element.textContent = note;
+        part.chart.insertBefore(element, part.chart.firstChild);
+    }
+    var visualization = window.google.visualization;
+    if (!visualization || typeof visualization.Table !== 'function') {
+        showMessage(part.table, 'The table cannot be drawn: the chart library has no table.');
+        return true;
+    }
+    new visualization.Table(part.table).draw(days.dataTable(visualization, scope.days), {
+        showRowNumber: false
+    });
+    return true;
+}
+
+function drawView(name, runNow) {
+    var view = VIEWS[name];
+    var part = parts[name];
+    giveIds(name);
+    if (view.draw) {
+        part.drawn = view.draw(part);
+    } else {
+        var chartDrawn = drawWith(view.chart, view.chartFile, part.chart, runNow);
+        var tableDrawn = drawWith(view.table, view.tableFile, part.table, runNow);
+        part.drawn = chartDrawn && tableDrawn;
+    }
+    part.csv.disabled = !window.qzReport.tableDataOf(part.table);
 }
 
 function selectView(name, draw) {
-    var view = VIEWS[name];
     buttons.forEach(function(button) {
         button.setAttribute('aria-pressed', String(button.getAttribute('data-view') === name));
     });
-    document.getElementById('viewTitle').textContent = view.title;
-    drawWith(view.chart, view.chartFile, chartContent, draw);
-    drawWith(view.table, view.tableFile, tableContent, draw);
+    var left = parts[shownView];
+    if (name !== shownView && !left.drawn) {
+        // Only a message of missing data: said again when the view is shown.
+        clear(left.chart);
+        clear(left.table);
+    }
+    Object.keys(parts).forEach(function(other) { parts[other].section.hidden = other !== name; });
+    shownView = name;
+    drawView(name, draw);
 }
+
+function csvFileName(name) {
+    var range = !scope || !scope.firstDay ? '' :
+        scope.firstDay === scope.lastDay  ? '-' + scope.firstDay :
+                                            '-' + scope.firstDay + '-to-' + scope.lastDay;
+    return 'report-' + VIEWS[name].fileName + range + '.csv';
+}
+
+// Printing shows every view: those not drawn yet are drawn first, while the
+// sections are laid out as printed, so that the charts take the page's width.
+function preparePrint() {
+    if (document.body.classList.contains('report-printing')) {
+        return;
+    }
+    document.body.classList.add('report-printing');
+    Object.keys(parts).forEach(function(name) {
+        if (!parts[name].drawn) {
+            drawView(name, true);
+        }
+    });
+    giveIds(shownView);
+}
+
+function endPrint() { document.body.classList.remove('report-printing'); }
 
 buttons.forEach(function(button) {
     button.addEventListener(
         'click', function() { selectView(button.getAttribute('data-view'), true); });
 });
+
+Object.keys(parts).forEach(function(name) {
+    parts[name].csv.addEventListener('click', function() {
+        var data = window.qzReport.tableDataOf(parts[name].table);
+        if (data) {
+            window.qzReportCsv.download(csvFileName(name), window.qzReportCsv.tableCsv(data));
+        }
+    });
+});
+
+window.addEventListener('beforeprint', preparePrint);
+window.addEventListener('afterprint', endPrint);
+printButton.addEventListener('click', function() {
+    preparePrint();
+    // The library may still be drawing what was just asked of it.
+    window.setTimeout(function() {
+        window.print();
+        endPrint();
+    }, window.qzReport.state.renderer === 'library' ? 1000 : 0);
+});
+
+window.qzReportScope.show(document.getElementById('scopeContent'));
 
 window.qzReport.whenReady(function() {
     var state = window.qzReport.state;
@@ -85,6 +227,7 @@ window.qzReport.whenReady(function() {
     }
     document.body.setAttribute('data-renderer', state.renderer);
     buttons.forEach(function(button) { button.disabled = false; });
+    printButton.disabled = false;
     // The summary scripts have drawn themselves; only report what is missing.
     selectView('summary', false);
 });

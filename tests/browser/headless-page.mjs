@@ -5,7 +5,8 @@
 // It offers the few page actions the report page test needs, named as in the
 // common browser-automation libraries: contexts with a viewport and request
 // routing, page and console errors, navigation, reading the DOM, real mouse
-// clicks on a button found by its role and name, and screenshots.
+// clicks on a button found by its role and name, screenshots, downloads and
+// printing to PDF.
 
 import {spawn} from 'node:child_process';
 import {EventEmitter} from 'node:events';
@@ -236,13 +237,15 @@ class Page extends EventEmitter {
             this, `Array.from(document.querySelectorAll(${JSON.stringify(selector)}))${filter}`,
             `${selector}${hasText === undefined ? '' : ` with "${hasText}"`}`);
     }
-    // Buttons whose accessible name (aria-label, else their text) is `name`.
+    // Shown buttons whose accessible name (aria-label, else their text) is
+    // `name`; a hidden one is not in the accessibility tree.
     getByRole(role, {name, exact}) {
         if (role !== 'button' || !exact) {
             throw new Error('only exact button names are supported');
         }
         return new Locator(
             this, `Array.from(document.querySelectorAll('button, [role=button]')).filter((e) =>
+                e.checkVisibility() &&
                 (e.getAttribute('aria-label') || e.textContent).trim().replace(/\\s+/g, ' ') ===
                 ${JSON.stringify(name)})`,
             `button "${name}"`);
@@ -264,14 +267,61 @@ class Page extends EventEmitter {
         const {data} = await this.send('Page.captureScreenshot', params);
         fs.writeFileSync(file, Buffer.from(data, 'base64'));
     }
+
+    // The page printed by the browser's own PDF printing (print media, the
+    // beforeprint and afterprint events), on A4 with the default margins.
+    async pdf() {
+        const {data} = await this.send('Page.printToPDF', {paperWidth: 8.27, paperHeight: 11.69});
+        return Buffer.from(data, 'base64');
+    }
+
+    // Runs action, which must start one download, and gives the file's
+    // suggested name and its bytes once it is complete.
+    async waitForDownload(action) {
+        const connection = this.connection;
+        let started;
+        const done = new Promise((resolve, reject) => {
+            const timer = setTimeout(() => {
+                finish();
+                reject(new Error('no download finished'));
+            }, WAIT_MS);
+            const onBegin = (params) => {
+                started ??= params;
+            };
+            const onProgress = (params) => {
+                if (started && params.guid === started.guid && params.state !== 'inProgress') {
+                    finish();
+                    resolve(params.state);
+                }
+            };
+            function finish() {
+                clearTimeout(timer);
+                connection.off(':Browser.downloadWillBegin', onBegin);
+                connection.off(':Browser.downloadProgress', onProgress);
+            }
+            connection.on(':Browser.downloadWillBegin', onBegin);
+            connection.on(':Browser.downloadProgress', onProgress);
+        });
+        await action();
+        const state = await done;
+        if (state !== 'completed') {
+            throw new Error(`the download of ${started.suggestedFilename} was ${state}`);
+        }
+        return {
+            suggestedFilename: started.suggestedFilename,
+            bytes: fs.readFileSync(path.join(this.downloads, started.guid)),
+        };
+    }
 }
 
-// A browser context of its own (cookies, cache) with one viewport and routes.
+// A browser context of its own (cookies, cache, downloads folder) with one
+// viewport and routes.
 class Context {
-    constructor(connection, id, viewport) {
+    constructor(connection, id, viewport, downloads) {
         this.connection = connection;
         this.id = id;
         this.viewport = viewport;
+        this.downloads = downloads;
         this.routes = [];
     }
     async route(pattern, answer) { this.routes.push({pattern, answer}); }
@@ -281,11 +331,13 @@ class Context {
         const {sessionId} =
             await this.connection.send('Target.attachToTarget', {targetId, flatten: true});
         const page = new Page(this.connection, sessionId);
+        page.downloads = this.downloads;
         await page.start(this.viewport, this.routes);
         return page;
     }
-    close() {
-        return this.connection.send('Target.disposeBrowserContext', {browserContextId: this.id});
+    async close() {
+        await this.connection.send('Target.disposeBrowserContext', {browserContextId: this.id});
+        fs.rmSync(this.downloads, {recursive: true, force: true});
     }
 }
 
@@ -297,7 +349,15 @@ class Browser {
     }
     async newContext({viewport}) {
         const {browserContextId} = await this.connection.send('Target.createBrowserContext');
-        return new Context(this.connection, browserContextId, viewport);
+        // Downloads are kept under their id, so that two of one name do not clash.
+        const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'qz-chromium-downloads-'));
+        await this.connection.send('Browser.setDownloadBehavior', {
+            behavior: 'allowAndName',
+            browserContextId,
+            downloadPath: downloads,
+            eventsEnabled: true,
+        });
+        return new Context(this.connection, browserContextId, viewport, downloads);
     }
     async close() {
         const exited = new Promise((resolve) => this.child.once('exit', resolve));

@@ -19,15 +19,15 @@ import {after, before, describe, test} from 'node:test';
 import {fileURLToPath, pathToFileURL} from 'node:url';
 import {parseArgs} from 'node:util';
 
-import {launch} from './headless-page.mjs';
+import {
+    launchChromium,
+    openReport as openReportIn,
+    readTable,
+    RECORDING_LOADER,
+    showView
+} from './report-browser.mjs';
 
 const HERE = path.dirname(fileURLToPath(import.meta.url));
-const CHROMIUM = process.env.QZ_CHROMIUM || '/usr/bin/chromium';
-const CHROMIUM_ARGS = [
-    '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-    '--disable-background-networking', '--disable-component-update', '--disable-sync'
-];
-const LOADER_URL = 'https://www.gstatic.com/charts/loader.js';
 
 function fail(message) {
     console.error(`report page test: ${message}`);
@@ -43,9 +43,6 @@ const {values: options} = parseArgs({
 });
 if (!options['fixture-writer'] || !options.page) {
     fail('usage: --fixture-writer <program> --page <report page folder> [--artifacts <folder>]');
-}
-if (!fs.existsSync(CHROMIUM)) {
-    fail(`${CHROMIUM} not found: install Debian's chromium package`);
 }
 
 // What write_fixture.cpp counts, as the page must show it: OK, NG, yield.
@@ -63,6 +60,32 @@ const MACHINE_IDS = new Map([
     ['<i>WB-06</i>', ['0', '1', '0.00']],
 ]);
 
+// The report's scope beside the six scripts (report-scope.test.mjs checks it).
+const FIXTURE_SCOPE = `var reportScope = {
+	'firstDay': '2026-05-01',
+	'lastDay': '2026-05-02',
+	'made': '2026-05-03 08:00:00',
+	'machines': ['M1'],
+	'excludedSettingFiles': [],
+	'excludedMachineIds': [],
+	'excludedCustomers': [],
+	'filesRead': 2,
+	'filesFailed': 0,
+	'daysFrom': '2026-05-01',
+	'daysTo': '2026-05-02',
+	'days': [['2026-05-01', 30, 3], ['2026-05-02', 2, 2]]
+};
+`;
+
+// The report scripts into folder/js/: of the fixed counts, or of count
+// generated setting files.
+function writeReport(folder, count) {
+    execFileSync(
+        options['fixture-writer'], count === undefined ? [folder] : [folder, String(count)],
+        {stdio: 'inherit'});
+    fs.writeFileSync(path.join(folder, 'js', 'reportScope.js'), FIXTURE_SCOPE);
+}
+
 // One report folder for every test: the page files beside the writer's js/.
 let reportUrl;
 let workFolder;
@@ -71,10 +94,10 @@ let browser;
 before(async () => {
     workFolder = fs.mkdtempSync(path.join(os.tmpdir(), 'qz-report-page-'));
     fs.cpSync(options.page, workFolder, {recursive: true});
-    execFileSync(options['fixture-writer'], [workFolder], {stdio: 'inherit'});
+    writeReport(workFolder);
     reportUrl = pathToFileURL(path.join(workFolder, 'report.html')).href;
     fs.mkdirSync(options.artifacts, {recursive: true});
-    browser = await launch({executablePath: CHROMIUM, args: CHROMIUM_ARGS});
+    browser = await launchChromium();
 });
 
 after(async () => {
@@ -84,49 +107,7 @@ after(async () => {
     }
 });
 
-// Opens the report with every http(s) request aborted, except the loader's,
-// which answerLoader(route) handles when given. Collects page errors and
-// console errors; the expected "failed to load" of a blocked loader is not one.
-async function openReport(answerLoader, url = reportUrl) {
-    const context = await browser.newContext({viewport: {width: 1280, height: 900}});
-    await context.route(/^https?:/, (route) => {
-        if (answerLoader && route.request().url() === LOADER_URL) {
-            return answerLoader(route);
-        }
-        return route.abort();
-    });
-    const page = await context.newPage();
-    const errors = [];
-    page.on('pageerror', (error) => errors.push(`page error: ${error.message}`));
-    page.on('console', (message) => {
-        const blockedLoader = message.location().url === LOADER_URL &&
-            message.text().startsWith('Failed to load resource');
-        if (message.type() === 'error' && !blockedLoader) {
-            errors.push(`console error: ${message.text()} (${message.location().url})`);
-        }
-    });
-    // The window's load event waits for the loader request, which may hang.
-    await page.goto(url, {waitUntil: 'domcontentloaded'});
-    await page.waitForSelector('body[data-renderer]', {timeout: 20000});
-    return {context, page, errors};
-}
-
-async function showView(page, name) { await page.getByRole('button', {name, exact: true}).click(); }
-
-// The drawn table: header texts and the text of every body cell.
-function readTable(page) {
-    return page.evaluate(() => {
-        const table = document.querySelector('#tableContent table');
-        if (!table) {
-            return null;
-        }
-        const texts = (cells) => Array.from(cells, (cell) => cell.textContent);
-        return {
-            headers: texts(table.querySelectorAll('thead th')),
-            rows: Array.from(table.querySelectorAll('tbody tr'), (tr) => texts(tr.cells)),
-        };
-    });
-}
+const openReport = (answerLoader, url = reportUrl) => openReportIn(browser, url, answerLoader);
 
 // The offline bar chart: per row its label, shown value and bar width.
 function readBars(page) {
@@ -295,52 +276,6 @@ describe('the offline renderer takes over whenever the library cannot draw', () 
     }
 });
 
-// A stand-in for the chart library that records what the page asks of it. It
-// replaces the whole google object, as a loader may, and answers asynchronously.
-const RECORDING_LOADER = `(function () {
-    var log = window.libraryLog = { loads: [], draws: [] };
-    var loaded = false, waiting = [];
-    function recorder(kind) {
-        return function (element) {
-            this.draw = function (data, options) {
-                log.draws.push({ kind: kind, element: element.id, rows: data.rows,
-                                 columns: data.columns, options: options });
-            };
-        };
-    }
-    function DataTable(columns, rows) { this.columns = columns || []; this.rows = rows || []; }
-    DataTable.prototype.addColumn = function (type, label) {
-        this.columns.push([type, label]);
-    };
-    DataTable.prototype.addRows = function (rows) { this.rows = this.rows.concat(rows); };
-    DataTable.prototype.getNumberOfRows = function () { return this.rows.length; };
-    DataTable.prototype.clone = function () {
-        return new DataTable(this.columns.slice(), this.rows.slice());
-    };
-    DataTable.prototype.removeRows = function (index, count) { this.rows.splice(index, count); };
-    window.google = { charts: {
-        load: function (version, settings) {
-            log.loads.push({ version: version, packages: settings.packages });
-            setTimeout(function () {
-                google.visualization = {
-                    arrayToDataTable: function (rows) {
-                        return new DataTable(rows[0], rows.slice(1));
-                    },
-                    DataTable: DataTable,
-                    PieChart: recorder('PieChart'),
-                    Table: recorder('Table')
-                };
-                google.charts.Bar = recorder('Bar');
-                loaded = true;
-                waiting.splice(0).forEach(function (callback) { callback(); });
-            }, 50);
-        },
-        setOnLoadCallback: function (callback) {
-            if (loaded) { callback(); } else { waiting.push(callback); }
-        }
-    } };
-})();`;
-
 describe('with the chart library available', () => {
     let report;
     before(async () => {
@@ -408,7 +343,7 @@ describe('a report of 100,000 setting files, offline', () => {
     before(async () => {
         folder = fs.mkdtempSync(path.join(os.tmpdir(), 'qz-report-page-many-'));
         fs.cpSync(options.page, folder, {recursive: true});
-        execFileSync(options['fixture-writer'], [folder, String(KEYS)], {stdio: 'inherit'});
+        writeReport(folder, KEYS);
         report = await openReport(undefined, pathToFileURL(path.join(folder, 'report.html')).href);
     });
     after(async () => {
@@ -472,7 +407,7 @@ describe('a report of 100,000 setting files, with the chart library', () => {
     before(async () => {
         folder = fs.mkdtempSync(path.join(os.tmpdir(), 'qz-report-page-many-library-'));
         fs.cpSync(options.page, folder, {recursive: true});
-        execFileSync(options['fixture-writer'], [folder, String(KEYS)], {stdio: 'inherit'});
+        writeReport(folder, KEYS);
         report = await openReport(
             (route) => route.fulfill({contentType: 'text/javascript', body: RECORDING_LOADER}),
             pathToFileURL(path.join(folder, 'report.html')).href);

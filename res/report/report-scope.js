@@ -1,0 +1,118 @@
+// The report's scope above the charts: its days, the machines counted, what was
+// excluded, the record files read and when the report was made, from
+// js/reportScope.js. A report made before the program wrote that file has no
+// scope; the page then says so and shows the rest as before.
+(function(window, document) {
+'use strict';
+
+var DAY_MS = 24 * 60 * 60 * 1000;
+
+function text(value) { return typeof value === 'string' ? value : ''; }
+function texts(value) { return Array.isArray(value) ? value.map(String) : []; }
+function count(value) { return typeof value === 'number' && isFinite(value) ? value : 0; }
+function formatCount(n) { return String(n).replace(/\B(?=(\d{3})+(?!\d))/g, ','); }
+
+// Days from first to last, both counted; 0 when either is not yyyy-mm-dd.
+function daysBetween(first, last) {
+    var from = Date.parse(first + 'T00:00:00Z');
+    var to = Date.parse(last + 'T00:00:00Z');
+    if (!/^\d{4}-\d{2}-\d{2}$/.test(first) || !/^\d{4}-\d{2}-\d{2}$/.test(last) || isNaN(from) ||
+        isNaN(to) || to < from) {
+        return 0;
+    }
+    return Math.round((to - from) / DAY_MS) + 1;
+}
+
+// The script's object with every field of the expected kind (missing ones
+// empty), or null when the report has no scope.
+function readScope(raw) {
+    if (!raw || typeof raw !== 'object') {
+        return null;
+    }
+    var days = Array.isArray(raw.days) ? raw.days : [];
+    return {
+        firstDay: text(raw.firstDay),
+        lastDay: text(raw.lastDay),
+        made: text(raw.made),
+        machines: texts(raw.machines),
+        excludedSettingFiles: texts(raw.excludedSettingFiles),
+        excludedMachineIds: texts(raw.excludedMachineIds),
+        excludedCustomers: (Array.isArray(raw.excludedCustomers) ? raw.excludedCustomers : [])
+                               .map(function(customer) {
+                                   var pair = texts(customer);
+                                   return {code: pair[0] || '', name: pair[1] || ''};
+                               }),
+        filesRead: count(raw.filesRead),
+        filesFailed: count(raw.filesFailed),
+        daysFrom: text(raw.daysFrom),
+        daysTo: text(raw.daysTo),
+        days: days.filter(Array.isArray).map(function(row) {
+            return {day: String(row[0]), ok: count(row[1]), ng: count(row[2])};
+        })
+    };
+}
+
+function dayRangeText(first, last) {
+    var n = daysBetween(first, last);
+    var range = first === last ? first : first + ' to ' + last;
+    return n ? range + ' (' + formatCount(n) + (n === 1 ? ' day)' : ' days)') : range;
+}
+
+function listText(values) { return values.length ? values.join(', ') : 'none'; }
+
+function addEntry(list, term, value, className) {
+    var dt = document.createElement('dt');
+    dt.textContent = term;
+    var dd = document.createElement('dd');
+    dd.textContent = value;
+    if (className) {
+        dd.className = className;
+    }
+    list.appendChild(dt);
+    list.appendChild(dd);
+}
+
+function show(container, scope) {
+    while (container.firstChild) {
+        container.removeChild(container.firstChild);
+    }
+    if (!scope) {
+        var unknown = document.createElement('p');
+        unknown.className = 'report-scope-unknown';
+        unknown.textContent =
+            'The scope of this report is not known: it has no js/reportScope.js (it was made ' +
+            'by an older version of the program), so its days, machines and exclusions cannot ' +
+            'be shown.';
+        container.appendChild(unknown);
+        return;
+    }
+    var list = document.createElement('dl');
+    list.className = 'report-scope-list';
+    addEntry(list, 'Days', dayRangeText(scope.firstDay, scope.lastDay));
+    addEntry(
+        list, 'Machines',
+        scope.machines.length ? listText(scope.machines) + ' (' + scope.machines.length + ')' :
+                                'none');
+    addEntry(list, 'Excluded setting files', listText(scope.excludedSettingFiles));
+    addEntry(list, 'Excluded write-board IDs', listText(scope.excludedMachineIds));
+    addEntry(list, 'Excluded customers', listText(scope.excludedCustomers.map(function(customer) {
+                 return customer.name ? customer.code + ' (' + customer.name + ')' : customer.code;
+             })));
+    addEntry(
+        list, 'Record files',
+        formatCount(scope.filesRead) + ' read, ' + formatCount(scope.filesFailed) + ' failed',
+        scope.filesFailed > 0 ? 'report-scope-failed' : '');
+    addEntry(list, 'Made', scope.made);
+    container.appendChild(list);
+}
+
+var scope = readScope(window.reportScope);
+
+window.qzReportScope = {
+    scope: scope,  // null for a report without scope
+    show: function(container) { show(container, scope); },
+    daysBetween: daysBetween,
+    dayRangeText: dayRangeText,
+    formatCount: formatCount
+};
+})(window, document);
