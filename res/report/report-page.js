@@ -186,7 +186,17 @@ function preparePrint() {
     giveIds(shownView);
 }
 
-function endPrint() { document.body.classList.remove('report-printing'); }
+// Back to the shown view alone; a message of missing data printed for another
+// view is said again when that view is shown.
+function endPrint() {
+    document.body.classList.remove('report-printing');
+    Object.keys(parts).forEach(function(name) {
+        if (name !== shownView && !parts[name].drawn) {
+            clear(parts[name].chart);
+            clear(parts[name].table);
+        }
+    });
+}
 
 buttons.forEach(function(button) {
     button.addEventListener(

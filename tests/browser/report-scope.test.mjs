@@ -498,6 +498,21 @@ describe('By day with the chart library available', () => {
         assert.equal((await readDays(page)).length, 7);
     });
 
+    test('printing has the library draw the views not drawn yet, each in its section', async () => {
+        const {page} = report;
+        const before = (await page.evaluate(() => window.libraryLog.draws)).length;
+        await page.pdf();
+        const draws = (await page.evaluate(() => window.libraryLog.draws)).slice(before);
+        assert.deepEqual(draws.map((draw) => [draw.kind, draw.element]), [
+            ['Bar', 'chartContent'], ['Table', 'tableContent'], ['Bar', 'chartContent'],
+            ['Table', 'tableContent']
+        ]);
+        assert.deepEqual(
+            draws.map((draw) => draw.columns[0]),
+            ['Setting File', ['string', 'Setting File'], 'Machine ID', ['string', 'Machine ID']]);
+        assert.equal(await page.textContent('#viewTitle'), 'By day');
+    });
+
     test('no JavaScript error on the way', () => {
         assert.deepEqual(report.errors, []);
     });
