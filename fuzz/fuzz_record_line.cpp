@@ -16,13 +16,13 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "FuzzSupport.h"
 #include "dates/DateParser.h"
 #include "progress/JobProgress.h"
-#include "records/RecordDateRange.h"
 #include "records/RecordFields.h"
 #include "records/ReportCounts.h"
 #include "records/ReportFileCounter.h"
@@ -69,6 +69,22 @@ Range PickRange(int index) {
         default:
             return {OleDate::FromParts(1950, 1, 1), OleDate::FromParts(1999, 12, 31)};
     }
+}
+
+// Whether record lies on a day from start's to end's, compared as calendar
+// dates; false when any of them is invalid.
+bool OnReportDay(const Range& range, const OleDate& record) {
+    int y, mo, d, h, mi, sec;
+    const auto day = [&](const OleDate& date, std::tuple<int, int, int>& out) {
+        if (!date.GetParts(y, mo, d, h, mi, sec)) {
+            return false;
+        }
+        out = {y, mo, d};
+        return true;
+    };
+    std::tuple<int, int, int> first, last, at;
+    return day(range.start, first) && day(range.end, last) && day(record, at) && first <= at &&
+           at <= last;
 }
 
 // Fields as runs of non-commas, at most seven.
@@ -170,8 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Fields fields = PlainSplit(lines[i].text);
         CheckSplit(lines[i].text, fields);
-        if (i == 0 || fields.size() < 6 ||
-            !IsInDateRange(range.start, range.end, ParseDateText(fields[0], locale)) ||
+        if (i == 0 || fields.size() < 6 || !OnReportDay(range, ParseDateText(fields[0], locale)) ||
             excluded.settingFiles.Contains(fields[2]) || excluded.customers.Contains(fields[3]) ||
             excluded.machineIds.Contains(fields[4])) {
             continue;

@@ -20,6 +20,7 @@
 #include <cstdint>
 
 #include "dates/DateParser.h"
+#include "dates/DayTime.h"
 
 namespace qz {
 
@@ -244,56 +245,13 @@ OleDate ResolveDate(const DatePart* parts, int count, const DateLocale& locale, 
     return OleDate::Invalid();
 }
 
-int Digits2(const char* s) {
-    return (s[0] - '0') * 10 + (s[1] - '0');
-}
-
-bool AllDigits(const char* s, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i)
-        if (!IsDigit(static_cast<unsigned char>(s[i])))
-            return false;
-    return true;
-}
-
-// "yyyy/mm/dd", "yyyy/mm/dd hh:mm" and "yyyy/mm/dd hh:mm:ss" (or with '-'), the
-// forms records are written in. A year of 100 or more can only be read as
-// year-month-day first, so a valid result is the general reading's result too.
-// The record parser relies on this: it reads a record on a day it has met
-// before as that day's FromParts value plus the time of day.
-bool ParseCommonForm(std::string_view text, OleDate& result) {
-    const std::size_t n = text.size();
-    if (n != 10 && n != 16 && n != 19)
-        return false;
-    const char* s = text.data();
-    const char sep = s[4];
-    if ((sep != '/' && sep != '-') || s[7] != sep || !AllDigits(s, 4) || !AllDigits(s + 5, 2) ||
-        !AllDigits(s + 8, 2))
-        return false;
-    int hour = 0, minute = 0, second = 0;
-    if (n > 10) {
-        if (s[10] != ' ' || s[13] != ':' || !AllDigits(s + 11, 2) || !AllDigits(s + 14, 2))
-            return false;
-        hour = Digits2(s + 11);
-        minute = Digits2(s + 14);
-        if (n == 19) {
-            if (s[16] != ':' || !AllDigits(s + 17, 2))
-                return false;
-            second = Digits2(s + 17);
-        }
-    }
-    const int year = Digits2(s) * 100 + Digits2(s + 2);
-    if (year < 100)
-        return false;
-    result = OleDate::FromParts(year, Digits2(s + 5), Digits2(s + 8), hour, minute, second);
-    return result.valid;
-}
-
 }  // namespace
 
 OleDate ParseDateText(std::string_view text, const DateLocale& locale) {
-    OleDate fast;
-    if (ParseCommonForm(text, fast))
-        return fast;
+    // The forms records are written in, first (see DayTime.h).
+    DayTime common;
+    if (ReadCommonDateTime(text, common))
+        return OleDate::FromDayTime(common);
 
     Token tokens[kMaxTokens];
     int count = 0;

@@ -5,6 +5,8 @@
 
 namespace qz {
 
+struct DayTime;
+
 struct OleDate {
     double value = 0.0;
     bool valid = false;
@@ -14,6 +16,12 @@ struct OleDate {
     // hour 0-23, minute and second 0-59, year 100-9999).
     static OleDate FromParts(int year, int month, int day, int hour = 0, int minute = 0,
                              int second = 0);
+
+    // The date of a day number and second of the day (0 to 86399).
+    static OleDate FromDayTime(const DayTime& moment);
+    // The day number and second of the day of a valid date, rounded to the
+    // nearest second; false when invalid or outside the years 100 to 9999.
+    bool ToDayTime(DayTime& moment) const;
 
     // Calendar parts of a valid date, rounded to the nearest second.
     bool GetParts(int& year, int& month, int& day, int& hour, int& minute, int& second) const;

@@ -2,47 +2,33 @@
 
 namespace qz {
 
-bool OleDateLessOrEqual(const OleDate& a, const OleDate& b) {
-    return date_range::LessOrEqual(a, b);
-}
-
-bool IsInDateRange(const OleDate& reportStart, const OleDate& reportEnd,
-                   const OleDate& recordDate) {
-    return DateRange::ForReport(reportStart, reportEnd).Contains(recordDate);
-}
-
-namespace date_range {
-
-OleDate RecordDateFilter::ReadNewDay(std::string_view text) {
-    const OleDate date = ParseDateText(text, m_locale);
-    const std::size_t n = text.size();
-    if (n != 10 && n != 16 && n != 19) {
-        return date;
+ReportDays ReportDays::ForReport(const OleDate& reportStart, const OleDate& reportEnd) {
+    DayTime start, end;
+    if (!reportStart.ToDayTime(start) || !reportEnd.ToDayTime(end)) {
+        return {};
     }
-    const char* s = text.data();
-    const char sep = s[4];
-    for (const std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
-        if (!IsDigit(s[i])) {
-            return date;
+    return {start.day, end.day};
+}
+
+bool RecordDayReader::ReadNewDay(std::string_view text, std::int32_t& day) {
+    const std::size_t n = text.size();
+    std::int32_t common;
+    if ((n == 10 || n == 16 || n == 19) && ReadCommonDay(text.data(), common)) {
+        std::memcpy(m_dayText, text.data(), sizeof m_dayText);
+        m_day = common;
+        m_haveDay = true;
+        std::int32_t second;
+        if (ReadCommonTimeOfDay(text, second)) {
+            day = common;
+            return true;
         }
     }
-    if ((sep != '/' && sep != '-') || s[7] != sep) {
-        return date;
+    DayTime moment;
+    if (!ParseDateText(text, m_locale).ToDayTime(moment)) {
+        return false;
     }
-    const int year = TwoDigits(s) * 100 + TwoDigits(s + 2);
-    if (year < 100) {
-        return date;
-    }
-    const OleDate day = OleDate::FromParts(year, TwoDigits(s + 5), TwoDigits(s + 8));
-    if (day.valid) {
-        std::memcpy(m_day, s, sizeof m_day);
-        m_dayValue = day.value;
-        m_haveDay = true;
-        m_verdict = m_range.ClassifyDay(day, AtTimeOfDay(kLastSecondOfDay));
-    }
-    return date;
+    day = moment.day;
+    return true;
 }
-
-}  // namespace date_range
 
 }  // namespace qz

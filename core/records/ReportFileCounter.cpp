@@ -43,14 +43,20 @@ const OptionValues* AnyExcluded(const OptionValues& excluded) {
     return none ? nullptr : &excluded;
 }
 
+// The report days and the reader of record days, for one file.
+struct RecordDates {
+    RecordDayReader reader;
+    ReportDays days;
+};
+
 // Counts one record given as the fields that the report reads.
 [[gnu::always_inline]] inline void CountRecord(std::string_view date, std::string_view settingFile,
                                                std::string_view customer,
                                                std::string_view machineId, bool ok,
-                                               RecordDateFilter& dates,
-                                               const OptionValues* excluded,
+                                               RecordDates& dates, const OptionValues* excluded,
                                                CReportCounts& counts) {
-    if (!dates.Passes(date) ||
+    std::int32_t day;
+    if (!dates.reader.ReadDay(date, day) || !dates.days.Contains(day) ||
         (excluded != nullptr && HoldsExcluded(*excluded, settingFile, machineId, customer))) {
         return;
     }
@@ -66,7 +72,7 @@ const OptionValues* AnyExcluded(const OptionValues& excluded) {
 }
 
 // Counts one record line, given as its first n fields.
-inline void CountRecordFields(const RecordFields& fields, std::size_t n, RecordDateFilter& dates,
+inline void CountRecordFields(const RecordFields& fields, std::size_t n, RecordDates& dates,
                               const OptionValues* excluded, CReportCounts& counts) {
     if (n < kMinRecordFields) {
         return;
@@ -79,7 +85,7 @@ inline void CountRecordFields(const RecordFields& fields, std::size_t n, RecordD
 
 // fields is scratch space, kept by the caller across lines (clearing a new
 // array per line is measurable).
-[[gnu::noinline]] void CountRecordLine(std::string_view line, RecordDateFilter& dates,
+[[gnu::noinline]] void CountRecordLine(std::string_view line, RecordDates& dates,
                                        const OptionValues* excluded, RecordFields& fields,
                                        CReportCounts& counts) {
     CountRecordFields(fields, SplitRecordFields(line, fields), dates, excluded, counts);
@@ -89,7 +95,7 @@ inline void CountRecordFields(const RecordFields& fields, std::size_t n, RecordD
 // Counts the record lines that lie whole in the reader's buffer with a full
 // scan window from their start, each as CountReportFile's loop does (cancel
 // poll, count, progress), and consumes them. False when a cancel was seen.
-[[QZ_SCAN_TARGET]] bool CountBufferedLines(TextFileReader& reader, RecordDateFilter& dates,
+[[QZ_SCAN_TARGET]] bool CountBufferedLines(TextFileReader& reader, RecordDates& dates,
                                            const OptionValues* excluded, RecordFields& fields,
                                            CReportCounts& counts, FileProgress& progress) {
     const std::string_view buffered = reader.Buffered();
@@ -130,8 +136,8 @@ bool CountReportFile(const std::string& path, const ReportCriteria& criteria,
                      FileProgress& progress, CReportCounts& counts) {
     counts.Clear();
     TextFileReader reader(path, ShareMode::Shared);
-    const RecordDateRange range(DateRange::ForReport(criteria.dtReportStart, criteria.dtReportEnd));
-    RecordDateFilter dates(criteria.dateLocale, range);
+    RecordDates dates{RecordDayReader(criteria.dateLocale),
+                      ReportDays::ForReport(criteria.dtReportStart, criteria.dtReportEnd)};
     const OptionValues* excluded = AnyExcluded(criteria.excluded);
     std::string_view line;
     RecordFields fields;

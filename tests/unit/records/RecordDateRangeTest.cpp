@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "dates/DateParser.h"
+#include "dates/DayTime.h"
 #include "dates/OleDate.h"
 #include "progress/JobProgress.h"
 #include "records/ReportCounts.h"
@@ -20,42 +22,16 @@ OleDate Valid(double value) {
     return {value, true};
 }
 
-TEST(OleDateLessOrEqualTest, ComparesWithHalfSecondTolerance) {
-    const OleDate invalid = OleDate::Invalid();
-    const OleDate invalidWithValue{5.0, false};
-    const struct {
-        OleDate a, b;
-        bool expected;
-    } cases[] = {
-        {Valid(43000.5), Valid(43000.5), true},
-        {Valid(43000.5), Valid(43000.6), true},
-        {Valid(43000.6), Valid(43000.5), false},
-        {Valid(43000.5), Valid(43000.5 - 0.4 * kSecond), true},   // within tolerance
-        {Valid(43000.5), Valid(43000.5 - 0.6 * kSecond), false},  // outside it
-        {Valid(43000.5 + 0.4 * kSecond), Valid(43000.5), true},
-        // Before day 0 the time of day counts forward: -1.25 is 1899-12-29 06:00,
-        // -1.5 is 12:00 of the same day, so -1.25 <= -1.5.
-        {Valid(-1.25), Valid(-1.5), true},
-        {Valid(-1.5), Valid(-1.25), false},
-        {Valid(-2.75), Valid(-1.0), true},
-        {Valid(-1.0), Valid(0.25), true},
-        {invalid, Valid(1.0), false},
-        {Valid(1.0), invalid, false},
-        {invalid, invalid, false},
-        {invalidWithValue, invalidWithValue, false},
-        {Valid(1.0), invalidWithValue, false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(OleDateLessOrEqual(c.a, c.b), c.expected)
-            << c.a.value << (c.a.valid ? "" : " (invalid)") << " <= " << c.b.value
-            << (c.b.valid ? "" : " (invalid)");
-    }
-}
-
 OleDate At(int y, int mo, int d, int h, int mi, int s, double extraSeconds = 0.0) {
     OleDate date = OleDate::FromParts(y, mo, d, h, mi, s);
     date.value += extraSeconds * kSecond;
     return date;
+}
+
+// Whether record, rounded to the second, lies in the report days.
+bool IsInDateRange(const OleDate& start, const OleDate& end, const OleDate& record) {
+    DayTime moment;
+    return record.ToDayTime(moment) && ReportDays::ForReport(start, end).Contains(moment.day);
 }
 
 TEST(DateRangeTest, RangeRunsFromStartDayToEndOfEndDay) {
@@ -115,15 +91,65 @@ TEST(DateRangeTest, LastDayADateCanNameKeepsItsRecords) {
     EXPECT_TRUE(IsInDateRange(lastDay, lastDay, At(9999, 12, 31, 12, 0, 0)));
     EXPECT_FALSE(IsInDateRange(lastDay, lastDay, At(9999, 12, 30, 23, 59, 59)));
 
-    const RecordDateRange range(DateRange::ForReport(start, lastDay));
+    const ReportDays days = ReportDays::ForReport(start, lastDay);
     DateLocale locale;
     locale.order = DateOrder::YMD;
-    RecordDateFilter filter(locale, range);
+    RecordDayReader reader(locale);
     for (const char* text :
          {"9999/12/31 23:59:59", "9999/12/31 00:00:00", "9999-12-31", "9999/12/31 12:30"}) {
-        EXPECT_TRUE(filter.Passes(text)) << text;
+        std::int32_t day = 0;
+        EXPECT_TRUE(reader.ReadDay(text, day) && days.Contains(day)) << text;
     }
-    EXPECT_FALSE(filter.Passes("2018/05/02 23:59:59"));
+    std::int32_t day = 0;
+    ASSERT_TRUE(reader.ReadDay("2018/05/02 23:59:59", day));
+    EXPECT_FALSE(days.Contains(day));
+}
+
+// The reader's kept day must give what the general parser gives, line after
+// line: a kept day with another time, a time that is not valid on the kept
+// day, the other separator, other forms and texts that are no date.
+TEST(RecordDayReaderTest, AgreesWithTheDateParserLineByLine) {
+    for (const DateOrder order : {DateOrder::MDY, DateOrder::DMY, DateOrder::YMD}) {
+        DateLocale locale;
+        locale.order = order;
+        RecordDayReader reader(locale);
+        for (const char* text : {
+                 "2018/05/03 10:00:00",
+                 "2018/05/03 23:59:59",
+                 "2018/05/03 24:00:00",
+                 "2018/05/03 10:60:00",
+                 "2018/05/03 10:00:60",
+                 "2018/05/03 9:00:00",
+                 "2018/05/03 10:00",
+                 "2018/05/03",
+                 "2018-05-03 10:00:00",
+                 "2018/05/03x10:00:00",
+                 "2018/05/03 10:00:0x",
+                 "2018/05/03 10.00.00",
+                 "2018/02/29 10:00:00",
+                 "2016/02/29 10:00:00",
+                 "0099/05/03 10:00:00",
+                 "05/03/2018 10:00:00",
+                 "3 May 2018",
+                 "10:00:00",
+                 "1899/12/29 06:00:00",
+                 "0100/01/01 00:00:00",
+                 "9999/12/31 23:59:59",
+                 "2018/05/03 10:00:00",
+                 "",
+                 "garbage",
+                 "2018/05/04 00:00:00",
+                 "2018/05/03 12:00:00",
+             }) {
+            DayTime expected;
+            const bool isDate = ParseDateText(text, locale).ToDayTime(expected);
+            std::int32_t day = -1;
+            ASSERT_EQ(reader.ReadDay(text, day), isDate) << text;
+            if (isDate) {
+                EXPECT_EQ(day, expected.day) << text;
+            }
+        }
+    }
 }
 
 // A report from 2018-05-03 to 9999-12-31 counts a file's records of those days.
