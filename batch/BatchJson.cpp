@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace qz {
 
@@ -66,7 +68,13 @@ void AppendRows(std::string& out, const CCountMap& okMap, const CCountMap& ngMap
     out += ']';
 }
 
-void AppendValues(std::string& out, const CValueSet& values) {
+void AppendInteger(std::string& out, std::uint64_t value) {
+    char number[24];
+    out.append(number, std::to_chars(number, number + sizeof number, value).ptr);
+}
+
+template <typename Texts>
+void AppendValues(std::string& out, const Texts& values) {
     out += '[';
     bool first = true;
     for (const std::string& value : values) {
@@ -79,9 +87,70 @@ void AppendValues(std::string& out, const CValueSet& values) {
     out += ']';
 }
 
+void AppendScope(std::string& out, const ReportScope& scope) {
+    out += '{';
+    const std::pair<const char*, const std::string*> texts[] = {
+        {"firstDay", &scope.firstDay}, {"lastDay", &scope.lastDay}, {"made", &scope.made}};
+    for (const auto& [name, text] : texts) {
+        AppendName(out, name);
+        AppendString(out, *text);
+        out += ',';
+    }
+    AppendName(out, "machines");
+    AppendValues(out, scope.machines);
+    out += ',';
+    AppendName(out, "excludedSettingFiles");
+    AppendValues(out, scope.excludedSettingFiles);
+    out += ',';
+    AppendName(out, "excludedMachineIds");
+    AppendValues(out, scope.excludedMachineIds);
+    out += ',';
+    AppendName(out, "excludedCustomers");
+    out += '[';
+    for (std::size_t i = 0; i < scope.excludedCustomers.size(); ++i) {
+        out += i == 0 ? "[" : ",[";
+        AppendString(out, scope.excludedCustomers[i].first);
+        out += ',';
+        AppendString(out, scope.excludedCustomers[i].second);
+        out += ']';
+    }
+    out += "],";
+    AppendName(out, "filesRead");
+    AppendInteger(out, scope.filesRead);
+    out += ',';
+    AppendName(out, "filesFailed");
+    AppendInteger(out, scope.filesFailed);
+    out += ',';
+    AppendName(out, "daysFrom");
+    AppendString(out, scope.daysFrom);
+    out += ',';
+    AppendName(out, "daysTo");
+    AppendString(out, scope.daysTo);
+    out += '}';
+}
+
+void AppendDays(std::string& out, const std::vector<ReportScope::Day>& days) {
+    out += '[';
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        const ReportScope::Day& day = days[i];
+        out += i == 0 ? "{" : ",{";
+        AppendName(out, "day");
+        AppendString(out, day.day);
+        out += ',';
+        if (day.ok == 0 && day.ng == 0) {
+            out += "\"ok\":0,\"ng\":0,\"yield\":null";
+        } else {
+            AppendCounts(out, day.ok, day.ng);
+        }
+        out += '}';
+    }
+    out += ']';
+}
+
 }  // namespace
 
-std::string ReportJson(const CReportTotals& totals, const std::string& from, const std::string& to,
+std::string ReportJson(const CReportTotals& totals, const ReportScope& scope,
+                       const std::string& from, const std::string& to,
                        const std::string& scriptFolder) {
     std::string out = "{";
     AppendName(out, "from");
@@ -100,6 +169,12 @@ std::string ReportJson(const CReportTotals& totals, const std::string& from, con
     out += ',';
     AppendName(out, "scripts");
     AppendString(out, scriptFolder);
+    out += ',';
+    AppendName(out, "scope");
+    AppendScope(out, scope);
+    out += ',';
+    AppendName(out, "days");
+    AppendDays(out, scope.days);
     out += "}";
     return out;
 }

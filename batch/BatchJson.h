@@ -10,13 +10,18 @@
 #include "records/OptionValues.h"
 #include "records/ReportCounts.h"
 #include "report/CustomerList.h"
+#include "report/ReportScope.h"
 
 namespace qz {
 
 // {"from":..,"to":..,"ok":..,"ng":..,"yield":..,"settingFiles":[{"name":..,"ok":..,"ng":..,
-// "yield":..},..],"machineIds":[..],"scripts":..}: rows in the order of the
-// report's scripts; a yield is the OK share in percent.
-std::string ReportJson(const CReportTotals& totals, const std::string& from, const std::string& to,
+// "yield":..},..],"machineIds":[..],"scripts":..,"scope":{..},"days":[{"day":..,"ok":..,
+// "ng":..,"yield":..},..]}: rows in the order of the report's scripts; a yield
+// is the OK share in percent. "scope" holds the fields of the scope script but
+// its days ("excludedCustomers" as [code, name] pairs), "days" its day rows,
+// with a null yield for a day without records.
+std::string ReportJson(const CReportTotals& totals, const ReportScope& scope,
+                       const std::string& from, const std::string& to,
                        const std::string& scriptFolder);
 
 // {"settingFiles":[..],"machineIds":[..],"customers":[{"code":..,"name":..},..]}: values

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,7 @@
 #include "platform/Path.h"
 #include "report/CustomerList.h"
 #include "report/DataPaths.h"
-#include "report/ReportScriptWriter.h"
+#include "report/ReportScope.h"
 
 namespace qz {
 namespace {
@@ -152,17 +153,31 @@ ReportCriteria CriteriaFor(const BatchOptions& options) {
     return criteria;
 }
 
+// The names of the excluded customers, for the report's scope: only names,
+// so a list that cannot be read gives none, without a message.
+CustomerNames ExcludedCustomerNames(const BatchOptions& options, const DataPaths& paths) {
+    if (options.excludedCustomers.empty()) {
+        return {};
+    }
+    const MessageBoxHandler previous = SetMessageBoxHandler([](const std::string&) {});
+    CustomerNames names = LoadCustomerList(paths.strCustomerListPath);
+    SetMessageBoxHandler(previous);
+    return names;
+}
+
 int RunReport(const BatchOptions& options, const DataPaths& paths,
               std::vector<std::string> machineFolders) {
     ReportJob job({std::move(machineFolders), CriteriaFor(options), options.workers});
-    CReportTotals totals;
+    ReportResult totals;
     RunWithProgress(job.Progress(), [&] { totals = job.Run(); });
     if (job.Progress().TotalBytes() == 0) {
         std::fprintf(stderr, "%s\n", kRecordNotFound);
         return kExitNothingToReport;
     }
+    const ReportScope scope =
+        job.Scope(totals, ExcludedCustomerNames(options, paths), std::time(nullptr));
     if (options.format == OutputFormat::Json) {
-        std::printf("%s\n", ReportJson(totals, options.fromText, options.toText,
+        std::printf("%s\n", ReportJson(totals, scope, options.fromText, options.toText,
                                        ToNativePath(paths.strReportJsPath))
                                 .c_str());
     } else {
@@ -183,7 +198,7 @@ int RunReport(const BatchOptions& options, const DataPaths& paths,
         ++failures;
         PrintMessage(text);
     });
-    CReportScriptWriter(totals, paths.strReportJsPath).WriteAll();
+    WriteReportScripts(totals, scope, paths.strReportJsPath);
     SetMessageBoxHandler(std::move(previous));
     if (failures != 0) {
         return kExitWriteFailed;

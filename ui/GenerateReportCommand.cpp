@@ -1,6 +1,7 @@
 // The Generate Report command of the main dialog: one report from the button
 // click to the opened report page.
 
+#include <ctime>
 #include <utility>
 
 #include <wx/datectrl.h>
@@ -11,7 +12,7 @@
 #include "platform/Path.h"
 #include "platform/ShellOpen.h"
 #include "records/ReportCounts.h"
-#include "report/ReportScriptWriter.h"
+#include "report/ReportScope.h"
 #include "ui/ParseDlg.h"
 #include "ui/QZ8840ReporterDlg.h"
 
@@ -51,13 +52,13 @@ void CQZ8840ReporterDlg::OnBnClickedGenerateReport() {
     }
 
     ReportJob job(MakeReportRequest());
-    CReportTotals totals;
+    ReportResult totals;
     int result = wxID_CANCEL;
     {
         CParseDlg dlg(this, job.Progress(), [&job, &totals] { totals = job.Run(); });
         result = dlg.ShowModal();
     }
-    m_reportTotals = std::move(totals);
+    m_reportTotals = totals;
     // Cancelled, or no record data (the dialog has said so): nothing more.
     if (result == wxID_CANCEL)
         return;
@@ -67,7 +68,8 @@ void CQZ8840ReporterDlg::OnBnClickedGenerateReport() {
         return;
     }
 
-    CReportScriptWriter(m_reportTotals, m_dataPaths.strReportJsPath).WriteAll();
+    WriteReportScripts(m_reportTotals, job.Scope(totals, m_customerNames, std::time(nullptr)),
+                       m_dataPaths.strReportJsPath);
 
     // The report stands; the operator learns where the page is.
     if (!ShellOpen(m_dataPaths.strReportHtmlPath))

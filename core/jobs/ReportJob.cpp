@@ -1,5 +1,6 @@
 #include "jobs/ReportJob.h"
 
+#include <atomic>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -62,35 +63,51 @@ class InOrderMerge {
 ReportJob::ReportJob(ReportRequest request)
     : m_request(std::move(request)), m_progress(PoolSize(m_request.workerCount)) {}
 
-CReportTotals ReportJob::Run() {
+ReportResult ReportJob::Run() {
     const RecordFileList files = ListRecordFiles(m_request.machineFolders, m_progress);
-    CReportTotals totals;
+    ReportResult result;
+    result.filesListed = files.paths.size();
     if (files.totalBytes == 0) {
-        return totals;
+        return result;
     }
-    InOrderMerge merge(totals, files.paths.size());
+    std::atomic<std::uint64_t> filesFailed = 0;
+    InOrderMerge merge(result, files.paths.size());
     RunWorkers(files.paths.size(), m_progress, [&](std::size_t file, std::size_t worker) {
         std::unique_ptr<CReportCounts> counts;
         FileProgress progress(m_progress, worker);
+        bool failed = false;
         try {
             counts = std::make_unique<CReportCounts>();
             CountReportFile(files.paths[file], m_request.criteria, progress, *counts);
         } catch (const FileError& error) {
             // What the file gave before the error still counts.
+            failed = true;
             ShowMessageBox(error.ShownDescription());
         } catch (const std::exception& error) {
             // Out of memory or the like: the file's maps may be half-built,
             // so the file gives nothing; the other files still count.
+            failed = true;
             counts.reset();
             ShowMessageBox(FileFailure(files.paths[file], error).ShownDescription());
         }
         try {
             merge.Done(file, std::move(counts));
         } catch (const std::exception& error) {
+            failed = true;
             ShowMessageBox(FileFailure(files.paths[file], error).ShownDescription());
         }
+        if (failed) {
+            ++filesFailed;
+        }
     });
-    return totals;
+    result.filesFailed = filesFailed;
+    return result;
+}
+
+ReportScope ReportJob::Scope(const ReportResult& result, const CustomerNames& customers,
+                             std::time_t made) const {
+    return MakeReportScope(m_request.criteria, m_request.machineFolders, customers, result,
+                           result.filesListed, result.filesFailed, made);
 }
 
 }  // namespace qz

@@ -3,12 +3,15 @@
 // the worker threads, into the totals of the report.
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "progress/JobProgress.h"
 #include "records/ReportCounts.h"
 #include "records/ReportFileCounter.h"
+#include "report/CustomerList.h"
+#include "report/ReportScope.h"
 
 namespace qz {
 
@@ -17,6 +20,12 @@ struct ReportRequest {
     std::vector<std::string> machineFolders;
     ReportCriteria criteria;
     std::int32_t workerCount = 0;  // 0: WorkerCountFor this machine
+};
+
+// What a report job gives: the totals, and the record files behind them.
+struct ReportResult : CReportTotals {
+    std::uint64_t filesListed = 0;  // the record files listed for the job
+    std::uint64_t filesFailed = 0;  // of those, the files that gave a file error
 };
 
 class ReportJob {
@@ -33,7 +42,15 @@ class ReportJob {
     // gives nothing (after a file error, what was counted before it counts).
     // The totals are those of a pass over the files in list order, whatever
     // worker read which. After a cancel they are partial. Call once.
-    CReportTotals Run();
+    // The result also counts the files listed and those that failed (a file
+    // error or nothing to give, each file once); a job with no byte to read
+    // reads none, so none fails.
+    ReportResult Run();
+
+    // The scope of the report that result of Run made, at the time made;
+    // customers names the excluded customer codes.
+    ReportScope Scope(const ReportResult& result, const CustomerNames& customers,
+                      std::time_t made) const;
 
   private:
     ReportRequest m_request;

@@ -10,12 +10,14 @@
 #include <system_error>
 #include <utility>
 #include <variant>
+#include <vector>
 
 #include "platform/FileError.h"
 #include "platform/FolderLock.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFileWriter.h"
 #include "records/CountMap.h"
+#include "report/ScriptLiteral.h"
 
 namespace qz {
 
@@ -121,116 +123,6 @@ struct QuotedKey {
 
 using Field = std::variant<std::int64_t, double, std::string_view, QuotedKey>;
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-// The well-formed UTF-8 sequence at text[at] (no overlong form, no surrogate,
-// nothing above U+10FFFF): its length, and its code point in codePoint; 0 when
-// none starts there.
-std::size_t Utf8SequenceAt(std::string_view text, std::size_t at, char32_t& codePoint) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length;
-    char32_t least;
-    if (lead < 0x80) {
-        codePoint = lead;
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, least = 0x80, codePoint = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, least = 0x800, codePoint = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, least = 0x10000, codePoint = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size()) {
-        return 0;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(text[at + i]);
-        if ((byte & 0xC0) != 0x80) {
-            return 0;
-        }
-        codePoint = (codePoint << 6) | (byte & 0x3F);
-    }
-    if (codePoint < least || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-        return 0;
-    }
-    return length;
-}
-
-// Whether key is UTF-8 text with at least one character beyond ASCII.
-bool IsUtf8BeyondAscii(std::string_view key) {
-    bool beyondAscii = false;
-    char32_t codePoint;
-    for (std::size_t at = 0; at < key.size();) {
-        const std::size_t length = Utf8SequenceAt(key, at, codePoint);
-        if (length == 0) {
-            return false;
-        }
-        beyondAscii = beyondAscii || length > 1;
-        at += length;
-    }
-    return beyondAscii;
-}
-
-// An ASCII byte as the literal needs it: backslash, quote and control bytes
-// escaped, any other byte as it is.
-void AppendQuotedByte(std::string& out, char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\\' || c == '\'') {
-        out += '\\';
-        out += c;
-    } else if (byte < 0x20 || byte == 0x7F) {
-        out += "\\x";
-        out += kHexDigits[byte >> 4];
-        out += kHexDigits[byte & 0x0F];
-    } else {
-        out += c;
-    }
-}
-
-void AppendUtf16Escape(std::string& out, char32_t unit) {
-    out += "\\u";
-    for (int shift = 12; shift >= 0; shift -= 4) {
-        out += kHexDigits[(unit >> shift) & 0x0F];
-    }
-}
-
-// The script files are read in whatever charset the browser picks, so a UTF-8
-// key's characters beyond ASCII are written as \uXXXX escapes (a surrogate pair
-// above U+FFFF) and the script stays ASCII. Other keys keep their bytes, each
-// read as one character.
-void AppendQuotedKey(std::string& out, std::string_view key) {
-    if (!IsUtf8BeyondAscii(key)) {
-        for (const char c : key) {
-            AppendQuotedByte(out, c);
-        }
-        return;
-    }
-    char32_t codePoint;
-    for (std::size_t at = 0; at < key.size();) {
-        const std::size_t length = Utf8SequenceAt(key, at, codePoint);
-        if (length == 1) {
-            AppendQuotedByte(out, key[at]);
-        } else if (codePoint <= 0xFFFF) {
-            AppendUtf16Escape(out, codePoint);
-        } else {
-            const char32_t offset = codePoint - 0x10000;
-            AppendUtf16Escape(out, 0xD800 + (offset >> 10));
-            AppendUtf16Escape(out, 0xDC00 + (offset & 0x3FF));
-        }
-        at += length;
-    }
-}
-
-// Numbers are written with std::to_chars, which ignores the process locale:
-// the decimal point is '.' even where GTK has set a locale with a comma.
-void AppendInteger(std::string& out, std::int64_t value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
-}
-
 void AppendFixed6(std::string& out, double value) {
     char buffer[400];  // DBL_MAX in fixed notation fits
     const auto result =
@@ -272,7 +164,7 @@ void AppendFormatted(std::string& out, std::string_view format,
             case 's': {
                 const Field& field = take();
                 if (const auto* key = std::get_if<QuotedKey>(&field)) {
-                    AppendQuotedKey(out, key->text);
+                    AppendQuotedText(out, key->text);
                 } else {
                     out += std::get<std::string_view>(field);
                 }
@@ -404,10 +296,10 @@ void CReportScriptWriter::WriteTable(int dimension) {
     WriteScript(m_scriptFolder + std::string(kTableFileNames[dimension]), script);
 }
 
-void CReportScriptWriter::WriteAll() {
+void CReportScriptWriter::WriteAll(const std::vector<ScriptFile>& more) {
     // The six in report order: summary chart, bar charts 1 and 2, tables 0, 1, 2.
-    constexpr std::size_t kScriptCount = 6;
-    const std::string paths[kScriptCount] = {
+    constexpr std::size_t kSixCount = 6;
+    std::vector<std::string> paths = {
         m_scriptFolder + std::string(kChartFileNames[0]),
         m_scriptFolder + std::string(kChartFileNames[1]),
         m_scriptFolder + std::string(kChartFileNames[2]),
@@ -415,7 +307,11 @@ void CReportScriptWriter::WriteAll() {
         m_scriptFolder + std::string(kTableFileNames[1]),
         m_scriptFolder + std::string(kTableFileNames[2]),
     };
-    std::string errors[kScriptCount];
+    for (const ScriptFile& file : more) {
+        paths.push_back(m_scriptFolder + file.name);
+    }
+    const std::size_t scriptCount = paths.size();
+    std::vector<std::string> errors(scriptCount);
     {
         // Another report writing the same folder (the batch command and the
         // program share it) waits, so that the six come from one report. All
@@ -429,9 +325,13 @@ void CReportScriptWriter::WriteAll() {
                 RemoveLeftoverReplacements(path);
             }
         }
-        std::optional<ReplacementFile> files[kScriptCount];
-        for (std::size_t i = 0; i < kScriptCount; ++i) {
+        std::vector<std::optional<ReplacementFile>> files(scriptCount);
+        for (std::size_t i = 0; i < scriptCount; ++i) {
             try {
+                if (i >= kSixCount) {
+                    files[i].emplace(paths[i], more[i - kSixCount].text);
+                    continue;
+                }
                 const std::string script = i == 0  ? SummaryChartScript()
                                            : i < 3 ? BarChartScript(static_cast<int>(i))
                                                    : TableScript(static_cast<int>(i - 3));
@@ -440,7 +340,7 @@ void CReportScriptWriter::WriteAll() {
                 errors[i] = error.ShownDescription();
             }
         }
-        for (std::size_t i = 0; i < kScriptCount; ++i) {
+        for (std::size_t i = 0; i < scriptCount; ++i) {
             try {
                 if (files[i]) {
                     files[i]->Commit();

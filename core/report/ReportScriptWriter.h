@@ -11,10 +11,17 @@
 // dimension outside the ranges below throws std::invalid_argument.
 
 #include <string>
+#include <vector>
 
 #include "records/ReportCounts.h"
 
 namespace qz {
+
+// A script of the report besides the six, written by WriteAll with them.
+struct ScriptFile {
+    std::string name;  // its file name in the script folder
+    std::string text;
+};
 
 class CReportScriptWriter {
   public:
@@ -32,7 +39,9 @@ class CReportScriptWriter {
     // this process or another, waits, so the six always come from one report.
     // The six are written beside their places first and then renamed into
     // them; file-error messages are shown after that, with the lock released.
-    void WriteAll();
+    // The scripts of more are written and renamed the same way, after the six
+    // (their messages follow those of the six).
+    void WriteAll(const std::vector<ScriptFile>& more = {});
 
   private:
     std::string SummaryChartScript() const;

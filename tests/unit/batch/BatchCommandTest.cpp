@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,12 @@ extern char** environ;
 
 namespace qz {
 namespace {
+
+// The JSON output with the value of "made" (the time the report was made)
+// left out.
+std::string WithoutMade(const std::string& json) {
+    return std::regex_replace(json, std::regex("\"made\":\"[^\"]*\""), "\"made\":\"\"");
+}
 
 struct Result {
     int status = -1;
@@ -175,7 +182,10 @@ TEST_F(BatchCommandTest, JsonGivesTheTotalsAndTheRowsInScriptOrder) {
     Result result =
         Run({"--root", m_root, "--from", "2018-05-01", "--to", "2018-05-31", "--format", "json"});
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out,
+    // The report's scope and days follow the scripts' folder (ScopeAndDaysInJson).
+    const std::size_t scope = result.out.find(",\"scope\":{");
+    ASSERT_NE(scope, std::string::npos) << result.out;
+    EXPECT_EQ(result.out.substr(0, scope) + "}\n",
               "{\"from\":\"2018-05-01\",\"to\":\"2018-05-31\",\"ok\":4,\"ng\":2,\"yield\":66.67,"
               "\"settingFiles\":[{\"name\":\"SET_A\",\"ok\":1,\"ng\":2,\"yield\":33.33},"
               "{\"name\":\"SET_B\",\"ok\":2,\"ng\":0,\"yield\":100.00},"
@@ -191,7 +201,7 @@ TEST_F(BatchCommandTest, JsonGivesTheTotalsAndTheRowsInScriptOrder) {
         test::ScopedEnv comma{"LC_ALL", "de_DE.UTF-8"};
         const Result german = Run(
             {"--root", m_root, "--from", "2018-05-01", "--to", "2018-05-31", "--format", "json"});
-        EXPECT_EQ(german.out, result.out);
+        EXPECT_EQ(WithoutMade(german.out), WithoutMade(result.out));
     }
 
     // A key is any bytes: quote, backslash, control and high bytes are escaped.
@@ -210,6 +220,37 @@ TEST_F(BatchCommandTest, JsonGivesTheTotalsAndTheRowsInScriptOrder) {
               "{\"settingFiles\":[\"SET_A\",\"SET_B\"],\"machineIds\":[\"WB-1\",\"WB-2\"],"
               "\"customers\":[{\"code\":\"C001\",\"name\":\"First Customer\"},"
               "{\"code\":\"C002\",\"name\":\"Second\"},{\"code\":\"C003\",\"name\":null}]}\n");
+}
+
+// The scope object and the day rows; "made" is checked for its form.
+TEST_F(BatchCommandTest, ScopeAndDaysInJson) {
+    WriteTree();
+    // A machine folder whose one entry fails, and a customer the list does
+    // not name.
+    m_dir.MakeDir("root/ReportData/C/sub");
+    const Result result =
+        Run({"--root", m_root, "--from", "2018-05-01", "--to", "2018-05-31", "--format", "json",
+             "--exclude-customer", "C003", "--exclude-customer", "C001", "--exclude-board",
+             "WB-\xE9\"", "--exclude-setting-file", "SET_Z"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::size_t scope = result.out.find(",\"scope\":{");
+    ASSERT_NE(scope, std::string::npos) << result.out;
+    const std::string tail = result.out.substr(scope);
+    const std::size_t made = tail.find("\"made\":\"");
+    ASSERT_NE(made, std::string::npos) << tail;
+    EXPECT_TRUE(std::regex_match(tail.substr(made + 7, 21),
+                                 std::regex("\"\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\"")))
+        << tail;
+
+    std::string days;
+    EXPECT_EQ(WithoutMade(tail),
+              ",\"scope\":{\"firstDay\":\"2018-05-01\",\"lastDay\":\"2018-05-31\",\"made\":\"\","
+              "\"machines\":[\"A\",\"B\",\"C\"],\"excludedSettingFiles\":[\"SET_Z\"],"
+              "\"excludedMachineIds\":[\"WB-\\u00E9\\\"\"],"
+              "\"excludedCustomers\":[[\"C001\",\"First Customer\"],[\"C003\",\"\"]],"
+              "\"filesRead\":4,\"filesFailed\":1,\"daysFrom\":\"\",\"daysTo\":\"\"},"
+              "\"days\":[" +
+                  days + "]}\n");
 }
 
 TEST_F(BatchCommandTest, HelpListsTheExitStatuses) {

@@ -106,8 +106,12 @@ TEST_F(ReportJobTest, NoBytesNothingReadAndNothingCounted) {
     ReportJob report({folders, Year2018(), 2});
     OptionScanJob scan({folders, 2});
     test::Watchdog watchdog("jobs without data", 60s);
-    EXPECT_TRUE(NothingCounted(report.Run()));
+    const ReportResult result = report.Run();
+    EXPECT_TRUE(NothingCounted(result));
     EXPECT_TRUE(NothingFound(scan.Run()));
+    // Listed, though nothing is read, so nothing fails.
+    EXPECT_EQ(result.filesListed, 2u);
+    EXPECT_EQ(result.filesFailed, 0u);
 
     for (JobProgress* progress : {&report.Progress(), &scan.Progress()}) {
         EXPECT_EQ(progress->TotalBytes(), 0u);
@@ -155,9 +159,12 @@ TEST_F(ReportJobTest, FailingEntriesAreShownAndTheOtherFilesCount) {
             test::MessageBoxRecorder messages;
             ReportJob job({Folders({"A", "B"}), Year2018(), workers});
             test::Watchdog watchdog("a report with failing entries", 60s);
-            const CReportTotals totals = job.Run();
+            const ReportResult totals = job.Run();
             EXPECT_EQ(totals.m_nOk, 2);
             EXPECT_EQ(totals.m_nNg, 1);
+            // The three files of B that read (one of them empty) and the failing ones.
+            EXPECT_EQ(totals.filesListed, 3 + failing.size());
+            EXPECT_EQ(totals.filesFailed, failing.size());
             EXPECT_EQ(test::ToMap(totals.m_settingFileOk), (CountsByKey{{"S1", 1}, {"S2", 1}}));
             EXPECT_EQ(test::ToMap(totals.m_settingFileNg), (CountsByKey{{"S1", 1}, {"S2", 0}}));
             EXPECT_EQ(job.Progress().TotalBytes(), total);
@@ -206,8 +213,10 @@ TEST_F(ReportJobTest, KeysFollowTheFileOrderWhateverWorkerReadWhich) {
             SCOPED_TRACE(testing::Message() << workers << " workers, run " << run);
             ReportJob job({Folders({"A", "B", "C", "D", "E"}), Year2018(), workers});
             test::Watchdog watchdog("a report", 60s);
-            const CReportTotals totals = job.Run();
+            const ReportResult totals = job.Run();
 
+            EXPECT_EQ(totals.filesListed, 5u);
+            EXPECT_EQ(totals.filesFailed, 0u);
             EXPECT_EQ(totals.m_nOk, kLongLines + 4);
             EXPECT_EQ(totals.m_nNg, 5);
             EXPECT_EQ(test::InOrder(totals.m_settingFileOk), keys("S_", kLongLines, 4, 0));
@@ -231,8 +240,11 @@ TEST_F(ReportJobTest, ACancelBeforeTheRunReadsNothing) {
     report.Progress().Cancel();
     scan.Progress().Cancel();
     test::Watchdog watchdog("cancelled jobs", 60s);
-    EXPECT_TRUE(NothingCounted(report.Run()));
+    const ReportResult result = report.Run();
+    EXPECT_TRUE(NothingCounted(result));
     EXPECT_TRUE(NothingFound(scan.Run()));
+    EXPECT_EQ(result.filesListed, 2u);
+    EXPECT_EQ(result.filesFailed, 0u);
 
     for (JobProgress* progress : {&report.Progress(), &scan.Progress()}) {
         EXPECT_EQ(progress->TotalBytes(), total);

@@ -1,0 +1,215 @@
+#include "report/ReportScope.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "platform/Path.h"
+#include "report/ReportScriptWriter.h"
+#include "report/ScriptLiteral.h"
+
+namespace qz {
+
+namespace {
+
+// The counts of one record day; day is its OLE day number.
+struct RecordDay {
+    std::int64_t day;
+    std::int64_t ok;
+    std::int64_t ng;
+};
+
+// The totals' record days, ascending.
+std::vector<RecordDay> RecordDaysOf(const CReportTotals& /*totals*/) {
+    return {};
+}
+
+// The OLE day number of a valid date's day. Day numbers are consecutive
+// integers across day 0 (-1 is 1899-12-29), so a range's length is their
+// difference.
+std::int64_t DayNumber(const OleDate& date) {
+    return static_cast<std::int64_t>(date.DateOnly().value);
+}
+
+std::string DayNumberText(std::int64_t day) {
+    return DayText(OleDate{static_cast<double>(day), true});
+}
+
+std::string LocalTimeText(std::time_t time) {
+    std::tm parts{};
+    char text[32] = "";
+    if (localtime_r(&time, &parts) != nullptr) {
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
+    }
+    return text;
+}
+
+// The name of a machine folder: its path's last part.
+std::string MachineName(const std::string& folder) {
+    const auto separator = folder.rfind(kPathSeparator);
+    return separator == std::string::npos ? folder : folder.substr(separator + 1);
+}
+
+std::vector<std::string> Values(const CValueSet& set) {
+    return {set.begin(), set.end()};
+}
+
+// Every day from first to last with the counts of recordDays (ascending; days
+// outside the range are left out).
+std::vector<ReportScope::Day> EveryDay(std::int64_t first, std::int64_t last,
+                                       const std::vector<RecordDay>& recordDays) {
+    std::vector<ReportScope::Day> days;
+    if (last >= first) {
+        days.reserve(static_cast<std::size_t>(last - first + 1));
+    }
+    auto record = recordDays.begin();
+    for (std::int64_t day = first; day <= last; ++day) {
+        while (record != recordDays.end() && record->day < day) {
+            ++record;
+        }
+        ReportScope::Day row{DayNumberText(day), 0, 0};
+        if (record != recordDays.end() && record->day == day) {
+            row.ok = record->ok;
+            row.ng = record->ng;
+        }
+        days.push_back(std::move(row));
+    }
+    return days;
+}
+
+// The day rows and their bounds (kEveryDayRangeLimit).
+void SetDays(ReportScope& scope, const ReportCriteria& criteria, const CReportTotals& totals) {
+    const std::vector<RecordDay> recordDays = RecordDaysOf(totals);
+    // The totals do not count days yet: no day rows rather than rows of 0.
+    if (recordDays.empty() || !criteria.dtReportStart.valid || !criteria.dtReportEnd.valid) {
+        return;
+    }
+    std::int64_t first = DayNumber(criteria.dtReportStart);
+    std::int64_t last = DayNumber(criteria.dtReportEnd);
+    if (last - first + 1 > kEveryDayRangeLimit) {
+        if (recordDays.empty()) {
+            return;
+        }
+        first = recordDays.front().day;
+        last = recordDays.back().day;
+    }
+    scope.daysFrom = DayNumberText(first);
+    scope.daysTo = DayNumberText(last);
+    scope.days = EveryDay(first, last, recordDays);
+}
+
+void AppendQuoted(std::string& out, std::string_view text) {
+    out += '\'';
+    AppendQuotedText(out, text, true);
+    out += '\'';
+}
+
+void AppendField(std::string& out, std::string_view name) {
+    out += "\t'";
+    out += name;
+    out += "': ";
+}
+
+void AppendTextField(std::string& out, std::string_view name, std::string_view text) {
+    AppendField(out, name);
+    AppendQuoted(out, text);
+    out += ",\n";
+}
+
+void AppendIntegerField(std::string& out, std::string_view name, std::uint64_t value) {
+    AppendField(out, name);
+    AppendInteger(out, static_cast<std::int64_t>(value));
+    out += ",\n";
+}
+
+void AppendTextList(std::string& out, std::string_view name,
+                    const std::vector<std::string>& texts) {
+    AppendField(out, name);
+    out += '[';
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        out += i == 0 ? "" : ", ";
+        AppendQuoted(out, texts[i]);
+    }
+    out += "],\n";
+}
+
+}  // namespace
+
+std::string DayText(const OleDate& date) {
+    int year, month, day, hour, minute, second;
+    if (!date.DateOnly().GetParts(year, month, day, hour, minute, second)) {
+        return {};
+    }
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+    return text;
+}
+
+ReportScope MakeReportScope(const ReportCriteria& criteria,
+                            const std::vector<std::string>& machineFolders,
+                            const CustomerNames& customers, const CReportTotals& totals,
+                            std::uint64_t filesRead, std::uint64_t filesFailed, std::time_t made) {
+    ReportScope scope;
+    scope.firstDay = DayText(criteria.dtReportStart);
+    scope.lastDay = DayText(criteria.dtReportEnd);
+    scope.made = LocalTimeText(made);
+    for (const std::string& folder : machineFolders) {
+        scope.machines.push_back(MachineName(folder));
+    }
+    scope.excludedSettingFiles = Values(criteria.excluded.settingFiles);
+    scope.excludedMachineIds = Values(criteria.excluded.machineIds);
+    for (const std::string& code : criteria.excluded.customers) {
+        const auto name = customers.find(code);
+        scope.excludedCustomers.emplace_back(
+            code, name != customers.end() ? name->second : std::string());
+    }
+    scope.filesRead = filesRead;
+    scope.filesFailed = filesFailed;
+    SetDays(scope, criteria, totals);
+    return scope;
+}
+
+std::string ReportScopeScript(const ReportScope& scope) {
+    std::string out = "var reportScope = {\n";
+    AppendTextField(out, "firstDay", scope.firstDay);
+    AppendTextField(out, "lastDay", scope.lastDay);
+    AppendTextField(out, "made", scope.made);
+    AppendTextList(out, "machines", scope.machines);
+    AppendTextList(out, "excludedSettingFiles", scope.excludedSettingFiles);
+    AppendTextList(out, "excludedMachineIds", scope.excludedMachineIds);
+    AppendField(out, "excludedCustomers");
+    out += '[';
+    for (std::size_t i = 0; i < scope.excludedCustomers.size(); ++i) {
+        out += i == 0 ? "[" : ", [";
+        AppendQuoted(out, scope.excludedCustomers[i].first);
+        out += ", ";
+        AppendQuoted(out, scope.excludedCustomers[i].second);
+        out += ']';
+    }
+    out += "],\n";
+    AppendIntegerField(out, "filesRead", scope.filesRead);
+    AppendIntegerField(out, "filesFailed", scope.filesFailed);
+    AppendTextField(out, "daysFrom", scope.daysFrom);
+    AppendTextField(out, "daysTo", scope.daysTo);
+    AppendField(out, "days");
+    out += '[';
+    for (std::size_t i = 0; i < scope.days.size(); ++i) {
+        const ReportScope::Day& day = scope.days[i];
+        out += i == 0 ? "[" : ", [";
+        AppendQuoted(out, day.day);
+        out += ", ";
+        AppendInteger(out, day.ok);
+        out += ", ";
+        AppendInteger(out, day.ng);
+        out += ']';
+    }
+    out += "]\n};\n";
+    return out;
+}
+
+void WriteReportScripts(const CReportTotals& totals, const ReportScope& scope,
+                        const std::string& scriptFolder) {
+    CReportScriptWriter(totals, scriptFolder)
+        .WriteAll({{std::string(kReportScopeFileName), ReportScopeScript(scope)}});
+}
+
+}  // namespace qz

@@ -1,0 +1,73 @@
+#pragma once
+// The scope of a report: what its counts are counts of (its days, machines,
+// exclusions and files), when it was made, and its OK and NG counts day by
+// day. The report page shows it above the charts from js/reportScope.js,
+// which the program writes with the six scripts of the report.
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "records/ReportCounts.h"
+#include "records/ReportFileCounter.h"
+#include "report/CustomerList.h"
+
+namespace qz {
+
+inline constexpr std::string_view kReportScopeFileName = "reportScope.js";
+
+// A range of at most this many days lists every one of its days; a longer one
+// the days from its first to its last day with records.
+inline constexpr std::int64_t kEveryDayRangeLimit = 731;
+
+struct ReportScope {
+    struct Day {
+        std::string day;  // yyyy-mm-dd
+        std::int64_t ok = 0;
+        std::int64_t ng = 0;
+    };
+
+    std::string firstDay;  // the report's range, yyyy-mm-dd
+    std::string lastDay;
+    std::string made;  // local time, yyyy-mm-dd hh:mm:ss
+    // The machine folders' names, in the order of the machine list.
+    std::vector<std::string> machines;
+    std::vector<std::string> excludedSettingFiles;
+    std::vector<std::string> excludedMachineIds;
+    // Code and name; the name is empty when the customer list does not name
+    // the code.
+    std::vector<std::pair<std::string, std::string>> excludedCustomers;
+    std::uint64_t filesRead = 0;    // record files listed for the report
+    std::uint64_t filesFailed = 0;  // of those, files that gave a file error
+    // Every day from daysFrom to daysTo, ascending; a day without records
+    // counts 0 and 0. Empty (and daysFrom, daysTo too) for a range longer
+    // than kEveryDayRangeLimit without any record.
+    std::string daysFrom;
+    std::string daysTo;
+    std::vector<Day> days;
+};
+
+// What a report of criteria over the machine folders machineFolders (paths,
+// as DataPaths::MachineFolder makes them) gave: totals from filesRead record
+// files of which filesFailed failed, made at the time made.
+ReportScope MakeReportScope(const ReportCriteria& criteria,
+                            const std::vector<std::string>& machineFolders,
+                            const CustomerNames& customers, const CReportTotals& totals,
+                            std::uint64_t filesRead, std::uint64_t filesFailed, std::time_t made);
+
+// The day of an OLE date as yyyy-mm-dd; empty for an invalid date.
+std::string DayText(const OleDate& date);
+
+// js/reportScope.js: "var reportScope = {...};", one field a line, texts in
+// single-quoted literals escaped as the six scripts' keys are, and pure ASCII.
+std::string ReportScopeScript(const ReportScope& scope);
+
+// The report's scripts: the six of totals and the scope script, written into
+// scriptFolder as one report (CReportScriptWriter::WriteAll).
+void WriteReportScripts(const CReportTotals& totals, const ReportScope& scope,
+                        const std::string& scriptFolder);
+
+}  // namespace qz

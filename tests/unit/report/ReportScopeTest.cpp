@@ -1,0 +1,196 @@
+// The scope script: its text, what a JavaScript engine reads from it, the
+// scope a report's criteria, machines and totals give, and its writing with
+// the six scripts.
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "dates/OleDate.h"
+#include "records/ReportFileCounter.h"
+#include "report/ReportScope.h"
+#include "report/ReportScriptWriter.h"
+#include "tests/unit/report/ScriptTestSupport.h"
+
+namespace qz::test {
+namespace {
+
+// Names with what a literal must carry: a quote, backslashes, a control byte,
+// UTF-8 text (also beyond U+FFFF), and a byte of the upper half that is not
+// UTF-8.
+ReportScope SampleScope() {
+    ReportScope scope;
+    scope.firstDay = "2018-05-01";
+    scope.lastDay = "2018-05-03";
+    scope.made = "2026-06-10 15:57:55";
+    scope.machines = {"LINE-A", "it's", "back\\slash\\"};
+    scope.excludedSettingFiles = {
+        "Gr\xC3\xB6\xC3\x9F"
+        "e.stf",
+        "caf\xE9.stf", "\xF0\x9F\x98\x80"};
+    scope.excludedMachineIds = {"tab\tid"};
+    scope.excludedCustomers = {{"C001", "M\xC3\xBCller \"AG\""}, {"C009", ""}};
+    scope.filesRead = 12;
+    scope.filesFailed = 1;
+    scope.daysFrom = "2018-05-01";
+    scope.daysTo = "2018-05-03";
+    scope.days = {{"2018-05-01", 120, 3}, {"2018-05-02", 0, 0}, {"2018-05-03", 7, 0}};
+    return scope;
+}
+
+constexpr char kSampleScript[] =
+    "var reportScope = {\n"
+    "\t'firstDay': '2018-05-01',\n"
+    "\t'lastDay': '2018-05-03',\n"
+    "\t'made': '2026-06-10 15:57:55',\n"
+    "\t'machines': ['LINE-A', 'it\\'s', 'back\\\\slash\\\\'],\n"
+    "\t'excludedSettingFiles': ['Gr\\u00F6\\u00DFe.stf', 'caf\\xE9.stf', '\\uD83D\\uDE00'],\n"
+    "\t'excludedMachineIds': ['tab\\x09id'],\n"
+    "\t'excludedCustomers': [['C001', 'M\\u00FCller \"AG\"'], ['C009', '']],\n"
+    "\t'filesRead': 12,\n"
+    "\t'filesFailed': 1,\n"
+    "\t'daysFrom': '2018-05-01',\n"
+    "\t'daysTo': '2018-05-03',\n"
+    "\t'days': [['2018-05-01', 120, 3], ['2018-05-02', 0, 0], ['2018-05-03', 7, 0]]\n"
+    "};\n";
+
+TEST(ReportScopeScriptTest, TextIsExactAndPureAscii) {
+    const std::string script = ReportScopeScript(SampleScope());
+    EXPECT_EQ(script, kSampleScript);
+    for (const char c : script) {
+        EXPECT_LT(static_cast<unsigned char>(c), 0x80) << script;
+    }
+
+    // Nothing excluded, no day: empty lists.
+    const std::string empty = ReportScopeScript(ReportScope{});
+    EXPECT_NE(empty.find("\t'machines': [],\n\t'excludedSettingFiles': [],\n"
+                         "\t'excludedMachineIds': [],\n\t'excludedCustomers': [],\n"
+                         "\t'filesRead': 0,\n"),
+              std::string::npos)
+        << empty;
+    EXPECT_NE(empty.find("\t'days': []\n};\n"), std::string::npos) << empty;
+}
+
+// Run in a JavaScript engine as the page reads it (ISO-8859-1), the script
+// gives each name's characters: a UTF-8 name's, and one per byte of another.
+TEST(ReportScopeScriptTest, EngineReadsTheNamesCharacters) {
+    ASSERT_EQ(::access(QZ_NODE_EXECUTABLE, X_OK), 0)
+        << "node is needed to run the scope script; found: " << QZ_NODE_EXECUTABLE;
+    TempDir dir;
+    const std::string path = dir.Write("reportScope.js", ReportScopeScript(SampleScope()));
+    const std::string command =
+        std::string("'") + QZ_NODE_EXECUTABLE +
+        "' -e \"const vm = require('vm'); const c = vm.createContext({});"
+        " vm.runInContext(require('fs').readFileSync(process.argv[1], 'latin1'), c);"
+        " process.stdout.write(JSON.stringify(c.reportScope));\" '" +
+        path + "' 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        output.append(buffer, n);
+    }
+    const int status = ::pclose(pipe);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+
+    EXPECT_EQ(output,
+              "{\"firstDay\":\"2018-05-01\",\"lastDay\":\"2018-05-03\","
+              "\"made\":\"2026-06-10 15:57:55\","
+              "\"machines\":[\"LINE-A\",\"it's\",\"back\\\\slash\\\\\"],"
+              "\"excludedSettingFiles\":[\"Größe.stf\",\"café.stf\",\"\xF0\x9F\x98\x80\"],"
+              "\"excludedMachineIds\":[\"tab\\tid\"],"
+              "\"excludedCustomers\":[[\"C001\",\"Müller \\\"AG\\\"\"],[\"C009\",\"\"]],"
+              "\"filesRead\":12,\"filesFailed\":1,"
+              "\"daysFrom\":\"2018-05-01\",\"daysTo\":\"2018-05-03\","
+              "\"days\":[[\"2018-05-01\",120,3],[\"2018-05-02\",0,0],[\"2018-05-03\",7,0]]}");
+}
+
+ReportCriteria CriteriaOf(const OleDate& first, const OleDate& last) {
+    ReportCriteria criteria;
+    criteria.dtReportStart = first;
+    criteria.dtReportEnd = last;
+    return criteria;
+}
+
+TEST(ReportScopeTest, MadeFromTheReportsCriteriaMachinesAndFiles) {
+    ReportCriteria criteria =
+        CriteriaOf(OleDate::FromParts(2018, 5, 1, 9, 30), OleDate::FromParts(2018, 5, 31));
+    for (const char* value : {"b.stf", "a.stf"}) {
+        criteria.excluded.settingFiles.Insert(value);
+    }
+    criteria.excluded.machineIds.Insert("WB-9");
+    for (const char* code : {"C009", "C001"}) {
+        criteria.excluded.customers.Insert(code);
+    }
+    const CustomerNames customers = {{"C001", "First"}, {"C002", "Second"}};
+    const std::vector<std::string> folders = {"/data/ReportData/M2", "/data/ReportData/back\\M1"};
+    ScopedEnv zone("TZ", "UTC");
+    ::tzset();
+
+    const ReportScope scope =
+        MakeReportScope(criteria, folders, customers, CReportTotals{}, 12, 1, 1781107075);
+    ::tzset();  // the zone as it was, once zone goes
+
+    EXPECT_EQ(scope.firstDay, "2018-05-01");
+    EXPECT_EQ(scope.lastDay, "2018-05-31");
+    EXPECT_EQ(scope.made, "2026-06-10 15:57:55");
+    EXPECT_EQ(scope.machines, (std::vector<std::string>{"M2", "back\\M1"}));
+    EXPECT_EQ(scope.excludedSettingFiles, (std::vector<std::string>{"a.stf", "b.stf"}));
+    EXPECT_EQ(scope.excludedMachineIds, std::vector<std::string>{"WB-9"});
+    using Customers = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(scope.excludedCustomers, (Customers{{"C001", "First"}, {"C009", ""}}));
+    EXPECT_EQ(scope.filesRead, 12u);
+    EXPECT_EQ(scope.filesFailed, 1u);
+}
+
+class ReportScopeWriteTest : public ScriptFolderTest {
+  protected:
+    ReportScopeWriteTest() {
+        m_totals.m_nOk = 3;
+        m_totals.m_nNg = 1;
+        FillMaps(m_totals.m_settingFileOk, m_totals.m_settingFileNg, {{"S'1", 3, 1}});
+        FillMaps(m_totals.m_machineIdOk, m_totals.m_machineIdNg, {{"WB-1", 3, 1}});
+    }
+};
+
+// The scope script comes beside the six, which stay as the writer alone
+// writes them.
+TEST_F(ReportScopeWriteTest, WrittenBesideTheSixScripts) {
+    TempDir alone;
+    CReportScriptWriter(m_totals, alone.path() + "/").WriteAll();
+
+    WriteReportScripts(m_totals, SampleScope(), m_scriptFolder);
+
+    EXPECT_TRUE(m_messages.texts().empty());
+    EXPECT_EQ(ReadFile(ScriptPath(kReportScopeFileName)), kSampleScript);
+    for (const std::string_view name : kScriptFiles) {
+        EXPECT_EQ(ReadFile(ScriptPath(name)), ReadFile(alone.path() + "/" + std::string(name)))
+            << name;
+    }
+}
+
+// A scope script that cannot be written is its one message, after the six
+// are in place.
+TEST_F(ReportScopeWriteTest, ScopeScriptThatCannotBeWrittenIsItsOwnMessage) {
+    m_dir.MakeDir(std::string(kReportScopeFileName));
+
+    WriteReportScripts(m_totals, SampleScope(), m_scriptFolder);
+
+    const std::vector<std::string> texts = m_messages.texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NE(texts[0].find(ScriptPath(kReportScopeFileName)), std::string::npos) << texts[0];
+    for (const std::string_view name : kScriptFiles) {
+        EXPECT_NE(ReadFile(ScriptPath(name)).find("google.load"), std::string::npos) << name;
+    }
+}
+
+}  // namespace
+}  // namespace qz::test
