@@ -1,8 +1,8 @@
 #include "report/ReportScope.h"
 
-#include <cmath>
-#include <cstdio>
+#include <string>
 
+#include "dates/DayTime.h"
 #include "platform/Path.h"
 #include "report/ReportScriptWriter.h"
 #include "report/ScriptLiteral.h"
@@ -13,7 +13,7 @@ namespace {
 
 // The counts of one record day; day is its OLE day number.
 struct RecordDay {
-    std::int64_t day;
+    std::int32_t day;
     std::int64_t ok;
     std::int64_t ng;
 };
@@ -21,17 +21,6 @@ struct RecordDay {
 // The totals' record days, ascending.
 std::vector<RecordDay> RecordDaysOf(const CReportTotals& /*totals*/) {
     return {};
-}
-
-// The OLE day number of a valid date's day. Day numbers are consecutive
-// integers across day 0 (-1 is 1899-12-29), so a range's length is their
-// difference.
-std::int64_t DayNumber(const OleDate& date) {
-    return static_cast<std::int64_t>(date.DateOnly().value);
-}
-
-std::string DayNumberText(std::int64_t day) {
-    return DayText(OleDate{static_cast<double>(day), true});
 }
 
 std::string LocalTimeText(std::time_t time) {
@@ -55,18 +44,18 @@ std::vector<std::string> Values(const CValueSet& set) {
 
 // Every day from first to last with the counts of recordDays (ascending; days
 // outside the range are left out).
-std::vector<ReportScope::Day> EveryDay(std::int64_t first, std::int64_t last,
+std::vector<ReportScope::Day> EveryDay(std::int32_t first, std::int32_t last,
                                        const std::vector<RecordDay>& recordDays) {
     std::vector<ReportScope::Day> days;
     if (last >= first) {
-        days.reserve(static_cast<std::size_t>(last - first + 1));
+        days.reserve(static_cast<std::size_t>(last - first) + 1);
     }
     auto record = recordDays.begin();
-    for (std::int64_t day = first; day <= last; ++day) {
+    for (std::int32_t day = first; day <= last; ++day) {
         while (record != recordDays.end() && record->day < day) {
             ++record;
         }
-        ReportScope::Day row{DayNumberText(day), 0, 0};
+        ReportScope::Day row{FormatDay(day), 0, 0};
         if (record != recordDays.end() && record->day == day) {
             row.ok = record->ok;
             row.ng = record->ng;
@@ -76,24 +65,24 @@ std::vector<ReportScope::Day> EveryDay(std::int64_t first, std::int64_t last,
     return days;
 }
 
-// The day rows and their bounds (kEveryDayRangeLimit).
-void SetDays(ReportScope& scope, const ReportCriteria& criteria, const CReportTotals& totals) {
+// The day rows and their bounds (kEveryDayRangeLimit) for the report days
+// first to last.
+void SetDays(ReportScope& scope, std::int32_t first, std::int32_t last,
+             const CReportTotals& totals) {
     const std::vector<RecordDay> recordDays = RecordDaysOf(totals);
     // The totals do not count days yet: no day rows rather than rows of 0.
-    if (recordDays.empty() || !criteria.dtReportStart.valid || !criteria.dtReportEnd.valid) {
+    if (recordDays.empty()) {
         return;
     }
-    std::int64_t first = DayNumber(criteria.dtReportStart);
-    std::int64_t last = DayNumber(criteria.dtReportEnd);
-    if (last - first + 1 > kEveryDayRangeLimit) {
+    if (static_cast<std::int64_t>(last) - first + 1 > kEveryDayRangeLimit) {
         if (recordDays.empty()) {
             return;
         }
         first = recordDays.front().day;
         last = recordDays.back().day;
     }
-    scope.daysFrom = DayNumberText(first);
-    scope.daysTo = DayNumberText(last);
+    scope.daysFrom = FormatDay(first);
+    scope.daysTo = FormatDay(last);
     scope.days = EveryDay(first, last, recordDays);
 }
 
@@ -134,23 +123,19 @@ void AppendTextList(std::string& out, std::string_view name,
 
 }  // namespace
 
-std::string DayText(const OleDate& date) {
-    int year, month, day, hour, minute, second;
-    if (!date.DateOnly().GetParts(year, month, day, hour, minute, second)) {
-        return {};
-    }
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
-    return text;
-}
-
 ReportScope MakeReportScope(const ReportCriteria& criteria,
                             const std::vector<std::string>& machineFolders,
                             const CustomerNames& customers, const CReportTotals& totals,
                             std::uint64_t filesRead, std::uint64_t filesFailed, std::time_t made) {
     ReportScope scope;
-    scope.firstDay = DayText(criteria.dtReportStart);
-    scope.lastDay = DayText(criteria.dtReportEnd);
+    // The report days as the count takes them (ReportDays::ForReport).
+    DayTime first, last;
+    const bool haveDays =
+        criteria.dtReportStart.ToDayTime(first) && criteria.dtReportEnd.ToDayTime(last);
+    if (haveDays) {
+        scope.firstDay = FormatDay(first.day);
+        scope.lastDay = FormatDay(last.day);
+    }
     scope.made = LocalTimeText(made);
     for (const std::string& folder : machineFolders) {
         scope.machines.push_back(MachineName(folder));
@@ -164,7 +149,9 @@ ReportScope MakeReportScope(const ReportCriteria& criteria,
     }
     scope.filesRead = filesRead;
     scope.filesFailed = filesFailed;
-    SetDays(scope, criteria, totals);
+    if (haveDays) {
+        SetDays(scope, first.day, last.day, totals);
+    }
     return scope;
 }
 

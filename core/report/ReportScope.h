@@ -30,7 +30,7 @@ struct ReportScope {
         std::int64_t ng = 0;
     };
 
-    std::string firstDay;  // the report's range, yyyy-mm-dd
+    std::string firstDay;  // the report's range, yyyy-mm-dd ("" when invalid)
     std::string lastDay;
     std::string made;  // local time, yyyy-mm-dd hh:mm:ss
     // The machine folders' names, in the order of the machine list.
@@ -57,9 +57,6 @@ ReportScope MakeReportScope(const ReportCriteria& criteria,
                             const std::vector<std::string>& machineFolders,
                             const CustomerNames& customers, const CReportTotals& totals,
                             std::uint64_t filesRead, std::uint64_t filesFailed, std::time_t made);
-
-// The day of an OLE date as yyyy-mm-dd; empty for an invalid date.
-std::string DayText(const OleDate& date);
 
 // js/reportScope.js: "var reportScope = {...};", one field a line, texts in
 // single-quoted literals escaped as the six scripts' keys are, and pure ASCII.
