@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <string_view>
@@ -22,6 +23,7 @@
 
 #include "FuzzSupport.h"
 #include "dates/DateParser.h"
+#include "dates/DayTime.h"
 #include "progress/JobProgress.h"
 #include "records/RecordFields.h"
 #include "records/ReportCounts.h"
@@ -73,7 +75,8 @@ Range PickRange(int index) {
 
 // Whether record lies on a day from start's to end's, compared as calendar
 // dates; false when any of them is invalid.
-bool OnReportDay(const Range& range, const OleDate& record) {
+// at receives the record's day.
+bool OnReportDay(const Range& range, const OleDate& record, std::tuple<int, int, int>& at) {
     int y, mo, d, h, mi, sec;
     const auto day = [&](const OleDate& date, std::tuple<int, int, int>& out) {
         if (!date.GetParts(y, mo, d, h, mi, sec)) {
@@ -82,7 +85,7 @@ bool OnReportDay(const Range& range, const OleDate& record) {
         out = {y, mo, d};
         return true;
     };
-    std::tuple<int, int, int> first, last, at;
+    std::tuple<int, int, int> first, last;
     return day(range.start, first) && day(range.end, last) && day(record, at) && first <= at &&
            at <= last;
 }
@@ -138,8 +141,17 @@ std::pair<std::int64_t, std::int64_t> CheckDimension(const CCountMap& ok, const 
 }
 
 void CheckCounts(const CReportCounts& counts, std::int64_t ok, std::int64_t ng,
-                 const KeyCounts& settingFiles, const KeyCounts& machineIds) {
+                 const KeyCounts& settingFiles, const KeyCounts& machineIds,
+                 const KeyCounts& days) {
     QZ_FUZZ_CHECK(counts.m_nOk == ok && counts.m_nNg == ng);
+    // Days: ascending, so in the order of their texts, as the map holds them.
+    QZ_FUZZ_CHECK(counts.m_days.Days().size() == days.size());
+    auto day = days.begin();
+    for (const DayCount& count : counts.m_days.Days()) {
+        QZ_FUZZ_CHECK(FormatDay(count.day) == day->first && count.ok == day->second.first &&
+                      count.ng == day->second.second);
+        ++day;
+    }
     const auto sf = CheckDimension(counts.m_settingFileOk, counts.m_settingFileNg, settingFiles);
     const auto id = CheckDimension(counts.m_machineIdOk, counts.m_machineIdNg, machineIds);
     QZ_FUZZ_CHECK(sf.first == ok && sf.second == ng);
@@ -182,11 +194,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The count made here.
     std::int64_t ok = 0, ng = 0;
-    KeyCounts settingFiles, machineIds;
+    KeyCounts settingFiles, machineIds, days;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Fields fields = PlainSplit(lines[i].text);
         CheckSplit(lines[i].text, fields);
-        if (i == 0 || fields.size() < 6 || !OnReportDay(range, ParseDateText(fields[0], locale)) ||
+        std::tuple<int, int, int> at;
+        if (i == 0 || fields.size() < 6 ||
+            !OnReportDay(range, ParseDateText(fields[0], locale), at) ||
             excluded.settingFiles.Contains(fields[2]) || excluded.customers.Contains(fields[3]) ||
             excluded.machineIds.Contains(fields[4])) {
             continue;
@@ -197,6 +211,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         auto& id = machineIds[std::string(fields[4])];
         (passed ? sf.first : sf.second) += 1;
         (passed ? id.first : id.second) += 1;
+        char dayText[16];
+        std::snprintf(dayText, sizeof dayText, "%04d-%02d-%02d", std::get<0>(at), std::get<1>(at),
+                      std::get<2>(at));
+        auto& day = days[dayText];
+        (passed ? day.first : day.second) += 1;
     }
 
     scratch.Write(file);
@@ -208,14 +227,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            &counts.m_machineIdNg}) {
         map->Slot("\x01stale") = 5;
     }
+    counts.m_days.Count(7, true);
     JobProgress job(1);
     FileProgress progress(job, 0);
     QZ_FUZZ_CHECK(CountReportFile(scratch.path(), criteria, progress, counts));
     QZ_FUZZ_CHECK(job.ParsedBytes() == file.size());
-    CheckCounts(counts, ok, ng, settingFiles, machineIds);
+    CheckCounts(counts, ok, ng, settingFiles, machineIds, days);
 
     CReportTotals totals;
     totals.Merge(counts);
-    CheckCounts(totals, ok, ng, settingFiles, machineIds);
+    CheckCounts(totals, ok, ng, settingFiles, machineIds, days);
     return 0;
 }

@@ -19,6 +19,7 @@ void CReportCounts::Clear() {
     m_settingFileNg.RemoveAll();
     m_machineIdOk.RemoveAll();
     m_machineIdNg.RemoveAll();
+    m_days.Clear();
 }
 
 void CReportTotals::Merge(const CReportCounts& counts) {
@@ -28,6 +29,7 @@ void CReportTotals::Merge(const CReportCounts& counts) {
     MergeMap(m_settingFileNg, counts.m_settingFileNg);
     MergeMap(m_machineIdOk, counts.m_machineIdOk);
     MergeMap(m_machineIdNg, counts.m_machineIdNg);
+    m_days.Merge(counts.m_days);
 }
 
 }  // namespace qz

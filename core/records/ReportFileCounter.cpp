@@ -60,6 +60,7 @@ struct RecordDates {
         (excluded != nullptr && HoldsExcluded(*excluded, settingFile, machineId, customer))) {
         return;
     }
+    counts.m_days.Count(day, ok);
     if (ok) {
         ++counts.m_nOk;
         CountKey(counts.m_settingFileOk, counts.m_settingFileNg, settingFile);

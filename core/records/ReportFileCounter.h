@@ -1,6 +1,6 @@
 #pragma once
 // The report pass over one record file: its OK and NG counts overall, per
-// Setting File and per Machine (Write Board) ID, for the records in the report
+// Setting File, per Machine (Write Board) ID and per record day, for the records in the report
 // days that hold no excluded value. Knows nothing of threads: a job calls it
 // once per file on a worker.
 
