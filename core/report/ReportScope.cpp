@@ -11,18 +11,6 @@ namespace qz {
 
 namespace {
 
-// The counts of one record day; day is its OLE day number.
-struct RecordDay {
-    std::int32_t day;
-    std::int64_t ok;
-    std::int64_t ng;
-};
-
-// The totals' record days, ascending.
-std::vector<RecordDay> RecordDaysOf(const CReportTotals& /*totals*/) {
-    return {};
-}
-
 std::string LocalTimeText(std::time_t time) {
     std::tm parts{};
     char text[32] = "";
@@ -45,7 +33,7 @@ std::vector<std::string> Values(const CValueSet& set) {
 // Every day from first to last with the counts of recordDays (ascending; days
 // outside the range are left out).
 std::vector<ReportScope::Day> EveryDay(std::int32_t first, std::int32_t last,
-                                       const std::vector<RecordDay>& recordDays) {
+                                       const std::vector<DayCount>& recordDays) {
     std::vector<ReportScope::Day> days;
     if (last >= first) {
         days.reserve(static_cast<std::size_t>(last - first) + 1);
@@ -69,11 +57,7 @@ std::vector<ReportScope::Day> EveryDay(std::int32_t first, std::int32_t last,
 // first to last.
 void SetDays(ReportScope& scope, std::int32_t first, std::int32_t last,
              const CReportTotals& totals) {
-    const std::vector<RecordDay> recordDays = RecordDaysOf(totals);
-    // The totals do not count days yet: no day rows rather than rows of 0.
-    if (recordDays.empty()) {
-        return;
-    }
+    const std::vector<DayCount>& recordDays = totals.m_days.Days();
     if (static_cast<std::int64_t>(last) - first + 1 > kEveryDayRangeLimit) {
         if (recordDays.empty()) {
             return;

@@ -230,7 +230,7 @@ TEST_F(BatchCommandTest, ScopeAndDaysInJson) {
     m_dir.MakeDir("root/ReportData/C/sub");
     const Result result =
         Run({"--root", m_root, "--from", "2018-05-01", "--to", "2018-05-31", "--format", "json",
-             "--exclude-customer", "C003", "--exclude-customer", "C001", "--exclude-board",
+             "--exclude-customer", "C009", "--exclude-customer", "C002", "--exclude-board",
              "WB-\xE9\"", "--exclude-setting-file", "SET_Z"});
     ASSERT_EQ(result.status, 0) << result.err;
     const std::size_t scope = result.out.find(",\"scope\":{");
@@ -242,13 +242,24 @@ TEST_F(BatchCommandTest, ScopeAndDaysInJson) {
                                  std::regex("\"\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\"")))
         << tail;
 
+    // Every day of May; the records left are of 3 (OK and NG), 10, 11 (NG) and 20.
     std::string days;
+    for (int day = 1; day <= 31; ++day) {
+        const std::string counts = day == 3    ? "\"ok\":1,\"ng\":1,\"yield\":50.00"
+                                   : day == 10 ? "\"ok\":1,\"ng\":0,\"yield\":100.00"
+                                   : day == 11 ? "\"ok\":0,\"ng\":1,\"yield\":0.00"
+                                   : day == 20 ? "\"ok\":1,\"ng\":0,\"yield\":100.00"
+                                               : "\"ok\":0,\"ng\":0,\"yield\":null";
+        days += std::string(day == 1 ? "" : ",") + "{\"day\":\"2018-05-" + (day < 10 ? "0" : "") +
+                std::to_string(day) + "\"," + counts + "}";
+    }
     EXPECT_EQ(WithoutMade(tail),
               ",\"scope\":{\"firstDay\":\"2018-05-01\",\"lastDay\":\"2018-05-31\",\"made\":\"\","
               "\"machines\":[\"A\",\"B\",\"C\"],\"excludedSettingFiles\":[\"SET_Z\"],"
               "\"excludedMachineIds\":[\"WB-\\u00E9\\\"\"],"
-              "\"excludedCustomers\":[[\"C001\",\"First Customer\"],[\"C003\",\"\"]],"
-              "\"filesRead\":4,\"filesFailed\":1,\"daysFrom\":\"\",\"daysTo\":\"\"},"
+              "\"excludedCustomers\":[[\"C002\",\"Second\"],[\"C009\",\"\"]],"
+              "\"filesRead\":4,\"filesFailed\":1,\"daysFrom\":\"2018-05-01\","
+              "\"daysTo\":\"2018-05-31\"},"
               "\"days\":[" +
                   days + "]}\n");
 }

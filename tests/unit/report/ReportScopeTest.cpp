@@ -8,11 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "dates/DayTime.h"
 #include "dates/OleDate.h"
 #include "records/ReportFileCounter.h"
 #include "report/ReportScope.h"
@@ -149,6 +152,127 @@ TEST(ReportScopeTest, MadeFromTheReportsCriteriaMachinesAndFiles) {
     EXPECT_EQ(scope.excludedCustomers, (Customers{{"C001", "First"}, {"C009", ""}}));
     EXPECT_EQ(scope.filesRead, 12u);
     EXPECT_EQ(scope.filesFailed, 1u);
+}
+
+struct Ymd {
+    int year, month, day;
+};
+
+struct RecordsOfDay {
+    Ymd day;
+    int ok, ng;
+};
+
+using Rows = std::vector<std::tuple<std::string, std::int64_t, std::int64_t>>;
+
+struct DaysCase {
+    const char* name;
+    Ymd first, last;
+    std::vector<RecordsOfDay> records;
+    const char* daysFrom;
+    const char* daysTo;
+    std::size_t rowCount;
+    Rows someRows;  // rows that must be among them, by day
+};
+
+// Every day of a range of up to 731 days is a row, with 0 and 0 where no
+// record is; a longer range goes from its first to its last day with records.
+TEST(ReportScopeTest, DayRowsCoverTheRangeWithDaysWithoutRecords) {
+    const DaysCase cases[] = {
+        {"days between and around records",
+         {2018, 5, 1},
+         {2018, 5, 5},
+         {{{2018, 5, 4}, 0, 2}, {{2018, 5, 2}, 3, 1}},
+         "2018-05-01",
+         "2018-05-05",
+         5,
+         {{"2018-05-01", 0, 0},
+          {"2018-05-02", 3, 1},
+          {"2018-05-03", 0, 0},
+          {"2018-05-04", 0, 2},
+          {"2018-05-05", 0, 0}}},
+        {"one day",
+         {2018, 5, 14},
+         {2018, 5, 14},
+         {{{2018, 5, 14}, 15, 2}},
+         "2018-05-14",
+         "2018-05-14",
+         1,
+         {{"2018-05-14", 15, 2}}},
+        {"one day without records",
+         {2018, 5, 14},
+         {2018, 5, 14},
+         {},
+         "2018-05-14",
+         "2018-05-14",
+         1,
+         {{"2018-05-14", 0, 0}}},
+        {"around day 0",
+         {1899, 12, 28},
+         {1900, 1, 1},
+         {{{1899, 12, 29}, 1, 0}, {{1899, 12, 30}, 0, 1}},
+         "1899-12-28",
+         "1900-01-01",
+         5,
+         {{"1899-12-28", 0, 0},
+          {"1899-12-29", 1, 0},
+          {"1899-12-30", 0, 1},
+          {"1899-12-31", 0, 0},
+          {"1900-01-01", 0, 0}}},
+        {"731 days, every one",
+         {2019, 1, 1},
+         {2020, 12, 31},
+         {{{2020, 2, 29}, 4, 0}},
+         "2019-01-01",
+         "2020-12-31",
+         731,
+         {{"2019-01-01", 0, 0}, {"2020-02-29", 4, 0}, {"2020-12-31", 0, 0}}},
+        {"732 days, first to last day with records",
+         {2018, 12, 31},
+         {2020, 12, 31},
+         {{{2019, 3, 4}, 1, 1}, {{2019, 3, 1}, 2, 0}},
+         "2019-03-01",
+         "2019-03-04",
+         4,
+         {{"2019-03-01", 2, 0}, {"2019-03-02", 0, 0}, {"2019-03-03", 0, 0}, {"2019-03-04", 1, 1}}},
+        {"732 days without records", {2018, 12, 31}, {2020, 12, 31}, {}, "", "", 0, {}},
+    };
+    for (const DaysCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        CReportTotals totals;
+        for (const RecordsOfDay& records : c.records) {
+            DayTime day;
+            ASSERT_TRUE(OleDate::FromParts(records.day.year, records.day.month, records.day.day)
+                            .ToDayTime(day));
+            for (int i = 0; i < records.ok + records.ng; ++i) {
+                totals.m_days.Count(day.day, i < records.ok);
+            }
+        }
+        // The pickers' times of day play no part.
+        const ReportCriteria criteria =
+            CriteriaOf(OleDate::FromParts(c.first.year, c.first.month, c.first.day, 9, 30),
+                       OleDate::FromParts(c.last.year, c.last.month, c.last.day, 23, 59, 59));
+
+        const ReportScope scope = MakeReportScope(criteria, {}, {}, totals, 0, 0, 0);
+
+        EXPECT_EQ(scope.daysFrom, c.daysFrom);
+        EXPECT_EQ(scope.daysTo, c.daysTo);
+        ASSERT_EQ(scope.days.size(), c.rowCount);
+        for (std::size_t i = 1; i < scope.days.size(); ++i) {
+            EXPECT_LT(scope.days[i - 1].day, scope.days[i].day);
+        }
+        if (!scope.days.empty()) {
+            EXPECT_EQ(scope.days.front().day, scope.daysFrom);
+            EXPECT_EQ(scope.days.back().day, scope.daysTo);
+        }
+        for (const auto& [day, ok, ng] : c.someRows) {
+            const auto row = std::find_if(scope.days.begin(), scope.days.end(),
+                                          [&](const ReportScope::Day& d) { return d.day == day; });
+            ASSERT_NE(row, scope.days.end()) << day;
+            EXPECT_EQ(row->ok, ok) << day;
+            EXPECT_EQ(row->ng, ng) << day;
+        }
+    }
 }
 
 class ReportScopeWriteTest : public ScriptFolderTest {
