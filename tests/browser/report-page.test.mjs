@@ -60,30 +60,12 @@ const MACHINE_IDS = new Map([
     ['<i>WB-06</i>', ['0', '1', '0.00']],
 ]);
 
-// The report's scope beside the six scripts (report-scope.test.mjs checks it).
-const FIXTURE_SCOPE = `var reportScope = {
-	'firstDay': '2026-05-01',
-	'lastDay': '2026-05-02',
-	'made': '2026-05-03 08:00:00',
-	'machines': ['M1'],
-	'excludedSettingFiles': [],
-	'excludedMachineIds': [],
-	'excludedCustomers': [],
-	'filesRead': 2,
-	'filesFailed': 0,
-	'daysFrom': '2026-05-01',
-	'daysTo': '2026-05-02',
-	'days': [['2026-05-01', 30, 3], ['2026-05-02', 2, 2]]
-};
-`;
-
 // The report scripts into folder/js/: of the fixed counts, or of count
 // generated setting files.
 function writeReport(folder, count) {
     execFileSync(
         options['fixture-writer'], count === undefined ? [folder] : [folder, String(count)],
         {stdio: 'inherit'});
-    fs.writeFileSync(path.join(folder, 'js', 'reportScope.js'), FIXTURE_SCOPE);
 }
 
 // One report folder for every test: the page files beside the writer's js/.
@@ -205,6 +187,31 @@ describe('offline renderer, network blocked', () => {
         assert.equal(await page.locator('#chartContent i, #tableContent i').count(), 0);
         await page.screenshot(
             {path: path.join(options.artifacts, 'report-machine-id.png'), fullPage: true});
+    });
+
+    test('the scope the writer wrote is shown as its texts, and its days By day', async () => {
+        const {page} = report;
+        assert.deepEqual(
+            await page.evaluate(() => Array.from(
+                document.querySelectorAll('#scopeContent dt'),
+                (dt) => [dt.textContent, dt.nextElementSibling.textContent])),
+            [
+                ['Days', '2026-05-01 to 2026-05-03 (3 days)'],
+                ['Machines', 'LINE-A, Q\'uote\\Back\u00e9, <b>LINE-C</b> (3)'],
+                ['Excluded setting files', 'old.qzs'],
+                ['Excluded write-board IDs', 'none'],
+                ['Excluded customers', 'C001 (M\u00fcller AG), C009'],
+                ['Record files', '6 read, 0 failed'],
+                ['Made', '2026-05-04 08:00:00'],
+            ]);
+        assert.equal(await page.locator('#scopeContent b').count(), 0);
+        await showView(page, 'By day');
+        assert.deepEqual((await readTable(page)).rows, [
+            ['2026-05-01', '20', '3', '86.96'],
+            ['2026-05-02', '0', '0', 'no records'],
+            ['2026-05-03', '12', '2', '85.71'],
+        ]);
+        assert.equal(await page.locator('#chartContent .qz-day-empty').count(), 1);
     });
 
     test('Summary button draws the summary again', async () => {

@@ -1,10 +1,12 @@
-// Writes the six report scripts of a fixed set of counts into <folder>/js/
-// through the real script writer, for the report page's browser test.
+// Writes the six report scripts and the scope script of a fixed set of counts
+// into <folder>/js/ through the real script writer, for the report page's
+// browser test.
 //
 // The counts are chosen so that every view has something to check: yields with
 // and without decimals, a key that is all NG, six machine IDs (the chart then
 // carries a height option), a key with a quote, a backslash and a byte above
 // 0x7F that is not UTF-8, a key of UTF-8 text, and a key that looks like markup.
+// The scope has texts of the same kinds and three days, one without records.
 
 #include <cstdint>
 #include <cstdio>
@@ -15,7 +17,7 @@
 
 #include "platform/MessageBox.h"
 #include "records/ReportCounts.h"
-#include "report/ReportScriptWriter.h"
+#include "report/ReportScope.h"
 
 namespace {
 
@@ -37,6 +39,23 @@ constexpr KeyCounts kMachineIds[] = {
     {"WB-01", 9, 1}, {"WB-02", 5, 0}, {"WB-03", 8, 2},
     {"WB-04", 4, 0}, {"WB-05", 6, 1}, {"<i>WB-06</i>", 0, 1},
 };
+
+// The days add up to the summary of the fixed counts (32 OK, 5 NG).
+qz::ReportScope FixtureScope() {
+    qz::ReportScope scope;
+    scope.firstDay = "2026-05-01";
+    scope.lastDay = "2026-05-03";
+    scope.made = "2026-05-04 08:00:00";
+    scope.machines = {"LINE-A", "Q'uote\\Back\xE9", "<b>LINE-C</b>"};
+    scope.excludedSettingFiles = {"old.qzs"};
+    scope.excludedCustomers = {{"C001", "Müller AG"}, {"C009", ""}};
+    scope.filesRead = 6;
+    scope.filesFailed = 0;
+    scope.daysFrom = scope.firstDay;
+    scope.daysTo = scope.lastDay;
+    scope.days = {{"2026-05-01", 20, 3}, {"2026-05-02", 0, 0}, {"2026-05-03", 12, 2}};
+    return scope;
+}
 
 template <std::size_t N>
 void Fill(qz::CCountMap& okMap, qz::CCountMap& ngMap, const KeyCounts (&keys)[N]) {
@@ -89,6 +108,6 @@ int main(int argc, char** argv) {
         }
     }
 
-    qz::CReportScriptWriter(totals, jsFolder.string() + "/").WriteAll();
+    qz::WriteReportScripts(totals, FixtureScope(), jsFolder.string() + "/");
     return failures == 0 ? 0 : 1;
 }
