@@ -21,7 +21,7 @@ std::string FormatDay(std::int32_t day) {
     if (day < kFirstDayNumber || day > kLastDayNumber) {
         return {};
     }
-    int year, month, dayOfMonth;
+    int year = 0, month = 0, dayOfMonth = 0;
     CivilFromDayNumber(day, year, month, dayOfMonth);
     char text[16];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, dayOfMonth);

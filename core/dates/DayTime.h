@@ -87,7 +87,7 @@ inline std::int32_t FullTimeSeconds(std::uint64_t time) {
 
 // The day number of a calendar date; false when it is not a valid date of the
 // years 100 to 9999.
-inline bool DayNumberFromCivil(int year, int month, int dayOfMonth, std::int32_t& day) {
+inline bool DayNumberFromCivil(int year, int month, int dayOfMonth, std::int32_t& dayNumber) {
     if (year < 100 || year > 9999 || month < 1 || month > 12 || dayOfMonth < 1) {
         return false;
     }
@@ -96,9 +96,10 @@ inline bool DayNumberFromCivil(int year, int month, int dayOfMonth, std::int32_t
     if (dayOfMonth > (month == 2 && leap ? 29 : kDays[month - 1])) {
         return false;
     }
-    day = static_cast<std::int32_t>(day_time::DaysFromCivil(year, static_cast<unsigned>(month),
-                                                            static_cast<unsigned>(dayOfMonth)) -
-                                    day_time::kEpoch);
+    dayNumber =
+        static_cast<std::int32_t>(day_time::DaysFromCivil(year, static_cast<unsigned>(month),
+                                                          static_cast<unsigned>(dayOfMonth)) -
+                                  day_time::kEpoch);
     return true;
 }
 
@@ -130,7 +131,7 @@ inline bool ReadCommonDay(const char* s, std::int32_t& day) {
     const char* s = text.data();
     switch (text.size()) {
         case 19: {
-            std::uint64_t time;
+            std::uint64_t time = 0;
             if (!day_time::IsFullTime(s + 10, time)) {
                 return false;
             }

@@ -36,7 +36,7 @@ bool InRange(double value) {
 }  // namespace
 
 OleDate OleDate::FromParts(int year, int month, int day, int hour, int minute, int second) {
-    std::int32_t dayNumber;
+    std::int32_t dayNumber = 0;
     if (!DayNumberFromCivil(year, month, day, dayNumber) || hour < 0 || hour > 23 || minute < 0 ||
         minute > 59 || second < 0 || second > 59)
         return Invalid();
@@ -52,8 +52,8 @@ OleDate OleDate::FromDayTime(const DayTime& moment) {
 bool OleDate::ToDayTime(DayTime& moment) const {
     if (!valid || !InRange(value))
         return false;
-    std::int64_t dayNumber;
-    double fraction;
+    std::int64_t dayNumber = 0;
+    double fraction = 0;
     Decompose(value, dayNumber, fraction);
     auto seconds =
         static_cast<std::int64_t>(std::llround(fraction * static_cast<double>(kSecondsPerDay)));
@@ -80,7 +80,7 @@ bool OleDate::GetParts(int& year, int& month, int& day, int& hour, int& minute, 
 }
 
 OleDate OleDate::DateOnly() const {
-    int y, mo, d, h, mi, s;
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
     if (!GetParts(y, mo, d, h, mi, s))
         return Invalid();
     return FromParts(y, mo, d);
@@ -89,8 +89,8 @@ OleDate OleDate::DateOnly() const {
 OleDate OleDate::NextDay() const {
     if (!valid || !InRange(value))
         return Invalid();
-    std::int64_t dayNumber;
-    double fraction;
+    std::int64_t dayNumber = 0;
+    double fraction = 0;
     Decompose(value, dayNumber, fraction);
     if (dayNumber + 1 < kMinDay || dayNumber + 1 > kMaxDay)
         return Invalid();

@@ -18,7 +18,7 @@ FolderLock::FolderLock(const std::string& folder) {
     if (fd < 0) {
         return;
     }
-    int result;
+    int result = 0;
     do {
         result = ::flock(fd, LOCK_EX);
     } while (result != 0 && errno == EINTR);

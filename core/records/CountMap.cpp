@@ -45,7 +45,7 @@ const std::int64_t* CCountMap::FindAnyKey(std::string_view key) const {
     if (m_entries.empty()) {
         return nullptr;
     }
-    std::size_t slot;
+    std::size_t slot = 0;
     const std::size_t found = Lookup(key, m_hash(key), slot);
     return found == kNotFound ? nullptr : &m_entries[found].second;
 }
@@ -69,7 +69,7 @@ std::int64_t& CCountMap::Slot(std::string_view key) {
         Rebuild(kFirstIndexSize);
     }
     const std::uint64_t hash = m_hash(key);
-    std::size_t slot;
+    std::size_t slot = 0;
     const std::size_t found = Lookup(key, hash, slot);
     if (found != kNotFound) {
         return m_entries[found].second;

@@ -20,13 +20,13 @@ namespace qz {
 namespace text_key {
 
 inline std::uint64_t Load64(const char* p) {
-    std::uint64_t v;
+    std::uint64_t v = 0;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
 
 inline std::uint32_t Load32(const char* p) {
-    std::uint32_t v;
+    std::uint32_t v = 0;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
@@ -87,7 +87,7 @@ struct TextHash {
             });
             return h;
         }
-        std::uint64_t word;
+        std::uint64_t word = 0;
         if (n >= 4) {
             word = Load32(p) | std::uint64_t{Load32(p + n - 4)} << 32;
         } else {

@@ -12,12 +12,12 @@ ReportDays ReportDays::ForReport(const OleDate& reportStart, const OleDate& repo
 
 bool RecordDayReader::ReadNewDay(std::string_view text, std::int32_t& day) {
     const std::size_t n = text.size();
-    std::int32_t common;
+    std::int32_t common = 0;
     if ((n == 10 || n == 16 || n == 19) && ReadCommonDay(text.data(), common)) {
         std::memcpy(m_dayText, text.data(), sizeof m_dayText);
         m_day = common;
         m_haveDay = true;
-        std::int32_t second;
+        std::int32_t second = 0;
         if (ReadCommonTimeOfDay(text, second)) {
             day = common;
             return true;

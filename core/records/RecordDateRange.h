@@ -41,7 +41,7 @@ class RecordDayReader {
     // The day of a record's date text; false when it is not a date.
     [[gnu::always_inline]] bool ReadDay(std::string_view text, std::int32_t& day) {
         // The usual record: a full time of day on the kept day.
-        std::uint64_t time;
+        std::uint64_t time = 0;
         if (text.size() == 19 && m_haveDay && std::memcmp(text.data(), m_dayText, 10) == 0 &&
             day_time::IsFullTime(text.data() + 10, time)) {
             day = m_day;
@@ -52,7 +52,7 @@ class RecordDayReader {
 
   private:
     bool ReadOtherDay(std::string_view text, std::int32_t& day) {
-        std::int32_t second;
+        std::int32_t second = 0;
         if (m_haveDay && text.size() >= 10 && std::memcmp(text.data(), m_dayText, 10) == 0 &&
             ReadCommonTimeOfDay(text, second)) {
             day = m_day;

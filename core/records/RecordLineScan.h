@@ -217,7 +217,7 @@ enum class ReportLineScan {
         const std::size_t c5 = base + _tzcnt_u64(word);
         word = _blsr_u64(word);
         const std::size_t end = word != 0 ? base + _tzcnt_u64(word) : length;
-        std::uint16_t result;
+        std::uint16_t result = 0;
         std::memcpy(&result, p + c5 + 1, sizeof result);
         line.ok = end == c5 + 3 && result == ('O' | 'K' << 8);
     }

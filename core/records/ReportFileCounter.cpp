@@ -55,7 +55,7 @@ struct RecordDates {
                                                std::string_view machineId, bool ok,
                                                RecordDates& dates, const OptionValues* excluded,
                                                CReportCounts& counts) {
-    std::int32_t day;
+    std::int32_t day = 0;
     if (!dates.reader.ReadDay(date, day) || !dates.days.Contains(day) ||
         (excluded != nullptr && HoldsExcluded(*excluded, settingFile, machineId, customer))) {
         return;

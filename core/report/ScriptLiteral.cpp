@@ -14,8 +14,8 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 // none starts there.
 std::size_t Utf8SequenceAt(std::string_view text, std::size_t at, char32_t& codePoint) {
     const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length;
-    char32_t least;
+    std::size_t length = 0;
+    char32_t least = 0;
     if (lead < 0x80) {
         codePoint = lead;
         return 1;
@@ -47,7 +47,7 @@ std::size_t Utf8SequenceAt(std::string_view text, std::size_t at, char32_t& code
 // Whether key is UTF-8 text with at least one character beyond ASCII.
 bool IsUtf8BeyondAscii(std::string_view key) {
     bool beyondAscii = false;
-    char32_t codePoint;
+    char32_t codePoint = 0;
     for (std::size_t at = 0; at < key.size();) {
         const std::size_t length = Utf8SequenceAt(key, at, codePoint);
         if (length == 0) {
@@ -95,7 +95,7 @@ void AppendQuotedText(std::string& out, std::string_view key, bool asciiOnly) {
         }
         return;
     }
-    char32_t codePoint;
+    char32_t codePoint = 0;
     for (std::size_t at = 0; at < key.size();) {
         const std::size_t length = Utf8SequenceAt(key, at, codePoint);
         if (length == 1) {
