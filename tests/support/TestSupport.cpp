@@ -1,11 +1,14 @@
 #include "tests/support/TestSupport.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 namespace qz::test {
@@ -131,6 +134,35 @@ std::string ReadFile(const std::string& path) {
         throw std::runtime_error("cannot read " + path);
     }
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<FlockEntry> FlocksOn(const std::string& path) {
+    std::vector<FlockEntry> entries;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return entries;
+    }
+    // Lines such as "1: FLOCK  ADVISORY  WRITE 8656 fe:00:10960899 0 EOF", a
+    // waiting request with "->" after the number.
+    const std::string inode = ":" + std::to_string(st.st_ino);
+    std::ifstream locks("/proc/locks");
+    std::string line;
+    while (std::getline(locks, line)) {
+        std::istringstream fields(line);
+        std::string index, kind, advisory, mode, device;
+        fields >> index >> kind;
+        const bool waiting = kind == "->";
+        if (waiting) {
+            fields >> kind;
+        }
+        long pid = 0;
+        fields >> advisory >> mode >> pid >> device;
+        if (kind == "FLOCK" && device.size() > inode.size() &&
+            device.compare(device.size() - inode.size(), inode.size(), inode) == 0) {
+            entries.push_back({pid, waiting});
+        }
+    }
+    return entries;
 }
 
 }  // namespace qz::test

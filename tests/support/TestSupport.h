@@ -114,4 +114,16 @@ class ShellOpenRecorder {
 // The whole content of a file; throws std::runtime_error when it cannot be read.
 std::string ReadFile(const std::string& path);
 
+// One flock on a file as the kernel lists it in /proc/locks: its owner
+// process, and whether it is held or a request still waiting for it.
+struct FlockEntry {
+    long pid = 0;
+    bool waiting = false;
+};
+
+// The flocks on path (held and waited for); empty when path does not exist.
+// Lets a test see that a thread is blocked in a lock instead of guessing it
+// from a pause.
+std::vector<FlockEntry> FlocksOn(const std::string& path);
+
 }  // namespace qz::test

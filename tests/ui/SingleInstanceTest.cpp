@@ -4,15 +4,12 @@
 
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
 #include <functional>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,20 +59,9 @@ void Stop(pid_t pid) {
 bool HoldsLock(pid_t pid, const std::string& path, std::chrono::seconds timeout) {
     const auto deadline = Clock::now() + timeout;
     while (Clock::now() < deadline) {
-        struct stat st {};
-        if (stat(path.c_str(), &st) == 0) {
-            std::ifstream locks("/proc/locks");
-            std::string line;
-            while (std::getline(locks, line)) {
-                std::istringstream fields(line);
-                std::string index, kind, advisory, mode, device;
-                long owner = 0;
-                fields >> index >> kind >> advisory >> mode >> owner >> device;
-                const std::string inode = ":" + std::to_string(st.st_ino);
-                if (kind == "FLOCK" && owner == pid && device.size() > inode.size() &&
-                    device.compare(device.size() - inode.size(), inode.size(), inode) == 0)
-                    return true;
-            }
+        for (const test::FlockEntry& flock : test::FlocksOn(path)) {
+            if (flock.pid == pid && !flock.waiting)
+                return true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

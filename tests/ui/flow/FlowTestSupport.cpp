@@ -8,18 +8,6 @@
 
 namespace qz::test {
 
-std::string RecordLine(std::string_view date, std::string_view settingFile,
-                       std::string_view customer, std::string_view machineId,
-                       std::string_view result) {
-    std::string line(date);
-    for (const std::string_view field : {std::string_view("CBL-0001"), settingFile, customer,
-                                         machineId, std::string_view("1"), result}) {
-        line += ',';
-        line += field;
-    }
-    return line + "\n";
-}
-
 bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!pred()) {
@@ -153,9 +141,9 @@ FlowTest::~FlowTest() {
 
 std::string FlowTest::WriteRecords(const std::string& machine, const std::string& name,
                                    std::initializer_list<std::string> lines) {
-    std::string content = kRecordHeader;
+    RecordFileText content;
     for (const std::string& line : lines)
-        content += line;
+        content.Append(line);
     m_tree.Write("ReportData/" + machine + "/" + name, content);
     return content;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Helpers of the report-flow tests: record lines, a main dialog on a data tree
+// Helpers of the report-flow tests: a main dialog on a data tree
 // under a redirected home, an operator that answers the modal dialogs of a
 // command, timer hooks into a running progress dialog, and message boxes that
 // hold the worker thread that asked for them.
@@ -20,20 +20,13 @@
 #include <wx/modalhook.h>
 
 #include "progress/JobProgress.h"
+#include "tests/support/RecordText.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/OptionDlg.h"
 #include "ui/ParseDlg.h"
 #include "ui/QZ8840ReporterDlg.h"
 
 namespace qz::test {
-
-inline constexpr char kRecordHeader[] =
-    "Date,Cable,Setting File,Customer,Machine ID,Count,Result\n";
-
-// One record line (with its line feed); the cable number and count are fixed.
-std::string RecordLine(std::string_view date, std::string_view settingFile,
-                       std::string_view customer, std::string_view machineId,
-                       std::string_view result);
 
 // Polls pred every few milliseconds; false when it is still false after limit.
 bool WaitUntil(const std::function<bool()>& pred,

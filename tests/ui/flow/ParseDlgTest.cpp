@@ -52,8 +52,8 @@ TEST_F(ParseDlgTest, GrowingFileAndUnreadableEntriesStillEndWithOk) {
         m_tree.MakeDir("ReportData/" + first + "/sub" + std::to_string(i));
     const std::string grows =
         m_tree.Write("ReportData/" + second + "/grows.csv",
-                     std::string(test::kRecordHeader) +
-                         RecordLine("2018/05/03 10:00:00", "SET_A", "0A1B", "WB-1", "OK"));
+                     test::RecordFileText().Append(
+                         RecordLine("2018/05/03 10:00:00", "SET_A", "0A1B", "WB-1", "OK")));
     CheckMachines({first, second});
 
     // Every worker holds its file-error box, so the job waits for a free

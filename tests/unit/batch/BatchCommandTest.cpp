@@ -2,10 +2,7 @@
 // install of make-demo-data in front of it.
 
 #include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -15,9 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestSupport.h"
-
-extern char** environ;
 
 namespace qz {
 namespace {
@@ -50,52 +46,12 @@ class BatchCommandTest : public ::testing::Test {
     }
 
     // Runs args[0] (a path) with the rest as its arguments.
-    Result Spawn(std::vector<std::string> args, int stdoutFd = -1) {
-        const std::string outPath = m_dir.path() + "/stdout.txt";
-        const std::string errPath = m_dir.path() + "/stderr.txt";
-        std::vector<char*> argv;
-        for (std::string& arg : args) {
-            argv.push_back(arg.data());
+    Result Spawn(const std::vector<std::string>& args, int stdoutFd = -1) {
+        test::ChildResult run = test::RunChild(args, m_dir.path(), {.stdoutFd = stdoutFd});
+        if (run.signal != 0) {
+            ADD_FAILURE() << args[0] << " ended by signal " << run.signal;
         }
-        argv.push_back(nullptr);
-
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        if (stdoutFd >= 0) {
-            posix_spawn_file_actions_adddup2(&actions, stdoutFd, 1);
-        } else {
-            posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(),
-                                             O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        }
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        // A broken pipe ends the child by SIGPIPE unless it says otherwise,
-        // whatever this process does with the signal.
-        posix_spawnattr_t attributes;
-        posix_spawnattr_init(&attributes);
-        sigset_t defaults;
-        sigemptyset(&defaults);
-        sigaddset(&defaults, SIGPIPE);
-        posix_spawnattr_setsigdefault(&attributes, &defaults);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
-        pid_t pid = 0;
-        Result result;
-        const int spawned = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
-        posix_spawnattr_destroy(&attributes);
-        posix_spawn_file_actions_destroy(&actions);
-        EXPECT_EQ(spawned, 0) << "cannot start " << argv[0];
-        if (spawned != 0) {
-            return result;
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        if (WIFSIGNALED(status)) {
-            ADD_FAILURE() << argv[0] << " ended by signal " << WTERMSIG(status);
-        }
-        result.out = stdoutFd >= 0 ? std::string() : test::ReadFile(outPath);
-        result.err = test::ReadFile(errPath);
-        return result;
+        return {run.status, std::move(run.out), std::move(run.err)};
     }
 
     void Record(const std::string& machine, const std::string& name, const std::string& content) {

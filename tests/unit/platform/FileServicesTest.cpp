@@ -161,7 +161,17 @@ TEST(FolderLock, SecondHolderWaitsForTheFirst) {
             const FolderLock lock(dir.path());
             secondHolds = lock.Held();
         });
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        // The kernel lists the second's request as waiting once it blocks.
+        const auto isWaiting = [&] {
+            const std::vector<test::FlockEntry> flocks = test::FlocksOn(dir.path());
+            return std::any_of(flocks.begin(), flocks.end(),
+                               [](const test::FlockEntry& e) { return e.waiting; });
+        };
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!isWaiting() && !secondHolds && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        EXPECT_TRUE(isWaiting()) << "the second did not wait for the lock";
         EXPECT_FALSE(secondHolds) << "took the lock while the first held it";
     }
     second.join();

@@ -15,6 +15,7 @@
 #include "jobs/OptionScanJob.h"
 #include "jobs/ReportJob.h"
 #include "progress/JobProgress.h"
+#include "tests/support/RecordText.h"
 #include "tests/support/TestSupport.h"
 #include "tests/unit/jobs/JobTestSupport.h"
 
@@ -122,19 +123,20 @@ TEST(JobProgressTest, EveryWorkersFileSeesACancelFromAnotherThread) {
 
 // --- The counting path of the jobs -----------------------------------------
 
-constexpr std::string_view kHeader = "Date,Cable,SettingFile,Customer,MachineID,Port,Result\n";
+const std::string kHeader = test::RecordFileText().bytes();
 
 // Lines of varying length, some with CR LF, the last without a line end.
 std::string RecordBytes(int lines, int seed) {
-    std::string bytes(kHeader);
+    test::RecordFileText file;
     for (int i = 0; i < lines; ++i) {
-        bytes += "2018/05/0" + std::to_string(1 + (i + seed) % 9) + ",c" + std::to_string(i) +
-                 ",S" + std::to_string((i * 7 + seed) % 13) + ",CU,M" + std::to_string(i % 3) +
-                 ",3," + (i % 5 == 0 ? "NG" : "OK");
-        bytes += i % 4 == 0 ? "\r\n" : "\n";
+        file.Eol(i % 4 == 0 ? "\r\n" : "\n")
+            .Add({.date = "2018/05/0" + std::to_string(1 + (i + seed) % 9),
+                  .cable = "c" + std::to_string(i),
+                  .settingFile = "S" + std::to_string((i * 7 + seed) % 13),
+                  .machineId = "M" + std::to_string(i % 3),
+                  .result = i % 5 == 0 ? "NG" : "OK"});
     }
-    bytes += "2018/05/03,c,S1,CU,M1,3,OK";
-    return bytes;
+    return file.Append(test::RecordLine({.cable = "c"}, ""));
 }
 
 // The read positions behind each line of bytes, the file's end included.

@@ -27,9 +27,10 @@
 #include "jobs/ReportJob.h"
 #include "records/ReportCounts.h"
 #include "report/DataPaths.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/RecordText.h"
 #include "tests/support/TestSupport.h"
 #include "tests/unit/jobs/JobTestSupport.h"
-#include "tests/unit/reliability/ChildProcess.h"
 
 namespace qz {
 namespace {
@@ -37,15 +38,11 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-constexpr std::string_view kHeader = "Date,Cable,SettingFile,Customer,MachineID,Port,Result\n";
-constexpr std::string_view kOkLine = "2018/05/03,C1,S1,CU,M1,3,OK\n";
+const std::string kHeader = test::RecordFileText().bytes();
+const std::string kOkLine = test::RecordLine({});
 
 std::string Records(std::size_t lines) {
-    std::string text(kHeader);
-    for (std::size_t i = 0; i < lines; ++i) {
-        text += kOkLine;
-    }
-    return text;
+    return test::RecordFileText().Add({}, lines);
 }
 
 std::uint64_t SizeOf(const std::string& path) {
@@ -132,9 +129,9 @@ TEST_F(JobFaultTest, FileChangedWhileItIsParsed) {
     // beyond what the worker has read when the file is cut.
     constexpr std::size_t kBigLines = 450000;  // about 12 MiB
     constexpr std::size_t kCutLines = 220000;
-    constexpr std::size_t kCutInLine = kOkLine.size() - 2;  // "...,3,O"
+    const std::size_t kCutInLine = kOkLine.size() - 2;  // "...,3,O"
     constexpr std::uint64_t kReadAhead = std::uint64_t{3} << 20;
-    constexpr std::uint64_t kCutAt = kHeader.size() + kCutLines * kOkLine.size() + kCutInLine;
+    const std::uint64_t kCutAt = kHeader.size() + kCutLines * kOkLine.size() + kCutInLine;
     struct Case {
         const char* what;
         std::function<void(const std::string&)> change;
@@ -143,7 +140,7 @@ TEST_F(JobFaultTest, FileChangedWhileItIsParsed) {
         std::uint64_t parsed;
     } const cases[] = {
         {"cut in the middle of a record",
-         [](const std::string& path) { fs::resize_file(path, kCutAt); }, kCutAt, kCutLines,
+         [kCutAt](const std::string& path) { fs::resize_file(path, kCutAt); }, kCutAt, kCutLines,
          1,  // the cut record's result reads "O"
          kCutAt},
         {"appended to",

@@ -1,5 +1,7 @@
 #include "tests/unit/reliability/RecordTree.h"
 
+#include "tests/support/RecordText.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <initializer_list>
@@ -84,14 +86,18 @@ std::string RecordLine(Picker& pick, const Day& first) {
     } else if (pick.Percent(8)) {
         fields.push_back("extra");
     }
-    std::string line = pick.Percent(5) ? ",," : "";
+    // Empty fields make the runs of commas the splitter must take as one.
+    std::vector<std::string> joined;
+    if (pick.Percent(5)) {
+        joined = {"", ""};
+    }
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        line += fields[i];
-        if (i + 1 < fields.size()) {
-            line += pick.Percent(4) ? ",,," : ",";
+        joined.push_back(fields[i]);
+        if (i + 1 < fields.size() && pick.Percent(4)) {
+            joined.insert(joined.end(), {"", ""});
         }
     }
-    return line;
+    return JoinFields(joined);
 }
 
 std::string FileBytes(Picker& pick, const Day& first) {
@@ -99,7 +105,7 @@ std::string FileBytes(Picker& pick, const Day& first) {
         return pick.Percent(50) ? "" : "header only\n";
     }
     const bool crlf = pick.Percent(30);
-    std::string bytes = "Date,Cable,SettingFile,Customer,MachineID,Port,Result";
+    std::string bytes(kRecordHeader);
     bytes += crlf ? "\r\n" : "\n";
     const int lines = pick.Int(0, 120);
     for (int i = 0; i < lines; ++i) {

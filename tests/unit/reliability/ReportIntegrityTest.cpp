@@ -18,9 +18,9 @@
 #include "jobs/ReportJob.h"
 #include "records/ReportCounts.h"
 #include "report/DataPaths.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestSupport.h"
 #include "tests/unit/jobs/JobTestSupport.h"
-#include "tests/unit/reliability/ChildProcess.h"
 #include "tests/unit/reliability/RecordTree.h"
 
 namespace qz {

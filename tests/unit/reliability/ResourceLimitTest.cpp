@@ -33,6 +33,7 @@
 #include "jobs/OptionScanJob.h"
 #include "jobs/ReportJob.h"
 #include "jobs/WorkerPool.h"
+#include "tests/support/RecordText.h"
 #include "tests/support/TestSupport.h"
 
 namespace qz {
@@ -46,7 +47,7 @@ constexpr bool kSanitized = true;
 constexpr bool kSanitized = false;
 #endif
 
-constexpr std::string_view kHeader = "Date,Cable,SettingFile,Customer,MachineID,Port,Result\n";
+const std::string kHeader = test::RecordFileText().bytes();
 
 struct ChildRun {
     bool exited = false;  // exited normally, status 0
@@ -115,9 +116,9 @@ TEST(ResourceLimitTest, UnderAMemoryLimitAFileThatDoesNotFitIsThatFilesError) {
     }
     test::TempDir dir;
     const std::string folder = dir.MakeDir("M1");
-    std::string records(kHeader);
+    test::RecordFileText records;
     for (int i = 0; i < 5; ++i) {
-        records += "2018/05/03,C1,S1,CU,M1,3,OK\n2018/05/03,C1,S2,CU,M1,3,NG\n";
+        records.Add({}).Add({.settingFile = "S2", .result = "NG"});
     }
     dir.Write("M1/a.csv", records);
     {
@@ -184,8 +185,8 @@ TEST(ResourceLimitTest, WithoutThreadsTheJobRunsOnTheCallingThread) {
     }
     test::TempDir dir;
     const std::string folder = dir.MakeDir("M1");
-    dir.Write("M1/a.csv", std::string(kHeader) + "2018/05/03,C1,S1,CU,M1,3,OK\n");
-    dir.Write("M1/b.csv", std::string(kHeader) + "2018/05/03,C1,S1,CU,M1,3,NG\n");
+    dir.Write("M1/a.csv", test::RecordFileText().Add({}));
+    dir.Write("M1/b.csv", test::RecordFileText().Add({.result = "NG"}));
     fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::others_read |
                                     fs::perms::others_exec | fs::perms::group_read |
                                     fs::perms::group_exec);
@@ -221,8 +222,8 @@ TEST(ResourceLimitTest, WithoutThreadsTheBatchCommandStillReports) {
         GTEST_SKIP() << "the sanitizers start threads of their own";
     }
     test::TempDir dir;
-    dir.Write("ReportData/M1/a.csv", std::string(kHeader) + "2018/05/03,C1,S1,CU,M1,3,OK\n");
-    dir.Write("ReportData/M1/b.csv", std::string(kHeader) + "2018/05/03,C1,S1,CU,M1,3,NG\n");
+    dir.Write("ReportData/M1/a.csv", test::RecordFileText().Add({}));
+    dir.Write("ReportData/M1/b.csv", test::RecordFileText().Add({.result = "NG"}));
     const std::string scripts = dir.MakeDir("Report/js");
     for (const std::string& path : {dir.path(), dir.path() + "/ReportData",
                                     dir.path() + "/ReportData/M1", dir.path() + "/Report"}) {
