@@ -4,6 +4,7 @@
 
 #include <wx/button.h>
 #include <wx/utils.h>
+#include <wx/xrc/xmlres.h>
 
 #include "platform/MessageBox.h"
 #include "ui/ReportDataListCtrl.h"
@@ -57,19 +58,19 @@ COptionDlg::COptionDlg(wxWindow* parent, const OptionValues& found,
         wxEVT_BUTTON, [this](wxCommandEvent&) { OnOK(); }, wxID_OK);
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { OnBnClickedSelectAllSettingFile(); },
-        IDC_BTN_SELECT_ALL_SETTING_FILE);
+        XRCID("IDC_BTN_SELECT_ALL_SETTING_FILE"));
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { OnBnClickedSelectAllMachineId(); },
-        IDC_BTN_SELECT_ALL_MACHINE_ID);
+        XRCID("IDC_BTN_SELECT_ALL_MACHINE_ID"));
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { OnBnClickedSelectAllCustomer(); },
-        IDC_BTN_SELECT_ALL_CUSTOMER);
+        XRCID("IDC_BTN_SELECT_ALL_CUSTOMER"));
 }
 
 void COptionDlg::DoDataExchange() {
-    m_listSettingFile = wxDynamicCast(FindWindow(IDC_LIST_SETTING_FILE), CReportDataListCtrl);
-    m_listMachineId = wxDynamicCast(FindWindow(IDC_LIST_MACHINE_ID), CReportDataListCtrl);
-    m_listCustomer = wxDynamicCast(FindWindow(IDC_LIST_CUSTOMER), CReportDataListCtrl);
+    m_listSettingFile = XRCCTRL(*this, "IDC_LIST_SETTING_FILE", CReportDataListCtrl);
+    m_listMachineId = XRCCTRL(*this, "IDC_LIST_MACHINE_ID", CReportDataListCtrl);
+    m_listCustomer = XRCCTRL(*this, "IDC_LIST_CUSTOMER", CReportDataListCtrl);
     wxASSERT_MSG(m_listSettingFile && m_listMachineId && m_listCustomer,
                  "option dialog layout lacks a list");
 }
@@ -150,7 +151,7 @@ void COptionDlg::OnOK() {
     EndDialog(wxID_OK);
 }
 
-COptionDlg::KeyRoute COptionDlg::PreTranslateMessage(const wxKeyEvent& event) {
+KeyRoute COptionDlg::PreTranslateMessage(const wxKeyEvent& event) {
     switch (event.GetKeyCode()) {
         case WXK_ESCAPE:
             return KeyRoute::Control;

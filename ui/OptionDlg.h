@@ -13,20 +13,11 @@
 
 #include "records/OptionValues.h"
 #include "report/CustomerList.h"
+#include "ui/KeyRoute.h"
 
 namespace qz {
 
 class CReportDataListCtrl;
-
-// Control ids of the option dialog's layout.
-enum : int {
-    IDC_LIST_CUSTOMER = 1013,
-    IDC_BTN_SELECT_ALL_SETTING_FILE = 1014,
-    IDC_LIST_SETTING_FILE = 1016,
-    IDC_LIST_MACHINE_ID = 1017,
-    IDC_BTN_SELECT_ALL_MACHINE_ID = 1019,
-    IDC_BTN_SELECT_ALL_CUSTOMER = 1023,
-};
 
 class COptionDlg : public wxDialog {
   public:
@@ -45,23 +36,22 @@ class COptionDlg : public wxDialog {
     // the dialog with OK; a list without a checked row is reported instead and
     // the dialog stays open with nothing changed.
     void OnOK();
-    // Where a key goes before the dialog's own keyboard handling sees it.
-    enum class KeyRoute {
-        Dialog,   // the dialog's usual handling (Tab, a focused button's Enter, ...)
-        Control,  // straight to the focused control, past the dialog (Escape)
-        Handled,  // dealt with here (Enter elsewhere runs OK)
-    };
+    // Escape goes to the focused control; Enter on a focused button clicks it
+    // and elsewhere runs OK.
     KeyRoute PreTranslateMessage(const wxKeyEvent& event);
 
-    CReportDataListCtrl* m_listSettingFile = nullptr;
-    CReportDataListCtrl* m_listMachineId = nullptr;
-    CReportDataListCtrl* m_listCustomer = nullptr;
+    CReportDataListCtrl* SettingFileList() const { return m_listSettingFile; }
+    CReportDataListCtrl* MachineIdList() const { return m_listMachineId; }
+    CReportDataListCtrl* CustomerList() const { return m_listCustomer; }
 
   private:
     void DoDataExchange();
     void OnInitDialogEvent(wxInitDialogEvent& event);
     void OnCharHook(wxKeyEvent& event);
 
+    CReportDataListCtrl* m_listSettingFile = nullptr;
+    CReportDataListCtrl* m_listMachineId = nullptr;
+    CReportDataListCtrl* m_listCustomer = nullptr;
     const OptionValues& m_found;
     const CustomerNames& m_customerNames;
     OptionValues& m_excluded;

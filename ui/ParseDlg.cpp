@@ -11,6 +11,7 @@
 #include <wx/gauge.h>
 #include <wx/stattext.h>
 #include <wx/utils.h>
+#include <wx/xrc/xmlres.h>
 
 #include "jobs/RemainingTime.h"
 #include "platform/MessageBox.h"
@@ -70,10 +71,10 @@ CParseDlg::~CParseDlg() {
 }
 
 void CParseDlg::DoDataExchange() {
-    m_progress = wxDynamicCast(FindWindow(IDC_PROGRESS_PARSE), wxGauge);
-    m_percentText = wxDynamicCast(FindWindow(IDC_STATIC_PERCENT), wxStaticText);
-    m_remainingText = wxDynamicCast(FindWindow(IDC_STATIC_REMAINING_TIME), wxStaticText);
-    m_statusText = wxDynamicCast(FindWindow(IDC_STATIC_STATUS), wxStaticText);
+    m_progress = XRCCTRL(*this, "IDC_PROGRESS_PARSE", wxGauge);
+    m_percentText = XRCCTRL(*this, "IDC_STATIC_PERCENT", wxStaticText);
+    m_remainingText = XRCCTRL(*this, "IDC_STATIC_REMAINING_TIME", wxStaticText);
+    m_statusText = XRCCTRL(*this, "IDC_STATIC_STATUS", wxStaticText);
     wxASSERT_MSG(m_progress && m_percentText && m_remainingText && m_statusText,
                  "progress dialog layout lacks a control");
 }
@@ -95,7 +96,6 @@ bool CParseDlg::OnInitDialog() {
     if (!StartJobThread())
         return true;
     m_timer.Start(static_cast<int>(kTimerInterval.count()));
-    m_nTimerID = kTimerId;
     return true;
 }
 
@@ -210,7 +210,6 @@ void CParseDlg::WaitForJobThread() {
 
 void CParseDlg::KillTimer() {
     m_timer.Stop();
-    m_nTimerID = 0;
 }
 
 }  // namespace qz

@@ -30,14 +30,6 @@ namespace qz {
 
 class CReportDataListCtrl;
 
-// Control ids of the progress dialog's layout.
-enum : int {
-    IDC_PROGRESS_PARSE = 1027,
-    IDC_STATIC_REMAINING_TIME = 1028,
-    IDC_STATIC_PERCENT = 1029,
-    IDC_STATIC_STATUS = 1030,
-};
-
 // Shown by the commands that run a parse job when no machine row is checked.
 inline constexpr char kNoMachineSelectedMessage[] = "No \"Machine (platform)\" is selected";
 // Shown by the progress dialog when the job found no record data.
@@ -74,16 +66,14 @@ class CParseDlg : public wxDialog {
     JobProgress& Progress() const { return m_jobProgress; }
     // True while the job thread has been started and not yet joined.
     bool HasJobThread() const { return m_jobThread.joinable(); }
+    // True while the progress display is refreshed (from the start of the job
+    // to the end of the dialog).
+    bool IsRefreshing() const { return m_timer.IsRunning(); }
 
-    wxGauge* m_progress = nullptr;
-    wxStaticText* m_percentText = nullptr;
-    wxStaticText* m_remainingText = nullptr;
-    int m_nTimerID = 0;
-    std::uint64_t m_nLastParsedBytes = 0;
-    std::int32_t m_nPercent = 0;
-    std::int32_t m_nShownPercent = 0;
-    std::int32_t m_nTick = 0;
-    wxStaticText* m_statusText = nullptr;
+    wxGauge* Gauge() const { return m_progress; }
+    wxStaticText* PercentText() const { return m_percentText; }
+    wxStaticText* RemainingText() const { return m_remainingText; }
+    wxStaticText* StatusText() const { return m_statusText; }
 
   private:
     static constexpr int kTimerId = 1;
@@ -100,6 +90,15 @@ class CParseDlg : public wxDialog {
     // then joins it.
     void WaitForJobThread();
     void KillTimer();
+
+    wxGauge* m_progress = nullptr;
+    wxStaticText* m_percentText = nullptr;
+    wxStaticText* m_remainingText = nullptr;
+    wxStaticText* m_statusText = nullptr;
+    std::uint64_t m_nLastParsedBytes = 0;
+    std::int32_t m_nPercent = 0;
+    std::int32_t m_nShownPercent = 0;
+    std::int32_t m_nTick = 0;
 
     JobProgress& m_jobProgress;
     std::function<void()> m_job;

@@ -6,6 +6,7 @@
 #include <wx/combo.h>
 #include <wx/menu.h>
 #include <wx/textctrl.h>
+#include <wx/xrc/xmlres.h>
 
 #include "platform/MessageBox.h"
 #include "report/CustomerList.h"
@@ -168,7 +169,7 @@ wxDateTime ToCalendarTime(const wxDateTime& picked) {
 
 CQZ8840ReporterDlg::CQZ8840ReporterDlg(DataPaths paths, wxWindow* parent)
     : m_dataPaths(std::move(paths)) {
-    m_hIcon = LoadAppIcons();
+    m_icons = LoadAppIcons();
     LoadDialogLayout(this, parent, "IDD_QZ8840REPORTER_DIALOG", wxSize(459, 258));
     DoDataExchange();
 
@@ -178,14 +179,14 @@ CQZ8840ReporterDlg::CQZ8840ReporterDlg(DataPaths paths, wxWindow* parent)
     Bind(wxEVT_PAINT, &CQZ8840ReporterDlg::OnPaint, this);
 #endif
     Bind(wxEVT_MENU, &CQZ8840ReporterDlg::OnMenuCommand, this, IDM_ABOUTBOX);
-    BindClick(IDC_BTN_OPTION, &CQZ8840ReporterDlg::OnBnClickedOption);
-    BindClick(IDC_BTN_RESET, &CQZ8840ReporterDlg::OnBnClickedReset);
-    BindClick(IDC_BTN_SELECT_ALL, &CQZ8840ReporterDlg::OnBnClickedSelectAll);
+    BindClick(XRCID("IDC_BTN_OPTION"), &CQZ8840ReporterDlg::OnBnClickedOption);
+    BindClick(XRCID("IDC_BTN_RESET"), &CQZ8840ReporterDlg::OnBnClickedReset);
+    BindClick(XRCID("IDC_BTN_SELECT_ALL"), &CQZ8840ReporterDlg::OnBnClickedSelectAll);
     Bind(wxEVT_DATE_CHANGED, &CQZ8840ReporterDlg::OnDtnDatetimechangeStartDate, this,
-         IDC_DTP_START_DATE);
+         XRCID("IDC_DTP_START_DATE"));
     Bind(wxEVT_DATE_CHANGED, &CQZ8840ReporterDlg::OnDtnDatetimechangeEndDate, this,
-         IDC_DTP_END_DATE);
-    BindClick(IDC_BTN_GENERATE_REPORT, &CQZ8840ReporterDlg::OnBnClickedGenerateReport);
+         XRCID("IDC_DTP_END_DATE"));
+    BindClick(XRCID("IDC_BTN_GENERATE_REPORT"), &CQZ8840ReporterDlg::OnBnClickedGenerateReport);
     m_acceptedStart = m_dtpStart->GetValue();
     m_acceptedEnd = m_dtpEnd->GetValue();
     // Bound after the picker's own focus handling, so run before it: the
@@ -218,13 +219,13 @@ void CQZ8840ReporterDlg::OnMenuCommand(wxCommandEvent& event) {
 }
 
 void CQZ8840ReporterDlg::DoDataExchange() {
-    m_banner = wxDynamicCast(FindWindow(IDC_STATIC_BANNER), CStaticImageCtrl);
-    m_btnOption = wxDynamicCast(FindWindow(IDC_BTN_OPTION), wxButton);
-    m_listMachine = wxDynamicCast(FindWindow(IDC_LIST_MACHINE), CReportDataListCtrl);
-    m_dtpStart = wxDynamicCast(FindWindow(IDC_DTP_START_DATE), wxDatePickerCtrl);
-    m_dtpEnd = wxDynamicCast(FindWindow(IDC_DTP_END_DATE), wxDatePickerCtrl);
-    wxASSERT_MSG(m_banner && m_btnOption && m_listMachine && m_dtpStart && m_dtpEnd,
-                 "main dialog layout lacks a control");
+    m_banner = XRCCTRL(*this, "IDC_STATIC_BANNER", CStaticImageCtrl);
+    m_listMachine = XRCCTRL(*this, "IDC_LIST_MACHINE", CReportDataListCtrl);
+    m_dtpStart = XRCCTRL(*this, "IDC_DTP_START_DATE", wxDatePickerCtrl);
+    m_dtpEnd = XRCCTRL(*this, "IDC_DTP_END_DATE", wxDatePickerCtrl);
+    wxASSERT_MSG(
+        m_banner && m_listMachine && m_dtpStart && m_dtpEnd && FindWindow(XRCID("IDC_BTN_OPTION")),
+        "main dialog layout lacks a control");
     // No default push button: Enter is handled in PreTranslateMessage.
     SetDefaultItem(nullptr);
 }
@@ -245,7 +246,7 @@ void CQZ8840ReporterDlg::OnInitDialogEvent(wxInitDialogEvent& event) {
 
 bool CQZ8840ReporterDlg::OnInitDialog() {
     AddAboutEntry();
-    SetIcons(m_hIcon);
+    SetIcons(m_icons);
 
     const int width = GetClientSize().GetWidth();
     m_banner->m_pImage = LoadImageFromResource();
@@ -407,7 +408,7 @@ void CQZ8840ReporterDlg::OnSysCommand(int id) {
     }
 }
 
-CQZ8840ReporterDlg::KeyRoute CQZ8840ReporterDlg::PreTranslateMessage(const wxKeyEvent& event) {
+KeyRoute CQZ8840ReporterDlg::PreTranslateMessage(const wxKeyEvent& event) {
     for (wxDatePickerCtrl* picker : {m_dtpStart, m_dtpEnd}) {
         if (wxCalendarCtrl* calendar = OpenCalendar(picker))
             return RouteToCalendar(*calendar, event);
@@ -443,8 +444,7 @@ CQZ8840ReporterDlg::KeyRoute CQZ8840ReporterDlg::PreTranslateMessage(const wxKey
 // (the picker follows, as on a click); others (Tab, ...) go on as usual. The
 // calendar is driven here rather than sent the keys, which its drop-down
 // would hand back.
-CQZ8840ReporterDlg::KeyRoute CQZ8840ReporterDlg::RouteToCalendar(wxCalendarCtrl& calendar,
-                                                                 const wxKeyEvent& event) {
+KeyRoute CQZ8840ReporterDlg::RouteToCalendar(wxCalendarCtrl& calendar, const wxKeyEvent& event) {
     if (event.HasAnyModifiers())
         return KeyRoute::Dialog;
     switch (event.GetKeyCode()) {
@@ -498,7 +498,7 @@ void CQZ8840ReporterDlg::OnPaint(wxPaintEvent& event) {
         const wxSize client = GetClientSize();
         const int x = (client.x - cxIcon + 1) / 2;
         const int y = (client.y - cyIcon + 1) / 2;
-        dc.DrawIcon(m_hIcon.GetIcon(wxSize(cxIcon, cyIcon), wxIconBundle::FALLBACK_NEAREST_LARGER),
+        dc.DrawIcon(m_icons.GetIcon(wxSize(cxIcon, cyIcon), wxIconBundle::FALLBACK_NEAREST_LARGER),
                     x, y);
         return;
     }
@@ -506,7 +506,7 @@ void CQZ8840ReporterDlg::OnPaint(wxPaintEvent& event) {
 }
 
 WXHICON CQZ8840ReporterDlg::OnQueryDragIcon() {
-    return m_hIcon
+    return m_icons
         .GetIcon(wxSize(::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)),
                  wxIconBundle::FALLBACK_NEAREST_LARGER)
         .GetHICON();

@@ -25,22 +25,11 @@
 #include "records/ReportCounts.h"
 #include "report/CustomerList.h"
 #include "report/DataPaths.h"
+#include "ui/KeyRoute.h"
 #include "ui/ReportDataListCtrl.h"
 #include "ui/StaticImageCtrl.h"
 
 namespace qz {
-
-// Control ids of the main dialog's layout.
-enum : int {
-    IDC_DTP_START_DATE = 1001,
-    IDC_DTP_END_DATE = 1002,
-    IDC_STATIC_BANNER = 1003,
-    IDC_BTN_GENERATE_REPORT = 1004,
-    IDC_BTN_SELECT_ALL = 1005,
-    IDC_BTN_RESET = 1008,
-    IDC_BTN_OPTION = 1010,
-    IDC_LIST_MACHINE = 1012,
-};
 
 // The lower (upper) limit a picked date gives the other picker: the start of
 // the calendar-time scale (1970-01-01 00:00 UTC) for a year before 1900, else
@@ -77,12 +66,6 @@ class CQZ8840ReporterDlg : public wxDialog {
     // dates and the excluded values.
     ReportRequest MakeReportRequest() const;
 
-    // Where a key goes before the dialog's own keyboard handling sees it.
-    enum class KeyRoute {
-        Dialog,   // the dialog's usual handling (Tab, arrows, mnemonics, ...)
-        Control,  // straight to the focused control, past the dialog (Escape)
-        Handled,  // dealt with here
-    };
     // An open date calendar takes Enter (picks the date) and Escape (closes
     // it) before the dialog. Otherwise Escape never closes the dialog; Enter
     // on a focused button clicks it and elsewhere gives the OK command; F1
@@ -90,21 +73,20 @@ class CQZ8840ReporterDlg : public wxDialog {
     // about entry.
     KeyRoute PreTranslateMessage(const wxKeyEvent& event);
 
-    wxIconBundle m_hIcon;
-    wxDatePickerCtrl* m_dtpStart = nullptr;
-    wxDatePickerCtrl* m_dtpEnd = nullptr;
-    wxButton* m_btnOption = nullptr;
-    CReportDataListCtrl* m_listMachine = nullptr;
-    bool m_bOptionScanNeeded = true;
-    CStaticImageCtrl* m_banner = nullptr;
-
-    const DataPaths m_dataPaths;
-    CustomerNames m_customerNames;
-    // Row i of m_listMachine shows m_machineFolderNames[i].
-    std::vector<std::string> m_machineFolderNames;
-    OptionValues m_foundValues;     // by the last option scan
-    OptionValues m_excludedValues;  // left unchecked at the last OK of the option dialog
-    CReportTotals m_reportTotals;   // of the last report run, partial after a cancel
+    wxDatePickerCtrl* StartPicker() const { return m_dtpStart; }
+    wxDatePickerCtrl* EndPicker() const { return m_dtpEnd; }
+    CReportDataListCtrl* MachineList() const { return m_listMachine; }
+    CStaticImageCtrl* Banner() const { return m_banner; }
+    const DataPaths& Paths() const { return m_dataPaths; }
+    const CustomerNames& Customers() const { return m_customerNames; }
+    // Row i of the machine list shows MachineFolderNames()[i].
+    const std::vector<std::string>& MachineFolderNames() const { return m_machineFolderNames; }
+    // True until an option scan has run over the machines checked now.
+    bool OptionScanNeeded() const { return m_bOptionScanNeeded; }
+    const OptionValues& FoundValues() const { return m_foundValues; }
+    // The values a report leaves out; the option dialog replaces them on OK.
+    OptionValues& ExcludedValues() { return m_excludedValues; }
+    const CReportTotals& ReportTotals() const { return m_reportTotals; }
 
   private:
     void DoDataExchange();
@@ -132,6 +114,20 @@ class CQZ8840ReporterDlg : public wxDialog {
     WXHICON OnQueryDragIcon();
     WXLRESULT MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM lParam) override;
 #endif
+
+    wxIconBundle m_icons;
+    wxDatePickerCtrl* m_dtpStart = nullptr;
+    wxDatePickerCtrl* m_dtpEnd = nullptr;
+    CReportDataListCtrl* m_listMachine = nullptr;
+    bool m_bOptionScanNeeded = true;
+    CStaticImageCtrl* m_banner = nullptr;
+
+    const DataPaths m_dataPaths;
+    CustomerNames m_customerNames;
+    std::vector<std::string> m_machineFolderNames;
+    OptionValues m_foundValues;     // by the last option scan
+    OptionValues m_excludedValues;  // left unchecked at the last OK of the option dialog
+    CReportTotals m_reportTotals;   // of the last report run, partial after a cancel
 
     bool m_bInitialised = false;
     wxDateTime m_acceptedStart;

@@ -94,9 +94,9 @@ const wxDateTime kDec12(12, wxDateTime::Dec, 2026);
 
 TEST_F(DateKeysTest, TypedStartDateIsTakenOnlyWholeAndWithinTheEndDate) {
     CQZ8840ReporterDlg& dlg = *m_dlg;
-    Pick(dlg.m_dtpEnd, kDec12);
-    Pick(dlg.m_dtpStart, kDec1);
-    ASSERT_EQ(DateCombo(dlg.m_dtpStart)->GetValue(), "12/01/2026")
+    Pick(dlg.EndPicker(), kDec12);
+    Pick(dlg.StartPicker(), kDec1);
+    ASSERT_EQ(DateCombo(dlg.StartPicker())->GetValue(), "12/01/2026")
         << "the keystrokes below assume this date format";
 
     const struct {
@@ -113,19 +113,19 @@ TEST_F(DateKeysTest, TypedStartDateIsTakenOnlyWholeAndWithinTheEndDate) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        TypeInto(dlg.m_dtpStart, c.typed);
-        EXPECT_EQ(dlg.m_dtpStart->GetValue(), c.start);
-        EXPECT_EQ(DateCombo(dlg.m_dtpStart)->GetValue(), Shown(c.start));
-        EXPECT_EQ(Limit(dlg.m_dtpEnd, false), c.start);
-        EXPECT_EQ(Limit(dlg.m_dtpStart, true), kDec12);
+        TypeInto(dlg.StartPicker(), c.typed);
+        EXPECT_EQ(dlg.StartPicker()->GetValue(), c.start);
+        EXPECT_EQ(DateCombo(dlg.StartPicker())->GetValue(), Shown(c.start));
+        EXPECT_EQ(Limit(dlg.EndPicker(), false), c.start);
+        EXPECT_EQ(Limit(dlg.StartPicker(), true), kDec12);
     }
     EXPECT_TRUE(m_messages.texts().empty());
 }
 
 TEST_F(DateKeysTest, TypedEndDateIsTakenOnlyWholeAndFromTheStartDate) {
     CQZ8840ReporterDlg& dlg = *m_dlg;
-    Pick(dlg.m_dtpEnd, kDec12);
-    Pick(dlg.m_dtpStart, kDec1);
+    Pick(dlg.EndPicker(), kDec12);
+    Pick(dlg.StartPicker(), kDec1);
     const wxDateTime jan5(5, wxDateTime::Jan, 2027);
 
     const struct {
@@ -139,22 +139,22 @@ TEST_F(DateKeysTest, TypedEndDateIsTakenOnlyWholeAndFromTheStartDate) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        TypeInto(dlg.m_dtpEnd, c.typed);
-        EXPECT_EQ(dlg.m_dtpEnd->GetValue(), c.end);
-        EXPECT_EQ(DateCombo(dlg.m_dtpEnd)->GetValue(), Shown(c.end));
-        EXPECT_EQ(Limit(dlg.m_dtpStart, true), c.end);
-        EXPECT_EQ(Limit(dlg.m_dtpEnd, false), kDec1);
+        TypeInto(dlg.EndPicker(), c.typed);
+        EXPECT_EQ(dlg.EndPicker()->GetValue(), c.end);
+        EXPECT_EQ(DateCombo(dlg.EndPicker())->GetValue(), Shown(c.end));
+        EXPECT_EQ(Limit(dlg.StartPicker(), true), c.end);
+        EXPECT_EQ(Limit(dlg.EndPicker(), false), kDec1);
     }
     EXPECT_TRUE(m_messages.texts().empty());
 }
 
 TEST_F(DateKeysTest, OpenCalendarTakesEnterAndEscapeBeforeTheDialog) {
     CQZ8840ReporterDlg& dlg = *m_dlg;
-    Pick(dlg.m_dtpEnd, kDec12);
-    Pick(dlg.m_dtpStart, kDec1);
-    wxComboCtrl* combo = DateCombo(dlg.m_dtpStart);
+    Pick(dlg.EndPicker(), kDec12);
+    Pick(dlg.StartPicker(), kDec1);
+    wxComboCtrl* combo = DateCombo(dlg.StartPicker());
     ASSERT_NE(combo, nullptr);
-    FocusField(dlg.m_dtpStart);
+    FocusField(dlg.StartPicker());
 
     // Open, a week on, Enter: the calendar's date is picked and limits the end.
     const wxDateTime dec8(8, wxDateTime::Dec, 2026);
@@ -164,8 +164,8 @@ TEST_F(DateKeysTest, OpenCalendarTakesEnterAndEscapeBeforeTheDialog) {
     test::RealKey(WXK_RETURN);
     EXPECT_TRUE(test::PumpUntil([&] { return !combo->IsPopupShown(); }));
     EXPECT_TRUE(dlg.IsShown()) << "Enter reached the dialog";
-    EXPECT_EQ(dlg.m_dtpStart->GetValue(), dec8);
-    EXPECT_EQ(Limit(dlg.m_dtpEnd, false), dec8);
+    EXPECT_EQ(dlg.StartPicker()->GetValue(), dec8);
+    EXPECT_EQ(Limit(dlg.EndPicker(), false), dec8);
 
     // Open again, Escape: only the calendar closes.
     test::RealKey(WXK_DOWN, wxMOD_ALT);
@@ -174,7 +174,7 @@ TEST_F(DateKeysTest, OpenCalendarTakesEnterAndEscapeBeforeTheDialog) {
     EXPECT_TRUE(test::PumpUntil([&] { return !combo->IsPopupShown(); }))
         << "Escape left the calendar open";
     EXPECT_TRUE(dlg.IsShown());
-    EXPECT_EQ(dlg.m_dtpStart->GetValue(), dec8);
+    EXPECT_EQ(dlg.StartPicker()->GetValue(), dec8);
 
     // Closed, Enter is the dialog's again (its OK command ends it).
     test::RealKey(WXK_RETURN);

@@ -9,6 +9,7 @@
 #include <wx/stattext.h>
 #include <wx/testing.h>
 #include <wx/textctrl.h>
+#include <wx/xrc/xmlres.h>
 
 #include "report/CustomerList.h"
 #include "tests/ui/UiTestSupport.h"
@@ -79,30 +80,30 @@ TEST_F(MainDialogTest, MachineFoldersBecomeRowsWithTheFirstChecked) {
     m_tree.Write("ReportData/readme", "");
 
     const DialogPtr dlg = ShowDialog();
-    CReportDataListCtrl& list = *dlg->m_listMachine;
+    CReportDataListCtrl& list = *dlg->MachineList();
 
     ASSERT_EQ(list.GetItemCount(), 3);
     std::vector<std::string> names;
     for (long i = 0; i < 3; ++i) {
         // Row i shows machine folder i: the jobs' folders rely on it.
-        EXPECT_EQ(list.GetRowBytes(i), dlg->m_machineFolderNames.at(i));
-        EXPECT_EQ(list.GetItemText(i), wxString(dlg->m_machineFolderNames.at(i)));
+        EXPECT_EQ(list.GetRowBytes(i), dlg->MachineFolderNames().at(i));
+        EXPECT_EQ(list.GetItemText(i), wxString(dlg->MachineFolderNames().at(i)));
         names.push_back(list.GetRowBytes(i));
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"Platform-A", "Platform-B", "Platform-C"}));
     EXPECT_EQ(Checked(list), std::vector<int>{0});
     EXPECT_EQ(dlg->CheckedMachineFolders(),
-              std::vector<std::string>{dlg->m_dataPaths.MachineFolder(list.GetRowBytes(0))});
+              std::vector<std::string>{dlg->Paths().MachineFolder(list.GetRowBytes(0))});
 
     EXPECT_EQ(list.GetColumn(CReportDataListCtrl::kTextColumn)->GetTitle(), "Machine Name");
-    EXPECT_EQ(dlg->m_customerNames.at("0A1B"), "Cable Maker One");
-    EXPECT_TRUE(dlg->m_bOptionScanNeeded);
+    EXPECT_EQ(dlg->Customers().at("0A1B"), "Cable Maker One");
+    EXPECT_TRUE(dlg->OptionScanNeeded());
     EXPECT_TRUE(m_messages.texts().empty());
 
     // The banner spans the top of the client area, 60 pixels high.
-    EXPECT_EQ(dlg->m_banner->GetRect(), wxRect(0, 0, dlg->GetClientSize().x, 60));
-    EXPECT_NE(dlg->m_banner->m_pImage, nullptr);
+    EXPECT_EQ(dlg->Banner()->GetRect(), wxRect(0, 0, dlg->GetClientSize().x, 60));
+    EXPECT_NE(dlg->Banner()->m_pImage, nullptr);
 }
 
 TEST_F(MainDialogTest, EmptyOrMissingRecordFolderGivesAnEmptyListWithoutMessage) {
@@ -113,8 +114,8 @@ TEST_F(MainDialogTest, EmptyOrMissingRecordFolderGivesAnEmptyListWithoutMessage)
             m_tree.MakeDir("ReportData");
         const DialogPtr dlg = ShowDialog();
 
-        EXPECT_EQ(dlg->m_listMachine->GetItemCount(), 0);
-        EXPECT_TRUE(Checked(*dlg->m_listMachine).empty());
+        EXPECT_EQ(dlg->MachineList()->GetItemCount(), 0);
+        EXPECT_TRUE(Checked(*dlg->MachineList()).empty());
         EXPECT_TRUE(m_messages.texts().empty());
     }
 }
@@ -132,7 +133,7 @@ TEST_F(MainDialogTest, MissingCustomerListShowsOneMessageBeforeTheWindowIsVisibl
     SetMessageBoxHandler(previous);
 
     EXPECT_EQ(shownAtMessage, std::vector<bool>{false});
-    EXPECT_EQ(dlg->m_listMachine->GetItemCount(), 1);  // start-up goes on
+    EXPECT_EQ(dlg->MachineList()->GetItemCount(), 1);  // start-up goes on
 }
 
 TEST_F(MainDialogTest, SelectAllChecksEveryRowAndResetClearsThem) {
@@ -140,14 +141,14 @@ TEST_F(MainDialogTest, SelectAllChecksEveryRowAndResetClearsThem) {
     for (const char* machine : {"M1", "M2", "M3"})
         m_tree.MakeDir(std::string("ReportData/") + machine);
     const DialogPtr dlg = ShowDialog();
-    const wxDateTime startBefore = dlg->m_dtpStart->GetValue();
+    const wxDateTime startBefore = dlg->StartPicker()->GetValue();
 
     dlg->OnBnClickedSelectAll();
-    EXPECT_EQ(Checked(*dlg->m_listMachine), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(Checked(*dlg->MachineList()), (std::vector<int>{0, 1, 2}));
 
     dlg->OnBnClickedReset();
-    EXPECT_TRUE(Checked(*dlg->m_listMachine).empty());
-    EXPECT_EQ(dlg->m_dtpStart->GetValue(), startBefore);
+    EXPECT_TRUE(Checked(*dlg->MachineList()).empty());
+    EXPECT_EQ(dlg->StartPicker()->GetValue(), startBefore);
 }
 
 TEST_F(MainDialogTest, ButtonsReachTheirHandlersByControlId) {
@@ -155,13 +156,13 @@ TEST_F(MainDialogTest, ButtonsReachTheirHandlersByControlId) {
     m_tree.MakeDir("ReportData/M2");
     const DialogPtr dlg = ShowDialog();
 
-    wxCommandEvent click(wxEVT_BUTTON, IDC_BTN_SELECT_ALL);
-    dlg->FindWindow(IDC_BTN_SELECT_ALL)->ProcessWindowEvent(click);
-    EXPECT_EQ(Checked(*dlg->m_listMachine), (std::vector<int>{0, 1}));
+    wxCommandEvent click(wxEVT_BUTTON, XRCID("IDC_BTN_SELECT_ALL"));
+    dlg->FindWindow(XRCID("IDC_BTN_SELECT_ALL"))->ProcessWindowEvent(click);
+    EXPECT_EQ(Checked(*dlg->MachineList()), (std::vector<int>{0, 1}));
 
-    click.SetId(IDC_BTN_RESET);
-    dlg->FindWindow(IDC_BTN_RESET)->ProcessWindowEvent(click);
-    EXPECT_TRUE(Checked(*dlg->m_listMachine).empty());
+    click.SetId(XRCID("IDC_BTN_RESET"));
+    dlg->FindWindow(XRCID("IDC_BTN_RESET"))->ProcessWindowEvent(click);
+    EXPECT_TRUE(Checked(*dlg->MachineList()).empty());
 }
 
 // Picks a date as the calendar does: the picker takes the date, then sends its
@@ -177,18 +178,18 @@ TEST_F(MainDialogTest, EachPickedDateLimitsTheOtherPicker) {
     const wxDateTime march10(10, wxDateTime::Mar, 2024, 9, 30, 15);
     const wxDateTime march20(20, wxDateTime::Mar, 2024);
 
-    Pick(dlg->m_dtpStart, march10);
+    Pick(dlg->StartPicker(), march10);
     wxDateTime lower, upper;
-    ASSERT_TRUE(dlg->m_dtpEnd->GetRange(&lower, &upper));
+    ASSERT_TRUE(dlg->EndPicker()->GetRange(&lower, &upper));
     EXPECT_EQ(lower, march10);
     EXPECT_FALSE(upper.IsValid());
 
-    Pick(dlg->m_dtpEnd, march20);
-    ASSERT_TRUE(dlg->m_dtpStart->GetRange(&lower, &upper));
+    Pick(dlg->EndPicker(), march20);
+    ASSERT_TRUE(dlg->StartPicker()->GetRange(&lower, &upper));
     EXPECT_FALSE(lower.IsValid());
     EXPECT_EQ(upper, march20);
     // The end picker keeps the limit the start gave it.
-    ASSERT_TRUE(dlg->m_dtpEnd->GetRange(&lower, &upper));
+    ASSERT_TRUE(dlg->EndPicker()->GetRange(&lower, &upper));
     EXPECT_EQ(lower, march10);
 }
 
@@ -197,15 +198,15 @@ TEST_F(MainDialogTest, YearOutsideTheCalendarTimeScale) {
     wxDateTime lower, upper;
 
     // Before 1900: the start of calendar time, 1970-01-01 00:00 UTC.
-    Pick(dlg->m_dtpStart, wxDateTime(5, wxDateTime::Jun, 1899));
-    ASSERT_TRUE(dlg->m_dtpEnd->GetRange(&lower, &upper));
+    Pick(dlg->StartPicker(), wxDateTime(5, wxDateTime::Jun, 1899));
+    ASSERT_TRUE(dlg->EndPicker()->GetRange(&lower, &upper));
     EXPECT_EQ(lower.GetTicks(), 0);
 
     // After 3000: the conversion fails with a message; the limit stays.
     const std::size_t messagesBefore = m_messages.texts().size();
-    Pick(dlg->m_dtpStart, wxDateTime(1, wxDateTime::Jan, 3001));
+    Pick(dlg->StartPicker(), wxDateTime(1, wxDateTime::Jan, 3001));
     EXPECT_EQ(m_messages.texts().size(), messagesBefore + 1);
-    ASSERT_TRUE(dlg->m_dtpEnd->GetRange(&lower, &upper));
+    ASSERT_TRUE(dlg->EndPicker()->GetRange(&lower, &upper));
     EXPECT_EQ(lower.GetTicks(), 0);
 }
 
@@ -244,12 +245,12 @@ TEST_F(MainDialogTest, TypedDateLimitsTheOtherPickerOnlyOnceComplete) {
     const DialogPtr dlg = ShowDialog();
     const wxDateTime jan10(10, wxDateTime::Jan, 2018);
     const wxDateTime jan31(31, wxDateTime::Jan, 2018);
-    wxTextCtrl* field = DateField(dlg->m_dtpEnd);
+    wxTextCtrl* field = DateField(dlg->EndPicker());
     ASSERT_NE(field, nullptr);
-    dlg->m_dtpEnd->SetValue(jan31);
+    dlg->EndPicker()->SetValue(jan31);
     ASSERT_EQ(field->GetValue(), "01/31/2018") << "the keystrokes below assume this date format";
-    dlg->m_dtpEnd->SetValue(wxDateTime(1, wxDateTime::Mar, 2018));
-    Pick(dlg->m_dtpStart, jan10);
+    dlg->EndPicker()->SetValue(wxDateTime(1, wxDateTime::Mar, 2018));
+    Pick(dlg->StartPicker(), jan10);
 
     // Every prefix of the entry that parses as a date ("01/31/2" is year 2)
     // leaves the start picker alone.
@@ -258,16 +259,16 @@ TEST_F(MainDialogTest, TypedDateLimitsTheOtherPickerOnlyOnceComplete) {
     for (std::size_t n = 1; n < typed.length(); ++n) {
         SCOPED_TRACE(typed.Left(n));
         field->SetValue(typed.Left(n));
-        EXPECT_EQ(dlg->m_dtpStart->GetValue(), jan10);
-        EXPECT_FALSE(UpperLimit(dlg->m_dtpStart).IsValid());
+        EXPECT_EQ(dlg->StartPicker()->GetValue(), jan10);
+        EXPECT_FALSE(UpperLimit(dlg->StartPicker()).IsValid());
     }
 
     field->SetValue(typed);
-    EXPECT_EQ(UpperLimit(dlg->m_dtpStart), jan31);
+    EXPECT_EQ(UpperLimit(dlg->StartPicker()), jan31);
     LeaveField(field);
-    EXPECT_EQ(UpperLimit(dlg->m_dtpStart), jan31);
-    EXPECT_EQ(dlg->m_dtpStart->GetValue(), jan10);
-    EXPECT_EQ(dlg->m_dtpEnd->GetValue(), jan31);
+    EXPECT_EQ(UpperLimit(dlg->StartPicker()), jan31);
+    EXPECT_EQ(dlg->StartPicker()->GetValue(), jan10);
+    EXPECT_EQ(dlg->EndPicker()->GetValue(), jan31);
 }
 
 TEST_F(MainDialogTest, TypedEntryEndsWhenTheFieldLosesFocus) {
@@ -284,20 +285,20 @@ TEST_F(MainDialogTest, TypedEntryEndsWhenTheFieldLosesFocus) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         const DialogPtr dlg = ShowDialog();
-        const wxDateTime before = dlg->m_dtpEnd->GetValue();
-        wxTextCtrl* field = DateField(dlg->m_dtpEnd);
+        const wxDateTime before = dlg->EndPicker()->GetValue();
+        wxTextCtrl* field = DateField(dlg->EndPicker());
         ASSERT_NE(field, nullptr);
 
         Type(field, c.typed);
-        EXPECT_FALSE(UpperLimit(dlg->m_dtpStart).IsValid());
+        EXPECT_FALSE(UpperLimit(dlg->StartPicker()).IsValid());
 
         LeaveField(field);
-        EXPECT_EQ(dlg->m_dtpEnd->GetValue(), c.taken ? jan31 : before);
+        EXPECT_EQ(dlg->EndPicker()->GetValue(), c.taken ? jan31 : before);
         if (c.taken)
-            EXPECT_EQ(UpperLimit(dlg->m_dtpStart), jan31);
+            EXPECT_EQ(UpperLimit(dlg->StartPicker()), jan31);
         else
-            EXPECT_FALSE(UpperLimit(dlg->m_dtpStart).IsValid());
-        EXPECT_EQ(field->GetValue(), dlg->m_dtpEnd->GetValue().Format("%m/%d/%Y"));
+            EXPECT_FALSE(UpperLimit(dlg->StartPicker()).IsValid());
+        EXPECT_EQ(field->GetValue(), dlg->EndPicker()->GetValue().Format("%m/%d/%Y"));
     }
 }
 
@@ -305,18 +306,18 @@ TEST_F(MainDialogTest, TypedDateOutsideThePickersLimitIsNotTaken) {
     const DialogPtr dlg = ShowDialog();
     const wxDateTime jan10(10, wxDateTime::Jan, 2018);
     const wxDateTime jan31(31, wxDateTime::Jan, 2018);
-    Pick(dlg->m_dtpEnd, jan31);
-    Pick(dlg->m_dtpStart, jan10);
-    wxTextCtrl* field = DateField(dlg->m_dtpEnd);
+    Pick(dlg->EndPicker(), jan31);
+    Pick(dlg->StartPicker(), jan10);
+    wxTextCtrl* field = DateField(dlg->EndPicker());
     ASSERT_NE(field, nullptr);
 
     // Before the end's lower limit, as is every year typed on the way: the
     // picker keeps its date, so the start picker keeps its limit and date.
     Type(field, "01/05/2018");
     LeaveField(field);
-    EXPECT_EQ(dlg->m_dtpEnd->GetValue(), jan31);
-    EXPECT_EQ(UpperLimit(dlg->m_dtpStart), jan31);
-    EXPECT_EQ(dlg->m_dtpStart->GetValue(), jan10);
+    EXPECT_EQ(dlg->EndPicker()->GetValue(), jan31);
+    EXPECT_EQ(UpperLimit(dlg->StartPicker()), jan31);
+    EXPECT_EQ(dlg->StartPicker()->GetValue(), jan10);
 }
 #endif  // wxHAS_NATIVE_DATEPICKCTRL
 
@@ -349,7 +350,7 @@ TEST_F(MainDialogTest, EscapeLeavesTheDialogOpenAndTheCloseButtonEndsIt) {
     wxKeyEvent escape(wxEVT_CHAR_HOOK);
     escape.m_keyCode = WXK_ESCAPE;
     escape.SetEventObject(dlg.get());
-    EXPECT_EQ(dlg->PreTranslateMessage(escape), CQZ8840ReporterDlg::KeyRoute::Control);
+    EXPECT_EQ(dlg->PreTranslateMessage(escape), KeyRoute::Control);
     dlg->ProcessWindowEvent(escape);
     EXPECT_TRUE(dlg->IsShown());
 
@@ -362,7 +363,7 @@ TEST_F(MainDialogTest, EnterOffAButtonGivesTheOkCommand) {
 
     wxKeyEvent tab(wxEVT_CHAR_HOOK);
     tab.m_keyCode = WXK_TAB;
-    EXPECT_EQ(dlg->PreTranslateMessage(tab), CQZ8840ReporterDlg::KeyRoute::Dialog);
+    EXPECT_EQ(dlg->PreTranslateMessage(tab), KeyRoute::Dialog);
 
     // Nothing has the focus here (no window manager), so Enter gives the OK
     // command, which ends the dialog.

@@ -167,7 +167,7 @@ CQZ8840ReporterDlg& FlowTest::ShowMainDialog() {
 }
 
 void FlowTest::CheckMachines(std::initializer_list<std::string_view> names) {
-    CReportDataListCtrl& list = *m_dlg->m_listMachine;
+    CReportDataListCtrl& list = *m_dlg->MachineList();
     for (long row = 0; row < list.GetItemCount(); ++row) {
         bool named = false;
         for (const std::string_view name : names)

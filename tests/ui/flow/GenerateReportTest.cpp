@@ -48,8 +48,8 @@ class GenerateReportTest : public test::FlowTest {
     }
 
     static void SetDates(CQZ8840ReporterDlg& dlg, const wxDateTime& start, const wxDateTime& end) {
-        dlg.m_dtpStart->SetValue(start);
-        dlg.m_dtpEnd->SetValue(end);
+        dlg.StartPicker()->SetValue(start);
+        dlg.EndPicker()->SetValue(end);
     }
 
     void ExpectPreviousScripts() const {
@@ -69,13 +69,13 @@ TEST_F(GenerateReportTest, WritesTheSixScriptsAndAsksToOpenThePage) {
     EXPECT_EQ(m_opens.paths(), Texts{m_tree.Paths().strReportHtmlPath});
     const ReportRequest request = dlg.MakeReportRequest();
     EXPECT_EQ(request.machineFolders,
-              (Texts{dlg.m_dataPaths.MachineFolder("M1"), dlg.m_dataPaths.MachineFolder("M2")}));
+              (Texts{dlg.Paths().MachineFolder("M1"), dlg.Paths().MachineFolder("M2")}));
     EXPECT_TRUE(request.criteria.dtReportStart.valid);
     EXPECT_EQ(request.criteria.dtReportStart.DateOnly().value,
               OleDate::FromParts(2018, 5, 1).value);
     EXPECT_EQ(request.criteria.dtReportEnd.DateOnly().value, OleDate::FromParts(2018, 5, 31).value);
-    EXPECT_EQ(dlg.m_reportTotals.m_nOk, 3);
-    EXPECT_EQ(dlg.m_reportTotals.m_nNg, 1);
+    EXPECT_EQ(dlg.ReportTotals().m_nOk, 3);
+    EXPECT_EQ(dlg.ReportTotals().m_nNg, 1);
 
     EXPECT_NE(Script("chartSummary.js").find("['OK',     3], \t\t\t\t\t['NG',     1],"),
               std::string::npos);
@@ -140,9 +140,9 @@ TEST_F(GenerateReportTest, NoCheckedMachineGivesOnlyItsMessageForBothCommands) {
 
             EXPECT_EQ(messages.texts(), Texts{kNoMachineSelectedMessage});
             EXPECT_TRUE(m_player.log.empty());
-            EXPECT_EQ(dlg.m_reportTotals.m_nOk, 0);
-            EXPECT_TRUE(dlg.m_foundValues.settingFiles.IsEmpty());
-            EXPECT_TRUE(dlg.m_bOptionScanNeeded);
+            EXPECT_EQ(dlg.ReportTotals().m_nOk, 0);
+            EXPECT_TRUE(dlg.FoundValues().settingFiles.IsEmpty());
+            EXPECT_TRUE(dlg.OptionScanNeeded());
         }
     }
     EXPECT_TRUE(m_opens.paths().empty());
@@ -202,7 +202,7 @@ TEST_F(GenerateReportTest, CancelledRunWritesAndOpensNothingThoughFilesWereCount
 
     EXPECT_EQ(m_player.log, (Texts{"parse", "parse:cancel"}));
     EXPECT_EQ(boxes.texts().size(), 1u);
-    EXPECT_EQ(dlg.m_reportTotals.m_nOk, 3);  // merged once the held file ended
+    EXPECT_EQ(dlg.ReportTotals().m_nOk, 3);  // merged once the held file ended
     ExpectPreviousScripts();
     EXPECT_TRUE(m_opens.paths().empty());
 

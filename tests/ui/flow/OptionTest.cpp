@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/datectrl.h>
+#include <wx/xrc/xmlres.h>
 
 #include "records/OptionValues.h"
 #include "records/ReportCounts.h"
@@ -69,14 +70,14 @@ TEST_F(OptionTest, ScanRunsAtFirstUseAndAgainOnlyAfterAMachineChangeOrAnUnfinish
 
     CheckMachines({"M1"});
     EXPECT_EQ(RunOption(dlg), scanThenDialog);
-    EXPECT_EQ(Values(dlg.m_foundValues.settingFiles), (Texts{"SET_A", "SET_B"}));
-    EXPECT_FALSE(dlg.m_bOptionScanNeeded);
+    EXPECT_EQ(Values(dlg.FoundValues().settingFiles), (Texts{"SET_A", "SET_B"}));
+    EXPECT_FALSE(dlg.OptionScanNeeded());
 
     EXPECT_EQ(RunOption(dlg), Texts{"option"});
 
     CheckMachines({"M1", "M2"});
     EXPECT_EQ(RunOption(dlg), scanThenDialog);
-    EXPECT_EQ(Values(dlg.m_foundValues.settingFiles), (Texts{"SET_A", "SET_B", "SET_C"}));
+    EXPECT_EQ(Values(dlg.FoundValues().settingFiles), (Texts{"SET_A", "SET_B", "SET_C"}));
 
     // A scan closed by the operator: no dialog, and the next use scans again
     // with the same machines. The sub-folder's box holds the job till then.
@@ -91,11 +92,11 @@ TEST_F(OptionTest, ScanRunsAtFirstUseAndAgainOnlyAfterAMachineChangeOrAnUnfinish
             });
         };
         EXPECT_EQ(RunOption(dlg), (Texts{"parse", "parse:cancel"}));
-        EXPECT_TRUE(dlg.m_bOptionScanNeeded);
+        EXPECT_TRUE(dlg.OptionScanNeeded());
         m_player.onParse = nullptr;
     }
     EXPECT_EQ(RunOption(dlg), scanThenDialog);
-    EXPECT_FALSE(dlg.m_bOptionScanNeeded);
+    EXPECT_FALSE(dlg.OptionScanNeeded());
 
     // Machines without record data: the progress dialog says so, no dialog.
     const std::size_t messagesBefore = m_messages.texts().size();
@@ -104,70 +105,70 @@ TEST_F(OptionTest, ScanRunsAtFirstUseAndAgainOnlyAfterAMachineChangeOrAnUnfinish
     const Texts messages = m_messages.texts();
     EXPECT_EQ(Texts(messages.begin() + static_cast<long>(messagesBefore), messages.end()),
               Texts{kRecordNotFoundMessage});
-    EXPECT_TRUE(dlg.m_bOptionScanNeeded);
+    EXPECT_TRUE(dlg.OptionScanNeeded());
 }
 
 TEST_F(OptionTest, UncheckedRowsFilterTheReportsUntilTheNextOk) {
     WritePreviousScripts();
     CQZ8840ReporterDlg& dlg = ShowMainDialog();
     CheckMachines({"M1"});
-    dlg.m_dtpStart->SetValue(wxDateTime(1, wxDateTime::May, 2018));
-    dlg.m_dtpEnd->SetValue(wxDateTime(31, wxDateTime::May, 2018));
+    dlg.StartPicker()->SetValue(wxDateTime(1, wxDateTime::May, 2018));
+    dlg.EndPicker()->SetValue(wxDateTime(31, wxDateTime::May, 2018));
 
     // First opening: every row checked; customers shown with their names.
     m_player.playOption = [](COptionDlg& option) {
-        EXPECT_EQ(Rows(*option.m_listSettingFile), (Texts{"+SET_A", "+SET_B"}));
-        EXPECT_EQ(Rows(*option.m_listMachineId), (Texts{"+WB-1", "+WB-2"}));
-        EXPECT_EQ(Rows(*option.m_listCustomer),
+        EXPECT_EQ(Rows(*option.SettingFileList()), (Texts{"+SET_A", "+SET_B"}));
+        EXPECT_EQ(Rows(*option.MachineIdList()), (Texts{"+WB-1", "+WB-2"}));
+        EXPECT_EQ(Rows(*option.CustomerList()),
                   (Texts{"+0A1B_Cable Maker One", "+9Z9_Unknown", "+ABCDE_Unknown"}));
-        Uncheck(*option.m_listSettingFile, "SET_B");
-        Uncheck(*option.m_listCustomer, "ABCDE_Unknown");
+        Uncheck(*option.SettingFileList(), "SET_B");
+        Uncheck(*option.CustomerList(), "ABCDE_Unknown");
         test::ClickButton(option, wxID_OK);
     };
     RunOption(dlg);
-    EXPECT_EQ(Values(dlg.m_excludedValues.settingFiles), Texts{"SET_B"});
-    EXPECT_TRUE(dlg.m_excludedValues.machineIds.IsEmpty());
-    EXPECT_EQ(Values(dlg.m_excludedValues.customers), Texts{"ABCDE"});
+    EXPECT_EQ(Values(dlg.ExcludedValues().settingFiles), Texts{"SET_B"});
+    EXPECT_TRUE(dlg.ExcludedValues().machineIds.IsEmpty());
+    EXPECT_EQ(Values(dlg.ExcludedValues().customers), Texts{"ABCDE"});
 
     // The report leaves out SET_B and the customer ABCDE.
     dlg.OnBnClickedGenerateReport();
-    EXPECT_EQ(dlg.m_reportTotals.m_nOk, 1);
-    EXPECT_EQ(dlg.m_reportTotals.m_nNg, 0);
+    EXPECT_EQ(dlg.ReportTotals().m_nOk, 1);
+    EXPECT_EQ(dlg.ReportTotals().m_nNg, 0);
     EXPECT_EQ(Script("tableSettingFile.js").find("SET_B"), std::string::npos);
 
     // Reopened without a scan on the last OK's state; Select All and Cancel
     // change nothing that lasts.
     m_player.playOption = [](COptionDlg& option) {
-        EXPECT_EQ(Rows(*option.m_listSettingFile), (Texts{"+SET_A", "-SET_B"}));
-        EXPECT_EQ(Rows(*option.m_listCustomer),
+        EXPECT_EQ(Rows(*option.SettingFileList()), (Texts{"+SET_A", "-SET_B"}));
+        EXPECT_EQ(Rows(*option.CustomerList()),
                   (Texts{"+0A1B_Cable Maker One", "+9Z9_Unknown", "-ABCDE_Unknown"}));
-        test::ClickButton(option, IDC_BTN_SELECT_ALL_CUSTOMER);
-        EXPECT_EQ(Rows(*option.m_listCustomer),
+        test::ClickButton(option, XRCID("IDC_BTN_SELECT_ALL_CUSTOMER"));
+        EXPECT_EQ(Rows(*option.CustomerList()),
                   (Texts{"+0A1B_Cable Maker One", "+9Z9_Unknown", "+ABCDE_Unknown"}));
-        Uncheck(*option.m_listSettingFile, "SET_A");
+        Uncheck(*option.SettingFileList(), "SET_A");
         test::ClickButton(option, wxID_CANCEL);
     };
     EXPECT_EQ(RunOption(dlg), Texts{"option"});
-    EXPECT_EQ(Values(dlg.m_excludedValues.settingFiles), Texts{"SET_B"});
-    EXPECT_EQ(Values(dlg.m_excludedValues.customers), Texts{"ABCDE"});
+    EXPECT_EQ(Values(dlg.ExcludedValues().settingFiles), Texts{"SET_B"});
+    EXPECT_EQ(Values(dlg.ExcludedValues().customers), Texts{"ABCDE"});
 
     // A later OK replaces the three sets as a whole.
     m_player.playOption = [](COptionDlg& option) {
-        EXPECT_EQ(Rows(*option.m_listSettingFile), (Texts{"+SET_A", "-SET_B"}));
-        test::ClickButton(option, IDC_BTN_SELECT_ALL_SETTING_FILE);
-        Uncheck(*option.m_listCustomer, "9Z9_Unknown");
+        EXPECT_EQ(Rows(*option.SettingFileList()), (Texts{"+SET_A", "-SET_B"}));
+        test::ClickButton(option, XRCID("IDC_BTN_SELECT_ALL_SETTING_FILE"));
+        Uncheck(*option.CustomerList(), "9Z9_Unknown");
         test::ClickButton(option, wxID_OK);
     };
     RunOption(dlg);
-    EXPECT_TRUE(dlg.m_excludedValues.settingFiles.IsEmpty());
-    EXPECT_EQ(Values(dlg.m_excludedValues.customers), (Texts{"9Z9", "ABCDE"}));
+    EXPECT_TRUE(dlg.ExcludedValues().settingFiles.IsEmpty());
+    EXPECT_EQ(Values(dlg.ExcludedValues().customers), (Texts{"9Z9", "ABCDE"}));
     EXPECT_TRUE(m_messages.texts().empty());
 }
 
 TEST_F(OptionTest, OkWithoutACheckedRowKeepsTheDialogOpenAndTheSetsAsTheyWere) {
     CQZ8840ReporterDlg& dlg = ShowMainDialog();
     CheckMachines({"M1"});
-    dlg.m_excludedValues.machineIds.Insert("WB-OLD");  // from an earlier OK
+    dlg.ExcludedValues().machineIds.Insert("WB-OLD");  // from an earlier OK
 
     enum List { kSettingFile = 1, kMachineId = 2, kCustomer = 4 };
     struct Case {
@@ -187,9 +188,9 @@ TEST_F(OptionTest, OkWithoutACheckedRowKeepsTheDialogOpenAndTheSetsAsTheyWere) {
         bool openAfterEscape = false;
         m_player.playOption = [&](COptionDlg& option) {
             const std::pair<int, CReportDataListCtrl*> lists[] = {
-                {kSettingFile, option.m_listSettingFile},
-                {kMachineId, option.m_listMachineId},
-                {kCustomer, option.m_listCustomer}};
+                {kSettingFile, option.SettingFileList()},
+                {kMachineId, option.MachineIdList()},
+                {kCustomer, option.CustomerList()}};
             for (const auto& [flag, list] : lists) {
                 for (long i = 0; (c.emptied & flag) && i < list->GetItemCount(); ++i)
                     list->SetCheck(i, false);
@@ -206,9 +207,9 @@ TEST_F(OptionTest, OkWithoutACheckedRowKeepsTheDialogOpenAndTheSetsAsTheyWere) {
         EXPECT_EQ(messages.texts(), Texts{c.message});
         EXPECT_TRUE(openAfterOk);
         EXPECT_TRUE(openAfterEscape);
-        EXPECT_TRUE(dlg.m_excludedValues.settingFiles.IsEmpty());
-        EXPECT_EQ(Values(dlg.m_excludedValues.machineIds), Texts{"WB-OLD"});
-        EXPECT_TRUE(dlg.m_excludedValues.customers.IsEmpty());
+        EXPECT_TRUE(dlg.ExcludedValues().settingFiles.IsEmpty());
+        EXPECT_EQ(Values(dlg.ExcludedValues().machineIds), Texts{"WB-OLD"});
+        EXPECT_TRUE(dlg.ExcludedValues().customers.IsEmpty());
     }
 }
 
@@ -230,8 +231,8 @@ TEST_F(OptionTest, OpensOnTheCustomerListWhereEnterRunsOk) {
         // The operator's own keys: the pointer over the dialog gives it the
         // keyboard where no window manager does.
         test::RealPointTo(&option);
-        focusOnCustomers = test::PumpUntil([&] { return HasFocusIn(option.m_listCustomer); });
-        Uncheck(*option.m_listSettingFile, "SET_B");
+        focusOnCustomers = test::PumpUntil([&] { return HasFocusIn(option.CustomerList()); });
+        Uncheck(*option.SettingFileList(), "SET_B");
         test::RealKey(WXK_RETURN);
         endedByEnter = test::PumpUntil([&] { return !option.IsModal(); });
         if (!endedByEnter)
@@ -241,7 +242,7 @@ TEST_F(OptionTest, OpensOnTheCustomerListWhereEnterRunsOk) {
     EXPECT_EQ(RunOption(dlg), (Texts{"parse", "parse:ok", "option"}));
     EXPECT_TRUE(focusOnCustomers);
     EXPECT_TRUE(endedByEnter);
-    EXPECT_EQ(Values(dlg.m_excludedValues.settingFiles), Texts{"SET_B"});
+    EXPECT_EQ(Values(dlg.ExcludedValues().settingFiles), Texts{"SET_B"});
 }
 
 }  // namespace

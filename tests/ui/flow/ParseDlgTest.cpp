@@ -45,8 +45,8 @@ TEST_F(ParseDlgTest, GrowingFileAndUnreadableEntriesStillEndWithOk) {
     CQZ8840ReporterDlg& main = ShowMainDialog();
     // Files are handed out in row order: the machine of row 0 gets sub-folders
     // (which cannot be opened), the one of row 1 the file that grows.
-    const std::string first = main.m_machineFolderNames.at(0);
-    const std::string second = main.m_machineFolderNames.at(1);
+    const std::string first = main.MachineFolderNames().at(0);
+    const std::string second = main.MachineFolderNames().at(1);
     const int workers = WorkerCountFor(LogicalProcessorCount());
     for (int i = 0; i < workers; ++i)
         m_tree.MakeDir("ReportData/" + first + "/sub" + std::to_string(i));
@@ -73,7 +73,7 @@ TEST_F(ParseDlgTest, GrowingFileAndUnreadableEntriesStillEndWithOk) {
     CParseDlg dlg(&main, job.Progress(), [&] { totals = job.Run(); });
     std::vector<wxString> percents;
     test::OnEachTick(dlg,
-                     [&](CParseDlg& d, int) { percents.push_back(d.m_percentText->GetLabel()); });
+                     [&](CParseDlg& d, int) { percents.push_back(d.PercentText()->GetLabel()); });
     EXPECT_EQ(dlg.ShowModal(), wxID_OK);
 
     EXPECT_FALSE(dlg.HasJobThread());
@@ -81,8 +81,8 @@ TEST_F(ParseDlgTest, GrowingFileAndUnreadableEntriesStillEndWithOk) {
     EXPECT_EQ(totals.m_nOk, 2);
     EXPECT_EQ(totals.m_nNg, 1);
     EXPECT_EQ(boxes.texts().size(), static_cast<std::size_t>(workers));
-    EXPECT_EQ(dlg.m_percentText->GetLabel(), "100%");
-    EXPECT_EQ(dlg.m_progress->GetValue(), 100);
+    EXPECT_EQ(dlg.PercentText()->GetLabel(), "100%");
+    EXPECT_EQ(dlg.Gauge()->GetValue(), 100);
     for (const wxString& percent : percents) {
         long value = 0;
         EXPECT_TRUE(percent.BeforeLast('%').ToLong(&value)) << percent;
@@ -155,8 +155,8 @@ TEST_F(ParseDlgTest, CancelShowsTheFileErrorBoxAWorkerWaitsFor) {
     EXPECT_EQ(result, wxID_CANCEL);
     EXPECT_EQ(titlesAtBox, std::vector<wxString>{"Cancelling..."});
     EXPECT_EQ(dlg.GetTitle(), "Cancelling...");
-    EXPECT_EQ(dlg.m_statusText->GetLabel(), "Cancelling...Please wait...");
-    EXPECT_EQ(dlg.m_nTimerID, 0);
+    EXPECT_EQ(dlg.StatusText()->GetLabel(), "Cancelling...Please wait...");
+    EXPECT_FALSE(dlg.IsRefreshing());
     EXPECT_FALSE(dlg.HasJobThread());
     EXPECT_TRUE(job.Progress().IsCancelled());
 }
@@ -180,7 +180,7 @@ TEST_F(ParseDlgTest, AJobWithoutAThreadEndsAsCancelledWithAMessage) {
 
     EXPECT_FALSE(ran);
     EXPECT_FALSE(dlg.HasJobThread());
-    EXPECT_EQ(dlg.m_nTimerID, 0);
+    EXPECT_FALSE(dlg.IsRefreshing());
     EXPECT_EQ(m_messages.texts(),
               std::vector<std::string>{
                   std::string(kJobNotStartedMessage) +

@@ -42,12 +42,12 @@ TEST_F(ReportScopeFlowTest, ProgramAndBatchCommandWriteTheSameScope) {
 
     CQZ8840ReporterDlg& dlg = ShowMainDialog();
     CheckMachines({"M1", "M2"});
-    dlg.m_dtpStart->SetValue(wxDateTime(1, wxDateTime::May, 2018, 9, 30));
-    dlg.m_dtpEnd->SetValue(wxDateTime(31, wxDateTime::May, 2018));
-    dlg.m_excludedValues.settingFiles.Insert("SET_C");
-    dlg.m_excludedValues.machineIds.Insert("WB-9");
-    dlg.m_excludedValues.customers.Insert("0A1C");
-    dlg.m_excludedValues.customers.Insert("Z999");
+    dlg.StartPicker()->SetValue(wxDateTime(1, wxDateTime::May, 2018, 9, 30));
+    dlg.EndPicker()->SetValue(wxDateTime(31, wxDateTime::May, 2018));
+    dlg.ExcludedValues().settingFiles.Insert("SET_C");
+    dlg.ExcludedValues().machineIds.Insert("WB-9");
+    dlg.ExcludedValues().customers.Insert("0A1C");
+    dlg.ExcludedValues().customers.Insert("Z999");
     dlg.OnBnClickedGenerateReport();
     ASSERT_EQ(m_messages.texts().size(), 1u);  // the failing entry's
     const std::string program = Script("reportScope.js");
