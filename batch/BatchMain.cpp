@@ -22,14 +22,11 @@
 #include "platform/Path.h"
 #include "report/CustomerList.h"
 #include "report/DataPaths.h"
+#include "report/MessageTexts.h"
 #include "report/ReportScope.h"
 
 namespace qz {
 namespace {
-
-constexpr const char* kRecordNotFound = "Production record not found!!";
-constexpr const char* kNoRecord =
-    "No record!!\r\nPlease check \"Machine (Platform)\", \"Date\" and \"Option\"!!";
 
 // A message of the jobs or the script writer on standard error.
 void PrintMessage(const std::string& text) {
@@ -104,7 +101,8 @@ void PrintSection(const char* heading, const CValueSet& values,
     for (const std::string& value : values) {
         if (customers != nullptr) {
             const auto name = customers->find(value);
-            const std::string& shown = name != customers->end() ? name->second : "Unknown";
+            const std::string& shown =
+                name != customers->end() ? name->second : kUnknownCustomerName;
             std::printf("%s_%s\n", TerminalText(value).c_str(), TerminalText(shown).c_str());
         } else {
             std::printf("%s\n", TerminalText(value).c_str());
@@ -118,7 +116,7 @@ int RunScan(const BatchOptions& options, const DataPaths& paths,
     OptionValues found;
     RunWithProgress(job.Progress(), [&] { found = job.Run(); });
     if (job.Progress().TotalBytes() == 0) {
-        std::fprintf(stderr, "%s\n", kRecordNotFound);
+        std::fprintf(stderr, "%s\n", kRecordNotFoundMessage);
         return kExitNothingToReport;
     }
     const CustomerNames customers = LoadCustomerList(paths.strCustomerListPath);
@@ -171,7 +169,7 @@ int RunReport(const BatchOptions& options, const DataPaths& paths,
     ReportResult totals;
     RunWithProgress(job.Progress(), [&] { totals = job.Run(); });
     if (job.Progress().TotalBytes() == 0) {
-        std::fprintf(stderr, "%s\n", kRecordNotFound);
+        std::fprintf(stderr, "%s\n", kRecordNotFoundMessage);
         return kExitNothingToReport;
     }
     const ReportScope scope =
@@ -187,7 +185,7 @@ int RunReport(const BatchOptions& options, const DataPaths& paths,
     // The scripts are written whatever happened to standard output.
     const int output = FlushStandardOutput();
     if (totals.m_nOk == 0 && totals.m_nNg == 0) {
-        std::fprintf(stderr, "%s\n", kNoRecord);
+        std::fprintf(stderr, "%s\n", kNoRecordMessage);
         return kExitNothingToReport;
     }
 

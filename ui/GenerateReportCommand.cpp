@@ -20,8 +20,6 @@ namespace qz {
 
 namespace {
 
-constexpr char kNoRecordMessage[] =
-    "No record!!\r\nPlease check \"Machine (Platform)\", \"Date\" and \"Option\"!!";
 constexpr char kPageNotOpenedMessage[] =
     "The report was written, but the page could not be opened: ";
 

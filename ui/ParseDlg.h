@@ -22,6 +22,7 @@
 #include <wx/timer.h>
 
 #include "progress/JobProgress.h"
+#include "report/MessageTexts.h"
 
 class wxGauge;
 class wxStaticText;
@@ -30,20 +31,12 @@ namespace qz {
 
 class CReportDataListCtrl;
 
-// Shown by the commands that run a parse job when no machine row is checked.
-inline constexpr char kNoMachineSelectedMessage[] = "No \"Machine (platform)\" is selected";
-// Shown by the progress dialog when the job found no record data.
-inline constexpr char kRecordNotFoundMessage[] = "Production record not found!!";
-
 // True when list has rows and at least one of them is checked.
 bool HasCheckedMachine(const CReportDataListCtrl& list);
 
 // Starts body on a new thread; throws std::system_error when the system
 // cannot create one, as std::thread does.
 using ThreadStarter = std::function<std::thread(std::function<void()> body)>;
-
-// Shown when the job's thread cannot be created, before the reason.
-inline constexpr char kJobNotStartedMessage[] = "The job could not be started: ";
 
 class CParseDlg : public wxDialog {
   public:

@@ -3,6 +3,7 @@
 #include "platform/FileError.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFileReader.h"
+#include "report/MessageTexts.h"
 
 namespace qz {
 
@@ -31,7 +32,7 @@ CustomerNames LoadCustomerList(const std::string& path) {
 
 std::string CustomerLabel(const CustomerNames& names, const std::string& code) {
     const auto name = names.find(code);
-    return code + "_" + (name != names.end() ? name->second : std::string("Unknown"));
+    return code + "_" + (name != names.end() ? name->second : std::string(kUnknownCustomerName));
 }
 
 }  // namespace qz

@@ -13,6 +13,13 @@ const char* const kRootTemplate = "%MYDOCUMENT%\\Norvale\\TavriloIC\\";
 
 namespace {
 
+// The data tree below the root, written as the templates are ('\' between
+// folders).
+constexpr char kRecordFolder[] = "ReportData";
+constexpr char kCustomerListFile[] = "CustomerList.lst";
+constexpr char kReportPage[] = "Report\\report.html";
+constexpr char kScriptFolder[] = "Report\\js\\";
+
 // Replaces every occurrence of macro, scanning left to right; the inserted
 // text is not scanned again.
 void ReplaceAll(std::string& path, std::string_view macro, std::string_view folder) {
@@ -26,9 +33,8 @@ void ReplaceAll(std::string& path, std::string_view macro, std::string_view fold
 }  // namespace
 
 DataPaths DataPaths::Under(const std::string& root) {
-    return {root + "ReportData", root + "CustomerList.lst",
-            root + FromTemplatePath("Report\\report.html"),
-            root + FromTemplatePath("Report\\js\\")};
+    return {root + FromTemplatePath(kRecordFolder), root + FromTemplatePath(kCustomerListFile),
+            root + FromTemplatePath(kReportPage), root + FromTemplatePath(kScriptFolder)};
 }
 
 DataPaths DataPaths::Resolve() {
