@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "batch/BatchJson.h"
@@ -137,14 +138,15 @@ ReportCriteria CriteriaFor(const BatchOptions& options) {
     ReportCriteria criteria;
     criteria.dtReportStart = options.from;
     criteria.dtReportEnd = options.to;
-    for (const std::string& value : options.excludedSettingFiles) {
-        criteria.excluded.settingFiles.Insert(value);
-    }
-    for (const std::string& value : options.excludedBoards) {
-        criteria.excluded.machineIds.Insert(value);
-    }
-    for (const std::string& value : options.excludedCustomers) {
-        criteria.excluded.customers.Insert(value);
+    const std::pair<Dimension, const std::vector<std::string>*> excluded[] = {
+        {Dimension::SettingFile, &options.excludedSettingFiles},
+        {Dimension::MachineId, &options.excludedBoards},
+        {Dimension::Customer, &options.excludedCustomers},
+    };
+    for (const auto& [dimension, values] : excluded) {
+        for (const std::string& value : *values) {
+            criteria.excluded.Of(dimension).Insert(value);
+        }
     }
     // Taken after the locale of the environment is set.
     criteria.dateLocale = DateLocale::FromEnvironment();

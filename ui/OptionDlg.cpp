@@ -1,5 +1,6 @@
 #include "ui/OptionDlg.h"
 
+#include <string_view>
 #include <utility>
 
 #include <wx/button.h>
@@ -7,6 +8,7 @@
 #include <wx/xrc/xmlres.h>
 
 #include "platform/MessageBox.h"
+#include "records/Dimension.h"
 #include "ui/ReportDataListCtrl.h"
 #include "ui/Resources.h"
 
@@ -135,17 +137,30 @@ void COptionDlg::OnOK() {
         return;
     }
 
+    const auto listOf = [this](Dimension dimension) -> CReportDataListCtrl& {
+        switch (dimension) {
+            case Dimension::SettingFile:
+                return *m_listSettingFile;
+            case Dimension::MachineId:
+                return *m_listMachineId;
+            case Dimension::Customer:
+                break;
+        }
+        return *m_listCustomer;
+    };
+    // A customer row shows a label: its value is the code behind it.
+    const auto valueOf = [&](Dimension dimension, int row) {
+        return dimension == Dimension::Customer
+                   ? std::string_view(m_customerCodes.at(static_cast<std::size_t>(row)))
+                   : std::string_view(listOf(dimension).GetRowBytes(row));
+    };
     OptionValues excluded;
     std::vector<int> unchecked;
-    m_listSettingFile->GetUncheckedItems(unchecked);
-    for (const int row : unchecked)
-        excluded.settingFiles.Insert(m_listSettingFile->GetRowBytes(row));
-    m_listMachineId->GetUncheckedItems(unchecked);
-    for (const int row : unchecked)
-        excluded.machineIds.Insert(m_listMachineId->GetRowBytes(row));
-    m_listCustomer->GetUncheckedItems(unchecked);
-    for (const int row : unchecked)
-        excluded.customers.Insert(m_customerCodes.at(static_cast<std::size_t>(row)));
+    for (const Dimension dimension : kDimensions) {
+        listOf(dimension).GetUncheckedItems(unchecked);
+        for (const int row : unchecked)
+            excluded.Of(dimension).Insert(valueOf(dimension, row));
+    }
     m_excluded = std::move(excluded);
 
     EndDialog(wxID_OK);

@@ -14,14 +14,10 @@ namespace {
 // fields behind position 4 are passed over.
 void CollectLineValues(std::string_view line, RecordFields& fields, OptionValues& values) {
     const std::size_t count = SplitRecordFields(line, fields);
-    if (count > kSettingFileField) {
-        values.settingFiles.Insert(fields[kSettingFileField]);
-    }
-    if (count > kCustomerField) {
-        values.customers.Insert(fields[kCustomerField]);
-    }
-    if (count > kMachineIdField) {
-        values.machineIds.Insert(fields[kMachineIdField]);
+    for (const Dimension dimension : kDimensions) {
+        if (count > FieldOf(dimension)) {
+            values.Of(dimension).Insert(fields[FieldOf(dimension)]);
+        }
     }
 }
 

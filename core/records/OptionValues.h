@@ -4,6 +4,7 @@
 // records that hold an excluded one.
 
 #include "records/CountMap.h"
+#include "records/Dimension.h"
 
 namespace qz {
 
@@ -12,17 +13,38 @@ struct OptionValues {
     CValueSet machineIds;
     CValueSet customers;
 
+    // The values of one dimension, for code that treats all alike.
+    CValueSet& Of(Dimension dimension) { return this->*MemberOf(dimension); }
+    const CValueSet& Of(Dimension dimension) const { return this->*MemberOf(dimension); }
+
+    bool IsEmpty() const {
+        for (const Dimension dimension : kDimensions) {
+            if (!Of(dimension).IsEmpty()) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     void Merge(const OptionValues& other) {
-        InsertAll(settingFiles, other.settingFiles);
-        InsertAll(machineIds, other.machineIds);
-        InsertAll(customers, other.customers);
+        for (const Dimension dimension : kDimensions) {
+            for (const std::string& value : other.Of(dimension)) {
+                Of(dimension).Insert(value);
+            }
+        }
     }
 
   private:
-    static void InsertAll(CValueSet& into, const CValueSet& from) {
-        for (const std::string& value : from) {
-            into.Insert(value);
+    static constexpr CValueSet OptionValues::*MemberOf(Dimension dimension) {
+        switch (dimension) {
+            case Dimension::SettingFile:
+                return &OptionValues::settingFiles;
+            case Dimension::MachineId:
+                return &OptionValues::machineIds;
+            case Dimension::Customer:
+                break;
         }
+        return &OptionValues::customers;
     }
 };
 

@@ -1,5 +1,7 @@
 #include "records/ReportFileCounter.h"
 
+#include <array>
+
 #include "platform/TextFileReader.h"
 #include "records/RecordDateRange.h"
 #include "records/RecordFields.h"
@@ -28,19 +30,22 @@ namespace {
     AddKey(hit, other, key);
 }
 
-// Whether the record holds an excluded value. The sets are usually all empty:
-// the caller then passes no sets and the test costs one comparison.
-[[gnu::noinline]] bool HoldsExcluded(const OptionValues& excluded, std::string_view settingFile,
-                                     std::string_view machineId, std::string_view customer) {
-    return excluded.settingFiles.Contains(settingFile) || excluded.machineIds.Contains(machineId) ||
-           excluded.customers.Contains(customer);
+// Whether the record (its fields by dimension) holds an excluded value. The
+// sets are usually all empty: the caller then passes no sets and the test
+// costs one comparison.
+[[gnu::noinline]] bool HoldsExcluded(
+    const OptionValues& excluded, const std::array<std::string_view, kDimensions.size()>& values) {
+    for (const Dimension dimension : kDimensions) {
+        if (excluded.Of(dimension).Contains(values[static_cast<std::size_t>(dimension)])) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The excluded values when there are any, else nullptr.
 const OptionValues* AnyExcluded(const OptionValues& excluded) {
-    const bool none = excluded.settingFiles.IsEmpty() && excluded.machineIds.IsEmpty() &&
-                      excluded.customers.IsEmpty();
-    return none ? nullptr : &excluded;
+    return excluded.IsEmpty() ? nullptr : &excluded;
 }
 
 // The report days and the reader of record days, for one file.
@@ -57,7 +62,7 @@ struct RecordDates {
                                                CReportCounts& counts) {
     std::int32_t day = 0;
     if (!dates.reader.ReadDay(date, day) || !dates.days.Contains(day) ||
-        (excluded != nullptr && HoldsExcluded(*excluded, settingFile, machineId, customer))) {
+        (excluded != nullptr && HoldsExcluded(*excluded, {settingFile, machineId, customer}))) {
         return;
     }
     counts.m_days.Count(day, ok);

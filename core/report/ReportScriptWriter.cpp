@@ -102,17 +102,23 @@ constexpr std::string_view kSummaryRowFormat = "['Summary', %d, %d, %f],";
 constexpr std::string_view kHeightFormat = "height: '%d',";
 constexpr std::string_view kSummaryCallbackLine = "google.setOnLoadCallback(drawTableSummary);";
 
-// Indexed by report dimension: 0 Summary, 1 Setting File, 2 Machine ID.
-constexpr int kDimensionCount = 3;
-constexpr std::string_view kChartFunctionNames[kDimensionCount] = {
-    "drawChartSummary()", "drawChartSettingFile()", "drawChartMachineId()"};
-constexpr std::string_view kTableFunctionNames[kDimensionCount] = {
-    "drawTableSummary()", "drawTableSettingFile()", "drawTableMachineId()"};
-constexpr std::string_view kChartFileNames[kDimensionCount] = {
-    "chartSummary.js", "chartSettingFile.js", "chartMachineId.js"};
-constexpr std::string_view kTableFileNames[kDimensionCount] = {
-    "tableSummary.js", "tableSettingFile.js", "tableMachineId.js"};
-constexpr std::string_view kColumnTitles[kDimensionCount] = {"", "Setting File", "Machine ID"};
+// The names of the scripts of one view of the report: the summary or a
+// counted dimension.
+struct ViewNames {
+    std::string_view chartFunction;
+    std::string_view tableFunction;
+    std::string_view chartFile;
+    std::string_view tableFile;
+    std::string_view columnTitle;
+};
+
+constexpr ViewNames kSummaryNames = {"drawChartSummary()", "drawTableSummary()", "chartSummary.js",
+                                     "tableSummary.js", ""};
+constexpr ViewNames kSettingFileNames = {"drawChartSettingFile()", "drawTableSettingFile()",
+                                         "chartSettingFile.js", "tableSettingFile.js",
+                                         "Setting File"};
+constexpr ViewNames kMachineIdNames = {"drawChartMachineId()", "drawTableMachineId()",
+                                       "chartMachineId.js", "tableMachineId.js", "Machine ID"};
 
 // A key placed inside a single-quoted script literal. A key that is UTF-8 text
 // reads back as its characters, as the lists of the program show it; any other
@@ -191,24 +197,20 @@ std::int64_t CountOf(const CCountMap& map, std::string_view key) {
 struct DimensionMaps {
     const CCountMap& ok;
     const CCountMap& ng;
+    const ViewNames& names;
 };
 
-DimensionMaps MapsOf(const CReportTotals& totals, int dimension) {
+DimensionMaps MapsOf(const CReportTotals& totals, Dimension dimension) {
     switch (dimension) {
-        case 1:
-            return {totals.m_settingFileOk, totals.m_settingFileNg};
-        case 2:
-            return {totals.m_machineIdOk, totals.m_machineIdNg};
-        default:
-            throw std::invalid_argument("report dimension without key maps: " +
-                                        std::to_string(dimension));
+        case Dimension::SettingFile:
+            return {totals.m_settingFileOk, totals.m_settingFileNg, kSettingFileNames};
+        case Dimension::MachineId:
+            return {totals.m_machineIdOk, totals.m_machineIdNg, kMachineIdNames};
+        case Dimension::Customer:
+            break;
     }
-}
-
-void CheckTableDimension(int dimension) {
-    if (dimension < 0 || dimension >= kDimensionCount) {
-        throw std::invalid_argument("no such report dimension: " + std::to_string(dimension));
-    }
+    throw std::invalid_argument("the report does not count by this dimension: " +
+                                std::to_string(static_cast<int>(dimension)));
 }
 
 // Replaces the script at path whole; a file error is shown and ends the
@@ -232,7 +234,7 @@ std::string CReportScriptWriter::SummaryChartScript() const {
     return script;
 }
 
-std::string CReportScriptWriter::BarChartScript(int dimension) const {
+std::string CReportScriptWriter::BarChartScript(Dimension dimension) const {
     const DimensionMaps maps = MapsOf(m_totals, dimension);
 
     std::string rows;
@@ -250,63 +252,69 @@ std::string CReportScriptWriter::BarChartScript(int dimension) const {
 
     std::string script;
     AppendFormatted(script, kBarTemplate,
-                    {kChartFunctionNames[dimension], kColumnTitles[dimension],
-                     std::string_view(rows), std::string_view(height)});
+                    {maps.names.chartFunction, maps.names.columnTitle, std::string_view(rows),
+                     std::string_view(height)});
     return script;
 }
 
-std::string CReportScriptWriter::TableScript(int dimension) const {
-    CheckTableDimension(dimension);
-
+std::string CReportScriptWriter::SummaryTableScript() const {
+    const std::int64_t ok = m_totals.m_nOk;
+    const std::int64_t ng = m_totals.m_nNg;
     std::string rows;
-    std::string_view callbackLine;
-    std::string_view showRowNumber = "true";
-    if (dimension == 0) {
-        const std::int64_t ok = m_totals.m_nOk;
-        const std::int64_t ng = m_totals.m_nNg;
-        callbackLine = kSummaryCallbackLine;
-        AppendFormatted(rows, kSummaryRowFormat, {ok, ng, Yield(ok, ng)});
-        showRowNumber = "false";
-    } else {
-        const DimensionMaps maps = MapsOf(m_totals, dimension);
-        for (const auto& [key, ok] : maps.ok) {
-            const std::int64_t ng = CountOf(maps.ng, key);
-            AppendFormatted(rows, kTableRowFormat, {QuotedKey{key}, ok, ng, Yield(ok, ng)});
-        }
-    }
-
+    AppendFormatted(rows, kSummaryRowFormat, {ok, ng, Yield(ok, ng)});
     std::string script;
     AppendFormatted(script, kTableTemplate,
-                    {callbackLine, kTableFunctionNames[dimension], kColumnTitles[dimension],
-                     std::string_view(rows), showRowNumber});
+                    {kSummaryCallbackLine, kSummaryNames.tableFunction, kSummaryNames.columnTitle,
+                     std::string_view(rows), std::string_view("false")});
+    return script;
+}
+
+std::string CReportScriptWriter::TableScript(Dimension dimension) const {
+    const DimensionMaps maps = MapsOf(m_totals, dimension);
+    std::string rows;
+    for (const auto& [key, ok] : maps.ok) {
+        const std::int64_t ng = CountOf(maps.ng, key);
+        AppendFormatted(rows, kTableRowFormat, {QuotedKey{key}, ok, ng, Yield(ok, ng)});
+    }
+    std::string script;
+    AppendFormatted(script, kTableTemplate,
+                    {std::string_view(), maps.names.tableFunction, maps.names.columnTitle,
+                     std::string_view(rows), std::string_view("true")});
     return script;
 }
 
 void CReportScriptWriter::WriteSummaryChart() {
-    WriteScript(m_scriptFolder + std::string(kChartFileNames[0]), SummaryChartScript());
+    WriteScript(m_scriptFolder + std::string(kSummaryNames.chartFile), SummaryChartScript());
 }
 
-void CReportScriptWriter::WriteBarChart(int dimension) {
+void CReportScriptWriter::WriteBarChart(Dimension dimension) {
     const std::string script = BarChartScript(dimension);
-    WriteScript(m_scriptFolder + std::string(kChartFileNames[dimension]), script);
+    WriteScript(m_scriptFolder + std::string(MapsOf(m_totals, dimension).names.chartFile), script);
 }
 
-void CReportScriptWriter::WriteTable(int dimension) {
+void CReportScriptWriter::WriteSummaryTable() {
+    WriteScript(m_scriptFolder + std::string(kSummaryNames.tableFile), SummaryTableScript());
+}
+
+void CReportScriptWriter::WriteTable(Dimension dimension) {
     const std::string script = TableScript(dimension);
-    WriteScript(m_scriptFolder + std::string(kTableFileNames[dimension]), script);
+    WriteScript(m_scriptFolder + std::string(MapsOf(m_totals, dimension).names.tableFile), script);
 }
 
 void CReportScriptWriter::WriteAll(const std::vector<ScriptFile>& more) {
-    // The six in report order: summary chart, bar charts 1 and 2, tables 0, 1, 2.
+    // The six in report order: summary chart, bar charts, summary table,
+    // tables; the charts and tables of the counted dimensions in their order.
     constexpr std::size_t kSixCount = 6;
     std::vector<std::string> paths = {
-        m_scriptFolder + std::string(kChartFileNames[0]),
-        m_scriptFolder + std::string(kChartFileNames[1]),
-        m_scriptFolder + std::string(kChartFileNames[2]),
-        m_scriptFolder + std::string(kTableFileNames[0]),
-        m_scriptFolder + std::string(kTableFileNames[1]),
-        m_scriptFolder + std::string(kTableFileNames[2]),
+        m_scriptFolder + std::string(kSummaryNames.chartFile),
+        m_scriptFolder + std::string(kSettingFileNames.chartFile),
+        m_scriptFolder + std::string(kMachineIdNames.chartFile),
+        m_scriptFolder + std::string(kSummaryNames.tableFile),
+        m_scriptFolder + std::string(kSettingFileNames.tableFile),
+        m_scriptFolder + std::string(kMachineIdNames.tableFile),
     };
+    static_assert(kCountedDimensions[0] == Dimension::SettingFile &&
+                  kCountedDimensions[1] == Dimension::MachineId);
     for (const ScriptFile& file : more) {
         paths.push_back(m_scriptFolder + file.name);
     }
@@ -332,9 +340,10 @@ void CReportScriptWriter::WriteAll(const std::vector<ScriptFile>& more) {
                     files[i].emplace(paths[i], more[i - kSixCount].text);
                     continue;
                 }
-                const std::string script = i == 0  ? SummaryChartScript()
-                                           : i < 3 ? BarChartScript(static_cast<int>(i))
-                                                   : TableScript(static_cast<int>(i - 3));
+                const std::string script = i == 0   ? SummaryChartScript()
+                                           : i < 3  ? BarChartScript(kCountedDimensions[i - 1])
+                                           : i == 3 ? SummaryTableScript()
+                                                    : TableScript(kCountedDimensions[i - 4]);
                 files[i].emplace(paths[i], script);
             } catch (const FileError& error) {
                 errors[i] = error.ShownDescription();

@@ -8,11 +8,13 @@
 // control bytes escaped). A key that is UTF-8 text reads back as its
 // characters, written as \uXXXX escapes beyond ASCII so that the script reads
 // the same in any charset; any other key reads back as its exact bytes. A
-// dimension outside the ranges below throws std::invalid_argument.
+// dimension the report does not count by (the customer) throws
+// std::invalid_argument.
 
 #include <string>
 #include <vector>
 
+#include "records/Dimension.h"
 #include "records/ReportCounts.h"
 
 namespace qz {
@@ -30,11 +32,13 @@ class CReportScriptWriter {
     CReportScriptWriter(const CReportTotals& totals, std::string scriptFolder);
 
     void WriteSummaryChart();
-    void WriteBarChart(int dimension);  // 1 Setting File, 2 Machine ID
-    void WriteTable(int dimension);     // 0 Summary, 1, 2
+    void WriteBarChart(Dimension dimension);
+    void WriteSummaryTable();
+    void WriteTable(Dimension dimension);
 
     // All six, in the order a report writes them (which is the order of any
-    // file-error messages): summary chart, bar charts 1 and 2, tables 0, 1, 2.
+    // file-error messages): summary chart, bar charts (Setting File, Machine
+    // ID), summary table, tables (the same).
     // The folder is locked meanwhile: another writer of the same folder, in
     // this process or another, waits, so the six always come from one report.
     // The six are written beside their places first and then renamed into
@@ -45,8 +49,9 @@ class CReportScriptWriter {
 
   private:
     std::string SummaryChartScript() const;
-    std::string BarChartScript(int dimension) const;
-    std::string TableScript(int dimension) const;
+    std::string BarChartScript(Dimension dimension) const;
+    std::string SummaryTableScript() const;
+    std::string TableScript(Dimension dimension) const;
 
     const CReportTotals& m_totals;
     std::string m_scriptFolder;

@@ -267,8 +267,8 @@ TEST_F(ReportScriptWriterTest, WritesTheSixScriptsByteForByte) {
 TEST_F(ReportScriptWriterTest, EmptyDimensionStillWritesItsScripts) {
     SetTotals(m_totals, {}, kMachineIds);
     CReportScriptWriter writer(m_totals, m_scriptFolder);
-    writer.WriteBarChart(1);
-    writer.WriteTable(1);
+    writer.WriteBarChart(Dimension::SettingFile);
+    writer.WriteTable(Dimension::SettingFile);
 
     const ExpectedRows none;
     ExpectScript("chartSettingFile.js",
@@ -284,8 +284,8 @@ TEST_F(ReportScriptWriterTest, SecondRunWithFewerKeysLeavesNoRowsOfTheFirst) {
     const std::vector<ExpectedKey> fewer = {{{"W09", 1, 1}, "50.000000"}};
     SetTotals(m_totals, kSettingFiles, fewer);
     CReportScriptWriter writer(m_totals, m_scriptFolder);
-    writer.WriteBarChart(2);
-    writer.WriteTable(2);
+    writer.WriteBarChart(Dimension::MachineId);
+    writer.WriteTable(Dimension::MachineId);
 
     const ExpectedRows rows = RowsFor(m_totals.m_machineIdOk, fewer);
     ExpectScript("chartMachineId.js", ExpectedBar("drawChartMachineId()", "Machine ID", rows, ""));
@@ -322,8 +322,8 @@ TEST_F(ReportScriptWriterTest, KeysAreEscapedOnlyWhereALiteralNeedsIt) {
     }
     FillMaps(m_totals.m_settingFileOk, m_totals.m_settingFileNg, keys);
     CReportScriptWriter writer(m_totals, m_scriptFolder);
-    writer.WriteBarChart(1);
-    writer.WriteTable(1);
+    writer.WriteBarChart(Dimension::SettingFile);
+    writer.WriteTable(Dimension::SettingFile);
 
     const std::string chart = ReadFile(ScriptPath("chartSettingFile.js"));
     const std::string table = ReadFile(ScriptPath("tableSettingFile.js"));
@@ -585,12 +585,10 @@ TEST_F(ReportScriptWriterTest, TwoReportsAtOnceNeverMixTheirScripts) {
     EXPECT_EQ(ScriptFolderEntries(), ScriptFileNames());
 }
 
-TEST_F(ReportScriptWriterTest, DimensionOutsideItsRangeIsAnErrorOfTheCaller) {
+TEST_F(ReportScriptWriterTest, DimensionNotCountedIsAnErrorOfTheCaller) {
     CReportScriptWriter writer(m_totals, m_scriptFolder);
-    EXPECT_THROW(writer.WriteBarChart(0), std::invalid_argument);
-    EXPECT_THROW(writer.WriteBarChart(3), std::invalid_argument);
-    EXPECT_THROW(writer.WriteTable(-1), std::invalid_argument);
-    EXPECT_THROW(writer.WriteTable(3), std::invalid_argument);
+    EXPECT_THROW(writer.WriteBarChart(Dimension::Customer), std::invalid_argument);
+    EXPECT_THROW(writer.WriteTable(Dimension::Customer), std::invalid_argument);
     EXPECT_TRUE(std::filesystem::is_empty(m_dir.path()));
 }
 
