@@ -54,6 +54,12 @@ bool ForEachWord(std::size_t n, P&& p) {
 // 64x64->128-bit multiplication folded to 64 bits, which spreads a change in
 // any byte over all bits, the low ones (the index slot) included.
 //
+// The design is wyhash's (Wang Yi, public domain,
+// https://github.com/wangyi-fudan/wyhash): Fold is its _wymix (multiply, then
+// xor the two halves of the 128-bit product), and a short key is read, like
+// there, as overlapping words from its start and its end. The four seeds stand
+// where wyhash's secret stands.
+//
 // The seeds are drawn at random once per process (TextHash::ForProcess): with
 // fixed seeds, keys can be made whose hash is 0 (a 16-byte key whose last
 // word cancels its seed), and a file of such keys would make every look-up a
