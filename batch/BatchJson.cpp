@@ -52,17 +52,16 @@ void AppendCounts(std::string& out, std::int64_t ok, std::int64_t ng) {
         std::to_chars(number, number + sizeof number, yield, std::chars_format::fixed, 2).ptr);
 }
 
-void AppendRows(std::string& out, const CCountMap& okMap, const CCountMap& ngMap) {
+void AppendRows(std::string& out, const CCountMap& counts) {
     out += '[';
     bool first = true;
-    for (const auto& [key, ok] : okMap) {
-        const std::int64_t* ng = ngMap.Find(key);
+    for (const auto& [key, count] : counts) {
         out += first ? "{" : ",{";
         first = false;
         AppendName(out, "name");
         AppendString(out, key);
         out += ',';
-        AppendCounts(out, ok, ng != nullptr ? *ng : 0);
+        AppendCounts(out, count.ok, count.ng);
         out += '}';
     }
     out += ']';
@@ -162,10 +161,10 @@ std::string ReportJson(const CReportTotals& totals, const ReportScope& scope,
     AppendCounts(out, totals.m_nOk, totals.m_nNg);
     out += ',';
     AppendName(out, "settingFiles");
-    AppendRows(out, totals.m_settingFileOk, totals.m_settingFileNg);
+    AppendRows(out, totals.m_settingFiles);
     out += ',';
     AppendName(out, "machineIds");
-    AppendRows(out, totals.m_machineIdOk, totals.m_machineIdNg);
+    AppendRows(out, totals.m_machineIds);
     out += ',';
     AppendName(out, "scripts");
     AppendString(out, scriptFolder);

@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
                     static_cast<unsigned long long>(size), static_cast<unsigned long long>(lines));
         std::printf("count: %lld OK, %lld NG, %zu setting files, %zu machine IDs\n",
                     static_cast<long long>(counts.m_nOk), static_cast<long long>(counts.m_nNg),
-                    counts.m_settingFileOk.Size(), counts.m_machineIdOk.Size());
+                    counts.m_settingFiles.Size(), counts.m_machineIds.Size());
         std::printf("best of %d runs, MB/s (10^6 bytes)   wall-clock   thread CPU time\n",
                     options.runs);
         std::printf("floor (memchr line count)          %10.1f   %15.1f\n", mb / floor.wall,

@@ -41,7 +41,7 @@ const TextHash& TextHash::ForProcess() {
     return seeds;
 }
 
-const std::int64_t* CCountMap::FindAnyKey(std::string_view key) const {
+const OkNg* CCountMap::FindAnyKey(std::string_view key) const {
     if (m_entries.empty()) {
         return nullptr;
     }
@@ -64,7 +64,7 @@ void CCountMap::Rebuild(std::size_t slotCount) {
     }
 }
 
-std::int64_t& CCountMap::Slot(std::string_view key) {
+OkNg& CCountMap::Slot(std::string_view key) {
     if (m_index.empty()) {
         Rebuild(kFirstIndexSize);
     }
@@ -74,7 +74,7 @@ std::int64_t& CCountMap::Slot(std::string_view key) {
     if (found != kNotFound) {
         return m_entries[found].second;
     }
-    m_entries.emplace_back(std::string(key), 0);
+    m_entries.emplace_back(std::string(key), OkNg{});
     if (m_entries.size() * 4 > m_index.size()) {
         Rebuild(m_index.size() * 2);
     } else {

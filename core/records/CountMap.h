@@ -1,6 +1,6 @@
 #pragma once
-// CCountMap: text key -> 64-bit signed count (a long report passes 2^31
-// records); keys compare exactly (bytes).
+// CCountMap: text key -> its OK and NG counts (OkNg, 64-bit signed each: a
+// long report passes 2^31 records); keys compare exactly (bytes).
 // CValueSet: ordered set of texts, ascending by unsigned byte comparison, which
 // is the ordinal order of the ISO-8859-1 widening of the bytes.
 // Both look up by std::string_view without building a string; a key is copied
@@ -123,13 +123,23 @@ struct TextHash {
     }
 };
 
+// The OK and NG counts of one key.
+struct OkNg {
+    std::int64_t ok = 0;
+    std::int64_t ng = 0;
+
+    // Counts one record of the result ok (else NG).
+    void Count(bool isOk) { ++(isOk ? ok : ng); }
+    bool operator==(const OkNg&) const = default;
+};
+
 // An open-addressing index over the entries: looking up a key costs one hash,
 // usually one probe and one key comparison, all inline, since the record
 // parser looks up two keys per line. Iteration visits the entries in the
 // order they were created.
 class CCountMap {
   public:
-    using Entry = std::pair<std::string, std::int64_t>;
+    using Entry = std::pair<std::string, OkNg>;
     using Map = std::vector<Entry>;
 
     CCountMap() : m_hash(TextHash::ForProcess()) {}
@@ -145,14 +155,12 @@ class CCountMap {
         return *this;
     }
 
-    // The count slot of key, created with 0 when absent. The reference is valid
-    // until the next key is created.
-    std::int64_t& Slot(std::string_view key);
-    // The count of key, or nullptr when absent.
-    const std::int64_t* Find(std::string_view key) const;
-    std::int64_t* Find(std::string_view key) {
-        return const_cast<std::int64_t*>(std::as_const(*this).Find(key));
-    }
+    // The counts of key, created with 0 and 0 when absent. The reference is
+    // valid until the next key is created.
+    OkNg& Slot(std::string_view key);
+    // The counts of key, or nullptr when absent.
+    const OkNg* Find(std::string_view key) const;
+    OkNg* Find(std::string_view key) { return const_cast<OkNg*>(std::as_const(*this).Find(key)); }
     bool Contains(std::string_view key) const { return Find(key) != nullptr; }
     void RemoveAll();
     bool IsEmpty() const { return m_entries.empty(); }
@@ -181,7 +189,7 @@ class CCountMap {
     // the key is or would go.
     std::size_t Lookup(std::string_view key, std::uint64_t hash, std::size_t& slot) const;
     // Find for any key, out of line: Find takes the keys of 8 to 24 bytes.
-    const std::int64_t* FindAnyKey(std::string_view key) const;
+    const OkNg* FindAnyKey(std::string_view key) const;
     void Rebuild(std::size_t slotCount);
 
     TextHash m_hash;
@@ -231,7 +239,7 @@ inline std::size_t CCountMap::Lookup(std::string_view key, std::uint64_t hash,
 
 // The record keys (8 to 24 bytes) inline with their words loaded once for the
 // hash and the comparison; the others out of line.
-inline const std::int64_t* CCountMap::Find(std::string_view key) const {
+inline const OkNg* CCountMap::Find(std::string_view key) const {
     using namespace text_key;
     const std::size_t n = key.size();
     if (n - 8 > 16 || m_indexMask == 0) {

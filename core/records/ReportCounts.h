@@ -2,28 +2,32 @@
 // The counts of one record file (CReportCounts) and of a whole report
 // (CReportTotals).
 //
-// Invariants after a file's count and after any merge: the OK and NG maps of a
-// dimension hold the same keys, and m_nOk (m_nNg) is the sum of either OK (NG)
-// map, and of the OK (NG) counts of m_days. A map lists its keys in the order
-// they were first counted; m_days lists the record days in ascending order.
+// Invariants after a file's count and after any merge: m_nOk (m_nNg) is the
+// sum of the OK (NG) counts of either dimension's map, and of m_days. A map
+// lists its keys in the order they were first counted; m_days lists the record
+// days in ascending order.
 
 #include <cstdint>
 
 #include "records/CountMap.h"
 #include "records/DayCounts.h"
+#include "records/Dimension.h"
 
 namespace qz {
 
 struct CReportCounts {
     std::int64_t m_nOk = 0;
     std::int64_t m_nNg = 0;
-    CCountMap m_settingFileOk;
-    CCountMap m_settingFileNg;
-    CCountMap m_machineIdOk;
-    CCountMap m_machineIdNg;
-    CDayCounts m_days;  // per record day
+    CCountMap m_settingFiles;  // OK and NG per setting file
+    CCountMap m_machineIds;    // OK and NG per machine ID
+    CDayCounts m_days;         // per record day
 
-    // Both counters 0, all four maps and the days empty.
+    // The map of a counted dimension (kCountedDimensions); the customer throws
+    // std::invalid_argument.
+    CCountMap& Of(Dimension dimension);
+    const CCountMap& Of(Dimension dimension) const;
+
+    // Both counters 0, both maps and the days empty.
     void Clear();
 };
 

@@ -11,23 +11,20 @@ namespace qz {
 
 namespace {
 
-// Counts key in the map of its result (hit); a new key enters the map of the
-// other result with 0 at the same moment, so both always hold the same keys.
+// Counts one record of result ok under key.
 //
 // A key's first sight is out of line, so that the common case, a key seen
 // before, is an inline look-up without a call.
-[[gnu::noinline]] void AddKey(CCountMap& hit, CCountMap& other, std::string_view key) {
-    other.Slot(key) = 0;
-    hit.Slot(key) = 1;
+[[gnu::noinline]] void CountNewKey(CCountMap& map, std::string_view key, bool ok) {
+    map.Slot(key).Count(ok);
 }
 
-[[gnu::always_inline]] inline void CountKey(CCountMap& hit, CCountMap& other,
-                                            std::string_view key) {
-    if (auto* count = hit.Find(key)) {
-        ++*count;
+[[gnu::always_inline]] inline void CountKey(CCountMap& map, std::string_view key, bool ok) {
+    if (auto* count = map.Find(key)) {
+        count->Count(ok);
         return;
     }
-    AddKey(hit, other, key);
+    CountNewKey(map, key, ok);
 }
 
 // Whether the record (its fields by dimension) holds an excluded value. The
@@ -66,15 +63,9 @@ struct RecordDates {
         return;
     }
     counts.m_days.Count(day, ok);
-    if (ok) {
-        ++counts.m_nOk;
-        CountKey(counts.m_settingFileOk, counts.m_settingFileNg, settingFile);
-        CountKey(counts.m_machineIdOk, counts.m_machineIdNg, machineId);
-    } else {
-        ++counts.m_nNg;
-        CountKey(counts.m_settingFileNg, counts.m_settingFileOk, settingFile);
-        CountKey(counts.m_machineIdNg, counts.m_machineIdOk, machineId);
-    }
+    ++(ok ? counts.m_nOk : counts.m_nNg);
+    CountKey(counts.m_settingFiles, settingFile, ok);
+    CountKey(counts.m_machineIds, machineId, ok);
 }
 
 // Counts one record line, given as its first n fields.

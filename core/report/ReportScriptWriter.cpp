@@ -189,23 +189,14 @@ double Yield(std::int64_t ok, std::int64_t ng) {
     return static_cast<double>(ok) / (static_cast<double>(ok) + static_cast<double>(ng)) * 100.0;
 }
 
-std::int64_t CountOf(const CCountMap& map, std::string_view key) {
-    const auto* count = map.Find(key);
-    return count != nullptr ? *count : 0;
-}
-
-struct DimensionMaps {
-    const CCountMap& ok;
-    const CCountMap& ng;
-    const ViewNames& names;
-};
-
-DimensionMaps MapsOf(const CReportTotals& totals, Dimension dimension) {
+// The names of a counted dimension's scripts; the customer throws
+// std::invalid_argument.
+const ViewNames& NamesOf(Dimension dimension) {
     switch (dimension) {
         case Dimension::SettingFile:
-            return {totals.m_settingFileOk, totals.m_settingFileNg, kSettingFileNames};
+            return kSettingFileNames;
         case Dimension::MachineId:
-            return {totals.m_machineIdOk, totals.m_machineIdNg, kMachineIdNames};
+            return kMachineIdNames;
         case Dimension::Customer:
             break;
     }
@@ -235,13 +226,13 @@ std::string CReportScriptWriter::SummaryChartScript() const {
 }
 
 std::string CReportScriptWriter::BarChartScript(Dimension dimension) const {
-    const DimensionMaps maps = MapsOf(m_totals, dimension);
+    const ViewNames& names = NamesOf(dimension);
 
     std::string rows;
     std::int64_t rowCount = 0;
-    for (const auto& [key, ok] : maps.ok) {
+    for (const auto& [key, count] : m_totals.Of(dimension)) {
         ++rowCount;
-        AppendFormatted(rows, kBarRowFormat, {QuotedKey{key}, Yield(ok, CountOf(maps.ng, key))});
+        AppendFormatted(rows, kBarRowFormat, {QuotedKey{key}, Yield(count.ok, count.ng)});
     }
 
     // Up to five rows the chart keeps the library's default height.
@@ -251,9 +242,9 @@ std::string CReportScriptWriter::BarChartScript(Dimension dimension) const {
     }
 
     std::string script;
-    AppendFormatted(script, kBarTemplate,
-                    {maps.names.chartFunction, maps.names.columnTitle, std::string_view(rows),
-                     std::string_view(height)});
+    AppendFormatted(
+        script, kBarTemplate,
+        {names.chartFunction, names.columnTitle, std::string_view(rows), std::string_view(height)});
     return script;
 }
 
@@ -270,15 +261,15 @@ std::string CReportScriptWriter::SummaryTableScript() const {
 }
 
 std::string CReportScriptWriter::TableScript(Dimension dimension) const {
-    const DimensionMaps maps = MapsOf(m_totals, dimension);
+    const ViewNames& names = NamesOf(dimension);
     std::string rows;
-    for (const auto& [key, ok] : maps.ok) {
-        const std::int64_t ng = CountOf(maps.ng, key);
-        AppendFormatted(rows, kTableRowFormat, {QuotedKey{key}, ok, ng, Yield(ok, ng)});
+    for (const auto& [key, count] : m_totals.Of(dimension)) {
+        AppendFormatted(rows, kTableRowFormat,
+                        {QuotedKey{key}, count.ok, count.ng, Yield(count.ok, count.ng)});
     }
     std::string script;
     AppendFormatted(script, kTableTemplate,
-                    {std::string_view(), maps.names.tableFunction, maps.names.columnTitle,
+                    {std::string_view(), names.tableFunction, names.columnTitle,
                      std::string_view(rows), std::string_view("true")});
     return script;
 }
@@ -289,7 +280,7 @@ void CReportScriptWriter::WriteSummaryChart() {
 
 void CReportScriptWriter::WriteBarChart(Dimension dimension) {
     const std::string script = BarChartScript(dimension);
-    WriteScript(m_scriptFolder + std::string(MapsOf(m_totals, dimension).names.chartFile), script);
+    WriteScript(m_scriptFolder + std::string(NamesOf(dimension).chartFile), script);
 }
 
 void CReportScriptWriter::WriteSummaryTable() {
@@ -298,7 +289,7 @@ void CReportScriptWriter::WriteSummaryTable() {
 
 void CReportScriptWriter::WriteTable(Dimension dimension) {
     const std::string script = TableScript(dimension);
-    WriteScript(m_scriptFolder + std::string(MapsOf(m_totals, dimension).names.tableFile), script);
+    WriteScript(m_scriptFolder + std::string(NamesOf(dimension).tableFile), script);
 }
 
 void CReportScriptWriter::WriteAll(const std::vector<ScriptFile>& more) {

@@ -58,10 +58,9 @@ qz::ReportScope FixtureScope() {
 }
 
 template <std::size_t N>
-void Fill(qz::CCountMap& okMap, qz::CCountMap& ngMap, const KeyCounts (&keys)[N]) {
+void Fill(qz::CCountMap& map, const KeyCounts (&keys)[N]) {
     for (const KeyCounts& k : keys) {
-        okMap.Slot(k.key) = k.ok;
-        ngMap.Slot(k.key) = k.ng;
+        map.Slot(k.key) = {k.ok, k.ng};
     }
 }
 
@@ -89,19 +88,18 @@ int main(int argc, char** argv) {
     });
 
     qz::CReportTotals totals;
-    Fill(totals.m_machineIdOk, totals.m_machineIdNg, kMachineIds);
+    Fill(totals.m_machineIds, kMachineIds);
     if (argc == 3) {
         const long count = std::strtol(argv[2], nullptr, 10);
         for (long i = 1; i <= count; ++i) {
             char key[32];
             std::snprintf(key, sizeof key, "SF-%06ld.qzs", i);
-            totals.m_settingFileOk.Slot(key) = i % 7;
-            totals.m_settingFileNg.Slot(key) = 1;
+            totals.m_settingFiles.Slot(key) = {i % 7, 1};
             totals.m_nOk += i % 7;
             totals.m_nNg += 1;
         }
     } else {
-        Fill(totals.m_settingFileOk, totals.m_settingFileNg, kSettingFiles);
+        Fill(totals.m_settingFiles, kSettingFiles);
         for (const KeyCounts& k : kSettingFiles) {
             totals.m_nOk += k.ok;
             totals.m_nNg += k.ng;

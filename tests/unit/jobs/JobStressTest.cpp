@@ -300,17 +300,17 @@ TEST(JobStressTest, CancelledRunsEndAndCompleteRunsMatchASequentialCount) {
             if (!partial) {
                 EXPECT_EQ(t.m_nOk, expected.ok);
                 EXPECT_EQ(t.m_nNg, expected.ng);
-                EXPECT_EQ(test::ToMap(t.m_settingFileOk), expected.settingFileOk);
-                EXPECT_EQ(test::ToMap(t.m_settingFileNg), expected.settingFileNg);
-                EXPECT_EQ(test::ToMap(t.m_machineIdOk), expected.machineIdOk);
-                EXPECT_EQ(test::ToMap(t.m_machineIdNg), expected.machineIdNg);
+                EXPECT_EQ(test::ToMap(t.m_settingFiles, &OkNg::ok), expected.settingFileOk);
+                EXPECT_EQ(test::ToMap(t.m_settingFiles, &OkNg::ng), expected.settingFileNg);
+                EXPECT_EQ(test::ToMap(t.m_machineIds, &OkNg::ok), expected.machineIdOk);
+                EXPECT_EQ(test::ToMap(t.m_machineIds, &OkNg::ng), expected.machineIdNg);
             } else {
                 EXPECT_LE(t.m_nOk, expected.ok);
                 EXPECT_LE(t.m_nNg, expected.ng);
-                ExpectAtMost(test::ToMap(t.m_settingFileOk), expected.settingFileOk);
-                ExpectAtMost(test::ToMap(t.m_settingFileNg), expected.settingFileNg);
-                ExpectAtMost(test::ToMap(t.m_machineIdOk), expected.machineIdOk);
-                ExpectAtMost(test::ToMap(t.m_machineIdNg), expected.machineIdNg);
+                ExpectAtMost(test::ToMap(t.m_settingFiles, &OkNg::ok), expected.settingFileOk);
+                ExpectAtMost(test::ToMap(t.m_settingFiles, &OkNg::ng), expected.settingFileNg);
+                ExpectAtMost(test::ToMap(t.m_machineIds, &OkNg::ok), expected.machineIdOk);
+                ExpectAtMost(test::ToMap(t.m_machineIds, &OkNg::ng), expected.machineIdNg);
             }
         } else if (!partial) {
             EXPECT_EQ(test::ToVector(found.settingFiles),

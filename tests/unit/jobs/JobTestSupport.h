@@ -57,10 +57,11 @@ class BlockingMessageBox {
     MessageBoxHandler m_previous;
 };
 
-// Key -> count, sorted by key.
-std::map<std::string, std::int64_t> ToMap(const CCountMap& counts);
-// Key -> count in the map's own order (the order keys were first counted).
-std::vector<std::pair<std::string, std::int64_t>> InOrder(const CCountMap& counts);
+// Key -> its OK or NG count (result: &OkNg::ok or &OkNg::ng), sorted by key.
+std::map<std::string, std::int64_t> ToMap(const CCountMap& counts, std::int64_t OkNg::*result);
+// The same in the map's own order (the order keys were first counted).
+std::vector<std::pair<std::string, std::int64_t>> InOrder(const CCountMap& counts,
+                                                          std::int64_t OkNg::*result);
 std::vector<std::string> ToVector(const CValueSet& values);
 
 }  // namespace qz::test

@@ -63,9 +63,8 @@ class ReportJobTest : public ::testing::Test {
 };
 
 bool NothingCounted(const CReportTotals& totals) {
-    return totals.m_nOk == 0 && totals.m_nNg == 0 && totals.m_settingFileOk.IsEmpty() &&
-           totals.m_settingFileNg.IsEmpty() && totals.m_machineIdOk.IsEmpty() &&
-           totals.m_machineIdNg.IsEmpty();
+    return totals.m_nOk == 0 && totals.m_nNg == 0 && totals.m_settingFiles.IsEmpty() &&
+           totals.m_machineIds.IsEmpty();
 }
 
 bool NothingFound(const OptionValues& found) {
@@ -165,8 +164,10 @@ TEST_F(ReportJobTest, FailingEntriesAreShownAndTheOtherFilesCount) {
             // The three files of B that read (one of them empty) and the failing ones.
             EXPECT_EQ(totals.filesListed, 3 + failing.size());
             EXPECT_EQ(totals.filesFailed, failing.size());
-            EXPECT_EQ(test::ToMap(totals.m_settingFileOk), (CountsByKey{{"S1", 1}, {"S2", 1}}));
-            EXPECT_EQ(test::ToMap(totals.m_settingFileNg), (CountsByKey{{"S1", 1}, {"S2", 0}}));
+            EXPECT_EQ(test::ToMap(totals.m_settingFiles, &OkNg::ok),
+                      (CountsByKey{{"S1", 1}, {"S2", 1}}));
+            EXPECT_EQ(test::ToMap(totals.m_settingFiles, &OkNg::ng),
+                      (CountsByKey{{"S1", 1}, {"S2", 0}}));
             EXPECT_EQ(job.Progress().TotalBytes(), total);
             EXPECT_EQ(job.Progress().ParsedBytes(), total - unreadable);
             expectShownOnce(messages.texts());
@@ -219,10 +220,11 @@ TEST_F(ReportJobTest, KeysFollowTheFileOrderWhateverWorkerReadWhich) {
             EXPECT_EQ(totals.filesFailed, 0u);
             EXPECT_EQ(totals.m_nOk, kLongLines + 4);
             EXPECT_EQ(totals.m_nNg, 5);
-            EXPECT_EQ(test::InOrder(totals.m_settingFileOk), keys("S_", kLongLines, 4, 0));
-            EXPECT_EQ(test::InOrder(totals.m_settingFileNg), keys("S_", 0, 1, 1));
-            EXPECT_EQ(test::InOrder(totals.m_machineIdOk), keys("W_", kLongLines, 4, 0));
-            EXPECT_EQ(test::InOrder(totals.m_machineIdNg), keys("W_", 0, 1, 1));
+            EXPECT_EQ(test::InOrder(totals.m_settingFiles, &OkNg::ok),
+                      keys("S_", kLongLines, 4, 0));
+            EXPECT_EQ(test::InOrder(totals.m_settingFiles, &OkNg::ng), keys("S_", 0, 1, 1));
+            EXPECT_EQ(test::InOrder(totals.m_machineIds, &OkNg::ok), keys("W_", kLongLines, 4, 0));
+            EXPECT_EQ(test::InOrder(totals.m_machineIds, &OkNg::ng), keys("W_", 0, 1, 1));
         }
     }
 }

@@ -13,28 +13,31 @@
 namespace qz {
 namespace {
 
-using KeyCounts = std::map<std::string, int>;
+using KeyCounts = std::map<std::string, std::pair<std::int64_t, std::int64_t>>;  // (OK, NG)
 
 KeyCounts Pairs(const CCountMap& map) {
     KeyCounts pairs;
     for (const auto& [key, count] : map) {
-        pairs.emplace(key, count);
+        pairs.emplace(key, std::pair(count.ok, count.ng));
     }
     return pairs;
 }
 
 TEST(CountMapTest, KeysCompareByExactBytes) {
     CCountMap map;
-    map.Slot("S1") = 1;
-    map.Slot("s1") = 2;
-    map.Slot("S1 ") = 3;
-    map.Slot(std::string_view("S1\0", 3)) = 4;
-    ++map.Slot("S1");
+    map.Slot("S1") = {1, 0};
+    map.Slot("s1") = {2, 0};
+    map.Slot("S1 ") = {0, 3};
+    map.Slot(std::string_view("S1\0", 3)) = {4, 5};
+    map.Slot("S1").Count(true);
+    map.Slot("S1").Count(false);
 
-    EXPECT_EQ(Pairs(map),
-              (KeyCounts{{"S1", 2}, {"s1", 2}, {"S1 ", 3}, {std::string("S1\0", 3), 4}}));
+    EXPECT_EQ(
+        Pairs(map),
+        (KeyCounts{
+            {"S1", {2, 1}}, {"s1", {2, 0}}, {"S1 ", {0, 3}}, {std::string("S1\0", 3), {4, 5}}}));
     EXPECT_EQ(map.Find("S2"), nullptr);
-    EXPECT_EQ(map.Slot("S2"), 0);  // created on demand with 0
+    EXPECT_TRUE(map.Slot("S2") == OkNg{});  // created on demand with 0 and 0
     EXPECT_TRUE(map.Contains("S2"));
 }
 
@@ -48,18 +51,21 @@ TEST(CountMapTest, ManyKeysSharingPrefixAndSuffix) {
         keys.push_back(std::string(static_cast<std::size_t>(i % 40), 'k'));
     }
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        map.Slot(keys[i]) += static_cast<int>(i);
+        OkNg& count = map.Slot(keys[i]);
+        count.ok += static_cast<std::int64_t>(i);
+        count.Count(false);
     }
     KeyCounts expected;
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        expected[keys[i]] += static_cast<int>(i);
+        expected[keys[i]].first += static_cast<std::int64_t>(i);
+        expected[keys[i]].second += 1;
     }
     EXPECT_EQ(map.Size(), expected.size());
     EXPECT_EQ(Pairs(map), expected);
     for (const auto& [key, count] : expected) {
         const auto* found = map.Find(key);
         ASSERT_NE(found, nullptr) << key;
-        EXPECT_EQ(*found, count) << key;
+        EXPECT_EQ(std::pair(found->ok, found->ng), count) << key;
     }
     EXPECT_EQ(map.Find("SETTING_FILE_600_REVISION.bin"), nullptr);
 
@@ -67,8 +73,8 @@ TEST(CountMapTest, ManyKeysSharingPrefixAndSuffix) {
     map.RemoveAll();
     EXPECT_TRUE(map.IsEmpty());
     EXPECT_EQ(map.Find(keys[0]), nullptr);
-    map.Slot(keys[2]) = 5;
-    EXPECT_EQ(Pairs(map), (KeyCounts{{keys[2], 5}}));
+    map.Slot(keys[2]) = {5, 6};
+    EXPECT_EQ(Pairs(map), (KeyCounts{{keys[2], {5, 6}}}));
 }
 
 // 16-byte keys whose last word cancels a fixed seed all hashed to 0, so that
@@ -89,7 +95,7 @@ TEST(CountMapTest, CraftedKeysCannotForceALongProbeChain) {
          {std::function<std::string(std::size_t)>(key16), {keyLong}, {keyShort}}) {
         CCountMap map;
         for (std::size_t i = 0; i < kKeys; ++i) {
-            ++map.Slot(make(i));
+            map.Slot(make(i)).Count(true);
         }
         ASSERT_EQ(map.Size(), kKeys);
         // Linear probing at most a quarter full: a handful of slots, even for
@@ -98,7 +104,7 @@ TEST(CountMapTest, CraftedKeysCannotForceALongProbeChain) {
         for (std::size_t i = 0; i < kKeys; i += 997) {
             const auto* found = map.Find(make(i));
             ASSERT_NE(found, nullptr);
-            EXPECT_EQ(*found, 1);
+            EXPECT_EQ(found->ok, 1);
         }
     }
 }

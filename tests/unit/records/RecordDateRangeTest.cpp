@@ -171,7 +171,7 @@ TEST(DateRangeTest, ReportToTheLastDayCountsItsRecords) {
     ASSERT_TRUE(CountReportFile(path, criteria, progress, counts));
     EXPECT_EQ(counts.m_nOk, 2);
     EXPECT_EQ(counts.m_nNg, 1);
-    EXPECT_TRUE(counts.m_settingFileOk.Contains("S2"));
+    EXPECT_TRUE(counts.m_settingFiles.Contains("S2"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,10 +17,10 @@ namespace {
 // A map's entries in its own order.
 using Entries = std::vector<std::pair<std::string, std::int64_t>>;
 
-Entries InOrder(const CCountMap& map) {
+Entries InOrder(const CCountMap& map, std::int64_t OkNg::*result) {
     Entries entries;
     for (const auto& [key, count] : map) {
-        entries.emplace_back(key, count);
+        entries.emplace_back(key, count.*result);
     }
     return entries;
 }
@@ -29,10 +30,8 @@ Entries InOrder(const CCountMap& map) {
 CReportCounts FileCounts(const std::vector<std::pair<std::string, std::pair<int, int>>>& keys) {
     CReportCounts counts;
     for (const auto& [key, okNg] : keys) {
-        counts.m_settingFileOk.Slot("S" + key) = okNg.first;
-        counts.m_settingFileNg.Slot("S" + key) = okNg.second;
-        counts.m_machineIdOk.Slot("M" + key) = okNg.first;
-        counts.m_machineIdNg.Slot("M" + key) = okNg.second;
+        counts.m_settingFiles.Slot("S" + key) = {okNg.first, okNg.second};
+        counts.m_machineIds.Slot("M" + key) = {okNg.first, okNg.second};
         counts.m_nOk += okNg.first;
         counts.m_nNg += okNg.second;
     }
@@ -49,18 +48,20 @@ TEST(ReportTotalsTest, MergeSumsCountsPerKeyAndAppendsNewKeysInTheFilesOrder) {
 
     EXPECT_EQ(totals.m_nOk, 7);
     EXPECT_EQ(totals.m_nNg, 5);
-    EXPECT_EQ(InOrder(totals.m_settingFileOk),
+    EXPECT_EQ(InOrder(totals.m_settingFiles, &OkNg::ok),
               (Entries{{"SX", 4}, {"SZ", 0}, {"SY", 1}, {"SW", 2}}));
-    EXPECT_EQ(InOrder(totals.m_settingFileNg),
+    EXPECT_EQ(InOrder(totals.m_settingFiles, &OkNg::ng),
               (Entries{{"SX", 2}, {"SZ", 2}, {"SY", 1}, {"SW", 0}}));
-    EXPECT_EQ(InOrder(totals.m_machineIdOk), (Entries{{"MX", 4}, {"MZ", 0}, {"MY", 1}, {"MW", 2}}));
-    EXPECT_EQ(InOrder(totals.m_machineIdNg), (Entries{{"MX", 2}, {"MZ", 2}, {"MY", 1}, {"MW", 0}}));
+    EXPECT_EQ(InOrder(totals.m_machineIds, &OkNg::ok),
+              (Entries{{"MX", 4}, {"MZ", 0}, {"MY", 1}, {"MW", 2}}));
+    EXPECT_EQ(InOrder(totals.m_machineIds, &OkNg::ng),
+              (Entries{{"MX", 2}, {"MZ", 2}, {"MY", 1}, {"MW", 0}}));
 
     // The file counts are read, not consumed: merging one again adds it again.
-    EXPECT_EQ(InOrder(first.m_settingFileOk), (Entries{{"SX", 3}, {"SZ", 0}}));
+    EXPECT_EQ(InOrder(first.m_settingFiles, &OkNg::ok), (Entries{{"SX", 3}, {"SZ", 0}}));
     totals.Merge(first);
     EXPECT_EQ(totals.m_nOk, 10);
-    EXPECT_EQ(InOrder(totals.m_settingFileOk),
+    EXPECT_EQ(InOrder(totals.m_settingFiles, &OkNg::ok),
               (Entries{{"SX", 7}, {"SZ", 0}, {"SY", 1}, {"SW", 2}}));
 }
 
@@ -69,10 +70,8 @@ TEST(ReportTotalsTest, MergeSumsCountsPerKeyAndAppendsNewKeysInTheFilesOrder) {
 TEST(ReportTotalsTest, CountsPast2To31AddUpExactly) {
     constexpr std::int64_t kFileMax = std::numeric_limits<std::int32_t>::max();
     CReportCounts big;
-    big.m_settingFileOk.Slot("S") = kFileMax;
-    big.m_settingFileNg.Slot("S") = 1;
-    big.m_machineIdOk.Slot("M") = kFileMax;
-    big.m_machineIdNg.Slot("M") = 1;
+    big.m_settingFiles.Slot("S") = {kFileMax, 1};
+    big.m_machineIds.Slot("M") = {kFileMax, 1};
     big.m_nOk = kFileMax;
     big.m_nNg = 1;
 
@@ -83,9 +82,9 @@ TEST(ReportTotalsTest, CountsPast2To31AddUpExactly) {
 
     EXPECT_EQ(totals.m_nOk, 6442450941);
     EXPECT_EQ(totals.m_nNg, 3);
-    EXPECT_EQ(InOrder(totals.m_settingFileOk), (Entries{{"S", 6442450941}}));
-    EXPECT_EQ(InOrder(totals.m_machineIdOk), (Entries{{"M", 6442450941}}));
-    EXPECT_EQ(InOrder(totals.m_machineIdNg), (Entries{{"M", 3}}));
+    EXPECT_EQ(InOrder(totals.m_settingFiles, &OkNg::ok), (Entries{{"S", 6442450941}}));
+    EXPECT_EQ(InOrder(totals.m_machineIds, &OkNg::ok), (Entries{{"M", 6442450941}}));
+    EXPECT_EQ(InOrder(totals.m_machineIds, &OkNg::ng), (Entries{{"M", 3}}));
 }
 
 TEST(ReportTotalsTest, ClearEmptiesCountersAndMaps) {
@@ -96,10 +95,18 @@ TEST(ReportTotalsTest, ClearEmptiesCountersAndMaps) {
 
     EXPECT_EQ(totals.m_nOk, 0);
     EXPECT_EQ(totals.m_nNg, 0);
-    EXPECT_TRUE(totals.m_settingFileOk.IsEmpty());
-    EXPECT_TRUE(totals.m_settingFileNg.IsEmpty());
-    EXPECT_TRUE(totals.m_machineIdOk.IsEmpty());
-    EXPECT_TRUE(totals.m_machineIdNg.IsEmpty());
+    EXPECT_TRUE(totals.m_settingFiles.IsEmpty());
+    EXPECT_TRUE(totals.m_machineIds.IsEmpty());
+}
+
+TEST(ReportCountsTest, OfGivesEachCountedDimensionItsOwnMap) {
+    CReportCounts counts;
+    counts.Of(Dimension::SettingFile).Slot("S") = {1, 2};
+    counts.Of(Dimension::MachineId).Slot("M") = {3, 4};
+    EXPECT_EQ(InOrder(counts.m_settingFiles, &OkNg::ng), (Entries{{"S", 2}}));
+    EXPECT_EQ(InOrder(counts.m_machineIds, &OkNg::ok), (Entries{{"M", 3}}));
+    EXPECT_THROW(counts.Of(Dimension::Customer), std::invalid_argument);
+    EXPECT_THROW(std::as_const(counts).Of(Dimension::Customer), std::invalid_argument);
 }
 
 }  // namespace

@@ -20,10 +20,8 @@ TEST(BigCountTest, ScriptsCarryCountsPast2To31Exactly) {
     CReportTotals totals;
     totals.m_nOk = kOk;
     totals.m_nNg = kNg;
-    totals.m_settingFileOk.Slot("S1") = kOk;
-    totals.m_settingFileNg.Slot("S1") = kNg;
-    totals.m_machineIdOk.Slot("M1") = kOk;
-    totals.m_machineIdNg.Slot("M1") = kNg;
+    totals.m_settingFiles.Slot("S1") = {kOk, kNg};
+    totals.m_machineIds.Slot("M1") = {kOk, kNg};
     test::TempDir dir;
     test::MessageBoxRecorder messages;
 

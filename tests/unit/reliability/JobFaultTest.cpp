@@ -182,7 +182,7 @@ TEST_F(JobFaultTest, FileChangedWhileItIsParsed) {
             EXPECT_EQ(totals.m_nNg, c.ng);
             EXPECT_EQ(job.Progress().ParsedBytes(), c.parsed);
             EXPECT_EQ(job.Progress().TotalBytes(), size);
-            EXPECT_EQ(test::ToMap(totals.m_settingFileNg),
+            EXPECT_EQ(test::ToMap(totals.m_settingFiles, &OkNg::ng),
                       (std::map<std::string, std::int64_t>{{"S1", c.ng}}));
         }
         EXPECT_TRUE(trusted) << "the worker was never caught early in the file";

@@ -141,7 +141,7 @@ TEST(ResourceLimitTest, UnderAMemoryLimitAFileThatDoesNotFitIsThatFilesError) {
         test::MessageBoxRecorder messages;
         const CReportTotals totals = ReportJob(Request(folder, 2)).Run();
         std::fprintf(out, "report OK %lld NG %lld keys %zu\n", static_cast<long long>(totals.m_nOk),
-                     static_cast<long long>(totals.m_nNg), totals.m_settingFileOk.Size());
+                     static_cast<long long>(totals.m_nNg), totals.m_settingFiles.Size());
         PrintMessages(out, messages);
         OptionScanRequest scan;
         scan.machineFolders = {folder};

@@ -280,8 +280,8 @@ class ReportScopeWriteTest : public ScriptFolderTest {
     ReportScopeWriteTest() {
         m_totals.m_nOk = 3;
         m_totals.m_nNg = 1;
-        FillMaps(m_totals.m_settingFileOk, m_totals.m_settingFileNg, {{"S'1", 3, 1}});
-        FillMaps(m_totals.m_machineIdOk, m_totals.m_machineIdNg, {{"WB-1", 3, 1}});
+        FillMap(m_totals.m_settingFiles, {{"S'1", 3, 1}});
+        FillMap(m_totals.m_machineIds, {{"WB-1", 3, 1}});
     }
 };
 

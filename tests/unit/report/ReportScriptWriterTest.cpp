@@ -171,12 +171,12 @@ void SetTotals(CReportTotals& totals, const std::vector<ExpectedKey>& settingFil
     for (const ExpectedKey& entry : settingFiles) {
         counts.push_back(entry.counts);
     }
-    FillMaps(totals.m_settingFileOk, totals.m_settingFileNg, counts);
+    FillMap(totals.m_settingFiles, counts);
     counts.clear();
     for (const ExpectedKey& entry : machineIds) {
         counts.push_back(entry.counts);
     }
-    FillMaps(totals.m_machineIdOk, totals.m_machineIdNg, counts);
+    FillMap(totals.m_machineIds, counts);
     totals.m_nOk = 42;
     totals.m_nNg = 8;
 }
@@ -186,14 +186,14 @@ struct ExpectedRows {
     std::string table;
 };
 
-// The rows follow the OK map's own order, so they are built by walking it.
-ExpectedRows RowsFor(const CCountMap& okMap, const std::vector<ExpectedKey>& keys) {
+// The rows follow the map's own order, so they are built by walking it.
+ExpectedRows RowsFor(const CCountMap& map, const std::vector<ExpectedKey>& keys) {
     std::map<std::string, const ExpectedKey*> byKey;
     for (const ExpectedKey& entry : keys) {
         byKey[entry.counts.key] = &entry;
     }
     ExpectedRows rows;
-    for (const auto& item : okMap) {
+    for (const auto& item : map) {
         const ExpectedKey& entry = *byKey.at(item.first);
         rows.bar += "['" + entry.counts.key + "', " + entry.yield + "],";
         rows.table += "['" + entry.counts.key + "', " + std::to_string(entry.counts.ok) + ", " +
@@ -214,8 +214,8 @@ std::string ExpectedTable(std::string_view function, std::string_view title,
 
 // The six scripts for the totals of SetTotals(totals, kSettingFiles, kMachineIds).
 std::map<std::string, std::string, std::less<>> ExpectedScripts(const CReportTotals& totals) {
-    const ExpectedRows settingRows = RowsFor(totals.m_settingFileOk, kSettingFiles);
-    const ExpectedRows machineRows = RowsFor(totals.m_machineIdOk, kMachineIds);
+    const ExpectedRows settingRows = RowsFor(totals.m_settingFiles, kSettingFiles);
+    const ExpectedRows machineRows = RowsFor(totals.m_machineIds, kMachineIds);
     const std::string summaryRow = "['Summary', " + std::string(kTotalOk) + ", " +
                                    std::string(kTotalNg) + ", " + std::string(kTotalYield) + "],";
     return {
@@ -287,7 +287,7 @@ TEST_F(ReportScriptWriterTest, SecondRunWithFewerKeysLeavesNoRowsOfTheFirst) {
     writer.WriteBarChart(Dimension::MachineId);
     writer.WriteTable(Dimension::MachineId);
 
-    const ExpectedRows rows = RowsFor(m_totals.m_machineIdOk, fewer);
+    const ExpectedRows rows = RowsFor(m_totals.m_machineIds, fewer);
     ExpectScript("chartMachineId.js", ExpectedBar("drawChartMachineId()", "Machine ID", rows, ""));
     ExpectScript("tableMachineId.js", ExpectedTable("drawTableMachineId()", "Machine ID", rows));
 }
@@ -320,7 +320,7 @@ TEST_F(ReportScriptWriterTest, KeysAreEscapedOnlyWhereALiteralNeedsIt) {
     for (const auto& c : cases) {
         keys.push_back({c.key, 1, 0});
     }
-    FillMaps(m_totals.m_settingFileOk, m_totals.m_settingFileNg, keys);
+    FillMap(m_totals.m_settingFiles, keys);
     CReportScriptWriter writer(m_totals, m_scriptFolder);
     writer.WriteBarChart(Dimension::SettingFile);
     writer.WriteTable(Dimension::SettingFile);
@@ -547,8 +547,8 @@ TEST_F(ReportScriptWriterTest, TwoReportsAtOnceNeverMixTheirScripts) {
         for (int i = 0; i < 3000; ++i) {
             keys.push_back({"run" + std::to_string(run) + "-key" + std::to_string(i), i, run + 1});
         }
-        FillMaps(totals[run].m_settingFileOk, totals[run].m_settingFileNg, keys);
-        FillMaps(totals[run].m_machineIdOk, totals[run].m_machineIdNg, keys);
+        FillMap(totals[run].m_settingFiles, keys);
+        FillMap(totals[run].m_machineIds, keys);
         totals[run].m_nOk = 100 + run;
         totals[run].m_nNg = 7;
         TempDir alone;

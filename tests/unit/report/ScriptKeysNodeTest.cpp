@@ -100,8 +100,8 @@ TEST_F(ScriptKeysInJavaScriptTest, DrawnRowsCarryTheKeys) {
 
     m_totals.m_nOk = 6;
     m_totals.m_nNg = 2;
-    FillMaps(m_totals.m_settingFileOk, m_totals.m_settingFileNg, kSettingFileKeys);
-    FillMaps(m_totals.m_machineIdOk, m_totals.m_machineIdNg, kMachineIdKeys);
+    FillMap(m_totals.m_settingFiles, kSettingFileKeys);
+    FillMap(m_totals.m_machineIds, kMachineIdKeys);
     WriteAllScripts();
     ASSERT_TRUE(m_messages.texts().empty());
 
@@ -109,18 +109,18 @@ TEST_F(ScriptKeysInJavaScriptTest, DrawnRowsCarryTheKeys) {
         Row("chartSummary.js", "chartContent", "OK", "[6]"),
         Row("chartSummary.js", "chartContent", "NG", "[2]"),
     };
-    // Rows keep the OK map's order.
-    for (const auto& item : m_totals.m_settingFileOk) {
+    // Rows keep the map's order.
+    for (const auto& item : m_totals.m_settingFiles) {
         expected.push_back(Row("chartSettingFile.js", "chartContent", item.first, "[75]"));
     }
-    for (const auto& item : m_totals.m_machineIdOk) {
+    for (const auto& item : m_totals.m_machineIds) {
         expected.push_back(Row("chartMachineId.js", "chartContent", item.first, "[75]"));
     }
     expected.push_back(Row("tableSummary.js", "tableContent", "Summary", "[6,2,75]"));
-    for (const auto& item : m_totals.m_settingFileOk) {
+    for (const auto& item : m_totals.m_settingFiles) {
         expected.push_back(Row("tableSettingFile.js", "tableContent", item.first, "[3,1,75]"));
     }
-    for (const auto& item : m_totals.m_machineIdOk) {
+    for (const auto& item : m_totals.m_machineIds) {
         expected.push_back(Row("tableMachineId.js", "tableContent", item.first, "[3,1,75]"));
     }
 

@@ -4,12 +4,10 @@
 
 namespace qz::test {
 
-void FillMaps(CCountMap& okMap, CCountMap& ngMap, const std::vector<KeyCounts>& keys) {
-    okMap.RemoveAll();
-    ngMap.RemoveAll();
+void FillMap(CCountMap& map, const std::vector<KeyCounts>& keys) {
+    map.RemoveAll();
     for (const KeyCounts& entry : keys) {
-        okMap.Slot(entry.key) = entry.ok;
-        ngMap.Slot(entry.key) = entry.ng;
+        map.Slot(entry.key) = {entry.ok, entry.ng};
     }
 }
 

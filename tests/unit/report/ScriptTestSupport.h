@@ -27,8 +27,8 @@ struct KeyCounts {
     std::int32_t ng;
 };
 
-// Fills an OK and an NG map with the same keys.
-void FillMaps(CCountMap& okMap, CCountMap& ngMap, const std::vector<KeyCounts>& keys);
+// Replaces the map's keys and counts with keys.
+void FillMap(CCountMap& map, const std::vector<KeyCounts>& keys);
 
 class ScriptFolderTest : public ::testing::Test {
   protected:
