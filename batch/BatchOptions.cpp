@@ -109,10 +109,10 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
     } catch (const CLI::ParseError& error) {
         // CLI11 quotes the arguments it rejects: their control bytes are made
         // visible before they reach a terminal.
-        std::ostringstream out;
+        std::ostringstream help;
         std::ostringstream err;
-        const int status = app.exit(error, out, err);
-        std::fputs(out.str().c_str(), stdout);
+        const int status = app.exit(error, help, err);
+        std::fputs(help.str().c_str(), stdout);
         std::fputs(TerminalLines(err.str()).c_str(), stderr);
         return status == 0 ? 0 : kExitBadArguments;
     }

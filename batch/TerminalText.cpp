@@ -11,7 +11,7 @@ bool IsContinuation(unsigned char byte, unsigned char low = 0x80, unsigned char 
 // The length of the well-formed UTF-8 sequence of two or more bytes at
 // text[at] (no overlong form, no surrogate, nothing above U+10FFFF), or 0.
 std::size_t Utf8Length(std::string_view text, std::size_t at) {
-    const auto byte = [&](std::size_t i) {
+    const auto byte = [&](std::size_t i) -> unsigned char {
         return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0;
     };
     const unsigned char lead = byte(0);

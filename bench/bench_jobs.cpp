@@ -106,7 +106,7 @@ double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 double MBps(std::uint64_t bytes, double seconds) {
-    return bytes / seconds / 1e6;
+    return static_cast<double>(bytes) / seconds / 1e6;
 }
 
 // CPU seconds (user + system) of this process and of its waited-for children.
@@ -115,8 +115,8 @@ double CpuSeconds() {
     for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
         rusage usage{};
         ::getrusage(who, &usage);
-        total += usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
-                 usage.ru_stime.tv_usec / 1e6;
+        total += static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     }
     return total;
 }
@@ -200,7 +200,8 @@ std::uint64_t CountLines(const std::string& path, char* buffer, std::size_t size
     while ((got = ::read(fd, buffer, size)) > 0) {
         const char* p = buffer;
         const char* const end = buffer + got;
-        while ((p = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr) {
+        while ((p = static_cast<const char*>(
+                    std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) != nullptr) {
             ++lines;
             ++p;
         }
@@ -394,7 +395,7 @@ int Main(int argc, char** argv) {
 
     const Tree tree = MakeTree(o);
     std::printf("tree: %s\n      %d machines x %d files, %.1f MB\n", tree.root.c_str(), o.machines,
-                o.files, tree.bytes / 1e6);
+                o.files, static_cast<double>(tree.bytes) / 1e6);
     std::printf("threads: %d workers (default for %u logical processors)\n", workers, processors);
 
     // Warm the page cache (and learn the line count for the progress figure).
@@ -426,8 +427,8 @@ int Main(int argc, char** argv) {
     const double one = MBps(tree.bytes, oneTime.wall);
     const double floor = MBps(tree.bytes, floorTime.wall);
     const double mawk = MBps(tree.bytes, peerTime.wall);
-    const double peakMiB = peakFull / 1024.0;
-    const double growthMiB = (peakFull - peakHalf) / 1024.0;
+    const double peakMiB = static_cast<double>(peakFull) / 1024.0;
+    const double growthMiB = static_cast<double>(peakFull - peakHalf) / 1024.0;
 
     std::printf("\nbest of %d runs, MB/s = 10^6 bytes/s; CPU = user + system seconds\n", o.runs);
     const auto row = [&](const char* what, const Timing& t) {
@@ -443,8 +444,8 @@ int Main(int argc, char** argv) {
     std::printf(
         "  peak memory (VmHWM%s): half tree %.1f MiB, full tree %.1f MiB "
         "(resident before: %.1f MiB)\n",
-        resettable ? ", reset before each job" : ", NOT reset: process peak", peakHalf / 1024.0,
-        peakMiB, baseline / 1024.0);
+        resettable ? ", reset before each job" : ", NOT reset: process peak",
+        static_cast<double>(peakHalf) / 1024.0, peakMiB, static_cast<double>(baseline) / 1024.0);
     std::printf(
         "  progress updates alone, %llu lines: 1 thread %.3f s, %d threads %.3f s "
         "(%.0f%% of the job's time)\n",

@@ -85,7 +85,8 @@ std::uint64_t CountLines(const std::string& path) {
     while ((got = ::read(fd, buffer.get(), kBuffer)) > 0) {
         const char* p = buffer.get();
         const char* const end = p + got;
-        while ((p = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr) {
+        while ((p = static_cast<const char*>(
+                    std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) != nullptr) {
             ++lines;
             ++p;
         }

@@ -294,7 +294,8 @@ std::vector<std::string> CQZ8840ReporterDlg::CheckedMachineFolders() const {
     std::vector<std::string> folders;
     for (const int row : rows) {
         if (static_cast<std::size_t>(row) < m_machineFolderNames.size())
-            folders.push_back(m_dataPaths.MachineFolder(m_machineFolderNames[row]));
+            folders.push_back(
+                m_dataPaths.MachineFolder(m_machineFolderNames[static_cast<std::size_t>(row)]));
     }
     return folders;
 }

@@ -57,7 +57,8 @@ const std::string& CReportDataListCtrl::GetRowBytes(long index) const {
     static const std::string kNone;
     if (index < 0 || index >= GetItemCount())
         return kNone;
-    const auto* bytes = reinterpret_cast<const std::string*>(GetItemData(RowToItem(index)));
+    const auto* bytes =
+        reinterpret_cast<const std::string*>(GetItemData(RowToItem(static_cast<int>(index))));
     return bytes ? *bytes : kNone;
 }
 

@@ -181,9 +181,9 @@ enum class ReportLineScan {
     // no comma. blsmsk gives the bits up to the lowest set one, all for none.
     const std::uint64_t low = commas.low & _blsmsk_u64(lineEnds.low);
     const std::uint64_t high = lineEnds.low != 0 ? 0 : commas.high & _blsmsk_u64(lineEnds.high);
-    const std::uint64_t lowCount = _mm_popcnt_u64(low);
+    const auto lowCount = static_cast<std::uint64_t>(_mm_popcnt_u64(low));
     // A line of n commas has at most n + 1 fields.
-    if (lowCount + _mm_popcnt_u64(high) < kMinRecordFields - 1) {
+    if (lowCount + static_cast<std::uint64_t>(_mm_popcnt_u64(high)) < kMinRecordFields - 1) {
         return ReportLineScan::NoRecord;
     }
     // An empty field: a comma first, last or next to another.

@@ -86,8 +86,9 @@ TEST_F(MainDialogTest, MachineFoldersBecomeRowsWithTheFirstChecked) {
     std::vector<std::string> names;
     for (long i = 0; i < 3; ++i) {
         // Row i shows machine folder i: the jobs' folders rely on it.
-        EXPECT_EQ(list.GetRowBytes(i), dlg->MachineFolderNames().at(i));
-        EXPECT_EQ(list.GetItemText(i), wxString(dlg->MachineFolderNames().at(i)));
+        const std::string& name = dlg->MachineFolderNames().at(static_cast<std::size_t>(i));
+        EXPECT_EQ(list.GetRowBytes(i), name);
+        EXPECT_EQ(list.GetItemText(i), wxString(name));
         names.push_back(list.GetRowBytes(i));
     }
     std::sort(names.begin(), names.end());

@@ -38,7 +38,7 @@ TEST(DateLocale, ReadsOrderSeparatorNamesAndMarkersFromTheSystem) {
     const DateLocale ja = LoadLocale("ja_JP.UTF-8", 2026);
     EXPECT_EQ(ja.order, DateOrder::YMD);
     EXPECT_EQ(ja.dateSeparator, '/');
-    for (int i = 0; i < 12; ++i)
+    for (std::size_t i = 0; i < 12; ++i)
         EXPECT_TRUE(ja.monthNames[i].empty() && ja.monthAbbrevs[i].empty()) << i;
     EXPECT_EQ(ja.pmMarker, "\xe5\x8d\x88\xe5\xbe\x8c");  // 午後
 }

@@ -88,7 +88,7 @@ TEST(DateReferenceTable, EveryRowInEveryLocale) {
         for (std::size_t c = 0; c < columns.size(); ++c) {
             std::string expected = fields[c + 1];
             if (const Difference* d = FindDifference(input, columns[c])) {
-                ++differencesSeen[d - kDeliberateDifferences];
+                ++differencesSeen[static_cast<std::size_t>(d - kDeliberateDifferences)];
                 EXPECT_NE(expected, d->ours)
                     << "'" << input << "' in " << columns[c] << " is listed as a difference but "
                     << "the table agrees";

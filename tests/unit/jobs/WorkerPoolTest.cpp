@@ -58,8 +58,8 @@ struct HandOuts {
 };
 
 TEST(WorkerPoolTest, EveryItemOnceAndEachWorkersItemsAscending) {
-    for (const std::size_t workers : {1, 2, 3, 8, 17}) {
-        for (const std::size_t items : {0, 1, 2, 7, 250}) {
+    for (const std::size_t workers : {1u, 2u, 3u, 8u, 17u}) {
+        for (const std::size_t items : {0u, 1u, 2u, 7u, 250u}) {
             for (int run = 0; run < 10; ++run) {
                 SCOPED_TRACE(testing::Message() << workers << " workers, " << items << " items");
                 JobProgress progress(workers);
@@ -137,7 +137,7 @@ TEST(WorkerPoolTest, ASlowItemDoesNotHoldUpTheOthers) {
 }
 
 TEST(WorkerPoolTest, NothingIsHandedOutOnceCancelledBeforehand) {
-    for (const std::size_t workers : {1, 4}) {
+    for (const std::size_t workers : {1u, 4u}) {
         JobProgress progress(workers);
         progress.Cancel();
         std::atomic<int> calls{0};

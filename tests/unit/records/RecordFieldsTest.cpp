@@ -57,7 +57,7 @@ TEST(SplitRecordFieldsTest, AgreesWithThePlainRuleOnSampledLines) {
     std::mt19937 random(7);
     for (int round = 0; round < 4000; ++round) {
         const std::size_t length = random() % 201;
-        const unsigned commaPercent = 5 + random() % 60;
+        const auto commaPercent = static_cast<unsigned>(5 + random() % 60);
         std::string line(length, ' ');
         for (char& c : line) {
             c = random() % 100 < commaPercent ? ',' : static_cast<char>('a' + random() % 26);

@@ -322,8 +322,8 @@ TEST_F(CountReportFileTest, ABigFileCountsAsItsLinesDoOneByOne) {
     }
     const CReportCounts& counts = CountText(body, "big.csv");
 
-    int ok = 0;
-    int ng = 0;
+    std::int64_t ok = 0;
+    std::int64_t ng = 0;
     KeyCounts settingFiles;
     KeyCounts machineIds;
     for (std::size_t k = 0; k < kKinds; ++k) {

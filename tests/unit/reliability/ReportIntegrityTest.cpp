@@ -36,7 +36,8 @@ using KeyTotals = std::map<std::string, std::pair<std::int64_t, std::int64_t>>;
 std::string Hex(const std::string& bytes) {
     static const char kDigits[] = "0123456789abcdef";
     std::string hex;
-    for (unsigned char c : bytes) {
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
         hex += "00";
         hex += kDigits[c >> 4];
         hex += kDigits[c & 15];
