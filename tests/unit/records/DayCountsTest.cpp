@@ -16,6 +16,7 @@
 #include "progress/JobProgress.h"
 #include "records/ReportCounts.h"
 #include "records/ReportFileCounter.h"
+#include "tests/support/RecordText.h"
 #include "tests/support/TestSupport.h"
 
 namespace qz {
@@ -24,7 +25,7 @@ namespace {
 using std::chrono::year_month_day;
 using DayTexts = std::map<std::string, std::pair<std::int64_t, std::int64_t>>;  // OK, NG
 
-constexpr const char* kHeader = "Date,Cable,Setting File,Customer,Board,Count,Result\r\n";
+const std::string kHeader = test::RecordFileText("\r\n").bytes();
 
 std::string Text(const year_month_day& date, const char* format) {
     char text[32];

@@ -11,6 +11,7 @@
 #include "progress/JobProgress.h"
 #include "records/ReportCounts.h"
 #include "records/ReportFileCounter.h"
+#include "tests/support/RecordText.h"
 #include "tests/support/TestSupport.h"
 
 namespace qz {
@@ -155,12 +156,13 @@ TEST(RecordDayReaderTest, AgreesWithTheDateParserLineByLine) {
 // A report from 2018-05-03 to 9999-12-31 counts a file's records of those days.
 TEST(DateRangeTest, ReportToTheLastDayCountsItsRecords) {
     test::TempDir dir;
-    const std::string path = dir.Write("rec.csv",
-                                       "Date,Cable,Setting File,Customer,Board,Count,Result\r\n"
-                                       "2018/05/02 23:59:59,C1,S1,CU,M1,3,OK\r\n"
-                                       "2018/05/03 08:00:00,C1,S1,CU,M1,3,OK\r\n"
-                                       "2026/12/10 09:00:00,C1,S1,CU,M1,3,NG\r\n"
-                                       "9999/12/31 23:59:59,C1,S2,CU,M2,3,OK\r\n");
+    const std::string path = dir.Write(
+        "rec.csv",
+        test::RecordFileText("\r\n")
+            .Add({.date = "2018/05/02 23:59:59"})
+            .Add({.date = "2018/05/03 08:00:00"})
+            .Add({.date = "2026/12/10 09:00:00", .result = "NG"})
+            .Add({.date = "9999/12/31 23:59:59", .settingFile = "S2", .machineId = "M2"}));
     ReportCriteria criteria;
     criteria.dtReportStart = OleDate::FromParts(2018, 5, 3);
     criteria.dtReportEnd = OleDate::FromParts(9999, 12, 31);

@@ -16,6 +16,7 @@
 #include "platform/FileError.h"
 #include "progress/JobProgress.h"
 #include "records/ReportCounts.h"
+#include "tests/support/RecordText.h"
 #include "tests/support/TestSupport.h"
 
 namespace qz {
@@ -25,7 +26,7 @@ using namespace std::string_view_literals;
 
 using KeyCounts = std::map<std::string, std::pair<std::int64_t, std::int64_t>>;  // key -> (OK, NG)
 
-constexpr std::string_view kHeader = "Date,Cable,Setting File,Customer,Board,Count,Result\r\n";
+const std::string kHeader = test::RecordFileText("\r\n").bytes();
 
 // The keys of one dimension with their OK and NG counts.
 KeyCounts Dimension(const CCountMap& map) {
