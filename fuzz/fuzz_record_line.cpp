@@ -182,8 +182,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Fields header = PlainSplit(lines[0].text);
         CValueSet* const sets[] = {&criteria.excluded.settingFiles, &criteria.excluded.customers,
                                    &criteria.excluded.machineIds};
-        for (int i = 0; i < 3; ++i) {
-            if ((exclusions >> i & 1) && header.size() > static_cast<std::size_t>(i + 2)) {
+        for (std::size_t i = 0; i < 3; ++i) {
+            if ((exclusions >> i & 1) && header.size() > i + 2) {
                 sets[i]->Insert(header[i + 2]);
             }
         }
