@@ -213,7 +213,9 @@ int Main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     // A reader that went away (`| head`, `| true`) makes a write to standard
     // output fail instead of ending the process before the scripts are written.
+#ifdef SIGPIPE  // Windows has no such signal: the write fails there anyway
     std::signal(SIGPIPE, SIG_IGN);
+#endif
     // Messages from the jobs (a file error names a path from the disk) go to
     // standard error with their control bytes made visible.
     SetMessageBoxHandler(PrintMessage);

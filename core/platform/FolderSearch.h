@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qz {
@@ -23,5 +24,11 @@ struct FolderEntry {
 // The pattern must end in "/*" or "\*"; the folder is the text before those
 // two characters, used as it is (a '\' inside it is part of a name).
 std::vector<FolderEntry> SearchFolder(const std::string& pattern);
+
+// The order of the search: names compared with ASCII letters upper-cased,
+// byte by byte as unsigned values; names that differ in letter case only, by
+// their bytes. Every system's search sorts with it, so that a folder lists
+// alike everywhere.
+bool ListedBefore(std::string_view a, std::string_view b);
 
 }  // namespace qz

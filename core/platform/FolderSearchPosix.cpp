@@ -4,38 +4,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <string_view>
 
 #include "platform/Path.h"
 
 namespace qz {
-
-namespace {
-
-unsigned char UpperAscii(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 'a' + 'A') : byte;
-}
-
-// The order the original platform's file system lists a folder in: names
-// compared with ASCII letters upper-cased, byte by byte as unsigned values;
-// names that differ in letter case only, by their bytes.
-bool ListedBefore(std::string_view a, std::string_view b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) {
-            return UpperAscii(a[i]) < UpperAscii(b[i]);
-        }
-    }
-    if (a.size() != b.size()) {
-        return a.size() < b.size();
-    }
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-    });
-}
-
-}  // namespace
 
 std::vector<FolderEntry> SearchFolder(const std::string& pattern) {
     std::vector<FolderEntry> entries;

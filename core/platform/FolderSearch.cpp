@@ -1,0 +1,31 @@
+#include "platform/FolderSearch.h"
+
+#include <algorithm>
+
+namespace qz {
+
+namespace {
+
+unsigned char UpperAscii(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 'a' + 'A') : byte;
+}
+
+}  // namespace
+
+bool ListedBefore(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) {
+            return UpperAscii(a[i]) < UpperAscii(b[i]);
+        }
+    }
+    if (a.size() != b.size()) {
+        return a.size() < b.size();
+    }
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    });
+}
+
+}  // namespace qz

@@ -1,0 +1,47 @@
+#include "platform/FolderSearch.h"
+
+#include <algorithm>
+
+#include "platform/Path.h"
+#include "platform/SystemWin.h"
+
+namespace qz {
+
+std::vector<FolderEntry> SearchFolder(const std::string& pattern) {
+    std::vector<FolderEntry> entries;
+    if (pattern.size() < 2 || pattern.back() != '*') {
+        return entries;
+    }
+    const char separator = pattern[pattern.size() - 2];
+    if (separator != '\\' && separator != '/') {
+        return entries;
+    }
+    const std::string folder = pattern.substr(0, pattern.size() - 2);
+    WIN32_FIND_DATAW found{};
+    // The basic information skips the short (8.3) names nobody reads here.
+    const HANDLE search =
+        FindFirstFileExW(win::Utf16(folder + "\\*").c_str(), FindExInfoBasic, &found,
+                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+        return entries;
+    }
+    do {
+        FolderEntry entry;
+        entry.name = win::Utf8(found.cFileName);
+        entry.path = folder + kPathSeparator + entry.name;
+        entry.isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (!entry.isDirectory) {
+            entry.size = (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+        }
+        entries.push_back(std::move(entry));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    // NTFS lists in about this order; other file systems (FAT, network
+    // shares) list in theirs: sort, as on every system.
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        return ListedBefore(a.name, b.name);
+    });
+    return entries;
+}
+
+}  // namespace qz
