@@ -1,0 +1,248 @@
+// The Windows side of the platform services, with another program where the
+// behaviour is about other programs: the share modes of text files, the
+// single-instance guard, the folder lock, folder search and file errors.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "platform/FileError.h"
+#include "platform/FolderLock.h"
+#include "platform/FolderSearch.h"
+#include "platform/KnownFolders.h"
+#include "platform/SingleInstance.h"
+#include "platform/TextFileReader.h"
+#include "tests/support/TestSupport.h"
+
+namespace qz {
+namespace {
+
+std::wstring Wide(const std::string& text) {
+    return std::wstring(text.begin(), text.end());  // the tests' paths are ASCII
+}
+
+std::string Native(std::string path) {
+    for (char& c : path) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    return path;
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// qz-file-holder (FileHolder.cpp) as a child process whose standard input is
+// a pipe: closing it ends a holder.
+class OtherProgram {
+  public:
+    // Waits until it has the file open, or has ended.
+    OtherProgram(const std::string& mode, const std::string& file, const std::string& ready,
+                 int lines = 0) {
+        const std::string exe = GetExecutablePath();
+        const std::string holder = exe.substr(0, exe.rfind('\\') + 1) + "qz-file-holder.exe";
+        std::string command = "\"" + holder + "\" " + mode + " \"" + Native(file) + "\" \"" +
+                              Native(ready) + "\" " + std::to_string(lines);
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE readEnd = nullptr;
+        EXPECT_TRUE(CreatePipe(&readEnd, &m_stdin, &inherit, 0));
+        SetHandleInformation(m_stdin, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = readEnd;
+        startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        PROCESS_INFORMATION info{};
+        std::wstring wide = Wide(command);
+        const bool started = CreateProcessW(nullptr, wide.data(), nullptr, nullptr, TRUE, 0,
+                                            nullptr, nullptr, &startup, &info);
+        CloseHandle(readEnd);
+        EXPECT_TRUE(started) << command << ": error " << GetLastError();
+        if (started) {
+            CloseHandle(info.hThread);
+            m_process = info.hProcess;
+        }
+        for (int i = 0; i < 3000 && started && !Exists(ready) && Running(); ++i) {
+            Sleep(10);
+        }
+    }
+    ~OtherProgram() { Wait(); }
+
+    bool Running() const { return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
+
+    // Closes its standard input and waits for its end; its exit status.
+    DWORD Wait() {
+        if (m_stdin) {
+            CloseHandle(m_stdin);
+            m_stdin = nullptr;
+        }
+        DWORD status = 255;
+        if (m_process) {
+            WaitForSingleObject(m_process, 60000);
+            GetExitCodeProcess(m_process, &status);
+            CloseHandle(m_process);
+            m_process = nullptr;
+        }
+        return status;
+    }
+
+  private:
+    HANDLE m_stdin = nullptr;
+    HANDLE m_process = nullptr;
+};
+
+TEST(WindowsTextFile, ExclusiveOpenFailsWhileAnotherProgramHoldsTheFile) {
+    test::TempDir dir;
+    const std::string list = dir.Write("CustomerList.lst", "0A1B _ Alpha Parts\r\n");
+    {
+        OtherProgram holder("hold", list, dir.path() + "/held");
+        ASSERT_TRUE(Exists(dir.path() + "/held")) << "the other program could not open the file";
+        try {
+            TextFileReader reader(list, ShareMode::Exclusive);
+            FAIL() << "opened exclusively while another program holds the file";
+        } catch (const FileError& error) {
+            // The path as the system writes it, and the system's reason.
+            EXPECT_EQ(std::string(error.what()).rfind(Native(list) + ": ", 0), 0u) << error.what();
+        }
+        // Shared opening is what record files get: it still works.
+        TextFileReader shared(list, ShareMode::Shared);
+        std::string_view line;
+        ASSERT_TRUE(shared.ReadLine(line));
+        EXPECT_EQ(line, "0A1B _ Alpha Parts");
+        EXPECT_EQ(holder.Wait(), 0u);
+    }
+    // Once the other program has closed it, it opens, and keeps others out
+    // while it is read.
+    TextFileReader reader(list, ShareMode::Exclusive);
+    OtherProgram refused("hold", list, dir.path() + "/refused");
+    EXPECT_FALSE(Exists(dir.path() + "/refused"));
+    EXPECT_EQ(refused.Wait(), 1u) << "another program opened the exclusively read file";
+}
+
+TEST(WindowsTextFile, SharedReadingGoesOnWhileAnotherProgramAppends) {
+    test::TempDir dir;
+    std::string start;
+    for (int i = 0; i < 100; ++i) {
+        start += "2018/05/03 09:00:00,setting.cfg,FIRST-" + std::to_string(i) + ",OK\r\n";
+    }
+    const std::string records = dir.Write("records.txt", start);
+    constexpr int kAppended = 300;
+    OtherProgram machine("append", records, dir.path() + "/appending", kAppended);
+    ASSERT_TRUE(Exists(dir.path() + "/appending")) << "the machine could not open the file";
+
+    TextFileReader reader(records, ShareMode::Shared);
+    EXPECT_TRUE(machine.Running()) << "the machine finished before the reader opened the file";
+    std::string_view line;
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(line, "2018/05/03 09:00:00,setting.cfg,FIRST-" + std::to_string(i) + ",OK");
+    }
+    ASSERT_EQ(machine.Wait(), 0u) << "the machine could not append while the file was read";
+    int appended = 0;
+    while (reader.ReadLine(line)) {
+        EXPECT_EQ(line, "2018/05/03 10:00:00,setting.cfg,BOARD-" + std::to_string(appended) + ",OK");
+        ++appended;
+    }
+    EXPECT_EQ(appended, kAppended);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(Wide(records).c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(reader.GetPosition(), data.nFileSizeLow);
+}
+
+TEST(WindowsTextFile, FailuresNameThePathAsTheSystemWritesIt) {
+    test::TempDir dir;
+    const std::string missing = dir.path() + "/no/such.txt";
+    try {
+        TextFileReader reader(missing, ShareMode::Shared);
+        FAIL() << "opened a missing file";
+    } catch (const FileError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind(Native(missing) + ": ", 0), 0u) << error.what();
+    }
+    const std::string folder = dir.MakeDir("folder");
+    try {
+        TextFileReader reader(folder, ShareMode::Shared);
+        FAIL() << "opened a folder";
+    } catch (const FileError& error) {
+        EXPECT_EQ(std::string(error.what()), Native(folder) + ": " + std::strerror(EISDIR));
+    }
+}
+
+TEST(WindowsFolderSearch, ListsNamesSizesAndFoldersInNameOrder) {
+    test::TempDir dir;
+    dir.Write("b.csv", "12345");
+    dir.Write("A.csv", "1");
+    dir.Write("_x.csv", "");
+    dir.MakeDir("c");
+    const auto entries = SearchFolder(dir.path() + "\\*");
+    ASSERT_EQ(entries.size(), 6u);
+    const char* names[] = {".", "..", "A.csv", "b.csv", "c", "_x.csv"};
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].name, names[i]);
+        EXPECT_EQ(entries[i].path, dir.path() + "\\" + names[i]);
+    }
+    EXPECT_EQ(entries[3].size, 5u);
+    EXPECT_FALSE(entries[3].isDirectory);
+    EXPECT_TRUE(entries[4].isDirectory);
+    EXPECT_EQ(entries[4].size, 0u);
+    EXPECT_TRUE(SearchFolder(dir.path() + "\\missing\\*").empty());
+}
+
+TEST(WindowsSingleInstance, ASecondGuardFindsTheFirstAndAsksItToShow) {
+    const std::string name = "QZ8840-test-" + std::to_string(GetCurrentProcessId());
+    std::atomic<int> shown{0};
+    {
+        SingleInstanceGuard first(name);
+        ASSERT_FALSE(first.AlreadyExists());
+        ASSERT_TRUE(first.ListenForShowRequests([&shown] { ++shown; }));
+        SingleInstanceGuard second(name);
+        EXPECT_TRUE(second.AlreadyExists());
+        EXPECT_TRUE(second.AskHolderToShow());
+        for (int i = 0; i < 500 && shown == 0; ++i) {
+            Sleep(10);
+        }
+        EXPECT_EQ(shown, 1);
+    }
+    // Released with its holder.
+    SingleInstanceGuard again(name);
+    EXPECT_FALSE(again.AlreadyExists());
+    EXPECT_FALSE(SingleInstanceGuard(name + "-none").AskHolderToShow());
+}
+
+TEST(WindowsFolderLock, AnotherThreadWaitsForTheHolder) {
+    test::TempDir dir;
+    std::atomic<bool> taken{false};
+    std::optional<FolderLock> first(std::in_place, dir.path());
+    ASSERT_TRUE(first->Held());
+    std::thread other([&] {
+        FolderLock second(Native(dir.path()));  // the same folder in another spelling
+        taken = true;
+    });
+    Sleep(300);
+    EXPECT_FALSE(taken) << "a second lock was taken while the first was held";
+    first.reset();
+    other.join();
+    EXPECT_TRUE(taken);
+    EXPECT_FALSE(FolderLock(dir.path() + "/missing").Held());
+}
+
+TEST(WindowsKnownFolders, ExecutableAndDocumentsAreFullPaths) {
+    const std::string exe = GetExecutablePath();
+    EXPECT_EQ(exe.substr(1, 2), ":\\") << exe;
+    EXPECT_TRUE(exe.ends_with("\\test_windows_platform.exe")) << exe;
+    const auto documents = GetDocumentsFolder();
+    ASSERT_TRUE(documents.has_value());
+    EXPECT_EQ(documents->substr(1, 2), ":\\") << *documents;
+    EXPECT_NE(documents->back(), '\\');
+}
+
+}  // namespace
+}  // namespace qz
