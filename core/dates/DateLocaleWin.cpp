@@ -125,10 +125,10 @@ DateLocale FromWindowsLocale(const wchar_t* locale) {
     static constexpr LCTYPE kDays[7] = {LOCALE_SDAYNAME7, LOCALE_SDAYNAME1, LOCALE_SDAYNAME2,
                                         LOCALE_SDAYNAME3, LOCALE_SDAYNAME4, LOCALE_SDAYNAME5,
                                         LOCALE_SDAYNAME6};
-    static constexpr LCTYPE kDayAbbrevs[7] = {
-        LOCALE_SABBREVDAYNAME7, LOCALE_SABBREVDAYNAME1, LOCALE_SABBREVDAYNAME2,
-        LOCALE_SABBREVDAYNAME3, LOCALE_SABBREVDAYNAME4, LOCALE_SABBREVDAYNAME5,
-        LOCALE_SABBREVDAYNAME6};
+    static constexpr LCTYPE kDayAbbrevs[7] = {LOCALE_SABBREVDAYNAME7, LOCALE_SABBREVDAYNAME1,
+                                              LOCALE_SABBREVDAYNAME2, LOCALE_SABBREVDAYNAME3,
+                                              LOCALE_SABBREVDAYNAME4, LOCALE_SABBREVDAYNAME5,
+                                              LOCALE_SABBREVDAYNAME6};
     for (std::size_t i = 0; i < 12; ++i) {
         result.monthNames[i] = WordOf(Info(locale, kMonths[i]));
         result.monthAbbrevs[i] = WordOf(Info(locale, kMonthAbbrevs[i]));

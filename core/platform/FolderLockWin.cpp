@@ -13,8 +13,8 @@ namespace {
 // ignore letter case), hashed because a name has no '\' and a length limit.
 std::wstring MutexNameFor(const std::wstring& folder) {
     std::wstring full(MAX_PATH, L'\0');
-    DWORD length = GetFullPathNameW(folder.c_str(), static_cast<DWORD>(full.size()), full.data(),
-                                    nullptr);
+    DWORD length =
+        GetFullPathNameW(folder.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (length >= full.size()) {
         full.resize(length);
         length = GetFullPathNameW(folder.c_str(), length, full.data(), nullptr);

@@ -66,7 +66,8 @@ bool SingleInstanceGuard::ListenForShowRequests(std::function<void()> onShowRequ
     if (m_fd < 0 || m_listenFd >= 0) {
         return false;
     }
-    const HANDLE show = CreateEventW(nullptr, FALSE, FALSE, ObjectName(m_socketPath, ".show").c_str());
+    const HANDLE show =
+        CreateEventW(nullptr, FALSE, FALSE, ObjectName(m_socketPath, ".show").c_str());
     const HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_listenFd = win::StoredHandle(show);
     m_stopPipe[0] = win::StoredHandle(stop);

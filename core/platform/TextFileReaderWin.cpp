@@ -24,13 +24,13 @@ TextFileReader::TextFileReader(const std::string& path, ShareMode mode) : m_path
     // The share modes are the point: shared lets machines go on appending
     // while the file is read; exclusive makes the open fail while any other
     // program has the file open, and keeps others out while it is read.
-    const DWORD share = mode == ShareMode::Shared
-                            ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE
-                            : 0;
+    const DWORD share =
+        mode == ShareMode::Shared ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : 0;
     // FILE_FLAG_BACKUP_SEMANTICS opens a folder too, so that it is told apart
     // from a file that cannot be opened.
-    const HANDLE file = CreateFileW(native.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file =
+        CreateFileW(native.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         throw FileError(path, win::SystemReason(GetLastError()));
     }

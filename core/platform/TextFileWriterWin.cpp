@@ -79,9 +79,9 @@ void RemoveFile(const std::string& native) {
 
 void WriteTextFile(const std::string& path, std::string_view text) {
     // Readers may go on reading; a writer or a deleter waits for this one.
-    const HANDLE file = CreateFileW(win::Utf16(ToNativePath(path)).c_str(), GENERIC_WRITE,
-                                    FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr);
+    const HANDLE file =
+        CreateFileW(win::Utf16(ToNativePath(path)).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         throw FileError(path, win::SystemReason(GetLastError()));
     }

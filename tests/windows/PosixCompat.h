@@ -10,9 +10,9 @@
 #include <direct.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <io.h>
 #include <process.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>

@@ -149,7 +149,8 @@ TEST(WindowsTextFile, SharedReadingGoesOnWhileAnotherProgramAppends) {
     ASSERT_EQ(machine.Wait(), 0u) << "the machine could not append while the file was read";
     int appended = 0;
     while (reader.ReadLine(line)) {
-        EXPECT_EQ(line, "2018/05/03 10:00:00,setting.cfg,BOARD-" + std::to_string(appended) + ",OK");
+        EXPECT_EQ(line,
+                  "2018/05/03 10:00:00,setting.cfg,BOARD-" + std::to_string(appended) + ",OK");
         ++appended;
     }
     EXPECT_EQ(appended, kAppended);
