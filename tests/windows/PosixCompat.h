@@ -70,7 +70,7 @@ inline int symlink(const char*, const char*) {
 inline unsigned geteuid() {
     return 1000;  // never the administrator the POSIX tests skip for
 }
-inline int fork() {
+inline pid_t fork() {
     return qz_posix_unsupported();
 }
 inline int pipe(int fds[2]) {

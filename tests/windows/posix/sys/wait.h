@@ -4,6 +4,6 @@
 
 #define WIFEXITED(status) (((status)&0x7f) == 0)
 #define WEXITSTATUS(status) (((status) >> 8) & 0xff)
-inline int waitpid(int, int*, int) {
+inline pid_t waitpid(pid_t, int*, int) {
     return qz_posix_unsupported();
 }
