@@ -65,7 +65,10 @@ std::vector<std::string> WriteFiles(const test::TempDir& dir, year_month_day fir
                     text = Text(date, "%04d/%02u/%02u");
                     break;
                 case 2:
-                    text = Text(date, "%3$u.%2$u.%1$04d") + time;  // read by the general parser
+                    // d.m.yyyy, read by the general parser
+                    text = std::to_string(static_cast<unsigned>(date.day())) + "." +
+                           std::to_string(static_cast<unsigned>(date.month())) + "." +
+                           Text(date, "%04d") + time;
                     break;
                 default:
                     text = Text(date, "%04d/%02u/%02u") + time;
