@@ -90,6 +90,13 @@ class TextFileReader {
     bool ReadLineRefilling(std::string_view& line);
     bool SkipLongLine(std::string_view& line);  // the buffer holds no LF
     bool Fill();  // reads more bytes behind the unread ones; false at the end
+    // The system's read into room bytes at into: the bytes read, 0 at the
+    // end of the file; a failure throws FileError.
+    std::size_t ReadSome(char* into, std::size_t room);
+
+    // Big enough that system calls vanish against the line scanning, small
+    // enough to stay in the cache of one core.
+    static constexpr std::size_t kInitialCapacity = std::size_t{1} << 20;
 
     int m_fd = -1;
     std::string m_path;
