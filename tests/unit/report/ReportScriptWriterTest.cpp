@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
@@ -19,7 +18,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "platform/MessageBox.h"
@@ -534,55 +532,6 @@ TEST_F(ReportScriptWriterTest, SymbolicLinkAtAScriptPathIsReplacedNotFollowed) {
         EXPECT_FALSE(std::filesystem::is_symlink(ScriptPath(fileName))) << fileName;
         ExpectScript(fileName, expected);
     }
-}
-
-// Two reports into one folder at the same time: afterwards the six scripts
-// are all of one report or all of the other. Many keys make each script take
-// long enough to write that two unlocked writers would interleave.
-TEST_F(ReportScriptWriterTest, TwoReportsAtOnceNeverMixTheirScripts) {
-    CReportTotals totals[2];
-    std::map<std::string, std::string, std::less<>> scripts[2];
-    for (int run = 0; run < 2; ++run) {
-        std::vector<KeyCounts> keys;
-        for (int i = 0; i < 3000; ++i) {
-            keys.push_back({"run" + std::to_string(run) + "-key" + std::to_string(i), i, run + 1});
-        }
-        FillMap(totals[run].m_settingFiles, keys);
-        FillMap(totals[run].m_machineIds, keys);
-        totals[run].m_nOk = 100 + run;
-        totals[run].m_nNg = 7;
-        TempDir alone;
-        CReportScriptWriter(totals[run], alone.path() + "/").WriteAll();
-        for (std::string_view fileName : kScriptFiles) {
-            scripts[run][std::string(fileName)] =
-                ReadFile(alone.path() + "/" + std::string(fileName));
-        }
-    }
-
-    for (int round = 0; round < 10; ++round) {
-        std::atomic<int> ready{0};
-        auto write = [&](int run) {
-            ready.fetch_add(1);
-            while (ready.load() < 2) {
-            }
-            CReportScriptWriter(totals[run], m_scriptFolder).WriteAll();
-        };
-        std::thread first(write, 0);
-        std::thread second(write, 1);
-        first.join();
-        second.join();
-
-        std::string runs;
-        for (std::string_view fileName : kScriptFiles) {
-            const std::string script = ReadFile(ScriptPath(fileName));
-            runs += script == scripts[0].find(fileName)->second   ? '0'
-                    : script == scripts[1].find(fileName)->second ? '1'
-                                                                  : '?';
-        }
-        ASSERT_TRUE(runs == "000000" || runs == "111111") << "round " << round << ": " << runs;
-    }
-    EXPECT_TRUE(m_messages.texts().empty());
-    EXPECT_EQ(ScriptFolderEntries(), ScriptFileNames());
 }
 
 TEST_F(ReportScriptWriterTest, DimensionNotCountedIsAnErrorOfTheCaller) {
