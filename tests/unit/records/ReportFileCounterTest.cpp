@@ -28,6 +28,10 @@ using KeyCounts = std::map<std::string, std::pair<std::int64_t, std::int64_t>>; 
 
 const std::string kHeader = test::RecordFileText("\r\n").bytes();
 
+// The bytes from a line's start that the in-place line scan reads; a line with
+// fewer behind it is read the general way.
+constexpr std::size_t kScanWindowBytes = 128;
+
 // The keys of one dimension with their OK and NG counts.
 KeyCounts Dimension(const CCountMap& map) {
     KeyCounts keys;
@@ -156,13 +160,27 @@ TEST_F(CountReportFileTest, CountsOneLine) {
         {"2018/05/03,C1,S\0\xFF,CU,M\x80 ,3,OK"sv,
          {1, 0, {{std::string("S\0\xFF"sv), {1, 0}}}, {{"M\x80 ", {1, 0}}}}},
     };
+    // Alone, the line is read the general way; between lines of another day
+    // (which count nothing), with a whole scan window after its start, it is
+    // read in place where the processor can.
+    const std::string otherDay = "2018/05/04 00:00:00,C9,S9,CU,M9,3,OK\n";
+    std::string before;
+    std::string after;
+    while (after.size() < 2 * kScanWindowBytes) {
+        after += otherDay;
+    }
+    before = otherDay + otherDay;
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << '"' << c.line << '"');
-        const CReportCounts& counts = CountText(std::string(c.line) + "\n");
-        EXPECT_EQ(counts.m_nOk, c.expected.ok);
-        EXPECT_EQ(counts.m_nNg, c.expected.ng);
-        EXPECT_EQ(Dimension(counts.m_settingFiles), c.expected.settingFiles);
-        EXPECT_EQ(Dimension(counts.m_machineIds), c.expected.machineIds);
+        for (const bool amongOthers : {false, true}) {
+            SCOPED_TRACE(testing::Message()
+                         << '"' << c.line << '"' << (amongOthers ? " among other lines" : ""));
+            const std::string line = std::string(c.line) + "\n";
+            const CReportCounts& counts = CountText(amongOthers ? before + line + after : line);
+            EXPECT_EQ(counts.m_nOk, c.expected.ok);
+            EXPECT_EQ(counts.m_nNg, c.expected.ng);
+            EXPECT_EQ(Dimension(counts.m_settingFiles), c.expected.settingFiles);
+            EXPECT_EQ(Dimension(counts.m_machineIds), c.expected.machineIds);
+        }
     }
     EXPECT_TRUE(m_messages.texts().empty());
 }
