@@ -29,8 +29,7 @@ TEST(DatePickerTodayTest, BothPickersStartOnToday) {
         const wxDateTime shown = picker->GetValue();
         ASSERT_TRUE(shown.IsValid()) << name;
         EXPECT_TRUE(shown.IsSameDate(before) || shown.IsSameDate(after))
-            << name << " shows " << shown.FormatISODate() << ", today is "
-            << after.FormatISODate();
+            << name << " shows " << shown.FormatISODate() << ", today is " << after.FormatISODate();
     }
 }
 

@@ -16,8 +16,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <regex>
@@ -130,8 +130,8 @@ const std::regex kBar(R"(\r\[[#.]{40}\] [ \d]{2}\d%)");
 const std::string kClear = "\r\x1b[K";
 
 std::size_t CountBars(const std::string& text) {
-    return static_cast<std::size_t>(
-        std::distance(std::sregex_iterator(text.begin(), text.end(), kBar), std::sregex_iterator()));
+    return static_cast<std::size_t>(std::distance(
+        std::sregex_iterator(text.begin(), text.end(), kBar), std::sregex_iterator()));
 }
 
 // An apparently endless record: a large sparse file without a line end.
@@ -166,7 +166,8 @@ TEST(BatchTerminalProgressTest, BarIsDrawnAndClearedAroundEveryMessage) {
     ASSERT_TRUE(child.ReadUntil([](const std::string& text) {
         const std::size_t message = text.find("2.csv");
         return message != std::string::npos && CountBars(text.substr(message)) > 0;
-    })) << "no bar after the message: " << child.text();
+    })) << "no bar after the message: "
+        << child.text();
     std::filesystem::resize_file(machine + "/3.csv", 0);
     EXPECT_EQ(child.Finish(), 0) << child.text();
     const std::string& text = child.text();

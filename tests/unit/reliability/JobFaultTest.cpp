@@ -275,8 +275,8 @@ TEST_F(JobFaultTest, ScriptsThatCannotBeWrittenExitWithThree) {
     }
 
     const test::ChildResult result =
-        test::RunChild({QZ_BATCH_EXECUTABLE, "--root", m_dir.path(), "--from", "2018-05-01",
-                        "--to", "2018-05-31", "--out", out},
+        test::RunChild({QZ_BATCH_EXECUTABLE, "--root", m_dir.path(), "--from", "2018-05-01", "--to",
+                        "2018-05-31", "--out", out},
                        m_dir.path());
 
     // Every script fails on its own; the totals are still printed.

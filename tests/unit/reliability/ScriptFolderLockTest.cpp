@@ -8,8 +8,8 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
