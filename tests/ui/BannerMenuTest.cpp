@@ -12,7 +12,6 @@
 #include <wx/uiaction.h>
 
 #include "tests/ui/UiTestSupport.h"
-#include "ui/AboutDlg.h"
 #include "ui/QZ8840ReporterDlg.h"
 
 namespace qz {
@@ -23,11 +22,11 @@ class ModalTitles : public wxModalDialogHook {
   public:
     ModalTitles() { Register(); }
     ~ModalTitles() override { Unregister(); }
-    std::vector<wxString> titles;
+    std::vector<std::string> titles;
 
   protected:
     int Enter(wxDialog* dlg) override {
-        titles.push_back(dlg->GetTitle());
+        titles.push_back(dlg->GetTitle().utf8_string());
         return wxID_OK;
     }
     void Exit(wxDialog*) override {}
@@ -43,11 +42,11 @@ TEST(BannerMenuTest, RightClickOffersTheAboutEntry) {
     ModalTitles modals;
 
     // The menu's entries when it opens; then the operator picks the first.
-    std::vector<wxString> entries;
+    std::vector<std::string> entries;
     dlg->Bind(wxEVT_MENU_OPEN, [&](wxMenuEvent& event) {
         if (const wxMenu* menu = event.GetMenu()) {
             for (const wxMenuItem* item : menu->GetMenuItems())
-                entries.push_back(item->GetItemLabel());
+                entries.push_back(item->GetItemLabel().utf8_string());
         }
         dlg->CallAfter([] {
             wxUIActionSimulator sim;
@@ -61,8 +60,8 @@ TEST(BannerMenuTest, RightClickOffersTheAboutEntry) {
 
     EXPECT_TRUE(test::PumpUntil([&] { return !modals.titles.empty(); }))
         << "no about box; menu entries seen: " << entries.size();
-    EXPECT_EQ(entries, std::vector<wxString>{"&About Tavrilo Production Report..."});
-    EXPECT_EQ(modals.titles, std::vector<wxString>{"About Norvale Tavrilo Reporter"});
+    EXPECT_EQ(entries, std::vector<std::string>{"&About Tavrilo Production Report..."});
+    EXPECT_EQ(modals.titles, std::vector<std::string>{"About Norvale Tavrilo Reporter"});
 }
 
 }  // namespace
