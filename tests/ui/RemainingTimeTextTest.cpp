@@ -41,26 +41,26 @@ TEST(RemainingTimeTextTest, TheDialogShowsTheEstimateOfEachTick) {
         {100, "3 s"},          // 9 * 3 / 10 + 1 = 3.7
         {250, "2 s"},          // 3 * 4 / 10 + 1 = 2.2
     };
-    // Bound after the dialog's own handler, so it runs first: at tick n it
-    // reads what tick n - 1 showed and sets the bytes for tick n.
-    std::vector<std::string> shown;
+    // Bound after the dialog's own handler, so it runs first: at each timer
+    // event it reads what the previous tick showed, then sets the bytes for
+    // the dialog's tick that follows.
+    std::vector<std::string> shown;  // the label after each tick
+    std::size_t tick = 0;            // the dialog's ticks so far
     dlg.Bind(wxEVT_TIMER, [&](wxTimerEvent& event) {
-        const std::size_t tick = shown.size();  // the one before this
         if (tick > 0 && tick <= std::size(ticks))
             shown.push_back(dlg.RemainingText()->GetLabel().utf8_string());
-        else if (tick == 0)
-            shown.push_back("");
         if (tick < std::size(ticks))
             file.AfterLine(ticks[tick].parsed);
         else
             release = true;
+        ++tick;
         event.Skip();
     });
     EXPECT_EQ(dlg.ShowModal(), wxID_OK);
 
-    ASSERT_GE(shown.size(), std::size(ticks) + 1);
+    ASSERT_EQ(shown.size(), std::size(ticks));
     for (std::size_t i = 0; i < std::size(ticks); ++i)
-        EXPECT_EQ(shown[i + 1], ticks[i].shown) << "tick " << i + 1 << ", " << ticks[i].parsed;
+        EXPECT_EQ(shown[i], ticks[i].shown) << "tick " << i + 1 << ", " << ticks[i].parsed;
 }
 
 }  // namespace
