@@ -220,14 +220,24 @@ TEST(WindowsSingleInstance, ASecondGuardFindsTheFirstAndAsksItToShow) {
 
 TEST(WindowsFolderLock, AnotherThreadWaitsForTheHolder) {
     test::TempDir dir;
+    std::atomic<bool> entering{false};
     std::atomic<bool> taken{false};
     std::optional<FolderLock> first(std::in_place, dir.path());
     ASSERT_TRUE(first->Held());
     std::thread other([&] {
+        entering = true;
         FolderLock second(Native(dir.path()));  // the same folder in another spelling
         taken = true;
     });
-    Sleep(300);
+    // Once the thread is at the lock, a lock that did not wait is taken at
+    // once: watch for that (a named mutex shows no waiters to look at).
+    for (int i = 0; i < 5000 && !entering; ++i) {
+        Sleep(1);
+    }
+    ASSERT_TRUE(entering);
+    for (int i = 0; i < 100 && !taken; ++i) {
+        Sleep(2);
+    }
     EXPECT_FALSE(taken) << "a second lock was taken while the first was held";
     first.reset();
     other.join();

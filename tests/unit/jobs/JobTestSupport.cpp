@@ -54,20 +54,6 @@ std::vector<std::string> BlockingMessageBox::texts() const {
     return m_texts;
 }
 
-std::map<std::string, std::int64_t> ToMap(const CCountMap& counts, std::int64_t OkNg::*result) {
-    const auto inOrder = InOrder(counts, result);
-    return {inOrder.begin(), inOrder.end()};
-}
-
-std::vector<std::pair<std::string, std::int64_t>> InOrder(const CCountMap& counts,
-                                                          std::int64_t OkNg::*result) {
-    std::vector<std::pair<std::string, std::int64_t>> entries;
-    for (const auto& [key, count] : counts) {
-        entries.emplace_back(key, count.*result);
-    }
-    return entries;
-}
-
 std::vector<std::string> ToVector(const CValueSet& values) {
     return {values.begin(), values.end()};
 }

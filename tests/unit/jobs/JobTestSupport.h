@@ -15,6 +15,7 @@
 
 #include "platform/MessageBox.h"
 #include "records/CountMap.h"
+#include "tests/support/CountMapView.h"
 
 namespace qz::test {
 
@@ -57,11 +58,6 @@ class BlockingMessageBox {
     MessageBoxHandler m_previous;
 };
 
-// Key -> its OK or NG count (result: &OkNg::ok or &OkNg::ng), sorted by key.
-std::map<std::string, std::int64_t> ToMap(const CCountMap& counts, std::int64_t OkNg::*result);
-// The same in the map's own order (the order keys were first counted).
-std::vector<std::pair<std::string, std::int64_t>> InOrder(const CCountMap& counts,
-                                                          std::int64_t OkNg::*result);
 std::vector<std::string> ToVector(const CValueSet& values);
 
 }  // namespace qz::test

@@ -12,6 +12,7 @@
 #include <random>
 #include <set>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "jobs/WorkerPool.h"
@@ -23,11 +24,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Pool sizes by logical processor count: one and a half workers per
+// processor plus one, truncated.
+constexpr std::pair<unsigned, std::int32_t> kWorkersByProcessors[] = {
+    {1, 2},   {2, 4},   {3, 5},   {4, 7},   {5, 8},   {6, 10},  {7, 11},  {8, 13},
+    {12, 19}, {13, 20}, {14, 22}, {16, 25}, {24, 37}, {32, 49}, {64, 97}, {128, 193},
+};
+
 TEST(WorkerCountTest, ProcessorsTimesOneAndAHalfPlusOneTruncated) {
-    const std::pair<unsigned, std::int32_t> table[] = {
-        {1, 2}, {2, 4}, {3, 5}, {4, 7}, {8, 13}, {12, 19}, {13, 20}, {14, 22},
-    };
-    for (const auto& [processors, workers] : table) {
+    for (const auto& [processors, workers] : kWorkersByProcessors) {
         EXPECT_EQ(WorkerCountFor(processors), workers) << processors << " processors";
     }
 }
@@ -41,9 +46,16 @@ TEST(WorkerCountTest, PoolSizeIsTheRequestElseTheFormulaForThisMachine) {
     for (const std::int32_t requested : {1, 3, 64}) {
         EXPECT_EQ(PoolSize(requested), static_cast<std::size_t>(requested));
     }
-    const auto own = static_cast<std::size_t>(WorkerCountFor(processors));
+    // This machine's pool size, from the table (a processor count beyond it
+    // is its own case: one and a half per processor in whole numbers).
+    std::size_t own = processors + processors / 2 + 1;
+    for (const auto& [count, workers] : kWorkersByProcessors) {
+        if (count == processors) {
+            own = static_cast<std::size_t>(workers);
+        }
+    }
     for (const std::int32_t requested : {0, -1, INT32_MIN}) {
-        EXPECT_EQ(PoolSize(requested), own) << requested;
+        EXPECT_EQ(PoolSize(requested), own) << requested << ", " << processors << " processors";
     }
 }
 

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -17,6 +16,7 @@
 #include "platform/FolderLock.h"
 #include "platform/FolderSearch.h"
 #include "platform/TextFileWriter.h"
+#include "tests/support/Polling.h"
 #include "tests/support/TestSupport.h"
 
 namespace qz {
@@ -162,16 +162,9 @@ TEST(FolderLock, SecondHolderWaitsForTheFirst) {
             secondHolds = lock.Held();
         });
         // The kernel lists the second's request as waiting once it blocks.
-        const auto isWaiting = [&] {
-            const std::vector<test::FlockEntry> flocks = test::FlocksOn(dir.path());
-            return std::any_of(flocks.begin(), flocks.end(),
-                               [](const test::FlockEntry& e) { return e.waiting; });
-        };
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!isWaiting() && !secondHolds && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        EXPECT_TRUE(isWaiting()) << "the second did not wait for the lock";
+        test::PollUntil([&] { return secondHolds || test::SomeoneWaitsForFlockOn(dir.path()); });
+        EXPECT_TRUE(test::SomeoneWaitsForFlockOn(dir.path()))
+            << "the second did not wait for the lock";
         EXPECT_FALSE(secondHolds) << "took the lock while the first held it";
     }
     second.join();

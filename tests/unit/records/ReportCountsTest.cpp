@@ -10,20 +10,14 @@
 #include <vector>
 
 #include "records/CountMap.h"
+#include "tests/support/CountMapView.h"
 
 namespace qz {
 namespace {
 
+using test::InOrder;
 // A map's entries in its own order.
 using Entries = std::vector<std::pair<std::string, std::int64_t>>;
-
-Entries InOrder(const CCountMap& map, std::int64_t OkNg::*result) {
-    Entries entries;
-    for (const auto& [key, count] : map) {
-        entries.emplace_back(key, count.*result);
-    }
-    return entries;
-}
 
 // Counts of one file: the keys in the order given, with their OK and NG counts
 // in both dimensions.

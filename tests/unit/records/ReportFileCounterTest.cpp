@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <fstream>
 #include <functional>
-#include <map>
 #include <random>
 #include <string>
 #include <thread>
@@ -16,6 +15,7 @@
 #include "platform/FileError.h"
 #include "progress/JobProgress.h"
 #include "records/ReportCounts.h"
+#include "tests/support/CountMapView.h"
 #include "tests/support/RecordText.h"
 #include "tests/support/TestSupport.h"
 
@@ -24,18 +24,13 @@ namespace {
 
 using namespace std::string_view_literals;
 
-using KeyCounts = std::map<std::string, std::pair<std::int64_t, std::int64_t>>;  // key -> (OK, NG)
+using KeyCounts = test::KeyTotals;  // key -> (OK, NG)
 
 const std::string kHeader = test::RecordFileText("\r\n").bytes();
 
-// The keys of one dimension with their OK and NG counts.
-KeyCounts Dimension(const CCountMap& map) {
-    KeyCounts keys;
-    for (const auto& [key, count] : map) {
-        keys[key] = {count.ok, count.ng};
-    }
-    return keys;
-}
+// The bytes from a line's start that the in-place line scan reads; a line with
+// fewer behind it is read the general way.
+constexpr std::size_t kScanWindowBytes = 128;
 
 std::int64_t Sum(const CCountMap& map, std::int64_t OkNg::*result) {
     std::int64_t sum = 0;
@@ -156,13 +151,27 @@ TEST_F(CountReportFileTest, CountsOneLine) {
         {"2018/05/03,C1,S\0\xFF,CU,M\x80 ,3,OK"sv,
          {1, 0, {{std::string("S\0\xFF"sv), {1, 0}}}, {{"M\x80 ", {1, 0}}}}},
     };
+    // Alone, the line is read the general way; between lines of another day
+    // (which count nothing), with a whole scan window after its start, it is
+    // read in place where the processor can.
+    const std::string otherDay = "2018/05/04 00:00:00,C9,S9,CU,M9,3,OK\n";
+    std::string before;
+    std::string after;
+    while (after.size() < 2 * kScanWindowBytes) {
+        after += otherDay;
+    }
+    before = otherDay + otherDay;
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << '"' << c.line << '"');
-        const CReportCounts& counts = CountText(std::string(c.line) + "\n");
-        EXPECT_EQ(counts.m_nOk, c.expected.ok);
-        EXPECT_EQ(counts.m_nNg, c.expected.ng);
-        EXPECT_EQ(Dimension(counts.m_settingFiles), c.expected.settingFiles);
-        EXPECT_EQ(Dimension(counts.m_machineIds), c.expected.machineIds);
+        for (const bool amongOthers : {false, true}) {
+            SCOPED_TRACE(testing::Message()
+                         << '"' << c.line << '"' << (amongOthers ? " among other lines" : ""));
+            const std::string line = std::string(c.line) + "\n";
+            const CReportCounts& counts = CountText(amongOthers ? before + line + after : line);
+            EXPECT_EQ(counts.m_nOk, c.expected.ok);
+            EXPECT_EQ(counts.m_nNg, c.expected.ng);
+            EXPECT_EQ(test::ByKey(counts.m_settingFiles), c.expected.settingFiles);
+            EXPECT_EQ(test::ByKey(counts.m_machineIds), c.expected.machineIds);
+        }
     }
     EXPECT_TRUE(m_messages.texts().empty());
 }
@@ -179,9 +188,9 @@ TEST_F(CountReportFileTest, AddsUpKeysAcrossLinesAndLineEnds) {
         "2018/05/03 08:00:04,C5,S1 ,CU,M2,1,OK");
     EXPECT_EQ(counts.m_nOk, 3);
     EXPECT_EQ(counts.m_nNg, 2);
-    EXPECT_EQ(Dimension(counts.m_settingFiles),
+    EXPECT_EQ(test::ByKey(counts.m_settingFiles),
               (KeyCounts{{"S1", {2, 1}}, {"s1", {0, 1}}, {"S1 ", {1, 0}}}));
-    EXPECT_EQ(Dimension(counts.m_machineIds), (KeyCounts{{"M1", {1, 1}}, {"M2", {2, 1}}}));
+    EXPECT_EQ(test::ByKey(counts.m_machineIds), (KeyCounts{{"M1", {1, 1}}, {"M2", {2, 1}}}));
 }
 
 // Lines on a day already read take a shorter way through the date test; each
@@ -251,7 +260,7 @@ TEST_F(CountReportFileTest, ExclusionsFilterTheirOwnField) {
         (m_criteria.excluded.*c.set).Insert(c.value);
         const CReportCounts& counts = CountText(body);
         EXPECT_EQ(counts.m_nOk, 2);
-        EXPECT_EQ(Dimension(counts.m_settingFiles), c.settingFiles);
+        EXPECT_EQ(test::ByKey(counts.m_settingFiles), c.settingFiles);
     }
 }
 
@@ -330,11 +339,11 @@ TEST_F(CountReportFileTest, ABigFileCountsAsItsLinesDoOneByOne) {
     for (std::size_t k = 0; k < kKinds; ++k) {
         ok += uses[k] * alone[k].m_nOk;
         ng += uses[k] * alone[k].m_nNg;
-        for (const auto& [key, c] : Dimension(alone[k].m_settingFiles)) {
+        for (const auto& [key, c] : test::ByKey(alone[k].m_settingFiles)) {
             settingFiles[key].first += uses[k] * c.first;
             settingFiles[key].second += uses[k] * c.second;
         }
-        for (const auto& [key, c] : Dimension(alone[k].m_machineIds)) {
+        for (const auto& [key, c] : test::ByKey(alone[k].m_machineIds)) {
             machineIds[key].first += uses[k] * c.first;
             machineIds[key].second += uses[k] * c.second;
         }
@@ -343,8 +352,8 @@ TEST_F(CountReportFileTest, ABigFileCountsAsItsLinesDoOneByOne) {
     EXPECT_GT(ng, 0);
     EXPECT_EQ(counts.m_nOk, ok);
     EXPECT_EQ(counts.m_nNg, ng);
-    EXPECT_EQ(Dimension(counts.m_settingFiles), settingFiles);
-    EXPECT_EQ(Dimension(counts.m_machineIds), machineIds);
+    EXPECT_EQ(test::ByKey(counts.m_settingFiles), settingFiles);
+    EXPECT_EQ(test::ByKey(counts.m_machineIds), machineIds);
 }
 
 TEST_F(CountReportFileTest, FileErrorIsThrownNamingThePathAndCountsNothing) {

@@ -19,6 +19,7 @@
 #include "records/ReportCounts.h"
 #include "report/DataPaths.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/CountMapView.h"
 #include "tests/support/TestSupport.h"
 #include "tests/unit/jobs/JobTestSupport.h"
 #include "tests/unit/reliability/RecordTree.h"
@@ -28,8 +29,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::ExpectedTotals;
+using test::KeyTotals;
 using test::RecordTree;
-using KeyTotals = std::map<std::string, std::pair<std::int64_t, std::int64_t>>;
 
 // A key as the script reader prints it: four hex digits per code unit. The
 // tree's keys are ASCII or not UTF-8 ("Z\xE9RO"), so each byte is one unit.
@@ -49,14 +50,6 @@ std::string Iso(const test::Day& d) {
     char text[16];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
     return text;
-}
-
-KeyTotals Dimension(const CCountMap& map) {
-    KeyTotals out;
-    for (const auto& [key, count] : map) {
-        out[key] = {count.ok, count.ng};
-    }
-    return out;
 }
 
 class ReportIntegrityTest : public ::testing::Test {
@@ -111,8 +104,8 @@ TEST_F(ReportIntegrityTest, ReportJobMatchesAPlainCount) {
 
         EXPECT_EQ(totals.m_nOk, expected.ok);
         EXPECT_EQ(totals.m_nNg, expected.ng);
-        EXPECT_EQ(Dimension(totals.m_settingFiles), expected.settingFiles);
-        EXPECT_EQ(Dimension(totals.m_machineIds), expected.machineIds);
+        EXPECT_EQ(test::ByKey(totals.m_settingFiles), expected.settingFiles);
+        EXPECT_EQ(test::ByKey(totals.m_machineIds), expected.machineIds);
         EXPECT_EQ(job.Progress().TotalBytes(), expected.bytes);
         EXPECT_EQ(job.Progress().ParsedBytes(), expected.bytes);
         ASSERT_TRUE(m_messages.texts().empty()) << m_messages.texts()[0];

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
@@ -19,7 +18,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "platform/MessageBox.h"
@@ -186,15 +184,11 @@ struct ExpectedRows {
     std::string table;
 };
 
-// The rows follow the map's own order, so they are built by walking it.
-ExpectedRows RowsFor(const CCountMap& map, const std::vector<ExpectedKey>& keys) {
-    std::map<std::string, const ExpectedKey*> byKey;
-    for (const ExpectedKey& entry : keys) {
-        byKey[entry.counts.key] = &entry;
-    }
+// The rows in the order the keys were first counted, which is the order of
+// keys (SetTotals counts them in that order).
+ExpectedRows RowsFor(const std::vector<ExpectedKey>& keys) {
     ExpectedRows rows;
-    for (const auto& item : map) {
-        const ExpectedKey& entry = *byKey.at(item.first);
+    for (const ExpectedKey& entry : keys) {
         rows.bar += "['" + entry.counts.key + "', " + entry.yield + "],";
         rows.table += "['" + entry.counts.key + "', " + std::to_string(entry.counts.ok) + ", " +
                       std::to_string(entry.counts.ng) + ", " + entry.yield + "],";
@@ -213,9 +207,9 @@ std::string ExpectedTable(std::string_view function, std::string_view title,
 }
 
 // The six scripts for the totals of SetTotals(totals, kSettingFiles, kMachineIds).
-std::map<std::string, std::string, std::less<>> ExpectedScripts(const CReportTotals& totals) {
-    const ExpectedRows settingRows = RowsFor(totals.m_settingFiles, kSettingFiles);
-    const ExpectedRows machineRows = RowsFor(totals.m_machineIds, kMachineIds);
+std::map<std::string, std::string, std::less<>> ExpectedScripts() {
+    const ExpectedRows settingRows = RowsFor(kSettingFiles);
+    const ExpectedRows machineRows = RowsFor(kMachineIds);
     const std::string summaryRow = "['Summary', " + std::string(kTotalOk) + ", " +
                                    std::string(kTotalNg) + ", " + std::string(kTotalYield) + "],";
     return {
@@ -258,7 +252,7 @@ TEST_F(ReportScriptWriterTest, WritesTheSixScriptsByteForByte) {
     SetTotals(m_totals, kSettingFiles, kMachineIds);
     WriteAllScripts();
 
-    for (const auto& [fileName, expected] : ExpectedScripts(m_totals)) {
+    for (const auto& [fileName, expected] : ExpectedScripts()) {
         ExpectScript(fileName, expected);
     }
     EXPECT_TRUE(m_messages.texts().empty());
@@ -287,7 +281,7 @@ TEST_F(ReportScriptWriterTest, SecondRunWithFewerKeysLeavesNoRowsOfTheFirst) {
     writer.WriteBarChart(Dimension::MachineId);
     writer.WriteTable(Dimension::MachineId);
 
-    const ExpectedRows rows = RowsFor(m_totals.m_machineIds, fewer);
+    const ExpectedRows rows = RowsFor(fewer);
     ExpectScript("chartMachineId.js", ExpectedBar("drawChartMachineId()", "Machine ID", rows, ""));
     ExpectScript("tableMachineId.js", ExpectedTable("drawTableMachineId()", "Machine ID", rows));
 }
@@ -362,7 +356,7 @@ TEST_F(ReportScriptWriterTest, NumbersUseADecimalPointUnderACommaLocale) {
 
         WriteAllScripts();
     }
-    for (const auto& [fileName, expected] : ExpectedScripts(m_totals)) {
+    for (const auto& [fileName, expected] : ExpectedScripts()) {
         ExpectScript(fileName, expected);
     }
 }
@@ -391,7 +385,7 @@ class ScriptWriteFailureTest : public ReportScriptWriterTest {
     void ExpectOnlyFailure(std::string_view failedFile, const std::vector<std::string>& texts) {
         ASSERT_EQ(texts.size(), 1u);
         EXPECT_NE(texts[0].find(failedFile), std::string::npos) << texts[0];
-        for (const auto& [fileName, script] : ExpectedScripts(m_totals)) {
+        for (const auto& [fileName, script] : ExpectedScripts()) {
             if (fileName != failedFile) {
                 ExpectScript(fileName, script);
             }
@@ -461,7 +455,7 @@ TEST_F(ScriptWriteFailureTest, MessageComesWithTheScriptsInPlaceAndTheFolderUnlo
     std::vector<std::string> texts;
     const MessageBoxHandler previous = SetMessageBoxHandler([&](const std::string& text) {
         texts.push_back(text);
-        for (const auto& [fileName, expected] : ExpectedScripts(m_totals)) {
+        for (const auto& [fileName, expected] : ExpectedScripts()) {
             if (fileName != "chartSummary.js") {
                 ExpectScript(fileName, expected);
             }
@@ -483,7 +477,7 @@ TEST_F(ScriptWriteFailureTest, FullDevice) {
     std::string largest;
     std::size_t largestSize = 0;
     std::size_t nextSize = 0;
-    for (const auto& [fileName, script] : ExpectedScripts(m_totals)) {
+    for (const auto& [fileName, script] : ExpectedScripts()) {
         if (script.size() > largestSize) {
             nextSize = largestSize;
             largestSize = script.size();
@@ -530,59 +524,10 @@ TEST_F(ReportScriptWriterTest, SymbolicLinkAtAScriptPathIsReplacedNotFollowed) {
     EXPECT_TRUE(m_messages.texts().empty()) << m_messages.texts().front();
     EXPECT_EQ(ReadFile(victim), "precious");
     EXPECT_FALSE(std::filesystem::exists(unborn)) << "a dangling link was written through";
-    for (const auto& [fileName, expected] : ExpectedScripts(m_totals)) {
+    for (const auto& [fileName, expected] : ExpectedScripts()) {
         EXPECT_FALSE(std::filesystem::is_symlink(ScriptPath(fileName))) << fileName;
         ExpectScript(fileName, expected);
     }
-}
-
-// Two reports into one folder at the same time: afterwards the six scripts
-// are all of one report or all of the other. Many keys make each script take
-// long enough to write that two unlocked writers would interleave.
-TEST_F(ReportScriptWriterTest, TwoReportsAtOnceNeverMixTheirScripts) {
-    CReportTotals totals[2];
-    std::map<std::string, std::string, std::less<>> scripts[2];
-    for (int run = 0; run < 2; ++run) {
-        std::vector<KeyCounts> keys;
-        for (int i = 0; i < 3000; ++i) {
-            keys.push_back({"run" + std::to_string(run) + "-key" + std::to_string(i), i, run + 1});
-        }
-        FillMap(totals[run].m_settingFiles, keys);
-        FillMap(totals[run].m_machineIds, keys);
-        totals[run].m_nOk = 100 + run;
-        totals[run].m_nNg = 7;
-        TempDir alone;
-        CReportScriptWriter(totals[run], alone.path() + "/").WriteAll();
-        for (std::string_view fileName : kScriptFiles) {
-            scripts[run][std::string(fileName)] =
-                ReadFile(alone.path() + "/" + std::string(fileName));
-        }
-    }
-
-    for (int round = 0; round < 10; ++round) {
-        std::atomic<int> ready{0};
-        auto write = [&](int run) {
-            ready.fetch_add(1);
-            while (ready.load() < 2) {
-            }
-            CReportScriptWriter(totals[run], m_scriptFolder).WriteAll();
-        };
-        std::thread first(write, 0);
-        std::thread second(write, 1);
-        first.join();
-        second.join();
-
-        std::string runs;
-        for (std::string_view fileName : kScriptFiles) {
-            const std::string script = ReadFile(ScriptPath(fileName));
-            runs += script == scripts[0].find(fileName)->second   ? '0'
-                    : script == scripts[1].find(fileName)->second ? '1'
-                                                                  : '?';
-        }
-        ASSERT_TRUE(runs == "000000" || runs == "111111") << "round " << round << ": " << runs;
-    }
-    EXPECT_TRUE(m_messages.texts().empty());
-    EXPECT_EQ(ScriptFolderEntries(), ScriptFileNames());
 }
 
 TEST_F(ReportScriptWriterTest, DimensionNotCountedIsAnErrorOfTheCaller) {

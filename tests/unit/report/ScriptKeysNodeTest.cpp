@@ -109,19 +109,19 @@ TEST_F(ScriptKeysInJavaScriptTest, DrawnRowsCarryTheKeys) {
         Row("chartSummary.js", "chartContent", "OK", "[6]"),
         Row("chartSummary.js", "chartContent", "NG", "[2]"),
     };
-    // Rows keep the map's order.
-    for (const auto& item : m_totals.m_settingFiles) {
-        expected.push_back(Row("chartSettingFile.js", "chartContent", item.first, "[75]"));
+    // Rows in the order the keys were first counted.
+    for (const KeyCounts& item : kSettingFileKeys) {
+        expected.push_back(Row("chartSettingFile.js", "chartContent", item.key, "[75]"));
     }
-    for (const auto& item : m_totals.m_machineIds) {
-        expected.push_back(Row("chartMachineId.js", "chartContent", item.first, "[75]"));
+    for (const KeyCounts& item : kMachineIdKeys) {
+        expected.push_back(Row("chartMachineId.js", "chartContent", item.key, "[75]"));
     }
     expected.push_back(Row("tableSummary.js", "tableContent", "Summary", "[6,2,75]"));
-    for (const auto& item : m_totals.m_settingFiles) {
-        expected.push_back(Row("tableSettingFile.js", "tableContent", item.first, "[3,1,75]"));
+    for (const KeyCounts& item : kSettingFileKeys) {
+        expected.push_back(Row("tableSettingFile.js", "tableContent", item.key, "[3,1,75]"));
     }
-    for (const auto& item : m_totals.m_machineIds) {
-        expected.push_back(Row("tableMachineId.js", "tableContent", item.first, "[3,1,75]"));
+    for (const KeyCounts& item : kMachineIdKeys) {
+        expected.push_back(Row("tableMachineId.js", "tableContent", item.key, "[3,1,75]"));
     }
 
     const CommandResult result =
