@@ -7,8 +7,8 @@
 #include <wx/utils.h>
 #include <wx/xrc/xmlres.h>
 
-#include "platform/MessageBox.h"
 #include "records/Dimension.h"
+#include "ui/GuiMessageBox.h"
 #include "ui/ReportDataListCtrl.h"
 #include "ui/Resources.h"
 

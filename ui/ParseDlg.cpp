@@ -14,7 +14,6 @@
 #include <wx/xrc/xmlres.h>
 
 #include "jobs/RemainingTime.h"
-#include "platform/MessageBox.h"
 #include "ui/GuiMessageBox.h"
 #include "ui/ReportDataListCtrl.h"
 #include "ui/Resources.h"

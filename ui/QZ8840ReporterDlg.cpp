@@ -8,10 +8,10 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
-#include "platform/MessageBox.h"
 #include "report/CustomerList.h"
 #include "report/DataPaths.h"
 #include "ui/AboutDlg.h"
+#include "ui/GuiMessageBox.h"
 #include "ui/Resources.h"
 #include "ui/TextConvert.h"
 
@@ -167,8 +167,8 @@ wxDateTime ToCalendarTime(const wxDateTime& picked) {
                       picked.GetMinute(), picked.GetSecond());
 }
 
-CQZ8840ReporterDlg::CQZ8840ReporterDlg(DataPaths paths, wxWindow* parent)
-    : m_dataPaths(std::move(paths)) {
+CQZ8840ReporterDlg::CQZ8840ReporterDlg(DataPaths paths, DateLocale dateLocale, wxWindow* parent)
+    : m_dataPaths(std::move(paths)), m_dateLocale(std::move(dateLocale)) {
     m_icons = LoadAppIcons();
     LoadDialogLayout(this, parent, "IDD_QZ8840REPORTER_DIALOG", wxSize(459, 258));
     DoDataExchange();
@@ -254,7 +254,10 @@ bool CQZ8840ReporterDlg::OnInitDialog() {
     m_banner->Refresh();
 
     m_listMachine->InitList(0);
-    m_customerNames = LoadCustomerList(m_dataPaths.strCustomerListPath);
+    CustomerList customers = LoadCustomerList(m_dataPaths.strCustomerListPath);
+    if (customers.error)
+        ShowMessageBox(customers.error->ShownDescription());
+    m_customerNames = std::move(customers.names);
     FillMachineList();
     return true;
 }

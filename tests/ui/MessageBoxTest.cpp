@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -10,7 +12,7 @@
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
 
-#include "platform/MessageBox.h"
+#include "tests/ui/MessageBoxRecorder.h"
 #include "ui/GuiMessageBox.h"
 
 namespace qz {
@@ -58,6 +60,52 @@ void ShowFromWorkerWhileServing(const char* text, std::atomic<bool>& returned) {
         ADD_FAILURE() << "the worker still waits for its box";
         worker.detach();
     }
+}
+
+std::vector<std::string> Messages(int threads, int perThread) {
+    std::vector<std::string> texts;
+    for (int t = 0; t < threads; ++t) {
+        for (int i = 0; i < perThread; ++i) {
+            texts.push_back("thread " + std::to_string(t) + " message " + std::to_string(i));
+        }
+    }
+    return texts;
+}
+
+TEST(MessageBoxHandler, RecorderCollectsTextsFromManyThreads) {
+    test::MessageBoxRecorder recorder;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t] {
+            for (int i = 0; i < 50; ++i) {
+                ShowMessageBox("thread " + std::to_string(t) + " message " + std::to_string(i));
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    auto texts = recorder.texts();
+    std::sort(texts.begin(), texts.end());
+    auto expected = Messages(4, 50);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(texts, expected);
+}
+
+TEST(MessageBoxHandler, HandlersNestAndDefaultWritesToStandardError) {
+    {
+        test::MessageBoxRecorder outer;
+        {
+            test::MessageBoxRecorder inner;
+            ShowMessageBox("to inner");
+            EXPECT_EQ(inner.texts(), std::vector<std::string>{"to inner"});
+        }
+        ShowMessageBox("to outer");
+        EXPECT_EQ(outer.texts(), std::vector<std::string>{"to outer"});
+    }
+    testing::internal::CaptureStderr();
+    ShowMessageBox("No record!!\r\nPlease check");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "No record!!\r\nPlease check\n");
 }
 
 class GuiMessageBoxTest : public ::testing::Test {
