@@ -171,7 +171,7 @@ CQZ8840ReporterDlg::CQZ8840ReporterDlg(DataPaths paths, DateLocale dateLocale, w
     : m_dataPaths(std::move(paths)), m_dateLocale(std::move(dateLocale)) {
     m_icons = LoadAppIcons();
     LoadDialogLayout(this, parent, "IDD_QZ8840REPORTER_DIALOG", wxSize(459, 258));
-    DoDataExchange();
+    FindControls();
 
     Bind(wxEVT_INIT_DIALOG, &CQZ8840ReporterDlg::OnInitDialogEvent, this);
     Bind(wxEVT_CHAR_HOOK, &CQZ8840ReporterDlg::OnCharHook, this);
@@ -218,7 +218,7 @@ void CQZ8840ReporterDlg::OnMenuCommand(wxCommandEvent& event) {
     OnSysCommand(event.GetId());
 }
 
-void CQZ8840ReporterDlg::DoDataExchange() {
+void CQZ8840ReporterDlg::FindControls() {
     m_banner = XRCCTRL(*this, "IDC_STATIC_BANNER", CStaticImageCtrl);
     m_listMachine = XRCCTRL(*this, "IDC_LIST_MACHINE", CReportDataListCtrl);
     m_dtpStart = XRCCTRL(*this, "IDC_DTP_START_DATE", wxDatePickerCtrl);

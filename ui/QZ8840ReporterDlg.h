@@ -90,7 +90,7 @@ class CQZ8840ReporterDlg : public wxDialog {
     const CReportTotals& ReportTotals() const { return m_reportTotals; }
 
   private:
-    void DoDataExchange();
+    void FindControls();
     void BindClick(int id, void (CQZ8840ReporterDlg::*handler)());
     void OnMenuCommand(wxCommandEvent& event);
     void AddAboutEntry();
