@@ -103,8 +103,8 @@ void PrintSection(const char* heading, const CValueSet& values,
     }
 }
 
-// The customer names, the error that kept the list from being read told on
-// errors.
+// The customer names; a file error that kept the list from being read is
+// written to errors, and the names read until then are returned.
 CustomerNames ReadCustomerNames(const DataPaths& paths, ErrorOutput& errors) {
     CustomerList list = LoadCustomerList(paths.strCustomerListPath);
     if (list.error) {

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,34 +63,27 @@ void ShowFromWorkerWhileServing(const char* text, std::atomic<bool>& returned) {
     }
 }
 
-std::vector<std::string> Messages(int threads, int perThread) {
-    std::vector<std::string> texts;
-    for (int t = 0; t < threads; ++t) {
-        for (int i = 0; i < perThread; ++i) {
-            texts.push_back("thread " + std::to_string(t) + " message " + std::to_string(i));
-        }
-    }
-    return texts;
-}
-
-TEST(MessageBoxHandler, RecorderCollectsTextsFromManyThreads) {
+// Texts shown from several threads at once all reach the handler, once each.
+TEST(MessageBoxHandler, TakesTheTextsOfManyThreadsAtOnce) {
+    constexpr int kThreads = 4;
+    constexpr int kEach = 50;
     test::MessageBoxRecorder recorder;
     std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
+    for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([t] {
-            for (int i = 0; i < 50; ++i) {
-                ShowMessageBox("thread " + std::to_string(t) + " message " + std::to_string(i));
-            }
+            for (int i = 0; i < kEach; ++i)
+                ShowMessageBox(std::to_string(t * kEach + i));
         });
     }
-    for (auto& thread : threads) {
+    for (std::thread& thread : threads)
         thread.join();
-    }
-    auto texts = recorder.texts();
-    std::sort(texts.begin(), texts.end());
-    auto expected = Messages(4, 50);
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(texts, expected);
+    std::vector<int> numbers;
+    for (const std::string& text : recorder.texts())
+        numbers.push_back(std::stoi(text));
+    std::sort(numbers.begin(), numbers.end());
+    std::vector<int> expected(kThreads * kEach);
+    std::iota(expected.begin(), expected.end(), 0);
+    EXPECT_EQ(numbers, expected);
 }
 
 TEST(MessageBoxHandler, HandlersNestAndDefaultWritesToStandardError) {

@@ -40,9 +40,7 @@ class ReportPipelineTest : public ::testing::Test {
         return request;
     }
 
-    ReportOutcome Run(ReportRequest request,
-                      const std::function<void(JobProgress&, const std::function<void()>&)>&
-                          runCount = CountHere) {
+    ReportOutcome Run(ReportRequest request, const CountRunner& runCount = CountHere) {
         test::Watchdog watchdog("a report", 60s);
         return RunReport(std::move(request), m_customers, m_scripts, runCount);
     }
@@ -115,7 +113,7 @@ TEST_F(ReportPipelineTest, NothingWrittenWithoutCounts) {
     const struct {
         const char* what;
         std::string machine;
-        std::function<void(JobProgress&, const std::function<void()>&)> runCount;
+        CountRunner runCount;
         Kind kind;
     } cases[] = {
         {"no record in the range", "Old", CountHere, Kind::NoRecords},
