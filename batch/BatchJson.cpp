@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace qz {
@@ -29,7 +30,7 @@ void AppendString(std::string& out, std::string_view text) {
     out += '"';
 }
 
-void AppendName(std::string& out, const char* name) {
+void AppendName(std::string& out, std::string_view name) {
     out += '"';
     out += name;
     out += "\":";
@@ -86,45 +87,37 @@ void AppendValues(std::string& out, const Texts& values) {
     out += ']';
 }
 
-void AppendScope(std::string& out, const ReportScope& scope) {
-    out += '{';
-    const std::pair<const char*, const std::string*> texts[] = {
-        {"firstDay", &scope.firstDay}, {"lastDay", &scope.lastDay}, {"made", &scope.made}};
-    for (const auto& [name, text] : texts) {
-        AppendName(out, name);
-        AppendString(out, *text);
-        out += ',';
-    }
-    AppendName(out, "machines");
-    AppendValues(out, scope.machines);
-    out += ',';
-    AppendName(out, "excludedSettingFiles");
-    AppendValues(out, scope.excludedSettingFiles);
-    out += ',';
-    AppendName(out, "excludedMachineIds");
-    AppendValues(out, scope.excludedMachineIds);
-    out += ',';
-    AppendName(out, "excludedCustomers");
-    out += '[';
-    for (std::size_t i = 0; i < scope.excludedCustomers.size(); ++i) {
-        out += i == 0 ? "[" : ",[";
-        AppendString(out, scope.excludedCustomers[i].first);
-        out += ',';
-        AppendString(out, scope.excludedCustomers[i].second);
+// The value of one scope field in JSON.
+struct JsonValue {
+    std::string& out;
+
+    void operator()(const std::string* text) const { AppendString(out, *text); }
+    void operator()(const std::vector<std::string>* texts) const { AppendValues(out, *texts); }
+    void operator()(const ReportScopeField::CodeNames* pairs) const {
+        out += '[';
+        for (std::size_t i = 0; i < pairs->size(); ++i) {
+            out += i == 0 ? "[" : ",[";
+            AppendString(out, (*pairs)[i].first);
+            out += ',';
+            AppendString(out, (*pairs)[i].second);
+            out += ']';
+        }
         out += ']';
     }
-    out += "],";
-    AppendName(out, "filesRead");
-    AppendInteger(out, scope.filesRead);
-    out += ',';
-    AppendName(out, "filesFailed");
-    AppendInteger(out, scope.filesFailed);
-    out += ',';
-    AppendName(out, "daysFrom");
-    AppendString(out, scope.daysFrom);
-    out += ',';
-    AppendName(out, "daysTo");
-    AppendString(out, scope.daysTo);
+    void operator()(std::uint64_t count) const { AppendInteger(out, count); }
+};
+
+void AppendScope(std::string& out, const ReportScope& scope) {
+    out += '{';
+    bool first = true;
+    for (const ReportScopeField& field : ReportScopeFields(scope)) {
+        if (!first) {
+            out += ',';
+        }
+        first = false;
+        AppendName(out, field.name);
+        std::visit(JsonValue{out}, field.value);
+    }
     out += '}';
 }
 

@@ -7,7 +7,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,8 +17,8 @@
 #include "batch/TerminalText.h"
 #include "dates/DateParser.h"
 #include "jobs/OptionScanJob.h"
-#include "jobs/ReportJob.h"
-#include "platform/MessageBox.h"
+#include "jobs/ReportPipeline.h"
+#include "platform/FileError.h"
 #include "platform/Path.h"
 #include "report/CustomerList.h"
 #include "report/DataPaths.h"
@@ -28,13 +27,6 @@
 
 namespace qz {
 namespace {
-
-// A message of the jobs or the script writer on standard error.
-void PrintMessage(const std::string& text) {
-    const std::string line = TerminalLines(text) + '\n';
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fflush(stderr);
-}
 
 // Flushes standard output: kExitOutputFailed, with a message, when it lost
 // something written to it (a closed pipe, a full disk); else kExitWritten.
@@ -111,16 +103,26 @@ void PrintSection(const char* heading, const CValueSet& values,
     }
 }
 
-int RunScan(const BatchOptions& options, const DataPaths& paths,
-            std::vector<std::string> machineFolders) {
-    OptionScanJob job({std::move(machineFolders), options.workers});
+// The customer names; a file error that kept the list from being read is
+// written to errors, and the names read until then are returned.
+CustomerNames ReadCustomerNames(const DataPaths& paths, ErrorOutput& errors) {
+    CustomerList list = LoadCustomerList(paths.strCustomerListPath);
+    if (list.error) {
+        errors.Message(list.error->ShownDescription());
+    }
+    return std::move(list.names);
+}
+
+int ScanCommand(const BatchOptions& options, const DataPaths& paths,
+                std::vector<std::string> machineFolders, ErrorOutput& errors) {
+    OptionScanJob job({std::move(machineFolders), options.workers, errors.Sink()});
     OptionValues found;
-    RunWithProgress(job.Progress(), [&] { found = job.Run(); });
+    RunWithProgress(job.Progress(), errors, [&] { found = job.Run(); });
     if (job.Progress().TotalBytes() == 0) {
         std::fprintf(stderr, "%s\n", kRecordNotFoundMessage);
         return kExitNothingToReport;
     }
-    const CustomerNames customers = LoadCustomerList(paths.strCustomerListPath);
+    const CustomerNames customers = ReadCustomerNames(paths, errors);
     if (options.format == OutputFormat::Json) {
         std::printf("%s\n", ScanJson(found, customers).c_str());
         return FlushStandardOutput();
@@ -134,7 +136,7 @@ int RunScan(const BatchOptions& options, const DataPaths& paths,
     return FlushStandardOutput();
 }
 
-ReportCriteria CriteriaFor(const BatchOptions& options) {
+ReportCriteria CriteriaFor(const BatchOptions& options, const DateLocale& dateLocale) {
     ReportCriteria criteria;
     criteria.dtReportStart = options.from;
     criteria.dtReportEnd = options.to;
@@ -148,59 +150,47 @@ ReportCriteria CriteriaFor(const BatchOptions& options) {
             criteria.excluded.Of(dimension).Insert(value);
         }
     }
-    // Taken after the locale of the environment is set.
-    criteria.dateLocale = DateLocale::FromEnvironment();
+    criteria.dateLocale = dateLocale;
     return criteria;
 }
 
-// The names of the excluded customers, for the report's scope: only names,
-// so a list that cannot be read gives none, without a message.
-CustomerNames ExcludedCustomerNames(const BatchOptions& options, const DataPaths& paths) {
-    if (options.excludedCustomers.empty()) {
-        return {};
-    }
-    const MessageBoxHandler previous = SetMessageBoxHandler([](const std::string&) {});
-    CustomerNames names = LoadCustomerList(paths.strCustomerListPath);
-    SetMessageBoxHandler(previous);
-    return names;
-}
-
-int RunReport(const BatchOptions& options, const DataPaths& paths,
-              std::vector<std::string> machineFolders) {
-    ReportJob job({std::move(machineFolders), CriteriaFor(options), options.workers});
-    ReportResult totals;
-    RunWithProgress(job.Progress(), [&] { totals = job.Run(); });
-    if (job.Progress().TotalBytes() == 0) {
+int ReportCommand(const BatchOptions& options, const DataPaths& paths, const DateLocale& dateLocale,
+                  std::vector<std::string> machineFolders, ErrorOutput& errors) {
+    // The scope names only the excluded customers: without any, the list is
+    // not read.
+    const CustomerNames customers =
+        options.excludedCustomers.empty() ? CustomerNames() : ReadCustomerNames(paths, errors);
+    const ReportOutcome outcome =
+        RunReport({std::move(machineFolders), CriteriaFor(options, dateLocale), options.workers,
+                   errors.Sink()},
+                  customers, paths.strReportJsPath,
+                  [&errors](JobProgress& progress, const std::function<void()>& count) {
+                      RunWithProgress(progress, errors, count);
+                  });
+    // The command is never cancelled.
+    if (outcome.kind == ReportOutcome::Kind::NoRecordFiles ||
+        outcome.kind == ReportOutcome::Kind::Cancelled) {
         std::fprintf(stderr, "%s\n", kRecordNotFoundMessage);
         return kExitNothingToReport;
     }
-    const ReportScope scope =
-        job.Scope(totals, ExcludedCustomerNames(options, paths), std::time(nullptr));
+    const ReportResult& totals = outcome.totals;
     if (options.format == OutputFormat::Json) {
-        std::printf("%s\n", ReportJson(totals, scope, options.fromText, options.toText,
+        std::printf("%s\n", ReportJson(totals, outcome.scope, options.fromText, options.toText,
                                        ToNativePath(paths.strReportJsPath))
                                 .c_str());
     } else {
         std::printf("OK: %lld\nNG: %lld\n", static_cast<long long>(totals.m_nOk),
                     static_cast<long long>(totals.m_nNg));
     }
-    // The scripts are written whatever happened to standard output.
     const int output = FlushStandardOutput();
-    if (totals.m_nOk == 0 && totals.m_nNg == 0) {
+    if (outcome.kind == ReportOutcome::Kind::NoRecords) {
         std::fprintf(stderr, "%s\n", kNoRecordMessage);
         return kExitNothingToReport;
     }
-
-    // The writer reports a failed file and goes on with the next; count them.
-    int failures = 0;
-    MessageBoxHandler previous;
-    previous = SetMessageBoxHandler([&failures](const std::string& text) {
-        ++failures;
-        PrintMessage(text);
-    });
-    WriteReportScripts(totals, scope, paths.strReportJsPath);
-    SetMessageBoxHandler(std::move(previous));
-    if (failures != 0) {
+    for (const FileError& failure : outcome.writeFailures) {
+        errors.Message(failure.ShownDescription());
+    }
+    if (!outcome.writeFailures.empty()) {
         return kExitWriteFailed;
     }
     // On standard error, as the other messages: standard output is the counts.
@@ -216,15 +206,14 @@ int Main(int argc, char** argv) {
 #ifdef SIGPIPE  // Windows has no such signal: the write fails there anyway
     std::signal(SIGPIPE, SIG_IGN);
 #endif
-    // Messages from the jobs (a file error names a path from the disk) go to
-    // standard error with their control bytes made visible.
-    SetMessageBoxHandler(PrintMessage);
-
     BatchOptions options;
     if (const auto status = ParseBatchOptions(argc, argv, options)) {
         return *status;
     }
     const DataPaths paths = DataPathsFor(options);
+    // Record dates are read in the order of the user's LC_TIME, as set above.
+    const DateLocale dateLocale = DateLocale::FromEnvironment();
+    ErrorOutput errors;
     std::vector<std::string> machineFolders;
     if (!SelectMachineFolders(options, paths, machineFolders)) {
         return kExitBadArguments;
@@ -234,8 +223,9 @@ int Main(int argc, char** argv) {
                      TerminalText(ToNativePath(paths.strReportDataPath)).c_str());
         return kExitNothingToReport;
     }
-    return options.scan ? RunScan(options, paths, std::move(machineFolders))
-                        : RunReport(options, paths, std::move(machineFolders));
+    return options.scan
+               ? ScanCommand(options, paths, std::move(machineFolders), errors)
+               : ReportCommand(options, paths, dateLocale, std::move(machineFolders), errors);
 }
 
 }  // namespace

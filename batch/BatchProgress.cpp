@@ -6,13 +6,11 @@
 #include <cstdio>
 #include <future>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <system_error>
 #include <thread>
 
 #include "batch/TerminalText.h"
-#include "platform/MessageBox.h"
 
 namespace qz {
 
@@ -21,54 +19,40 @@ namespace {
 constexpr int kBarWidth = 40;
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
 
-// The bar and the workers' file-error messages share standard error: a message
-// clears the bar's line first, and the next poll draws the bar again.
-class CTerminalProgress {
-  public:
-    explicit CTerminalProgress(const JobProgress& progress) : m_progress(progress) {
-        m_previous = SetMessageBoxHandler([this](const std::string& text) { Message(text); });
-    }
-    ~CTerminalProgress() {
-        Clear();
-        SetMessageBoxHandler(std::move(m_previous));
-    }
-
-    void Draw() {
-        std::string line = "\r";
-        line += ProgressLine(m_progress.ParsedBytes(), m_progress.TotalBytes(), kBarWidth);
-        std::lock_guard lock(m_mutex);
-        std::fputs(line.c_str(), stderr);
-        std::fflush(stderr);
-        m_drawn = true;
-    }
-
-  private:
-    void Message(const std::string& text) {
-        std::lock_guard lock(m_mutex);
-        ClearLocked();
-        std::fputs(TerminalLines(text).c_str(), stderr);
-        std::fputc('\n', stderr);
-        std::fflush(stderr);
-    }
-    void Clear() {
-        std::lock_guard lock(m_mutex);
-        ClearLocked();
-    }
-    void ClearLocked() {
-        if (m_drawn) {
-            std::fputs("\r\033[K", stderr);
-            std::fflush(stderr);
-            m_drawn = false;
-        }
-    }
-
-    const JobProgress& m_progress;
-    std::mutex m_mutex;
-    bool m_drawn = false;
-    MessageBoxHandler m_previous;
-};
-
 }  // namespace
+
+void ErrorOutput::Message(std::string_view text) {
+    const std::string line = TerminalLines(text) + '\n';
+    std::lock_guard lock(m_mutex);
+    ClearBarLocked();
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}
+
+JobSink ErrorOutput::Sink() {
+    return [this](const FileError& error) { Message(error.ShownDescription()); };
+}
+
+void ErrorOutput::DrawBar(const std::string& line) {
+    const std::string text = "\r" + line;
+    std::lock_guard lock(m_mutex);
+    std::fputs(text.c_str(), stderr);
+    std::fflush(stderr);
+    m_barDrawn = true;
+}
+
+void ErrorOutput::ClearBar() {
+    std::lock_guard lock(m_mutex);
+    ClearBarLocked();
+}
+
+void ErrorOutput::ClearBarLocked() {
+    if (m_barDrawn) {
+        std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+        m_barDrawn = false;
+    }
+}
 
 std::string ProgressLine(std::uint64_t parsed, std::uint64_t total, int width) {
     std::uint64_t percent = 0;
@@ -87,12 +71,9 @@ std::string ProgressLine(std::uint64_t parsed, std::uint64_t total, int width) {
     return line;
 }
 
-void RunWithProgress(const JobProgress& progress, const std::function<void()>& run) {
-    // The bar takes the message boxes before the job can show one.
-    std::optional<CTerminalProgress> bar;
-    if (isatty(STDERR_FILENO) != 0) {
-        bar.emplace(progress);
-    }
+void RunWithProgress(const JobProgress& progress, ErrorOutput& errors,
+                     const std::function<void()>& run) {
+    const bool showBar = isatty(STDERR_FILENO) != 0;
     std::packaged_task<void()> task(run);
     std::future<void> done = task.get_future();
     std::thread job;
@@ -100,15 +81,14 @@ void RunWithProgress(const JobProgress& progress, const std::function<void()>& r
         job = std::thread(std::move(task));
     } catch (const std::system_error&) {
         // No thread to spare for the job: run it here, without the bar.
-        bar.reset();
         run();
         return;
     }
-    while (bar && done.wait_for(kPollInterval) == std::future_status::timeout) {
-        bar->Draw();
+    while (showBar && done.wait_for(kPollInterval) == std::future_status::timeout) {
+        errors.DrawBar(ProgressLine(progress.ParsedBytes(), progress.TotalBytes(), kBarWidth));
     }
     job.join();
-    bar.reset();
+    errors.ClearBar();
     done.get();
 }
 

@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/MessageBox.h"
-
 namespace qz::fuzz {
 
 namespace {
@@ -71,13 +69,6 @@ std::vector<ExpectedLine> SplitLines(std::string_view bytes) {
         start = lf + 1;
     }
     return lines;
-}
-
-void AbortOnMessageBox() {
-    SetMessageBoxHandler([](const std::string& text) {
-        std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
-        std::abort();
-    });
 }
 
 }  // namespace qz::fuzz

@@ -24,10 +24,6 @@ namespace qz::fuzz {
         }                                                     \
     } while (false)
 
-// Makes any message box abort the run: a target whose inputs must never
-// produce one calls this from LLVMFuzzerInitialize.
-void AbortOnMessageBox();
-
 // A scratch file of this process (on tmpfs where there is one, so that the
 // per-input write costs no disk I/O), removed at exit.
 class ScratchFile {

@@ -158,11 +158,6 @@ void CheckCounts(const CReportCounts& counts, std::int64_t ok, std::int64_t ng,
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    AbortOnMessageBox();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const ScratchFile scratch("records");
     if (size < 2) {

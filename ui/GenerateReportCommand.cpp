@@ -1,18 +1,16 @@
 // The Generate Report command of the main dialog: one report from the button
 // click to the opened report page.
 
-#include <ctime>
-#include <utility>
+#include <functional>
 
 #include <wx/datectrl.h>
 
 #include "dates/OleDate.h"
-#include "jobs/ReportJob.h"
-#include "platform/MessageBox.h"
+#include "jobs/ReportPipeline.h"
+#include "platform/FileError.h"
 #include "platform/Path.h"
 #include "platform/ShellOpen.h"
-#include "records/ReportCounts.h"
-#include "report/ReportScope.h"
+#include "ui/GuiMessageBox.h"
 #include "ui/ParseDlg.h"
 #include "ui/QZ8840ReporterDlg.h"
 
@@ -40,6 +38,8 @@ ReportRequest CQZ8840ReporterDlg::MakeReportRequest() const {
     request.criteria.dtReportStart = ToOleDate(m_dtpStart->GetValue());
     request.criteria.dtReportEnd = ToOleDate(m_dtpEnd->GetValue());
     request.criteria.excluded = m_excludedValues;
+    request.criteria.dateLocale = m_dateLocale;
+    request.sink = MessageBoxSink();
     return request;
 }
 
@@ -49,25 +49,25 @@ void CQZ8840ReporterDlg::OnBnClickedGenerateReport() {
         return;
     }
 
-    ReportJob job(MakeReportRequest());
-    ReportResult totals;
-    int result = wxID_CANCEL;
-    {
-        CParseDlg dlg(this, job.Progress(), [&job, &totals] { totals = job.Run(); });
-        result = dlg.ShowModal();
+    const ReportOutcome outcome =
+        RunReport(MakeReportRequest(), m_customerNames, m_dataPaths.strReportJsPath,
+                  [this](JobProgress& progress, const std::function<void()>& count) {
+                      CParseDlg dlg(this, progress, count);
+                      dlg.ShowModal();
+                  });
+    m_reportTotals = outcome.totals;
+    switch (outcome.kind) {
+        case ReportOutcome::Kind::Cancelled:
+        case ReportOutcome::Kind::NoRecordFiles:  // the progress dialog has said so
+            return;
+        case ReportOutcome::Kind::NoRecords:
+            ShowMessageBox(kNoRecordMessage);
+            return;
+        case ReportOutcome::Kind::Written:
+            break;
     }
-    m_reportTotals = totals;
-    // Cancelled, or no record data (the dialog has said so): nothing more.
-    if (result == wxID_CANCEL)
-        return;
-
-    if (m_reportTotals.m_nOk == 0 && m_reportTotals.m_nNg == 0) {
-        ShowMessageBox(kNoRecordMessage);
-        return;
-    }
-
-    WriteReportScripts(m_reportTotals, job.Scope(totals, m_customerNames, std::time(nullptr)),
-                       m_dataPaths.strReportJsPath);
+    for (const FileError& failure : outcome.writeFailures)
+        ShowMessageBox(failure.ShownDescription());
 
     // The report stands; the operator learns where the page is.
     if (!ShellOpen(m_dataPaths.strReportHtmlPath))

@@ -16,12 +16,14 @@
 #include <wx/thread.h>
 #include <wx/weakref.h>
 
-#include "platform/MessageBox.h"
 #include "ui/TextConvert.h"
 
 namespace qz {
 
 namespace {
+
+std::mutex g_handlerMutex;
+MessageBoxHandler g_handler;
 
 struct Request {
     std::string text;
@@ -101,6 +103,34 @@ void ShowOrQueue(const std::string& text) {
 }
 
 }  // namespace
+
+void ShowMessageBox(std::string_view text) {
+    MessageBoxHandler handler;
+    {
+        std::lock_guard lock(g_handlerMutex);
+        handler = g_handler;
+    }
+    // Called outside the lock: a handler blocks until the operator answers, and
+    // other threads must be able to show their boxes meanwhile.
+    const std::string message(text);
+    if (handler) {
+        handler(message);
+    } else {
+        std::fprintf(stderr, "%s\n", message.c_str());
+        std::fflush(stderr);
+    }
+}
+
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
+    std::lock_guard lock(g_handlerMutex);
+    MessageBoxHandler previous = std::move(g_handler);
+    g_handler = std::move(handler);
+    return previous;
+}
+
+JobSink MessageBoxSink() {
+    return [](const FileError& error) { ShowMessageBox(error.ShownDescription()); };
+}
 
 void InstallGuiMessageBoxHandler() {
     static bool tracking = false;

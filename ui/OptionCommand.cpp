@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "jobs/OptionScanJob.h"
-#include "platform/MessageBox.h"
+#include "ui/GuiMessageBox.h"
 #include "ui/OptionDlg.h"
 #include "ui/ParseDlg.h"
 #include "ui/QZ8840ReporterDlg.h"
@@ -22,6 +22,7 @@ void CQZ8840ReporterDlg::OnBnClickedOption() {
     if (machinesChanged || m_bOptionScanNeeded) {
         OptionScanRequest request;
         request.machineFolders = CheckedMachineFolders();
+        request.sink = MessageBoxSink();
         OptionScanJob job(std::move(request));
         OptionValues found;
         int result = wxID_CANCEL;

@@ -7,8 +7,8 @@
 #include <wx/utils.h>
 #include <wx/xrc/xmlres.h>
 
-#include "platform/MessageBox.h"
 #include "records/Dimension.h"
+#include "ui/GuiMessageBox.h"
 #include "ui/ReportDataListCtrl.h"
 #include "ui/Resources.h"
 
@@ -23,7 +23,7 @@ constexpr char kNoCustomerMessage[] = "No \"Customer\" is seleced!";
 // Column kinds of the three lists (g_listColumnTitles).
 constexpr int kSettingFileColumn = 1;
 constexpr int kMachineIdColumn = 2;
-constexpr int kCustomerColumn = 4;
+constexpr int kCustomerColumn = 3;
 
 bool HasCheckedRow(const CReportDataListCtrl& list) {
     std::vector<int> checked;
@@ -52,7 +52,7 @@ COptionDlg::COptionDlg(wxWindow* parent, const OptionValues& found,
                        const CustomerNames& customerNames, OptionValues& excluded)
     : m_found(found), m_customerNames(customerNames), m_excluded(excluded) {
     LoadDialogLayout(this, parent, "IDD_OPTION_DIALOG", wxSize(597, 263));
-    DoDataExchange();
+    FindControls();
 
     Bind(wxEVT_INIT_DIALOG, &COptionDlg::OnInitDialogEvent, this);
     Bind(wxEVT_CHAR_HOOK, &COptionDlg::OnCharHook, this);
@@ -69,7 +69,7 @@ COptionDlg::COptionDlg(wxWindow* parent, const OptionValues& found,
         XRCID("IDC_BTN_SELECT_ALL_CUSTOMER"));
 }
 
-void COptionDlg::DoDataExchange() {
+void COptionDlg::FindControls() {
     m_listSettingFile = XRCCTRL(*this, "IDC_LIST_SETTING_FILE", CReportDataListCtrl);
     m_listMachineId = XRCCTRL(*this, "IDC_LIST_MACHINE_ID", CReportDataListCtrl);
     m_listCustomer = XRCCTRL(*this, "IDC_LIST_CUSTOMER", CReportDataListCtrl);

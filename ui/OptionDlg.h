@@ -45,7 +45,7 @@ class COptionDlg : public wxDialog {
     CReportDataListCtrl* CustomerList() const { return m_listCustomer; }
 
   private:
-    void DoDataExchange();
+    void FindControls();
     void OnInitDialogEvent(wxInitDialogEvent& event);
     void OnCharHook(wxKeyEvent& event);
 

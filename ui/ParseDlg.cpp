@@ -14,7 +14,6 @@
 #include <wx/xrc/xmlres.h>
 
 #include "jobs/RemainingTime.h"
-#include "platform/MessageBox.h"
 #include "ui/GuiMessageBox.h"
 #include "ui/ReportDataListCtrl.h"
 #include "ui/Resources.h"
@@ -47,7 +46,7 @@ CParseDlg::CParseDlg(wxWindow* owner, JobProgress& progress, std::function<void(
       m_startThread(std::move(startThread)),
       m_timer(this, kTimerId) {
     LoadDialogLayout(this, owner, "IDD_PARSE_DIALOG", wxSize(297, 106));
-    DoDataExchange();
+    FindControls();
 
     // The dialog ends only through completion and cancel: the OK command
     // (Enter, a default button) must not end it while the job runs.
@@ -70,7 +69,7 @@ CParseDlg::~CParseDlg() {
     }
 }
 
-void CParseDlg::DoDataExchange() {
+void CParseDlg::FindControls() {
     m_progress = XRCCTRL(*this, "IDC_PROGRESS_PARSE", wxGauge);
     m_percentText = XRCCTRL(*this, "IDC_STATIC_PERCENT", wxStaticText);
     m_remainingText = XRCCTRL(*this, "IDC_STATIC_REMAINING_TIME", wxStaticText);
@@ -101,7 +100,9 @@ bool CParseDlg::OnInitDialog() {
 
 bool CParseDlg::StartJobThread() {
     try {
-        // The job never calls into the UI: it reports through the progress only.
+        // The job reports its progress through the progress object; the
+        // message boxes its sink asks for wait for this thread, which shows
+        // them from its event loop or while it waits for the job.
         m_jobThread = m_startThread([this] {
             m_job();
             m_bJobEnded.store(true, std::memory_order_release);

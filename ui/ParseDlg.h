@@ -71,7 +71,7 @@ class CParseDlg : public wxDialog {
   private:
     static constexpr int kTimerId = 1;
 
-    void DoDataExchange();
+    void FindControls();
     void OnInitDialogEvent(wxInitDialogEvent& event);
     void OnOkCommand(wxCommandEvent& event);
     void OnCancelCommand(wxCommandEvent& event);

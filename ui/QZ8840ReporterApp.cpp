@@ -2,7 +2,7 @@
 
 #include <clocale>
 
-#include "platform/MessageBox.h"
+#include "dates/DateParser.h"
 #include "platform/SingleInstance.h"
 #include "report/DataPaths.h"
 #include "ui/GuiMessageBox.h"
@@ -30,16 +30,17 @@ bool CQZ8840ReporterApp::OnInit() {
         return false;
     }
 
-    // Record dates are read in the order of the user's LC_TIME: a report's
-    // criteria take the process locale as set here.
+    // Record dates are read in the order of the user's LC_TIME, taken once
+    // here with the data paths.
     std::setlocale(LC_ALL, "");
     const DataPaths paths = DataPaths::Resolve();
+    const DateLocale dateLocale = DateLocale::FromEnvironment();
 
     InstallGuiMessageBoxHandler();
     LoadUiResources();
 
     {
-        CQZ8840ReporterDlg dlg(paths, nullptr);
+        CQZ8840ReporterDlg dlg(paths, dateLocale, nullptr);
         SetTopWindow(&dlg);
         // Queued from the listening thread; Release below ends it before the
         // dialog goes.

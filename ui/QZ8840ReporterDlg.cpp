@@ -8,10 +8,10 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
-#include "platform/MessageBox.h"
 #include "report/CustomerList.h"
 #include "report/DataPaths.h"
 #include "ui/AboutDlg.h"
+#include "ui/GuiMessageBox.h"
 #include "ui/Resources.h"
 #include "ui/TextConvert.h"
 
@@ -167,11 +167,11 @@ wxDateTime ToCalendarTime(const wxDateTime& picked) {
                       picked.GetMinute(), picked.GetSecond());
 }
 
-CQZ8840ReporterDlg::CQZ8840ReporterDlg(DataPaths paths, wxWindow* parent)
-    : m_dataPaths(std::move(paths)) {
+CQZ8840ReporterDlg::CQZ8840ReporterDlg(DataPaths paths, DateLocale dateLocale, wxWindow* parent)
+    : m_dataPaths(std::move(paths)), m_dateLocale(std::move(dateLocale)) {
     m_icons = LoadAppIcons();
     LoadDialogLayout(this, parent, "IDD_QZ8840REPORTER_DIALOG", wxSize(459, 258));
-    DoDataExchange();
+    FindControls();
 
     Bind(wxEVT_INIT_DIALOG, &CQZ8840ReporterDlg::OnInitDialogEvent, this);
     Bind(wxEVT_CHAR_HOOK, &CQZ8840ReporterDlg::OnCharHook, this);
@@ -218,7 +218,7 @@ void CQZ8840ReporterDlg::OnMenuCommand(wxCommandEvent& event) {
     OnSysCommand(event.GetId());
 }
 
-void CQZ8840ReporterDlg::DoDataExchange() {
+void CQZ8840ReporterDlg::FindControls() {
     m_banner = XRCCTRL(*this, "IDC_STATIC_BANNER", CStaticImageCtrl);
     m_listMachine = XRCCTRL(*this, "IDC_LIST_MACHINE", CReportDataListCtrl);
     m_dtpStart = XRCCTRL(*this, "IDC_DTP_START_DATE", wxDatePickerCtrl);
@@ -254,7 +254,10 @@ bool CQZ8840ReporterDlg::OnInitDialog() {
     m_banner->Refresh();
 
     m_listMachine->InitList(0);
-    m_customerNames = LoadCustomerList(m_dataPaths.strCustomerListPath);
+    CustomerList customers = LoadCustomerList(m_dataPaths.strCustomerListPath);
+    if (customers.error)
+        ShowMessageBox(customers.error->ShownDescription());
+    m_customerNames = std::move(customers.names);
     FillMachineList();
     return true;
 }

@@ -1,11 +1,11 @@
 #pragma once
 // The main window: banner, machine list, report date range and the four
 // command buttons. Run modally by the application, which gives it the data
-// paths; initialising it (OnInitDialog, run once when it is first shown) loads
-// the customer list and fills the machine list.
+// paths and the date locale; initialising it (OnInitDialog, run once when it
+// is first shown) loads the customer list and fills the machine list.
 //
-// It holds what the commands need between uses: the data paths, the customer
-// names, the machine folders behind the rows, the values the last option scan
+// It holds what the commands need between uses: the data paths, the date
+// locale, the customer names, the machine folders behind the rows, the values the last option scan
 // found, the values the operator excluded and the last report's totals. The
 // Option and Generate Report commands are defined with the option dialog and
 // the report command. UI thread only.
@@ -20,6 +20,7 @@
 #include <wx/dialog.h>
 #include <wx/iconbndl.h>
 
+#include "dates/DateParser.h"
 #include "jobs/ReportJob.h"
 #include "records/OptionValues.h"
 #include "records/ReportCounts.h"
@@ -39,7 +40,7 @@ wxDateTime ToCalendarTime(const wxDateTime& picked);
 
 class CQZ8840ReporterDlg : public wxDialog {
   public:
-    explicit CQZ8840ReporterDlg(DataPaths paths, wxWindow* parent = nullptr);
+    CQZ8840ReporterDlg(DataPaths paths, DateLocale dateLocale, wxWindow* parent = nullptr);
     ~CQZ8840ReporterDlg() override;
 
     // Runs OnInitDialog before the window first becomes visible, so that a
@@ -89,7 +90,7 @@ class CQZ8840ReporterDlg : public wxDialog {
     const CReportTotals& ReportTotals() const { return m_reportTotals; }
 
   private:
-    void DoDataExchange();
+    void FindControls();
     void BindClick(int id, void (CQZ8840ReporterDlg::*handler)());
     void OnMenuCommand(wxCommandEvent& event);
     void AddAboutEntry();
@@ -123,6 +124,7 @@ class CQZ8840ReporterDlg : public wxDialog {
     CStaticImageCtrl* m_banner = nullptr;
 
     const DataPaths m_dataPaths;
+    const DateLocale m_dateLocale;  // how record dates are read
     CustomerNames m_customerNames;
     std::vector<std::string> m_machineFolderNames;
     OptionValues m_foundValues;     // by the last option scan

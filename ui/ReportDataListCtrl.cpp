@@ -7,8 +7,11 @@
 
 namespace qz {
 
-const char* const g_listColumnTitles[5] = {
-    "Machine Name", "File Name", "Machine ID", "Cable Number", "Customer Name",
+const char* const g_listColumnTitles[4] = {
+    "Machine Name",
+    "File Name",
+    "Machine ID",
+    "Customer Name",
 };
 
 wxIMPLEMENT_DYNAMIC_CLASS(CReportDataListCtrl, wxDataViewListCtrl);
@@ -30,7 +33,6 @@ void CReportDataListCtrl::BindKeys() {
 }
 
 void CReportDataListCtrl::InitList(int kind) {
-    m_nColumnKind = kind;
     // The columns take their widths once shown: reckon with the set ones.
     const int checkWidth = wxDVC_TOGGLE_DEFAULT_WIDTH;
     AppendToggleColumn(wxString(), wxDATAVIEW_CELL_ACTIVATABLE, checkWidth, wxALIGN_CENTER, 0);

@@ -25,8 +25,8 @@
 namespace qz {
 
 // Column titles by column kind: 0 "Machine Name", 1 "File Name", 2 "Machine ID",
-// 3 "Cable Number", 4 "Customer Name".
-extern const char* const g_listColumnTitles[5];
+// 3 "Customer Name".
+extern const char* const g_listColumnTitles[4];
 
 class CReportDataListCtrl : public wxDataViewListCtrl {
   public:
@@ -66,7 +66,6 @@ class CReportDataListCtrl : public wxDataViewListCtrl {
     // opposite to the current row's (else the first selected row's).
     void ToggleSelectedChecks();
 
-    int m_nColumnKind = 0;
     std::vector<int> m_lastCheckedItems;
 
   private:

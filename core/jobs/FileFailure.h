@@ -1,6 +1,6 @@
 #pragma once
 // A record file that failed for another reason than a FileError (out of
-// memory above all) is that file's error, shown as a file error is.
+// memory above all) is that file's error, told as a file error is.
 
 #include <cerrno>
 #include <exception>

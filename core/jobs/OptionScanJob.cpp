@@ -8,7 +8,6 @@
 #include "jobs/RecordFiles.h"
 #include "jobs/WorkerPool.h"
 #include "platform/FileError.h"
-#include "platform/MessageBox.h"
 #include "records/OptionValueScan.h"
 
 namespace qz {
@@ -33,11 +32,11 @@ OptionValues OptionScanJob::Run() {
             try {
                 ScanOptionValues(files.paths[file], progress, values);
             } catch (const FileError& error) {
-                ShowMessageBox(error.ShownDescription());
+                Tell(m_request.sink, error);
             }
             perWorker[worker].Merge(values);
         } catch (const std::exception& error) {
-            ShowMessageBox(FileFailure(files.paths[file], error).ShownDescription());
+            Tell(m_request.sink, FileFailure(files.paths[file], error));
         }
     });
     for (const OptionValues& values : perWorker) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "jobs/JobSink.h"
 #include "progress/JobProgress.h"
 #include "records/OptionValues.h"
 
@@ -15,6 +16,7 @@ struct OptionScanRequest {
     // The machine folders to read (DataPaths::MachineFolder).
     std::vector<std::string> machineFolders;
     std::int32_t workerCount = 0;  // 0: WorkerCountFor this machine
+    JobSink sink = {};             // told of every file that fails
 };
 
 class OptionScanJob {
@@ -26,8 +28,8 @@ class OptionScanJob {
 
     // Measures the files (Progress().TotalBytes()), then, unless there is no
     // byte to read, collects their values on the workers. A file that cannot
-    // be read, or any other failure of one file, is shown in a message box
-    // (from its worker) and the other files still count. Call once.
+    // be read, or any other failure of one file, is told to the request's
+    // sink (from its worker) and the other files still count. Call once.
     OptionValues Run();
 
   private:

@@ -11,7 +11,7 @@
 #include "jobs/RecordFiles.h"
 #include "jobs/WorkerPool.h"
 #include "platform/FileError.h"
-#include "platform/MessageBox.h"
+#include "records/ReportFileCounter.h"
 
 namespace qz {
 
@@ -82,19 +82,19 @@ ReportResult ReportJob::Run() {
         } catch (const FileError& error) {
             // What the file gave before the error still counts.
             failed = true;
-            ShowMessageBox(error.ShownDescription());
+            Tell(m_request.sink, error);
         } catch (const std::exception& error) {
             // Out of memory or the like: the file's maps may be half-built,
             // so the file gives nothing; the other files still count.
             failed = true;
             counts.reset();
-            ShowMessageBox(FileFailure(files.paths[file], error).ShownDescription());
+            Tell(m_request.sink, FileFailure(files.paths[file], error));
         }
         try {
             merge.Done(file, std::move(counts));
         } catch (const std::exception& error) {
             failed = true;
-            ShowMessageBox(FileFailure(files.paths[file], error).ShownDescription());
+            Tell(m_request.sink, FileFailure(files.paths[file], error));
         }
         if (failed) {
             ++filesFailed;

@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "jobs/JobSink.h"
 #include "progress/JobProgress.h"
 #include "records/ReportCounts.h"
-#include "records/ReportFileCounter.h"
+#include "records/ReportCriteria.h"
 #include "report/CustomerList.h"
 #include "report/ReportScope.h"
 
@@ -20,6 +21,7 @@ struct ReportRequest {
     std::vector<std::string> machineFolders;
     ReportCriteria criteria;
     std::int32_t workerCount = 0;  // 0: WorkerCountFor this machine
+    JobSink sink = {};             // told of every file that fails
 };
 
 // What a report job gives: the totals, and the record files behind them.
@@ -37,7 +39,7 @@ class ReportJob {
 
     // Measures the files (Progress().TotalBytes()), then, unless there is no
     // byte to read, counts them on the workers. A file that cannot be read is
-    // shown in a message box (from its worker) and the others still count;
+    // told to the request's sink (from its worker) and the others still count;
     // that includes a file whose counts do not fit in memory, which then
     // gives nothing (after a file error, what was counted before it counts).
     // The totals are those of a pass over the files in list order, whatever

@@ -1,8 +1,9 @@
 #pragma once
-// The user's documents and desktop folders (XDG user directories:
-// $XDG_CONFIG_HOME/user-dirs.dirs, else ~/.config/user-dirs.dirs, else
-// $HOME/Documents and $HOME/Desktop) and the running executable's path
-// (/proc/self/exe). None of them ends in a separator. Folders are not created.
+// The user's documents and desktop folders and the running executable's path.
+// None of them ends in a separator. Folders are not created.
+// POSIX: the XDG user directories ($XDG_CONFIG_HOME/user-dirs.dirs, else
+// ~/.config/user-dirs.dirs, else $HOME/Documents and $HOME/Desktop) and
+// /proc/self/exe. Windows: the shell's known folders and the module's path.
 
 #include <optional>
 #include <string>

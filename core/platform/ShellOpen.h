@@ -1,7 +1,7 @@
 #pragma once
-// Opens a document with the desktop's default program (xdg-open, started
-// directly and detached, no shell). Tests can replace the opener to capture
-// the request.
+// Opens a document with the desktop's default program (POSIX: xdg-open,
+// started directly and detached, no shell; Windows: the shell's "open" verb).
+// Tests can replace the opener to capture the request.
 
 #include <functional>
 #include <string>

@@ -1,8 +1,9 @@
 #pragma once
-// A per-user single-instance guard named after its name: a lock file under
-// $XDG_RUNTIME_DIR (else /tmp/<name>-<uid>.lock) held with flock while the
-// guard lives. The holder may listen on a socket beside the lock file
-// (<name>.sock) for later starts that ask it to show itself.
+// A per-user single-instance guard named after its name, held while the guard
+// lives; the holder may listen for later starts that ask it to show itself.
+// POSIX: a lock file under $XDG_RUNTIME_DIR (else /tmp/<name>-<uid>.lock) held
+// with flock, and a socket beside it (<name>.sock). Windows: a named mutex in
+// the user's session, and a named event the holder waits on.
 
 #include <functional>
 #include <string>

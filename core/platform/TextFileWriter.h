@@ -7,10 +7,6 @@
 
 namespace qz {
 
-// Creates or truncates path and writes text into it, following a symbolic
-// link at path; a write that fails part-way keeps what was written.
-void WriteTextFile(const std::string& path, std::string_view text);
-
 // A file's new content, written whole to a new file beside it (same folder,
 // hidden name) when constructed, and renamed over the file by Commit, so that
 // a reader sees the old content or the new one, never a part. Whatever is at

@@ -20,7 +20,7 @@ namespace qz {
 namespace {
 
 // Writes all of text to fd and closes it; returns 0 or the first errno.
-int WriteAllAndClose(int fd, std::string_view text, bool sync) {
+int WriteAllAndClose(int fd, std::string_view text) {
     const char* data = text.data();
     std::size_t left = text.size();
     while (left > 0) {
@@ -37,7 +37,7 @@ int WriteAllAndClose(int fd, std::string_view text, bool sync) {
         left -= static_cast<std::size_t>(written);
     }
     // A full device may report its error only when the data reaches it.
-    if (sync && ::fsync(fd) != 0 && errno != EINVAL) {
+    if (::fsync(fd) != 0 && errno != EINVAL) {
         const int error = errno;
         ::close(fd);
         return error;
@@ -78,17 +78,6 @@ int CreateBeside(const std::string& native, std::string& tempPath) {
 
 }  // namespace
 
-void WriteTextFile(const std::string& path, std::string_view text) {
-    const std::string native = ToNativePath(path);
-    const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        throw FileError(path, errno);
-    }
-    if (const int error = WriteAllAndClose(fd, text, false); error != 0) {
-        throw FileError(path, error);
-    }
-}
-
 ReplacementFile::ReplacementFile(std::string path, std::string_view text)
     : m_path(std::move(path)) {
     const std::string native = ToNativePath(m_path);
@@ -97,7 +86,7 @@ ReplacementFile::ReplacementFile(std::string path, std::string_view text)
     if (fd < 0) {
         throw FileError(m_path, errno);
     }
-    if (const int error = WriteAllAndClose(fd, text, true); error != 0) {
+    if (const int error = WriteAllAndClose(fd, text); error != 0) {
         ::unlink(tempPath.c_str());
         throw FileError(m_path, error);
     }

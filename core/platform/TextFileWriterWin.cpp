@@ -17,7 +17,7 @@ namespace qz {
 namespace {
 
 // Writes all of text to file and closes it; returns 0 or the first error.
-DWORD WriteAllAndClose(HANDLE file, std::string_view text, bool flush) {
+DWORD WriteAllAndClose(HANDLE file, std::string_view text) {
     const char* data = text.data();
     std::size_t left = text.size();
     while (left > 0) {
@@ -32,7 +32,7 @@ DWORD WriteAllAndClose(HANDLE file, std::string_view text, bool flush) {
         left -= written;
     }
     // A full device may report its error only when the data reaches it.
-    if (flush && !FlushFileBuffers(file)) {
+    if (!FlushFileBuffers(file)) {
         const DWORD error = GetLastError();
         CloseHandle(file);
         return error;
@@ -77,19 +77,6 @@ void RemoveFile(const std::string& native) {
 
 }  // namespace
 
-void WriteTextFile(const std::string& path, std::string_view text) {
-    // Readers may go on reading; a writer or a deleter waits for this one.
-    const HANDLE file =
-        CreateFileW(win::Utf16(ToNativePath(path)).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        throw FileError(path, win::SystemReason(GetLastError()));
-    }
-    if (const DWORD error = WriteAllAndClose(file, text, false); error != 0) {
-        throw FileError(path, win::SystemReason(error));
-    }
-}
-
 ReplacementFile::ReplacementFile(std::string path, std::string_view text)
     : m_path(std::move(path)) {
     const std::string native = ToNativePath(m_path);
@@ -98,7 +85,7 @@ ReplacementFile::ReplacementFile(std::string path, std::string_view text)
     if (file == INVALID_HANDLE_VALUE) {
         throw FileError(m_path, win::SystemReason(GetLastError()));
     }
-    if (const DWORD error = WriteAllAndClose(file, text, true); error != 0) {
+    if (const DWORD error = WriteAllAndClose(file, text); error != 0) {
         RemoveFile(tempPath);
         throw FileError(m_path, win::SystemReason(error));
     }

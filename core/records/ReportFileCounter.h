@@ -6,23 +6,11 @@
 
 #include <string>
 
-#include "dates/DateParser.h"
-#include "dates/OleDate.h"
 #include "progress/JobProgress.h"
-#include "records/OptionValues.h"
 #include "records/ReportCounts.h"
+#include "records/ReportCriteria.h"
 
 namespace qz {
-
-// What a report counts.
-struct ReportCriteria {
-    // The first and last report day; their times of day are ignored.
-    OleDate dtReportStart;
-    OleDate dtReportEnd;
-    OptionValues excluded;
-    // The order of day and month in record dates, and the month names.
-    DateLocale dateLocale = DateLocale::FromEnvironment();
-};
 
 // Counts the record lines of the file at path (its first line is a header)
 // into counts, which it empties first. False when a cancel stopped it; counts

@@ -1,7 +1,6 @@
 #include "report/CustomerList.h"
 
 #include "platform/FileError.h"
-#include "platform/MessageBox.h"
 #include "platform/TextFileReader.h"
 #include "report/MessageTexts.h"
 
@@ -16,18 +15,18 @@ void AddCustomerListLine(CustomerNames& names, std::string_view line) {
     names.insert_or_assign(std::string(code), std::string(name));
 }
 
-CustomerNames LoadCustomerList(const std::string& path) {
-    CustomerNames names;
+CustomerList LoadCustomerList(const std::string& path) {
+    CustomerList list;
     try {
         TextFileReader reader(path, ShareMode::Exclusive);
         std::string_view line;
         while (reader.ReadLine(line))
-            AddCustomerListLine(names, line);
+            AddCustomerListLine(list.names, line);
         reader.Close();
     } catch (const FileError& e) {
-        ShowMessageBox(e.ShownDescription());
+        list.error = e;
     }
-    return names;
+    return list;
 }
 
 std::string CustomerLabel(const CustomerNames& names, const std::string& code) {

@@ -82,35 +82,42 @@ void AppendField(std::string& out, std::string_view name) {
     out += "': ";
 }
 
-void AppendTextField(std::string& out, std::string_view name, std::string_view text) {
-    AppendField(out, name);
-    AppendQuoted(out, text);
-    out += ",\n";
-}
+// The value of one field as the script writes it.
+struct ScriptValue {
+    std::string& out;
 
-void AppendIntegerField(std::string& out, std::string_view name, std::uint64_t value) {
-    AppendField(out, name);
-    AppendInteger(out, static_cast<std::int64_t>(value));
-    out += ",\n";
-}
-
-void AppendTextList(std::string& out, std::string_view name,
-                    const std::vector<std::string>& texts) {
-    AppendField(out, name);
-    out += '[';
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        out += i == 0 ? "" : ", ";
-        AppendQuoted(out, texts[i]);
+    void operator()(const std::string* text) const { AppendQuoted(out, *text); }
+    void operator()(const std::vector<std::string>* texts) const {
+        out += '[';
+        for (std::size_t i = 0; i < texts->size(); ++i) {
+            out += i == 0 ? "" : ", ";
+            AppendQuoted(out, (*texts)[i]);
+        }
+        out += ']';
     }
-    out += "],\n";
-}
+    void operator()(const ReportScopeField::CodeNames* pairs) const {
+        out += '[';
+        for (std::size_t i = 0; i < pairs->size(); ++i) {
+            out += i == 0 ? "[" : ", [";
+            AppendQuoted(out, (*pairs)[i].first);
+            out += ", ";
+            AppendQuoted(out, (*pairs)[i].second);
+            out += ']';
+        }
+        out += ']';
+    }
+    void operator()(std::uint64_t count) const {
+        AppendInteger(out, static_cast<std::int64_t>(count));
+    }
+};
 
 }  // namespace
 
 ReportScope MakeReportScope(const ReportCriteria& criteria,
                             const std::vector<std::string>& machineFolders,
                             const CustomerNames& customers, const CReportTotals& totals,
-                            std::uint64_t filesRead, std::uint64_t filesFailed, std::time_t made) {
+                            std::uint64_t filesListed, std::uint64_t filesFailed,
+                            std::time_t made) {
     ReportScope scope;
     // The report days as the count takes them (ReportDays::ForReport).
     DayTime first, last;
@@ -131,7 +138,7 @@ ReportScope MakeReportScope(const ReportCriteria& criteria,
         scope.excludedCustomers.emplace_back(
             code, name != customers.end() ? name->second : std::string());
     }
-    scope.filesRead = filesRead;
+    scope.filesListed = filesListed;
     scope.filesFailed = filesFailed;
     if (haveDays) {
         SetDays(scope, first.day, last.day, totals);
@@ -139,28 +146,29 @@ ReportScope MakeReportScope(const ReportCriteria& criteria,
     return scope;
 }
 
+std::vector<ReportScopeField> ReportScopeFields(const ReportScope& scope) {
+    return {
+        {"firstDay", &scope.firstDay},
+        {"lastDay", &scope.lastDay},
+        {"made", &scope.made},
+        {"machines", &scope.machines},
+        {"excludedSettingFiles", &scope.excludedSettingFiles},
+        {"excludedMachineIds", &scope.excludedMachineIds},
+        {"excludedCustomers", &scope.excludedCustomers},
+        {"filesRead", scope.filesListed},
+        {"filesFailed", scope.filesFailed},
+        {"daysFrom", &scope.daysFrom},
+        {"daysTo", &scope.daysTo},
+    };
+}
+
 std::string ReportScopeScript(const ReportScope& scope) {
     std::string out = "var reportScope = {\n";
-    AppendTextField(out, "firstDay", scope.firstDay);
-    AppendTextField(out, "lastDay", scope.lastDay);
-    AppendTextField(out, "made", scope.made);
-    AppendTextList(out, "machines", scope.machines);
-    AppendTextList(out, "excludedSettingFiles", scope.excludedSettingFiles);
-    AppendTextList(out, "excludedMachineIds", scope.excludedMachineIds);
-    AppendField(out, "excludedCustomers");
-    out += '[';
-    for (std::size_t i = 0; i < scope.excludedCustomers.size(); ++i) {
-        out += i == 0 ? "[" : ", [";
-        AppendQuoted(out, scope.excludedCustomers[i].first);
-        out += ", ";
-        AppendQuoted(out, scope.excludedCustomers[i].second);
-        out += ']';
+    for (const ReportScopeField& field : ReportScopeFields(scope)) {
+        AppendField(out, field.name);
+        std::visit(ScriptValue{out}, field.value);
+        out += ",\n";
     }
-    out += "],\n";
-    AppendIntegerField(out, "filesRead", scope.filesRead);
-    AppendIntegerField(out, "filesFailed", scope.filesFailed);
-    AppendTextField(out, "daysFrom", scope.daysFrom);
-    AppendTextField(out, "daysTo", scope.daysTo);
     AppendField(out, "days");
     out += '[';
     for (std::size_t i = 0; i < scope.days.size(); ++i) {
@@ -177,9 +185,9 @@ std::string ReportScopeScript(const ReportScope& scope) {
     return out;
 }
 
-void WriteReportScripts(const CReportTotals& totals, const ReportScope& scope,
-                        const std::string& scriptFolder) {
-    CReportScriptWriter(totals, scriptFolder)
+std::vector<FileError> WriteReportScripts(const CReportTotals& totals, const ReportScope& scope,
+                                          const std::string& scriptFolder) {
+    return CReportScriptWriter(totals, scriptFolder)
         .WriteAll({{std::string(kReportScopeFileName), ReportScopeScript(scope)}});
 }
 

@@ -9,10 +9,12 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
+#include "platform/FileError.h"
 #include "records/ReportCounts.h"
-#include "records/ReportFileCounter.h"
+#include "records/ReportCriteria.h"
 #include "report/CustomerList.h"
 
 namespace qz {
@@ -40,7 +42,7 @@ struct ReportScope {
     // Code and name; the name is empty when the customer list does not name
     // the code.
     std::vector<std::pair<std::string, std::string>> excludedCustomers;
-    std::uint64_t filesRead = 0;    // record files listed for the report
+    std::uint64_t filesListed = 0;  // record files listed for the report
     std::uint64_t filesFailed = 0;  // of those, files that gave a file error
     // Every day from daysFrom to daysTo, ascending; a day without records
     // counts 0 and 0. Empty (and daysFrom, daysTo too) for a range longer
@@ -51,20 +53,35 @@ struct ReportScope {
 };
 
 // What a report of criteria over the machine folders machineFolders (paths,
-// as DataPaths::MachineFolder makes them) gave: totals from filesRead record
-// files of which filesFailed failed, made at the time made.
+// as DataPaths::MachineFolder makes them) gave: totals from filesListed
+// record files of which filesFailed failed, made at the time made.
 ReportScope MakeReportScope(const ReportCriteria& criteria,
                             const std::vector<std::string>& machineFolders,
                             const CustomerNames& customers, const CReportTotals& totals,
-                            std::uint64_t filesRead, std::uint64_t filesFailed, std::time_t made);
+                            std::uint64_t filesListed, std::uint64_t filesFailed, std::time_t made);
+
+// One field of the scope as its written forms name it, pointing into the scope.
+struct ReportScopeField {
+    using CodeNames = std::vector<std::pair<std::string, std::string>>;
+    std::string_view name;
+    std::variant<const std::string*, const std::vector<std::string>*, const CodeNames*,
+                 std::uint64_t>
+        value;
+};
+
+// The fields of scope but its day rows, in the order every written form of
+// the scope (the scope script, the batch command's JSON) writes them. Valid
+// while scope is.
+std::vector<ReportScopeField> ReportScopeFields(const ReportScope& scope);
 
 // js/reportScope.js: "var reportScope = {...};", one field a line, texts in
 // single-quoted literals escaped as the six scripts' keys are, and pure ASCII.
 std::string ReportScopeScript(const ReportScope& scope);
 
 // The report's scripts: the six of totals and the scope script, written into
-// scriptFolder as one report (CReportScriptWriter::WriteAll).
-void WriteReportScripts(const CReportTotals& totals, const ReportScope& scope,
-                        const std::string& scriptFolder);
+// scriptFolder as one report (CReportScriptWriter::WriteAll, whose failures it
+// returns).
+std::vector<FileError> WriteReportScripts(const CReportTotals& totals, const ReportScope& scope,
+                                          const std::string& scriptFolder);
 
 }  // namespace qz

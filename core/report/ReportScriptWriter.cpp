@@ -14,7 +14,6 @@
 
 #include "platform/FileError.h"
 #include "platform/FolderLock.h"
-#include "platform/MessageBox.h"
 #include "platform/TextFileWriter.h"
 #include "records/CountMap.h"
 #include "report/ScriptLiteral.h"
@@ -204,16 +203,6 @@ const ViewNames& NamesOf(Dimension dimension) {
                                 std::to_string(static_cast<int>(dimension)));
 }
 
-// Replaces the script at path whole; a file error is shown and ends the
-// operation.
-void WriteScript(const std::string& path, std::string_view script) {
-    try {
-        ReplaceTextFile(path, script);
-    } catch (const FileError& error) {
-        ShowMessageBox(error.ShownDescription());
-    }
-}
-
 }  // namespace
 
 CReportScriptWriter::CReportScriptWriter(const CReportTotals& totals, std::string scriptFolder)
@@ -274,25 +263,7 @@ std::string CReportScriptWriter::TableScript(Dimension dimension) const {
     return script;
 }
 
-void CReportScriptWriter::WriteSummaryChart() {
-    WriteScript(m_scriptFolder + std::string(kSummaryNames.chartFile), SummaryChartScript());
-}
-
-void CReportScriptWriter::WriteBarChart(Dimension dimension) {
-    const std::string script = BarChartScript(dimension);
-    WriteScript(m_scriptFolder + std::string(NamesOf(dimension).chartFile), script);
-}
-
-void CReportScriptWriter::WriteSummaryTable() {
-    WriteScript(m_scriptFolder + std::string(kSummaryNames.tableFile), SummaryTableScript());
-}
-
-void CReportScriptWriter::WriteTable(Dimension dimension) {
-    const std::string script = TableScript(dimension);
-    WriteScript(m_scriptFolder + std::string(NamesOf(dimension).tableFile), script);
-}
-
-void CReportScriptWriter::WriteAll(const std::vector<ScriptFile>& more) {
+std::vector<FileError> CReportScriptWriter::WriteAll(const std::vector<ScriptFile>& more) {
     // The six in report order: summary chart, bar charts, summary table,
     // tables; the charts and tables of the counted dimensions in their order.
     constexpr std::size_t kSixCount = 6;
@@ -310,7 +281,7 @@ void CReportScriptWriter::WriteAll(const std::vector<ScriptFile>& more) {
         paths.push_back(m_scriptFolder + file.name);
     }
     const std::size_t scriptCount = paths.size();
-    std::vector<std::string> errors(scriptCount);
+    std::vector<std::optional<FileError>> errors(scriptCount);
     {
         // Another report writing the same folder (the batch command and the
         // program share it) waits, so that the six come from one report. All
@@ -337,7 +308,7 @@ void CReportScriptWriter::WriteAll(const std::vector<ScriptFile>& more) {
                                                     : TableScript(kCountedDimensions[i - 4]);
                 files[i].emplace(paths[i], script);
             } catch (const FileError& error) {
-                errors[i] = error.ShownDescription();
+                errors[i] = error;
             }
         }
         for (std::size_t i = 0; i < scriptCount; ++i) {
@@ -346,16 +317,17 @@ void CReportScriptWriter::WriteAll(const std::vector<ScriptFile>& more) {
                     files[i]->Commit();
                 }
             } catch (const FileError& error) {
-                errors[i] = error.ShownDescription();
+                errors[i] = error;
             }
         }
     }
-    // Shown once the lock is released: a message box waits for the operator.
-    for (const std::string& error : errors) {
-        if (!error.empty()) {
-            ShowMessageBox(error);
+    std::vector<FileError> failures;
+    for (std::optional<FileError>& error : errors) {
+        if (error) {
+            failures.push_back(std::move(*error));
         }
     }
+    return failures;
 }
 
 }  // namespace qz

@@ -1,19 +1,18 @@
 #pragma once
 // Writes the six report scripts of a report's totals into a script folder.
-// Each operation writes its one file to a new file beside it and renames that
-// over it, so a reader sees the old script or the new one, and a symbolic link
-// in its place is replaced, not followed. A file error is shown in a message
-// box and the operation ends normally, so the other files are still written.
+// Each script is written to a new file beside it and renamed over it, so a
+// reader sees the old script or the new one, and a symbolic link in its place
+// is replaced, not followed. A script that cannot be written is a failure the
+// writer returns; the other scripts are still written.
 // Keys are written inside single-quoted script literals (backslash, quote and
 // control bytes escaped). A key that is UTF-8 text reads back as its
 // characters, written as \uXXXX escapes beyond ASCII so that the script reads
-// the same in any charset; any other key reads back as its exact bytes. A
-// dimension the report does not count by (the customer) throws
-// std::invalid_argument.
+// the same in any charset; any other key reads back as its exact bytes.
 
 #include <string>
 #include <vector>
 
+#include "platform/FileError.h"
 #include "records/Dimension.h"
 #include "records/ReportCounts.h"
 
@@ -31,21 +30,16 @@ class CReportScriptWriter {
     // writer reads totals while it writes; they must outlive it.
     CReportScriptWriter(const CReportTotals& totals, std::string scriptFolder);
 
-    void WriteSummaryChart();
-    void WriteBarChart(Dimension dimension);
-    void WriteSummaryTable();
-    void WriteTable(Dimension dimension);
-
-    // All six, in the order a report writes them (which is the order of any
-    // file-error messages): summary chart, bar charts (Setting File, Machine
+    // All six, in the order a report writes them (which is the order of the
+    // failures returned): summary chart, bar charts (Setting File, Machine
     // ID), summary table, tables (the same).
     // The folder is locked meanwhile: another writer of the same folder, in
     // this process or another, waits, so the six always come from one report.
     // The six are written beside their places first and then renamed into
-    // them; file-error messages are shown after that, with the lock released.
-    // The scripts of more are written and renamed the same way, after the six
-    // (their messages follow those of the six).
-    void WriteAll(const std::vector<ScriptFile>& more = {});
+    // them. The scripts of more are written and renamed the same way, after
+    // the six (their failures follow those of the six). Returns the file
+    // errors met, one a script at most; empty when every script was written.
+    std::vector<FileError> WriteAll(const std::vector<ScriptFile>& more = {});
 
   private:
     std::string SummaryChartScript() const;

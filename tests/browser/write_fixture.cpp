@@ -14,8 +14,9 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
-#include "platform/MessageBox.h"
+#include "platform/FileError.h"
 #include "records/ReportCounts.h"
 #include "report/ReportScope.h"
 
@@ -49,7 +50,7 @@ qz::ReportScope FixtureScope() {
     scope.machines = {"LINE-A", "Q'uote\\Back\xE9", "<b>LINE-C</b>"};
     scope.excludedSettingFiles = {"old.qzs"};
     scope.excludedCustomers = {{"C001", "Müller AG"}, {"C009", ""}};
-    scope.filesRead = 6;
+    scope.filesListed = 6;
     scope.filesFailed = 0;
     scope.daysFrom = scope.firstDay;
     scope.daysTo = scope.lastDay;
@@ -81,12 +82,6 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    int failures = 0;
-    qz::SetMessageBoxHandler([&failures](const std::string& text) {
-        std::fprintf(stderr, "writer: %s\n", text.c_str());
-        ++failures;
-    });
-
     qz::CReportTotals totals;
     Fill(totals.m_machineIds, kMachineIds);
     if (argc == 3) {
@@ -106,6 +101,10 @@ int main(int argc, char** argv) {
         }
     }
 
-    qz::WriteReportScripts(totals, FixtureScope(), jsFolder.string() + "/");
-    return failures == 0 ? 0 : 1;
+    const std::vector<qz::FileError> failures =
+        qz::WriteReportScripts(totals, FixtureScope(), jsFolder.string() + "/");
+    for (const qz::FileError& failure : failures) {
+        std::fprintf(stderr, "writer: %s\n", failure.ShownDescription().c_str());
+    }
+    return failures.empty() ? 0 : 1;
 }

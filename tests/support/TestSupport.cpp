@@ -96,18 +96,14 @@ void HomeRedirect::WriteUserDirs(std::string_view content) const {
     m_root.Write("home/.config/user-dirs.dirs", content);
 }
 
-MessageBoxRecorder::MessageBoxRecorder() {
-    m_previous = SetMessageBoxHandler([this](const std::string& text) {
+JobSink JobEventRecorder::Sink() {
+    return [this](const FileError& error) {
         std::lock_guard lock(m_mutex);
-        m_texts.push_back(text);
-    });
+        m_texts.push_back(error.ShownDescription());
+    };
 }
 
-MessageBoxRecorder::~MessageBoxRecorder() {
-    SetMessageBoxHandler(std::move(m_previous));
-}
-
-std::vector<std::string> MessageBoxRecorder::texts() const {
+std::vector<std::string> JobEventRecorder::texts() const {
     std::lock_guard lock(m_mutex);
     return m_texts;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Fixture helpers shared by the tests: temporary folder trees, environment
-// overrides, a redirected home folder and recorders for message boxes and
+// overrides, a redirected home folder and recorders for a job's events and
 // shell-open requests. Tests never touch the real home or documents folder.
 
 #include <mutex>
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/MessageBox.h"
+#include "jobs/JobSink.h"
 #include "platform/ShellOpen.h"
 
 namespace qz::test {
@@ -77,21 +77,20 @@ class HomeRedirect {
     ScopedEnv m_runtimeEnv;
 };
 
-// Records every message-box text instead of showing it (from any thread), and
-// restores the previous handler when it goes.
-class MessageBoxRecorder {
+// A job's sink that records the shown description of every file error it is
+// told of (from any thread). It must outlive the jobs given its Sink().
+class JobEventRecorder {
   public:
-    MessageBoxRecorder();
-    ~MessageBoxRecorder();
-    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
-    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+    JobEventRecorder() = default;
+    JobEventRecorder(const JobEventRecorder&) = delete;
+    JobEventRecorder& operator=(const JobEventRecorder&) = delete;
 
+    JobSink Sink();
     std::vector<std::string> texts() const;
 
   private:
     mutable std::mutex m_mutex;
     std::vector<std::string> m_texts;
-    MessageBoxHandler m_previous;
 };
 
 // Records shell-open requests instead of starting a program, and restores the

@@ -52,7 +52,7 @@ class DateKeysTest : public ::testing::Test {
   protected:
     DateKeysTest() {
         m_tree.Write("CustomerList.lst", "0A1B _ Cable Maker One\n");
-        m_dlg.reset(new CQZ8840ReporterDlg(m_tree.Paths()));
+        m_dlg.reset(new CQZ8840ReporterDlg(m_tree.Paths(), DateLocale::FromEnvironment()));
         m_dlg->Show();
         test::ProcessEvents();
     }

@@ -56,7 +56,7 @@ class MainDialogTest : public ::testing::Test {
   protected:
     // Constructs the dialog and shows it modeless, which initialises it.
     DialogPtr ShowDialog() {
-        DialogPtr dlg(new CQZ8840ReporterDlg(m_tree.Paths()));
+        DialogPtr dlg(new CQZ8840ReporterDlg(m_tree.Paths(), DateLocale::FromEnvironment()));
         dlg->Show();
         test::ProcessEvents();
         return dlg;
@@ -128,7 +128,7 @@ TEST_F(MainDialogTest, MissingCustomerListShowsOneMessageBeforeTheWindowIsVisibl
     const MessageBoxHandler previous = SetMessageBoxHandler(
         [&](const std::string&) { shownAtMessage.push_back(current && current->IsShown()); });
 
-    DialogPtr dlg(new CQZ8840ReporterDlg(m_tree.Paths()));
+    DialogPtr dlg(new CQZ8840ReporterDlg(m_tree.Paths(), DateLocale::FromEnvironment()));
     current = dlg.get();
     dlg->Show();
     SetMessageBoxHandler(previous);

@@ -1,5 +1,8 @@
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <numeric>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -10,7 +13,7 @@
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
 
-#include "platform/MessageBox.h"
+#include "tests/ui/MessageBoxRecorder.h"
 #include "ui/GuiMessageBox.h"
 
 namespace qz {
@@ -58,6 +61,45 @@ void ShowFromWorkerWhileServing(const char* text, std::atomic<bool>& returned) {
         ADD_FAILURE() << "the worker still waits for its box";
         worker.detach();
     }
+}
+
+// Texts shown from several threads at once all reach the handler, once each.
+TEST(MessageBoxHandler, TakesTheTextsOfManyThreadsAtOnce) {
+    constexpr int kThreads = 4;
+    constexpr int kEach = 50;
+    test::MessageBoxRecorder recorder;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t] {
+            for (int i = 0; i < kEach; ++i)
+                ShowMessageBox(std::to_string(t * kEach + i));
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    std::vector<int> numbers;
+    for (const std::string& text : recorder.texts())
+        numbers.push_back(std::stoi(text));
+    std::sort(numbers.begin(), numbers.end());
+    std::vector<int> expected(kThreads * kEach);
+    std::iota(expected.begin(), expected.end(), 0);
+    EXPECT_EQ(numbers, expected);
+}
+
+TEST(MessageBoxHandler, HandlersNestAndDefaultWritesToStandardError) {
+    {
+        test::MessageBoxRecorder outer;
+        {
+            test::MessageBoxRecorder inner;
+            ShowMessageBox("to inner");
+            EXPECT_EQ(inner.texts(), std::vector<std::string>{"to inner"});
+        }
+        ShowMessageBox("to outer");
+        EXPECT_EQ(outer.texts(), std::vector<std::string>{"to outer"});
+    }
+    testing::internal::CaptureStderr();
+    ShowMessageBox("No record!!\r\nPlease check");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "No record!!\r\nPlease check\n");
 }
 
 class GuiMessageBoxTest : public ::testing::Test {

@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
                                     "Line 2 - Platform A", "Line 2 - Platform C"})
             tree.MakeDir(std::string("ReportData/") + machine);
 
-        auto* dlg = new qz::CQZ8840ReporterDlg(tree.Paths());
+        auto* dlg = new qz::CQZ8840ReporterDlg(tree.Paths(), qz::DateLocale::FromEnvironment());
         dlg->Move(0, 0);
         dlg->Show();
         for (int i = 0; i < 40; ++i) {

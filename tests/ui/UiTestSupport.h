@@ -12,6 +12,7 @@
 
 #include "report/DataPaths.h"
 #include "tests/support/TestSupport.h"
+#include "tests/ui/MessageBoxRecorder.h"
 
 namespace qz::test {
 

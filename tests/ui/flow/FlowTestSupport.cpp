@@ -160,7 +160,7 @@ std::string FlowTest::Script(std::string_view name) const {
 }
 
 CQZ8840ReporterDlg& FlowTest::ShowMainDialog() {
-    m_dlg.reset(new CQZ8840ReporterDlg(m_tree.Paths()));
+    m_dlg.reset(new CQZ8840ReporterDlg(m_tree.Paths(), DateLocale::FromEnvironment()));
     m_dlg->Show();
     ProcessEvents();
     return *m_dlg;

@@ -22,6 +22,7 @@
 #include "progress/JobProgress.h"
 #include "tests/support/RecordText.h"
 #include "tests/ui/UiTestSupport.h"
+#include "ui/GuiMessageBox.h"
 #include "ui/OptionDlg.h"
 #include "ui/ParseDlg.h"
 #include "ui/QZ8840ReporterDlg.h"

@@ -29,12 +29,15 @@ using test::RecordLine;
 
 class ParseDlgTest : public test::FlowTest {
   protected:
-    // A report of 2018 over the checked machines of main.
+    // A report of 2018 over the checked machines of main, its file errors in
+    // the program's message boxes.
     static ReportRequest ReportOf2018(const CQZ8840ReporterDlg& main) {
         ReportRequest request;
         request.machineFolders = main.CheckedMachineFolders();
         request.criteria.dtReportStart = OleDate::FromParts(2018, 1, 1);
         request.criteria.dtReportEnd = OleDate::FromParts(2018, 12, 31);
+        request.criteria.dateLocale = DateLocale::FromName("C");  // reads year-first dates
+        request.sink = MessageBoxSink();
         return request;
     }
 };
@@ -99,6 +102,7 @@ TEST_F(ParseDlgTest, OkCommandDoesNotEndARunningJob) {
 
     OptionScanRequest request;
     request.machineFolders = main.CheckedMachineFolders();
+    request.sink = MessageBoxSink();
     OptionScanJob job(std::move(request));
     OptionValues found;
     CParseDlg dlg(&main, job.Progress(), [&] { found = job.Run(); });

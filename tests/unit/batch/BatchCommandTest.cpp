@@ -220,6 +220,30 @@ TEST_F(BatchCommandTest, ScopeAndDaysInJson) {
                   days + "]}\n");
 }
 
+// The customer names are read for the excluded customers only: a list that
+// cannot be read (a folder in its place) is said on standard error, and the
+// report is made as usual, the names empty.
+TEST_F(BatchCommandTest, AnUnreadableCustomerListIsSaidAndTheReportStillMade) {
+    WriteTree();
+    std::filesystem::remove(m_root + "/CustomerList.lst");
+    m_dir.MakeDir("root/CustomerList.lst");
+    const std::vector<std::string> may = {"--root",     m_root, "--from",
+                                          "2018-05-01", "--to", "2018-05-31"};
+
+    std::vector<std::string> args = may;
+    args.insert(args.end(), {"--exclude-customer", "C002", "--format", "json"});
+    const Result excluding = Run(args);
+    EXPECT_EQ(excluding.status, 0) << excluding.err;
+    EXPECT_NE(excluding.err.find("CustomerList.lst: "), std::string::npos) << excluding.err;
+    EXPECT_NE(excluding.out.find("\"excludedCustomers\":[[\"C002\",\"\"]]"), std::string::npos)
+        << excluding.out;
+    EXPECT_NE(Script("reportScope.js").find("[['C002', '']]"), std::string::npos);
+
+    const Result plain = Run(may);
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.err.find("CustomerList.lst"), std::string::npos) << plain.err;
+}
+
 TEST_F(BatchCommandTest, HelpListsTheExitStatuses) {
     const Result result = Run({"--help"});
     EXPECT_EQ(result.status, 0);

@@ -232,7 +232,7 @@ void CancelAtMoment(CancelAt cancelAt, JobProgress& progress, const std::atomic<
 
 TEST(JobStressTest, CancelledRunsEndAndCompleteRunsMatchASequentialCount) {
     test::TempDir dir;
-    test::MessageBoxRecorder messages;
+    test::JobEventRecorder messages;
     std::mt19937 rng(20180503);
     WriteTree(dir, 5, rng);
     dir.MakeDir("ReportData/M0/sub");  // a file error in every run
@@ -260,8 +260,8 @@ TEST(JobStressTest, CancelledRunsEndAndCompleteRunsMatchASequentialCount) {
         const std::int32_t workerCount = workers(rng);
         const auto delay = std::chrono::microseconds(delayMicros(rng));
         const std::uint64_t cancelShare = share(rng);
-        ReportJob reportJob({machines, StressCriteria(), workerCount});
-        OptionScanJob scanJob({machines, workerCount});
+        ReportJob reportJob({machines, StressCriteria(), workerCount, messages.Sink()});
+        OptionScanJob scanJob({machines, workerCount, messages.Sink()});
         JobProgress& progress = report ? reportJob.Progress() : scanJob.Progress();
         CReportTotals t;
         OptionValues found;

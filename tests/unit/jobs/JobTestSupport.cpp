@@ -24,32 +24,31 @@ Watchdog::~Watchdog() {
     m_thread.join();
 }
 
-BlockingMessageBox::BlockingMessageBox() {
-    m_previous = SetMessageBoxHandler([this](const std::string& text) {
+JobSink BlockingSink::Sink() {
+    return [this](const FileError& error) {
         std::unique_lock lock(m_mutex);
-        m_texts.push_back(text);
+        m_texts.push_back(error.ShownDescription());
         m_changed.notify_all();
         m_changed.wait(lock, [this] { return m_open; });
-    });
+    };
 }
 
-BlockingMessageBox::~BlockingMessageBox() {
+BlockingSink::~BlockingSink() {
     Open();
-    SetMessageBoxHandler(m_previous);
 }
 
-bool BlockingMessageBox::WaitForBoxes(std::size_t count, std::chrono::seconds limit) {
+bool BlockingSink::WaitForBoxes(std::size_t count, std::chrono::seconds limit) {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, limit, [&] { return m_texts.size() >= count; });
 }
 
-void BlockingMessageBox::Open() {
+void BlockingSink::Open() {
     std::lock_guard lock(m_mutex);
     m_open = true;
     m_changed.notify_all();
 }
 
-std::vector<std::string> BlockingMessageBox::texts() const {
+std::vector<std::string> BlockingSink::texts() const {
     std::lock_guard lock(m_mutex);
     return m_texts;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the pool and job tests: a watchdog that turns a hang into a
-// failure, a message box that holds its thread like an operator who has not
-// yet answered, and the results of a job as plain containers.
+// failure, a job sink that holds its thread like an operator who has not yet
+// closed a message box, and the results of a job as plain containers.
 
 #include <chrono>
 #include <condition_variable>
@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/MessageBox.h"
+#include "jobs/JobSink.h"
 #include "records/CountMap.h"
 #include "tests/support/CountMapView.h"
 
@@ -35,15 +35,17 @@ class Watchdog {
     std::thread m_thread;
 };
 
-// Stands in for the operator: every message box blocks its thread until the
-// test lets it go, as a real box blocks its worker until it is closed.
-class BlockingMessageBox {
+// Stands in for the operator: every event blocks its thread until the test
+// lets it go, as a message box blocks its worker until it is closed. It must
+// outlive the jobs given its Sink().
+class BlockingSink {
   public:
-    BlockingMessageBox();
-    ~BlockingMessageBox();
-    BlockingMessageBox(const BlockingMessageBox&) = delete;
-    BlockingMessageBox& operator=(const BlockingMessageBox&) = delete;
+    BlockingSink() = default;
+    ~BlockingSink();
+    BlockingSink(const BlockingSink&) = delete;
+    BlockingSink& operator=(const BlockingSink&) = delete;
 
+    JobSink Sink();
     // Waits until `count` boxes came up; false after the limit.
     bool WaitForBoxes(std::size_t count, std::chrono::seconds limit);
     // Closes every box, now and later.
@@ -55,7 +57,6 @@ class BlockingMessageBox {
     std::condition_variable m_changed;
     std::vector<std::string> m_texts;
     bool m_open = false;
-    MessageBoxHandler m_previous;
 };
 
 std::vector<std::string> ToVector(const CValueSet& values);

@@ -97,13 +97,13 @@ TEST_F(ReportJobTest, OptionScanFindsTheUnionOfTheChosenMachinesValues) {
 // Neither job starts a worker when the chosen machines hold no byte: the
 // sub-folder would be shown as a file error if it were handed out.
 TEST_F(ReportJobTest, NoBytesNothingReadAndNothingCounted) {
-    test::MessageBoxRecorder messages;
+    test::JobEventRecorder messages;
     Record("A", "empty.csv", "");
     m_dir.MakeDir("ReportData/A/sub");
     const std::vector<std::string> folders = Folders({"A", "missing"});
 
-    ReportJob report({folders, Year2018(), 2});
-    OptionScanJob scan({folders, 2});
+    ReportJob report({folders, Year2018(), 2, messages.Sink()});
+    OptionScanJob scan({folders, 2, messages.Sink()});
     test::Watchdog watchdog("jobs without data", 60s);
     const ReportResult result = report.Run();
     EXPECT_TRUE(NothingCounted(result));
@@ -119,7 +119,7 @@ TEST_F(ReportJobTest, NoBytesNothingReadAndNothingCounted) {
     EXPECT_TRUE(messages.texts().empty());
 }
 
-// Each entry that cannot be read is shown once, from its worker, and every
+// Each entry that cannot be read is told once, from its worker, and every
 // other file counts; a worker that met one takes the next file. The first
 // machine holds only a failing entry, so that a single worker meets it first.
 TEST_F(ReportJobTest, FailingEntriesAreShownAndTheOtherFilesCount) {
@@ -155,8 +155,8 @@ TEST_F(ReportJobTest, FailingEntriesAreShownAndTheOtherFilesCount) {
     for (const std::int32_t workers : kWorkerCounts) {
         SCOPED_TRACE(testing::Message() << workers << " workers");
         {
-            test::MessageBoxRecorder messages;
-            ReportJob job({Folders({"A", "B"}), Year2018(), workers});
+            test::JobEventRecorder messages;
+            ReportJob job({Folders({"A", "B"}), Year2018(), workers, messages.Sink()});
             test::Watchdog watchdog("a report with failing entries", 60s);
             const ReportResult totals = job.Run();
             EXPECT_EQ(totals.m_nOk, 2);
@@ -173,8 +173,8 @@ TEST_F(ReportJobTest, FailingEntriesAreShownAndTheOtherFilesCount) {
             expectShownOnce(messages.texts());
         }
         {
-            test::MessageBoxRecorder messages;
-            OptionScanJob job({Folders({"A", "B"}), workers});
+            test::JobEventRecorder messages;
+            OptionScanJob job({Folders({"A", "B"}), workers, messages.Sink()});
             test::Watchdog watchdog("an option scan with failing entries", 60s);
             const OptionValues found = job.Run();
             EXPECT_EQ(test::ToVector(found.settingFiles), (Values{"S1", "S2"}));
@@ -232,13 +232,13 @@ TEST_F(ReportJobTest, KeysFollowTheFileOrderWhateverWorkerReadWhich) {
 // A cancel before the run: the files are measured, none is handed out (the
 // failing entry would show a box), nothing is read or counted.
 TEST_F(ReportJobTest, ACancelBeforeTheRunReadsNothing) {
-    test::MessageBoxRecorder messages;
+    test::JobEventRecorder messages;
     m_dir.MakeDir("ReportData/A/sub");
     const std::uint64_t total = Record("A", "1.csv", "h\n2018/05/03,n,S1,C,M1,x,OK\n");
     const std::vector<std::string> folders = Folders({"A"});
 
-    ReportJob report({folders, Year2018(), 2});
-    OptionScanJob scan({folders, 2});
+    ReportJob report({folders, Year2018(), 2, messages.Sink()});
+    OptionScanJob scan({folders, 2, messages.Sink()});
     report.Progress().Cancel();
     scan.Progress().Cancel();
     test::Watchdog watchdog("cancelled jobs", 60s);
@@ -255,7 +255,8 @@ TEST_F(ReportJobTest, ACancelBeforeTheRunReadsNothing) {
     EXPECT_TRUE(messages.texts().empty());
 }
 
-// Both workers are held in message boxes when another thread cancels. The
+// Both workers are held in their sink (message boxes the operator has not
+// closed) when another thread cancels. The
 // cancel does not wait for the boxes; once the operator closes them the job
 // ends at once and reads none of the files still to come.
 TEST_F(ReportJobTest, ACancelWhileWorkersWaitInMessageBoxesEndsTheJob) {
@@ -269,9 +270,9 @@ TEST_F(ReportJobTest, ACancelWhileWorkersWaitInMessageBoxesEndsTheJob) {
 
     for (const bool report : {true, false}) {
         SCOPED_TRACE(report ? "report" : "option scan");
-        test::BlockingMessageBox boxes;
-        ReportJob reportJob({folders, Year2018(), 2});
-        OptionScanJob scanJob({folders, 2});
+        test::BlockingSink boxes;
+        ReportJob reportJob({folders, Year2018(), 2, boxes.Sink()});
+        OptionScanJob scanJob({folders, 2, boxes.Sink()});
         JobProgress& progress = report ? reportJob.Progress() : scanJob.Progress();
         bool nothing = false;
         test::Watchdog watchdog("a job cancelled during message boxes", 60s);

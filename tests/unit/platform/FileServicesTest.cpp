@@ -68,32 +68,6 @@ std::set<std::string> FolderNames(const std::string& folder) {
     return names;
 }
 
-TEST(WriteTextFile, CreatesAndTruncatesWithTheExactBytes) {
-    test::TempDir dir;
-    const std::string path = dir.path() + "/out.js";
-    WriteTextFile(path, std::string(1000, 'x'));
-    const std::string bytes("a\r\nb\0\xff\n", 7);
-    WriteTextFile(path, bytes);
-    EXPECT_EQ(test::ReadFile(path), bytes);
-
-    // A file named "back\\slash.js" beside it, not one in a folder "back".
-    WriteTextFile(dir.path() + "/back\\slash.js", "b");
-    EXPECT_EQ(test::ReadFile(dir.path() + "/back\\slash.js"), "b");
-}
-
-TEST(WriteTextFile, FailuresAreFileErrors) {
-    test::TempDir dir;
-    const std::string missing = dir.path() + "/no/such/folder/out.js";
-    try {
-        WriteTextFile(missing, "x");
-        FAIL() << "wrote into a missing folder";
-    } catch (const FileError& error) {
-        EXPECT_NE(std::string(error.what()).find(missing), std::string::npos) << error.what();
-    }
-    EXPECT_THROW(WriteTextFile("/dev/full", "no room for this"), FileError);
-    EXPECT_THROW(WriteTextFile(dir.path(), "a folder"), FileError);
-}
-
 TEST(ReplaceTextFile, ReplacesTheFileWholeAndLeavesNothingBeside) {
     test::TempDir dir;
     const std::string path = dir.path() + "/out.js";

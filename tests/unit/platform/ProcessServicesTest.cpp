@@ -1,4 +1,4 @@
-// Message box, shell open, debug trace and the single-instance guard.
+// Shell open, debug trace and the single-instance guard.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/DebugTrace.h"
-#include "platform/MessageBox.h"
 #include "platform/ShellOpen.h"
 #include "platform/SingleInstance.h"
 #include "tests/support/TestSupport.h"
@@ -31,42 +30,6 @@ std::vector<std::string> Messages(int threads, int perThread) {
         }
     }
     return texts;
-}
-
-TEST(MessageBox, RecorderCollectsTextsFromManyThreads) {
-    test::MessageBoxRecorder recorder;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([t] {
-            for (int i = 0; i < 50; ++i) {
-                ShowMessageBox("thread " + std::to_string(t) + " message " + std::to_string(i));
-            }
-        });
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
-    auto texts = recorder.texts();
-    std::sort(texts.begin(), texts.end());
-    auto expected = Messages(4, 50);
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(texts, expected);
-}
-
-TEST(MessageBox, HandlersNestAndDefaultWritesToStandardError) {
-    {
-        test::MessageBoxRecorder outer;
-        {
-            test::MessageBoxRecorder inner;
-            ShowMessageBox("to inner");
-            EXPECT_EQ(inner.texts(), std::vector<std::string>{"to inner"});
-        }
-        ShowMessageBox("to outer");
-        EXPECT_EQ(outer.texts(), std::vector<std::string>{"to outer"});
-    }
-    testing::internal::CaptureStderr();
-    ShowMessageBox("No record!!\r\nPlease check");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "No record!!\r\nPlease check\n");
 }
 
 TEST(ShellOpen, ReplacementReceivesThePathAsGiven) {

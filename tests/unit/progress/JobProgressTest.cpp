@@ -200,7 +200,7 @@ TEST(JobProgressTest, AReportJobsReadingsFallBehindWholeLines) {
 }
 
 // Both jobs over a tree on several workers: at the end the parsed bytes are
-// the measured total. With one worker held in the message box of a folder
+// the measured total. With one worker held in the sink, told of a folder
 // between two machines, the files before it are in exactly.
 TEST(JobProgressTest, AJobsParsedBytesReachItsTotal) {
     test::TempDir dir;
@@ -226,8 +226,8 @@ TEST(JobProgressTest, AJobsParsedBytesReachItsTotal) {
     for (const std::int32_t workers : {1, 3}) {
         SCOPED_TRACE(testing::Message() << workers << " workers");
         {
-            ReportJob job({folders, May2018(), workers});
-            test::BlockingMessageBox boxes;
+            test::BlockingSink boxes;
+            ReportJob job({folders, May2018(), workers, boxes.Sink()});
             test::Watchdog watchdog("a report job", 60s);
             std::thread run([&job] { job.Run(); });
             EXPECT_TRUE(boxes.WaitForBoxes(1, 30s));
@@ -240,8 +240,8 @@ TEST(JobProgressTest, AJobsParsedBytesReachItsTotal) {
             EXPECT_EQ(job.Progress().ParsedBytes(), total);
         }
         {
-            OptionScanJob job({folders, workers});
-            test::MessageBoxRecorder messages;
+            test::JobEventRecorder messages;
+            OptionScanJob job({folders, workers, messages.Sink()});
             test::Watchdog watchdog("an option scan", 60s);
             job.Run();
             EXPECT_EQ(messages.texts().size(), 1u);

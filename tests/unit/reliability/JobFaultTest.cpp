@@ -62,8 +62,10 @@ class JobFaultTest : public ::testing::Test {
         return folders;
     }
 
-    static ReportRequest Request(std::vector<std::string> folders, std::int32_t workers) {
+    static ReportRequest Request(std::vector<std::string> folders, std::int32_t workers,
+                                 JobSink sink) {
         ReportRequest request;
+        request.sink = std::move(sink);
         request.machineFolders = std::move(folders);
         request.criteria.dtReportStart = OleDate::FromParts(2018, 1, 1);
         request.criteria.dtReportEnd = OleDate::FromParts(2018, 12, 31);
@@ -92,8 +94,8 @@ TEST_F(JobFaultTest, TreeChangedBetweenListingAndParse) {
         SizeOf(keep) + SizeOf(goneAfterListing) + SizeOf(grows) + SizeOf(shrinks);
     fs::remove(goneBeforeListing);
 
-    test::BlockingMessageBox boxes;
-    ReportJob job(Request(Folders({"A", "B"}), 1));
+    test::BlockingSink boxes;
+    ReportJob job(Request(Folders({"A", "B"}), 1, boxes.Sink()));
     test::Watchdog watchdog("a report job", 60s);
     CReportTotals totals;
     std::thread run([&] { totals = job.Run(); });
@@ -156,8 +158,8 @@ TEST_F(JobFaultTest, FileChangedWhileItIsParsed) {
             const std::string path = Record("A", "big.csv", Records(kBigLines));
             const std::uint64_t size = SizeOf(path);
 
-            ReportJob job(Request(Folders({"A"}), 1));
-            test::MessageBoxRecorder messages;
+            test::JobEventRecorder messages;
+            ReportJob job(Request(Folders({"A"}), 1, messages.Sink()));
             test::Watchdog watchdog("a report job", 60s);
             CReportTotals totals;
             std::atomic<bool> ended{false};
@@ -188,7 +190,7 @@ TEST_F(JobFaultTest, FileChangedWhileItIsParsed) {
 }
 
 TEST_F(JobFaultTest, LinksThatLeadNowhereAreFileErrors) {
-    test::MessageBoxRecorder messages;
+    test::JobEventRecorder messages;
     const std::string real = Record("A", "real.csv", Records(2));
     const std::string folder = m_dir.MakeDir("ReportData/A/sub");
     const struct {
@@ -204,7 +206,7 @@ TEST_F(JobFaultTest, LinksThatLeadNowhereAreFileErrors) {
     for (const auto& link : links) {
         ASSERT_EQ(::symlink(link.target.c_str(), (m_data + "/A/" + link.name).c_str()), 0);
     }
-    ReportJob job(Request(Folders({"A"}), 3));
+    ReportJob job(Request(Folders({"A"}), 3, messages.Sink()));
     CReportTotals totals;
     {
         test::Watchdog watchdog("a report job", 60s);
@@ -245,9 +247,9 @@ TEST_F(JobFaultTest, MachineFolderGoneAfterItWasListed) {
     fs::remove_all(m_data + "/B");
     fs::remove_all(m_data + "/C");
     m_dir.Write("ReportData/C", "not a folder\n");
-    test::MessageBoxRecorder messages;
+    test::JobEventRecorder messages;
 
-    ReportJob job(Request(folders, 2));
+    ReportJob job(Request(folders, 2, messages.Sink()));
     CReportTotals totals;
     {
         test::Watchdog watchdog("a report job", 60s);

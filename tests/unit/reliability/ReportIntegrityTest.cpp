@@ -64,7 +64,7 @@ class ReportIntegrityTest : public ::testing::Test {
         }
     }
 
-    test::MessageBoxRecorder m_messages;
+    test::JobEventRecorder m_messages;
 };
 
 TEST_F(ReportIntegrityTest, ReportJobMatchesAPlainCount) {
@@ -94,6 +94,7 @@ TEST_F(ReportIntegrityTest, ReportJobMatchesAPlainCount) {
         // The dates are written year first; the C locale reads them so.
         criteria.dateLocale = DateLocale::FromName("C");
         request.workerCount = choice.workers;
+        request.sink = m_messages.Sink();
 
         ReportJob job(std::move(request));
         CReportTotals totals;

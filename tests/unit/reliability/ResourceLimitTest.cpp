@@ -104,7 +104,7 @@ ReportRequest Request(const std::string& folder, std::int32_t workers) {
     return request;
 }
 
-void PrintMessages(std::FILE* out, const test::MessageBoxRecorder& messages) {
+void PrintMessages(std::FILE* out, const test::JobEventRecorder& messages) {
     for (const std::string& text : messages.texts()) {
         std::fprintf(out, "message: %s\n", text.c_str());
     }
@@ -138,14 +138,17 @@ TEST(ResourceLimitTest, UnderAMemoryLimitAFileThatDoesNotFitIsThatFilesError) {
         const rlimit limit{AddressSpaceInUse() + (rlim_t{192} << 20),
                            AddressSpaceInUse() + (rlim_t{192} << 20)};
         ::setrlimit(RLIMIT_AS, &limit);
-        test::MessageBoxRecorder messages;
-        const CReportTotals totals = ReportJob(Request(folder, 2)).Run();
+        test::JobEventRecorder messages;
+        ReportRequest request = Request(folder, 2);
+        request.sink = messages.Sink();
+        const CReportTotals totals = ReportJob(std::move(request)).Run();
         std::fprintf(out, "report OK %lld NG %lld keys %zu\n", static_cast<long long>(totals.m_nOk),
                      static_cast<long long>(totals.m_nNg), totals.m_settingFiles.Size());
         PrintMessages(out, messages);
         OptionScanRequest scan;
         scan.machineFolders = {folder};
         scan.workerCount = 2;
+        scan.sink = messages.Sink();
         const OptionValues found = OptionScanJob(scan).Run();
         std::fprintf(out, "scan found %s\n", found.settingFiles.Contains("S1") ? "S1" : "nothing");
     });

@@ -23,7 +23,6 @@ Entries Sorted(const CustomerNames& names) {
 class CustomerListTest : public ::testing::Test {
   protected:
     test::TempDir m_dir;
-    test::MessageBoxRecorder m_messages;
 };
 
 TEST_F(CustomerListTest, CodeIsFirstFourBytesAndNameFollowsFirstSeparator) {
@@ -40,7 +39,7 @@ TEST_F(CustomerListTest, CodeIsFirstFourBytesAndNameFollowsFirstSeparator) {
                                          "9Z9Z _ Caf\xe9 \xc3\xa9\n"  // bytes kept as read
                                          "7Q7Q _ Last line");
 
-    const CustomerNames names = LoadCustomerList(path);
+    const CustomerList list = LoadCustomerList(path);
 
     const Entries expected = {
         {"0A1B", "Cable Maker Two"},
@@ -54,16 +53,17 @@ TEST_F(CustomerListTest, CodeIsFirstFourBytesAndNameFollowsFirstSeparator) {
         {"9Z9Z", "Caf\xe9 \xc3\xa9"},
         {"7Q7Q", "Last line"},
     };
-    EXPECT_EQ(Sorted(names), expected);
-    EXPECT_TRUE(m_messages.texts().empty());
+    EXPECT_EQ(Sorted(list.names), expected);
+    EXPECT_FALSE(list.error);
 }
 
-TEST_F(CustomerListTest, MissingFileShowsOneMessageAndLeavesMapEmpty) {
-    EXPECT_TRUE(LoadCustomerList(m_dir.path() + "/CustomerList.lst").empty());
+TEST_F(CustomerListTest, MissingFileGivesItsErrorAndNoNames) {
+    const CustomerList list = LoadCustomerList(m_dir.path() + "/CustomerList.lst");
 
-    const auto texts = m_messages.texts();
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_NE(texts[0].find("CustomerList.lst"), std::string::npos) << texts[0];
+    EXPECT_TRUE(list.names.empty());
+    ASSERT_TRUE(list.error);
+    const std::string text = list.error->ShownDescription();
+    EXPECT_NE(text.find("CustomerList.lst"), std::string::npos) << text;
 }
 
 TEST_F(CustomerListTest, FileHeldByAnotherLockHolderIsNotRead) {
@@ -72,11 +72,11 @@ TEST_F(CustomerListTest, FileHeldByAnotherLockHolderIsNotRead) {
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
 
-    const CustomerNames names = LoadCustomerList(path);
+    const CustomerList list = LoadCustomerList(path);
 
     ::close(fd);
-    EXPECT_TRUE(names.empty());
-    EXPECT_EQ(m_messages.texts().size(), 1u);
+    EXPECT_TRUE(list.names.empty());
+    EXPECT_TRUE(list.error);
 }
 
 TEST(CustomerLabelTest, NameOfExactlyTheCodeOrUnknown) {

@@ -12,7 +12,15 @@ void FillMap(CCountMap& map, const std::vector<KeyCounts>& keys) {
 }
 
 void ScriptFolderTest::WriteAllScripts() {
-    CReportScriptWriter(m_totals, m_scriptFolder).WriteAll();
+    m_failures = ShownTexts(CReportScriptWriter(m_totals, m_scriptFolder).WriteAll());
+}
+
+std::vector<std::string> ShownTexts(const std::vector<FileError>& failures) {
+    std::vector<std::string> texts;
+    for (const FileError& failure : failures) {
+        texts.push_back(failure.ShownDescription());
+    }
+    return texts;
 }
 
 std::string ScriptFolderTest::ScriptPath(std::string_view fileName) const {

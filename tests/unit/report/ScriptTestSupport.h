@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FileError.h"
 #include "records/CountMap.h"
 #include "records/ReportCounts.h"
 #include "tests/support/TestSupport.h"
@@ -27,20 +28,23 @@ struct KeyCounts {
     std::int32_t ng;
 };
 
+// The shown description of each failure, in order.
+std::vector<std::string> ShownTexts(const std::vector<FileError>& failures);
+
 // Replaces the map's keys and counts with keys.
 void FillMap(CCountMap& map, const std::vector<KeyCounts>& keys);
 
 class ScriptFolderTest : public ::testing::Test {
   protected:
-    // Runs the six write operations of m_totals into m_scriptFolder in the
-    // report's order.
+    // Writes the six scripts of m_totals into m_scriptFolder; m_failures
+    // holds the shown description of each failure returned, in order.
     void WriteAllScripts();
 
     // The script file's full path in the temporary folder.
     std::string ScriptPath(std::string_view fileName) const;
 
     TempDir m_dir;
-    MessageBoxRecorder m_messages;
+    std::vector<std::string> m_failures;
     CReportTotals m_totals;
     // As the data paths build it: ending in a backslash.
     std::string m_scriptFolder = m_dir.path() + "/";
