@@ -15,6 +15,7 @@
 #include "batch/BatchJson.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchProgress.h"
+#include "batch/FileSizeSignal.h"
 #include "batch/TerminalText.h"
 #include "dates/DateParser.h"
 #include "jobs/OptionScanJob.h"
@@ -31,7 +32,7 @@ namespace {
 
 // A message of the jobs or the script writer on standard error.
 void PrintMessage(const std::string& text) {
-    const std::string line = TerminalLines(text) + '\n';
+    const std::string line = TerminalText(text) + '\n';
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 }
@@ -216,6 +217,7 @@ int Main(int argc, char** argv) {
 #ifdef SIGPIPE  // Windows has no such signal: the write fails there anyway
     std::signal(SIGPIPE, SIG_IGN);
 #endif
+    TreatFileSizeLimitAsWriteError();
     // Messages from the jobs (a file error names a path from the disk) go to
     // standard error with their control bytes made visible.
     SetMessageBoxHandler(PrintMessage);

@@ -46,7 +46,7 @@ class CTerminalProgress {
     void Message(const std::string& text) {
         std::lock_guard lock(m_mutex);
         ClearLocked();
-        std::fputs(TerminalLines(text).c_str(), stderr);
+        std::fputs(TerminalText(text).c_str(), stderr);
         std::fputc('\n', stderr);
         std::fflush(stderr);
     }

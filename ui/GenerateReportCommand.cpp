@@ -53,7 +53,16 @@ void CQZ8840ReporterDlg::OnBnClickedGenerateReport() {
     ReportResult totals;
     int result = wxID_CANCEL;
     {
-        CParseDlg dlg(this, job.Progress(), [&job, &totals] { totals = job.Run(); });
+        // The scripts are written on the job's thread too: the writer may wait
+        // a few seconds for another report's writer, and the UI thread never
+        // waits.
+        CParseDlg dlg(this, job.Progress(), [this, &job, &totals] {
+            totals = job.Run();
+            if (!job.Progress().IsCancelled() && (totals.m_nOk != 0 || totals.m_nNg != 0)) {
+                WriteReportScripts(totals, job.Scope(totals, m_customerNames, std::time(nullptr)),
+                                   m_dataPaths.strReportJsPath);
+            }
+        });
         result = dlg.ShowModal();
     }
     m_reportTotals = totals;
@@ -65,9 +74,6 @@ void CQZ8840ReporterDlg::OnBnClickedGenerateReport() {
         ShowMessageBox(kNoRecordMessage);
         return;
     }
-
-    WriteReportScripts(m_reportTotals, job.Scope(totals, m_customerNames, std::time(nullptr)),
-                       m_dataPaths.strReportJsPath);
 
     // The report stands; the operator learns where the page is.
     if (!ShellOpen(m_dataPaths.strReportHtmlPath))

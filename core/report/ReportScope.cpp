@@ -53,21 +53,39 @@ std::vector<ReportScope::Day> EveryDay(std::int32_t first, std::int32_t last,
     return days;
 }
 
-// The day rows and their bounds (kEveryDayRangeLimit) for the report days
-// first to last.
+// The day rows and their bounds (kEveryDayRangeLimit, kMaxDayRows) for the
+// report days first to last.
 void SetDays(ReportScope& scope, std::int32_t first, std::int32_t last,
              const CReportTotals& totals) {
     const std::vector<DayCount>& recordDays = totals.m_days.Days();
-    if (static_cast<std::int64_t>(last) - first + 1 > kEveryDayRangeLimit) {
+    const auto span = [](std::int32_t from, std::int32_t to) {
+        return static_cast<std::int64_t>(to) - from + 1;
+    };
+    if (span(first, last) > kEveryDayRangeLimit) {
         if (recordDays.empty()) {
             return;
         }
         first = recordDays.front().day;
         last = recordDays.back().day;
     }
-    scope.daysFrom = FormatDay(first);
-    scope.daysTo = FormatDay(last);
-    scope.days = EveryDay(first, last, recordDays);
+    if (span(first, last) <= kEveryDayRangeLimit) {
+        scope.daysFrom = FormatDay(first);
+        scope.daysTo = FormatDay(last);
+        scope.days = EveryDay(first, last, recordDays);
+    } else {
+        // Days far apart: only the days with records, the latest of them.
+        scope.everyDay = false;
+        const std::size_t from =
+            recordDays.size() > kMaxDayRows ? recordDays.size() - kMaxDayRows : 0;
+        scope.dayRowsLeftOut = from;
+        scope.days.reserve(recordDays.size() - from);
+        for (std::size_t i = from; i < recordDays.size(); ++i) {
+            scope.days.push_back(
+                {FormatDay(recordDays[i].day), recordDays[i].ok, recordDays[i].ng});
+        }
+        scope.daysFrom = scope.days.front().day;
+        scope.daysTo = scope.days.back().day;
+    }
 }
 
 void AppendQuoted(std::string& out, std::string_view text) {
@@ -133,6 +151,9 @@ ReportScope MakeReportScope(const ReportCriteria& criteria,
     }
     scope.filesRead = filesRead;
     scope.filesFailed = filesFailed;
+    scope.ok = totals.m_nOk;
+    scope.ng = totals.m_nNg;
+    scope.linesLeftOut = totals.m_linesLeftOut;
     if (haveDays) {
         SetDays(scope, first.day, last.day, totals);
     }
@@ -159,8 +180,14 @@ std::string ReportScopeScript(const ReportScope& scope) {
     out += "],\n";
     AppendIntegerField(out, "filesRead", scope.filesRead);
     AppendIntegerField(out, "filesFailed", scope.filesFailed);
+    AppendIntegerField(out, "ok", static_cast<std::uint64_t>(scope.ok));
+    AppendIntegerField(out, "ng", static_cast<std::uint64_t>(scope.ng));
+    AppendIntegerField(out, "linesLeftOut", scope.linesLeftOut);
     AppendTextField(out, "daysFrom", scope.daysFrom);
     AppendTextField(out, "daysTo", scope.daysTo);
+    AppendField(out, "everyDay");
+    out += scope.everyDay ? "true,\n" : "false,\n";
+    AppendIntegerField(out, "dayRowsLeftOut", scope.dayRowsLeftOut);
     AppendField(out, "days");
     out += '[';
     for (std::size_t i = 0; i < scope.days.size(); ++i) {

@@ -36,15 +36,16 @@ class CReportScriptWriter {
     void WriteSummaryTable();
     void WriteTable(Dimension dimension);
 
-    // All six, in the order a report writes them (which is the order of any
-    // file-error messages): summary chart, bar charts (Setting File, Machine
-    // ID), summary table, tables (the same).
-    // The folder is locked meanwhile: another writer of the same folder, in
-    // this process or another, waits, so the six always come from one report.
-    // The six are written beside their places first and then renamed into
-    // them; file-error messages are shown after that, with the lock released.
-    // The scripts of more are written and renamed the same way, after the six
-    // (their messages follow those of the six).
+    // All six, in the order a report writes them (summary chart, bar charts
+    // (Setting File, Machine ID), summary table, tables (the same)), and the
+    // scripts of more after them, as one set: all of them or none.
+    // The folder is locked meanwhile (FolderLock): another writer of the same
+    // folder, in this process or another, is waited for a few seconds; after
+    // that nothing is written and a message says another report is being
+    // written. Every script is written in full beside its place before the
+    // first is renamed into it; when one cannot be written, none is renamed,
+    // the new files are removed, and a message names the script and the
+    // reason. Messages are shown after the lock is released.
     void WriteAll(const std::vector<ScriptFile>& more = {});
 
   private:
