@@ -7,13 +7,10 @@
 
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
-import os from 'node:os';
-import path from 'node:path';
 import {after, before, test} from 'node:test';
-import {pathToFileURL} from 'node:url';
 import {parseArgs} from 'node:util';
 
-import {launchChromium, openReport, showView} from './report-browser.mjs';
+import {launchChromium, openReport, reportFolderWith, showView} from './report-browser.mjs';
 
 // A report here has only the scripts a test is about; the others' load
 // failures are expected.
@@ -70,16 +67,7 @@ function scopeScript({ok, ng, days, everyDay = true, dayRowsLeftOut = 0, linesLe
 let browser;
 const folders = [];
 
-function reportWith(scripts) {
-    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'qz-report-hostile-'));
-    folders.push(folder);
-    fs.cpSync(options.page, folder, {recursive: true});
-    fs.mkdirSync(path.join(folder, 'js'));
-    for (const [name, text] of Object.entries(scripts)) {
-        fs.writeFileSync(path.join(folder, 'js', name), Buffer.from(text, 'latin1'));
-    }
-    return pathToFileURL(path.join(folder, 'report.html')).href;
-}
+const reportWith = (scripts) => reportFolderWith(options.page, scripts, folders);
 
 before(async () => {
     browser = await launchChromium();
