@@ -321,10 +321,10 @@ void CReportScriptWriter::WriteAll(const std::vector<ScriptFile>& more) {
         // come from one report; after that this report writes nothing.
         const FolderLock lock(m_scriptFolder);
         if (!lock.Held()) {
-            errors.push_back(lock.Busy()
-                                 ? kReportBusyMessage + ToNativePath(m_scriptFolder)
-                                 : FileError(m_scriptFolder, "cannot be locked: " + lock.Failure())
-                                       .ShownDescription());
+            const FileError error =
+                lock.Busy() ? FileError(kReportBusyMessage + ToNativePath(m_scriptFolder))
+                            : FileError(m_scriptFolder, lock.Failure());
+            errors.push_back(error.ShownDescription());
         } else {
             // What a report stopped part-way left beside the scripts.
             for (const std::string& path : paths) {
