@@ -169,7 +169,8 @@ function selectView(name, draw) {
 // hand), and the page says so above everything else.
 function warnOfOtherSummary() {
     var data = window.qzReport.tableDataOf(parts.summary.table);
-    if (!scope || scope.ok === null || !data || data.getNumberOfRows() < 1) {
+    if (!scope || scope.ok === null || !data || typeof data.getValue !== 'function' ||
+        data.getNumberOfRows() < 1) {
         return;
     }
     var ok = data.getValue(0, 1);
