@@ -11,11 +11,11 @@ set(CPACK_PACKAGE_NAME qz8840-reporter)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Norvale")
 set(CPACK_PACKAGE_CONTACT "Norvale production tools <tools@norvale.example>")
-# Debian: a synopsis under 80 characters, description lines under 80 too.
+# Debian: a synopsis under 80 characters, and the extended description in
+# lines under 80 too (CPack indents them).
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "production report of OK and NG chip writes")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "production report of OK and NG chip writes
-Counts the passed and failed chip writes of the production line's record
+    "Counts the passed and failed chip writes of the production line's record
 files per setting file and per write-board ID over a date range, and writes
 the scripts of a report page. qz8840-report runs the same jobs without a
 display.")
