@@ -32,8 +32,8 @@ std::string GuardFolder(const std::string& name) {
         return runtime;
     }
     const char* tmp = std::getenv("TMPDIR");
-    const std::string folder = std::string(tmp != nullptr && *tmp == '/' ? tmp : "/tmp") + "/" +
-                               name + "-" + std::to_string(::getuid());
+    std::string folder = std::string(tmp != nullptr && *tmp == '/' ? tmp : "/tmp") + "/" + name +
+                         "-" + std::to_string(::getuid());
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         return "";
     }
