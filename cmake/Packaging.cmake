@@ -10,7 +10,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME qz8840-reporter)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Norvale")
-set(CPACK_PACKAGE_CONTACT "Norvale production tools <tools@norvale.example>")
+set(CPACK_PACKAGE_CONTACT "Norvale production tools <tools@norvale.invalid>")
 # Debian: a synopsis under 80 characters, and the extended description in
 # lines under 80 too (CPack indents them).
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "production report of OK and NG chip writes")
