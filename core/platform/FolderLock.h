@@ -10,7 +10,8 @@
 // not read (mode 0333) and on a network file system that emulates flock.
 // Where the system gives no advisory lock at all, the lock is the exclusive
 // creation of a second file (kHeldFileName) that the holder removes; one left
-// by a holder that was killed is taken as stale after kStaleHeldAfter.
+// by a holder that was killed is taken as stale after kStaleHeldAfter. On
+// Windows the lock is a named mutex per folder.
 
 #include <chrono>
 #include <string>
