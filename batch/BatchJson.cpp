@@ -105,6 +105,7 @@ struct JsonValue {
         out += ']';
     }
     void operator()(std::uint64_t count) const { AppendInteger(out, count); }
+    void operator()(bool yes) const { out += yes ? "true" : "false"; }
 };
 
 void AppendScope(std::string& out, const ReportScope& scope) {

@@ -14,6 +14,7 @@
 #include "batch/BatchJson.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchProgress.h"
+#include "batch/FileSizeSignal.h"
 #include "batch/TerminalText.h"
 #include "dates/DateParser.h"
 #include "jobs/OptionScanJob.h"
@@ -206,6 +207,7 @@ int Main(int argc, char** argv) {
 #ifdef SIGPIPE  // Windows has no such signal: the write fails there anyway
     std::signal(SIGPIPE, SIG_IGN);
 #endif
+    TreatFileSizeLimitAsWriteError();
     BatchOptions options;
     if (const auto status = ParseBatchOptions(argc, argv, options)) {
         return *status;

@@ -113,7 +113,14 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
         std::ostringstream err;
         const int status = app.exit(error, help, err);
         std::fputs(help.str().c_str(), stdout);
-        std::fputs(TerminalLines(err.str()).c_str(), stderr);
+        // Only the error's own text holds arguments: a line feed in one is
+        // escaped too, so that it cannot make a line of its own.
+        std::string text = err.str();
+        const std::string what = error.what();
+        if (const auto at = text.find(what); !what.empty() && at != std::string::npos) {
+            text.replace(at, what.size(), TerminalText(what));
+        }
+        std::fputs(TerminalLines(text).c_str(), stderr);
         return status == 0 ? 0 : kExitBadArguments;
     }
 

@@ -22,7 +22,7 @@ constexpr auto kPollInterval = std::chrono::milliseconds(100);
 }  // namespace
 
 void ErrorOutput::Message(std::string_view text) {
-    const std::string line = TerminalLines(text) + '\n';
+    const std::string line = TerminalText(text) + '\n';
     std::lock_guard lock(m_mutex);
     ClearBarLocked();
     std::fwrite(line.data(), 1, line.size(), stderr);

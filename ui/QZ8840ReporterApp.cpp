@@ -2,6 +2,8 @@
 
 #include <clocale>
 
+#include <wx/msgdlg.h>
+
 #include "dates/DateParser.h"
 #include "platform/SingleInstance.h"
 #include "report/DataPaths.h"
@@ -14,6 +16,10 @@ namespace qz {
 namespace {
 
 constexpr char kSingleInstanceName[] = "QZ8840-Production-Report";
+constexpr char kAppTitle[] = "Norvale Tavrilo Production Report";
+constexpr char kNotAnsweringMessage[] =
+    "The program is already running but does not answer.\n"
+    "End the running program, then start it again.";
 
 }  // namespace
 
@@ -25,8 +31,10 @@ CQZ8840ReporterApp::CQZ8840ReporterApp() {
 bool CQZ8840ReporterApp::OnInit() {
     SingleInstanceGuard guard(kSingleInstanceName);
     if (guard.AlreadyExists()) {
-        // No message and no window of its own: the running one comes forward.
-        guard.AskHolderToShow();
+        // No window of its own: the running one comes forward. One that does
+        // not answer (stopped, hanging) is told of rather than waited for.
+        if (!guard.AskHolderToShow())
+            wxMessageBox(kNotAnsweringMessage, kAppTitle, wxOK | wxICON_WARNING);
         return false;
     }
 

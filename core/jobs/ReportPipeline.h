@@ -41,7 +41,8 @@ using CountRunner = std::function<void(JobProgress& progress, const std::functio
 
 // Runs the report of request: the count through runCount, then the scope
 // (customers name the excluded customers; made is taken when the count has
-// ended) and the scripts, written into scriptFolder.
+// ended) and the scripts, written into scriptFolder; the scope and the
+// scripts are made inside count, on the thread that runs it.
 ReportOutcome RunReport(ReportRequest request, const CustomerNames& customers,
                         const std::string& scriptFolder, const CountRunner& runCount);
 

@@ -38,18 +38,23 @@ std::wstring MutexNameFor(const std::wstring& folder) {
 // Windows has no lock on a folder: a named mutex per folder stands in for it.
 // It is owned by a thread, which is where the lock is taken and dropped, and
 // the system releases it when a holder ends without doing so.
-FolderLock::FolderLock(const std::string& folder) {
+FolderLock::FolderLock(const std::string& folder, std::chrono::milliseconds wait) {
     const std::wstring native = win::Utf16(ToNativePath(folder));
     const DWORD attributes = GetFileAttributesW(native.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        m_failure = win::SystemReason(attributes == INVALID_FILE_ATTRIBUTES ? GetLastError()
+                                                                            : ERROR_DIRECTORY);
         return;
     }
     const HANDLE mutex = CreateMutexW(nullptr, FALSE, MutexNameFor(native).c_str());
     if (mutex == nullptr) {
+        m_failure = win::SystemReason(GetLastError());
         return;
     }
-    const DWORD waited = WaitForSingleObject(mutex, INFINITE);
+    const DWORD waited = WaitForSingleObject(mutex, static_cast<DWORD>(wait.count()));
     if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        m_busy = waited == WAIT_TIMEOUT;
+        m_failure = m_busy ? "another report is being written" : win::SystemReason(GetLastError());
         CloseHandle(mutex);
         return;
     }

@@ -1,10 +1,13 @@
 #pragma once
-// A per-user single-instance guard named after its name, held while the guard
-// lives; the holder may listen for later starts that ask it to show itself.
-// POSIX: a lock file under $XDG_RUNTIME_DIR (else /tmp/<name>-<uid>.lock) held
-// with flock, and a socket beside it (<name>.sock). Windows: a named mutex in
-// the user's session, and a named event the holder waits on.
+// A per-user single-instance guard named after its name: a lock file
+// (<name>.lock) held with flock while the guard lives, in $XDG_RUNTIME_DIR,
+// else in a folder private to the user ($TMPDIR or /tmp, <name>-<uid>, mode
+// 0700, checked to be the user's own; without one there is no guard). The
+// holder may listen on a socket beside the lock file (<name>.sock) for later
+// starts that ask it to show itself, and answers each. Windows: a named mutex
+// in the user's session, and a named event the holder waits on.
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
@@ -21,8 +24,12 @@ class SingleInstanceGuard {
     // True when another process already holds the guard.
     bool AlreadyExists() const { return m_alreadyExists; }
 
-    // For a start that found the guard taken: asks the holder to show itself.
-    // False when no holder listens.
+    // How long a later start waits for the holder's answer.
+    static constexpr std::chrono::seconds kAnswerWait{2};
+
+    // For a start that found the guard taken: asks the holder to show itself
+    // and waits at most kAnswerWait for its answer. False when the holder did
+    // not answer (it does not listen, or it is stopped or hangs).
     bool AskHolderToShow() const;
 
     // For the holder: calls onShowRequest, on a thread of its own, each time a

@@ -4,24 +4,48 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <utility>
 
 namespace qz {
 
 namespace {
 
-std::string LockFileBase(const std::string& name) {
+// The folder of the lock and the socket: $XDG_RUNTIME_DIR, which the system
+// makes private to the user; else a folder of this user's own under $TMPDIR
+// (else /tmp), made 0700 and checked to be a folder (not a symbolic link)
+// that belongs to this user and that no one else may enter. "" when it is
+// not: another user made it first.
+std::string GuardFolder(const std::string& name) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime != nullptr && *runtime != '\0') {
-        return std::string(runtime) + "/" + name;
+        return runtime;
     }
-    return "/tmp/" + name + "-" + std::to_string(::getuid());
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = std::string(tmp != nullptr && *tmp == '/' ? tmp : "/tmp") + "/" + name +
+                         "-" + std::to_string(::getuid());
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        return "";
+    }
+    struct stat status {};
+    if (::lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+        status.st_uid != ::getuid()) {
+        return "";
+    }
+    if ((status.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0) {
+        return "";
+    }
+    return folder;
 }
 
 // False when path does not fit a socket address.
@@ -35,6 +59,37 @@ bool MakeAddress(const std::string& path, sockaddr_un& address) {
     return true;
 }
 
+// Connects fd to address and waits for the holder's answer byte while left()
+// gives time. False when the holder does not listen or does not answer.
+template <typename Left>
+bool AwaitAnswer(int fd, const sockaddr_un& address, const Left& left) {
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+        // EAGAIN: the holder's queue of requests is full (it is stopped).
+        if (errno != EINPROGRESS && errno != EINTR) {
+            return false;
+        }
+        pollfd writable{fd, POLLOUT, 0};
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (::poll(&writable, 1, left()) <= 0 ||
+            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+            return false;
+        }
+    }
+    pollfd readable{fd, POLLIN, 0};
+    while (::poll(&readable, 1, left()) > 0) {
+        char answer = 0;
+        const ssize_t got = ::read(fd, &answer, 1);
+        if (got == 1) {
+            return true;
+        }
+        if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+            return false;
+        }
+    }
+    return false;
+}
+
 void CloseFd(int& fd) {
     if (fd >= 0) {
         ::close(fd);
@@ -45,10 +100,14 @@ void CloseFd(int& fd) {
 }  // namespace
 
 SingleInstanceGuard::SingleInstanceGuard(const std::string& name) {
-    const std::string base = LockFileBase(name);
+    const std::string folder = GuardFolder(name);
+    if (folder.empty()) {
+        return;  // no folder of this user's own: run rather than refuse to start
+    }
+    const std::string base = folder + "/" + name;
     m_socketPath = base + ".sock";
     const std::string path = base + ".lock";
-    m_fd = ::open(path.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+    m_fd = ::open(path.c_str(), O_CREAT | O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (m_fd < 0) {
         return;  // no lock file possible: run rather than refuse to start
     }
@@ -70,17 +129,27 @@ bool SingleInstanceGuard::AskHolderToShow() const {
     if (!MakeAddress(m_socketPath, address)) {
         return false;
     }
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return false;
+    // The holder may not listen yet (it is starting), and a stopped holder
+    // never answers: ask again until the wait is over, never blocking.
+    const auto deadline = std::chrono::steady_clock::now() + kAnswerWait;
+    const auto left = [&deadline] {
+        const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        return static_cast<int>(std::max<std::int64_t>(rest.count(), 0));
+    };
+    while (left() > 0) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) {
+            return false;
+        }
+        if (AwaitAnswer(fd, address, left)) {
+            ::close(fd);
+            return true;
+        }
+        ::close(fd);
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(50, left())));
     }
-    int result = 0;
-    while ((result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address))) !=
-               0 &&
-           errno == EINTR) {
-    }
-    ::close(fd);
-    return result == 0;  // the connection is the request
+    return false;
 }
 
 bool SingleInstanceGuard::ListenForShowRequests(std::function<void()> onShowRequest) {
@@ -112,10 +181,15 @@ bool SingleInstanceGuard::ListenForShowRequests(std::function<void()> onShowRequ
                 if (fds[1].revents != 0) {
                     return;
                 }
-                const int connection = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+                const int connection =
+                    ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
                 if (connection >= 0) {
-                    ::close(connection);
                     onShowRequest();
+                    // The answer: the request is taken. A caller that is gone
+                    // makes the write fail, which changes nothing here.
+                    const char answer = 1;
+                    (void)::send(connection, &answer, 1, MSG_NOSIGNAL);
+                    ::close(connection);
                 }
             }
         });

@@ -17,6 +17,7 @@ TextFileReader::~TextFileReader() {
 
 bool TextFileReader::ReadLineRefilling(std::string_view& line) {
     // The buffer holds no line end behind m_begin: read more until one comes.
+    m_unterminated = false;
     for (;;) {
         const std::size_t scanned = m_end - m_begin;  // bytes known to hold no LF
         if (scanned > kMaxLineBytes) {
@@ -26,8 +27,11 @@ bool TextFileReader::ReadLineRefilling(std::string_view& line) {
             if (m_begin == m_end) {
                 return false;
             }
-            // The last line has no line end.
-            line = std::string_view(m_buffer.get() + m_begin, m_end - m_begin);
+            // The last line has no line end, unless a lone CR ends it.
+            const std::size_t length = m_end - m_begin;
+            const char* start = m_buffer.get() + m_begin;
+            m_unterminated = start[length - 1] != '\r';
+            line = std::string_view(start, m_unterminated ? length : length - 1);
             m_position += m_end - m_begin;
             m_begin = m_end;
             return true;

@@ -3,7 +3,8 @@
 //
 // Contract:
 // - A line is returned without its LF or CR LF. An empty line is a line; a last
-//   line without a line end is a line.
+//   line without a line end is a line (Unterminated() says so), and a lone CR
+//   at the end of the file ends the last line as a CR LF would.
 // - GetPosition() is the byte offset just behind the last line read (its line
 //   end included); at the end of the file it equals the bytes read in all.
 // - Opening anything but a regular file (a directory, FIFO, socket, device) is a
@@ -56,6 +57,10 @@ class TextFileReader {
 
     std::uint64_t GetPosition() const { return m_position; }
 
+    // The line ReadLine returned last is the file's last and has no line end
+    // (a writer may still be writing it).
+    bool Unterminated() const { return m_unterminated; }
+
     // The lines skipped so far for being longer than kMaxLineBytes.
     std::uint64_t SkippedLines() const { return m_skippedLines; }
     // Throws a FileError that names the file and the limit when lines were
@@ -106,6 +111,7 @@ class TextFileReader {
     std::size_t m_end = 0;    // one past the last byte in the buffer
     std::uint64_t m_position = 0;
     std::uint64_t m_skippedLines = 0;
+    bool m_unterminated = false;
 };
 
 }  // namespace qz

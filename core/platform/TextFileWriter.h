@@ -11,8 +11,9 @@ namespace qz {
 // hidden name) when constructed, and renamed over the file by Commit, so that
 // a reader sees the old content or the new one, never a part. Whatever is at
 // the path (a file, a symbolic link) is replaced, never followed or written
-// through. Until Commit succeeds the path is untouched; the new file is
-// removed if Commit fails or is never called.
+// through, except a folder, which fails the construction. Until Commit
+// succeeds the path is untouched; the new file is removed if Commit fails or
+// is never called.
 class ReplacementFile {
   public:
     ReplacementFile(std::string path, std::string_view text);

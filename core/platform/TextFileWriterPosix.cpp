@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -81,6 +82,12 @@ int CreateBeside(const std::string& native, std::string& tempPath) {
 ReplacementFile::ReplacementFile(std::string path, std::string_view text)
     : m_path(std::move(path)) {
     const std::string native = ToNativePath(m_path);
+    // A folder in the file's place could never be replaced: said now, before
+    // a caller that replaces a set of files renames any of them.
+    struct stat status {};
+    if (::lstat(native.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        throw FileError(m_path, EISDIR);
+    }
     std::string tempPath;
     const int fd = CreateBeside(native, tempPath);
     if (fd < 0) {

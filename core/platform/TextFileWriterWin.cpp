@@ -80,6 +80,12 @@ void RemoveFile(const std::string& native) {
 ReplacementFile::ReplacementFile(std::string path, std::string_view text)
     : m_path(std::move(path)) {
     const std::string native = ToNativePath(m_path);
+    // A folder in the file's place could never be replaced: said now, before
+    // a caller that replaces a set of files renames any of them.
+    const DWORD attributes = GetFileAttributesW(win::Utf16(native).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        throw FileError(m_path, win::SystemReason(ERROR_ACCESS_DENIED));
+    }
     std::string tempPath;
     const HANDLE file = CreateBeside(native, tempPath);
     if (file == INVALID_HANDLE_VALUE) {

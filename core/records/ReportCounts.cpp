@@ -26,6 +26,7 @@ const CCountMap& CReportCounts::Of(Dimension dimension) const {
 void CReportCounts::Clear() {
     m_nOk = 0;
     m_nNg = 0;
+    m_linesLeftOut = 0;
     for (const Dimension dimension : kCountedDimensions) {
         Of(dimension).RemoveAll();
     }
@@ -35,6 +36,7 @@ void CReportCounts::Clear() {
 void CReportTotals::Merge(const CReportCounts& counts) {
     m_nOk += counts.m_nOk;
     m_nNg += counts.m_nNg;
+    m_linesLeftOut += counts.m_linesLeftOut;
     for (const Dimension dimension : kCountedDimensions) {
         CCountMap& into = Of(dimension);
         for (const auto& [key, from] : counts.Of(dimension)) {

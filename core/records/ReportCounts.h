@@ -21,13 +21,16 @@ struct CReportCounts {
     CCountMap m_settingFiles;  // OK and NG per setting file
     CCountMap m_machineIds;    // OK and NG per machine ID
     CDayCounts m_days;         // per record day
+    // Unterminated last lines left out because their file had just changed
+    // (ReportFileCounter.h).
+    std::uint64_t m_linesLeftOut = 0;
 
     // The map of a counted dimension (kCountedDimensions); the customer throws
     // std::invalid_argument.
     CCountMap& Of(Dimension dimension);
     const CCountMap& Of(Dimension dimension) const;
 
-    // Both counters 0, both maps and the days empty.
+    // Every counter 0, both maps and the days empty.
     void Clear();
 };
 

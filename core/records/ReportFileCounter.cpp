@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "platform/FileAge.h"
 #include "platform/TextFileReader.h"
 #include "records/RecordDateRange.h"
 #include "records/RecordFields.h"
@@ -127,6 +128,14 @@ inline void CountRecordFields(const RecordFields& fields, std::size_t n, RecordD
 }
 #endif
 
+// The file changed within the quiet time: its unterminated last line may be
+// a record still being written. A file whose time cannot be read, or lies far
+// ahead of the clock, is taken as quiet.
+bool IsBeingWritten(const std::string& path) {
+    const auto since = TimeSinceChange(path);
+    return since && std::chrono::abs(*since) < kQuietTime;
+}
+
 }  // namespace
 
 bool CountReportFile(const std::string& path, const ReportCriteria& criteria,
@@ -154,6 +163,11 @@ bool CountReportFile(const std::string& path, const ReportCriteria& criteria,
             }
             if (cancelled || progress.IsCancelled()) {
                 return false;
+            }
+            if (reader.Unterminated() && IsBeingWritten(path)) {
+                ++counts.m_linesLeftOut;
+                progress.AfterLine(reader.GetPosition());
+                continue;
             }
             CountRecordLine(line, dates, excluded, fields, counts);
             progress.AfterLine(reader.GetPosition());

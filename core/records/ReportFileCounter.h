@@ -4,6 +4,7 @@
 // days that hold no excluded value. Knows nothing of threads: a job calls it
 // once per file on a worker.
 
+#include <chrono>
 #include <string>
 
 #include "progress/JobProgress.h"
@@ -18,6 +19,12 @@ namespace qz {
 // FileError. A line longer than TextFileReader::kMaxLineBytes is skipped (its
 // bytes count for progress); when the file held any, a FileError that says so
 // is thrown after the whole file was counted.
+// A last line without a line end (a lone CR ends one) may be a record a machine
+// is still writing: when the file changed less than kQuietTime before, the
+// line is left out and counted in counts.m_linesLeftOut; in a file quiet for
+// longer it counts as it stands.
+inline constexpr std::chrono::milliseconds kQuietTime{5000};
+
 bool CountReportFile(const std::string& path, const ReportCriteria& criteria,
                      FileProgress& progress, CReportCounts& counts);
 

@@ -53,21 +53,39 @@ std::vector<ReportScope::Day> EveryDay(std::int32_t first, std::int32_t last,
     return days;
 }
 
-// The day rows and their bounds (kEveryDayRangeLimit) for the report days
-// first to last.
+// The day rows and their bounds (kEveryDayRangeLimit, kMaxDayRows) for the
+// report days first to last.
 void SetDays(ReportScope& scope, std::int32_t first, std::int32_t last,
              const CReportTotals& totals) {
     const std::vector<DayCount>& recordDays = totals.m_days.Days();
-    if (static_cast<std::int64_t>(last) - first + 1 > kEveryDayRangeLimit) {
+    const auto span = [](std::int32_t from, std::int32_t to) {
+        return static_cast<std::int64_t>(to) - from + 1;
+    };
+    if (span(first, last) > kEveryDayRangeLimit) {
         if (recordDays.empty()) {
             return;
         }
         first = recordDays.front().day;
         last = recordDays.back().day;
     }
-    scope.daysFrom = FormatDay(first);
-    scope.daysTo = FormatDay(last);
-    scope.days = EveryDay(first, last, recordDays);
+    if (span(first, last) <= kEveryDayRangeLimit) {
+        scope.daysFrom = FormatDay(first);
+        scope.daysTo = FormatDay(last);
+        scope.days = EveryDay(first, last, recordDays);
+    } else {
+        // Days far apart: only the days with records, the latest of them.
+        scope.everyDay = false;
+        const std::size_t from =
+            recordDays.size() > kMaxDayRows ? recordDays.size() - kMaxDayRows : 0;
+        scope.dayRowsLeftOut = from;
+        scope.days.reserve(recordDays.size() - from);
+        for (std::size_t i = from; i < recordDays.size(); ++i) {
+            scope.days.push_back(
+                {FormatDay(recordDays[i].day), recordDays[i].ok, recordDays[i].ng});
+        }
+        scope.daysFrom = scope.days.front().day;
+        scope.daysTo = scope.days.back().day;
+    }
 }
 
 void AppendQuoted(std::string& out, std::string_view text) {
@@ -109,6 +127,7 @@ struct ScriptValue {
     void operator()(std::uint64_t count) const {
         AppendInteger(out, static_cast<std::int64_t>(count));
     }
+    void operator()(bool yes) const { out += yes ? "true" : "false"; }
 };
 
 }  // namespace
@@ -140,6 +159,9 @@ ReportScope MakeReportScope(const ReportCriteria& criteria,
     }
     scope.filesListed = filesListed;
     scope.filesFailed = filesFailed;
+    scope.ok = totals.m_nOk;
+    scope.ng = totals.m_nNg;
+    scope.linesLeftOut = totals.m_linesLeftOut;
     if (haveDays) {
         SetDays(scope, first.day, last.day, totals);
     }
@@ -157,8 +179,13 @@ std::vector<ReportScopeField> ReportScopeFields(const ReportScope& scope) {
         {"excludedCustomers", &scope.excludedCustomers},
         {"filesRead", scope.filesListed},
         {"filesFailed", scope.filesFailed},
+        {"ok", static_cast<std::uint64_t>(scope.ok)},
+        {"ng", static_cast<std::uint64_t>(scope.ng)},
+        {"linesLeftOut", scope.linesLeftOut},
         {"daysFrom", &scope.daysFrom},
         {"daysTo", &scope.daysTo},
+        {"everyDay", bool{scope.everyDay}},
+        {"dayRowsLeftOut", scope.dayRowsLeftOut},
     };
 }
 

@@ -22,8 +22,12 @@ namespace qz {
 inline constexpr std::string_view kReportScopeFileName = "reportScope.js";
 
 // A range of at most this many days lists every one of its days; a longer one
-// the days from its first to its last day with records.
+// the days from its first to its last day with records while those are at
+// most this many days apart, else only its days with records.
 inline constexpr std::int64_t kEveryDayRangeLimit = 731;
+// The most day rows a scope lists (about ten years of days): the latest days
+// with records when there are more.
+inline constexpr std::size_t kMaxDayRows = 3660;
 
 struct ReportScope {
     struct Day {
@@ -44,12 +48,23 @@ struct ReportScope {
     std::vector<std::pair<std::string, std::string>> excludedCustomers;
     std::uint64_t filesListed = 0;  // record files listed for the report
     std::uint64_t filesFailed = 0;  // of those, files that gave a file error
-    // Every day from daysFrom to daysTo, ascending; a day without records
-    // counts 0 and 0. Empty (and daysFrom, daysTo too) for a range longer
+    // The day rows, ascending: every day from daysFrom to daysTo (a day
+    // without records counts 0 and 0) when everyDay, else only days with
+    // records, of which dayRowsLeftOut earlier ones are not listed (at most
+    // kMaxDayRows rows). Empty (and daysFrom, daysTo too) for a range longer
     // than kEveryDayRangeLimit without any record.
     std::string daysFrom;
     std::string daysTo;
     std::vector<Day> days;
+    bool everyDay = true;
+    std::uint64_t dayRowsLeftOut = 0;
+    // The report's totals, which its summary script shows: a page that loads
+    // a summary of other counts is not of this report.
+    std::int64_t ok = 0;
+    std::int64_t ng = 0;
+    // Unterminated last lines of record files changed moments before they
+    // were read (they may still be being written), not counted.
+    std::uint64_t linesLeftOut = 0;
 };
 
 // What a report of criteria over the machine folders machineFolders (paths,
@@ -65,7 +80,7 @@ struct ReportScopeField {
     using CodeNames = std::vector<std::pair<std::string, std::string>>;
     std::string_view name;
     std::variant<const std::string*, const std::vector<std::string>*, const CodeNames*,
-                 std::uint64_t>
+                 std::uint64_t, bool>
         value;
 };
 

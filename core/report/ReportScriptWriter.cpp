@@ -14,6 +14,7 @@
 
 #include "platform/FileError.h"
 #include "platform/FolderLock.h"
+#include "platform/Path.h"
 #include "platform/TextFileWriter.h"
 #include "records/CountMap.h"
 #include "report/ScriptLiteral.h"
@@ -100,6 +101,9 @@ constexpr std::string_view kTableRowFormat = "['%s', %d, %d, %f],";
 constexpr std::string_view kSummaryRowFormat = "['Summary', %d, %d, %f],";
 constexpr std::string_view kHeightFormat = "height: '%d',";
 constexpr std::string_view kSummaryCallbackLine = "google.setOnLoadCallback(drawTableSummary);";
+
+constexpr char kReportBusyMessage[] =
+    "Another report is being written. This report was not written; the last report is kept in ";
 
 // The names of the scripts of one view of the report: the summary or a
 // counted dimension.
@@ -281,53 +285,54 @@ std::vector<FileError> CReportScriptWriter::WriteAll(const std::vector<ScriptFil
         paths.push_back(m_scriptFolder + file.name);
     }
     const std::size_t scriptCount = paths.size();
-    std::vector<std::optional<FileError>> errors(scriptCount);
+    std::vector<FileError> errors;
     {
         // Another report writing the same folder (the batch command and the
-        // program share it) waits, so that the six come from one report. All
-        // six are written beside their places before the first is renamed, so
-        // a run stopped part-way leaves at most the instant of the renames in
-        // which the folder holds scripts of two reports.
+        // program share it) is waited for a few seconds, so that the scripts
+        // come from one report; after that this report writes nothing.
         const FolderLock lock(m_scriptFolder);
-        if (lock.Held()) {
+        if (!lock.Held()) {
+            const FileError error =
+                lock.Busy() ? FileError(kReportBusyMessage + ToNativePath(m_scriptFolder))
+                            : FileError(m_scriptFolder, lock.Failure());
+            errors.push_back(error);
+        } else {
             // What a report stopped part-way left beside the scripts.
             for (const std::string& path : paths) {
                 RemoveLeftoverReplacements(path);
             }
-        }
-        std::vector<std::optional<ReplacementFile>> files(scriptCount);
-        for (std::size_t i = 0; i < scriptCount; ++i) {
-            try {
-                if (i >= kSixCount) {
-                    files[i].emplace(paths[i], more[i - kSixCount].text);
-                    continue;
+            // All or nothing: every script is written in full beside its
+            // place before the first is renamed into it. When one cannot be,
+            // none is renamed (the new files go with `files`), so the folder
+            // keeps the last report whole.
+            std::vector<std::optional<ReplacementFile>> files(scriptCount);
+            for (std::size_t i = 0; i < scriptCount && errors.empty(); ++i) {
+                try {
+                    if (i >= kSixCount) {
+                        files[i].emplace(paths[i], more[i - kSixCount].text);
+                        continue;
+                    }
+                    const std::string script = i == 0   ? SummaryChartScript()
+                                               : i < 3  ? BarChartScript(kCountedDimensions[i - 1])
+                                               : i == 3 ? SummaryTableScript()
+                                                        : TableScript(kCountedDimensions[i - 4]);
+                    files[i].emplace(paths[i], script);
+                } catch (const FileError& error) {
+                    errors.push_back(error);
                 }
-                const std::string script = i == 0   ? SummaryChartScript()
-                                           : i < 3  ? BarChartScript(kCountedDimensions[i - 1])
-                                           : i == 3 ? SummaryTableScript()
-                                                    : TableScript(kCountedDimensions[i - 4]);
-                files[i].emplace(paths[i], script);
-            } catch (const FileError& error) {
-                errors[i] = error;
             }
-        }
-        for (std::size_t i = 0; i < scriptCount; ++i) {
-            try {
-                if (files[i]) {
+            for (std::size_t i = 0; i < scriptCount && errors.empty(); ++i) {
+                // A rename within one folder fails only when the folder changes
+                // under it; the first failure ends the renames and is told.
+                try {
                     files[i]->Commit();
+                } catch (const FileError& error) {
+                    errors.push_back(error);
                 }
-            } catch (const FileError& error) {
-                errors[i] = error;
             }
         }
     }
-    std::vector<FileError> failures;
-    for (std::optional<FileError>& error : errors) {
-        if (error) {
-            failures.push_back(std::move(*error));
-        }
-    }
-    return failures;
+    return errors;
 }
 
 }  // namespace qz

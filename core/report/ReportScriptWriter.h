@@ -30,15 +30,17 @@ class CReportScriptWriter {
     // writer reads totals while it writes; they must outlive it.
     CReportScriptWriter(const CReportTotals& totals, std::string scriptFolder);
 
-    // All six, in the order a report writes them (which is the order of the
-    // failures returned): summary chart, bar charts (Setting File, Machine
-    // ID), summary table, tables (the same).
-    // The folder is locked meanwhile: another writer of the same folder, in
-    // this process or another, waits, so the six always come from one report.
-    // The six are written beside their places first and then renamed into
-    // them. The scripts of more are written and renamed the same way, after
-    // the six (their failures follow those of the six). Returns the file
-    // errors met, one a script at most; empty when every script was written.
+    // All six, in the order a report writes them (summary chart, bar charts
+    // (Setting File, Machine ID), summary table, tables (the same)), and the
+    // scripts of more after them, as one set: all of them or none.
+    // The folder is locked meanwhile (FolderLock): another writer of the same
+    // folder, in this process or another, is waited for a few seconds; after
+    // that nothing is written and the failure says another report is being
+    // written. Every script is written in full beside its place before the
+    // first is renamed into it; when one cannot be written, none is renamed
+    // and the new files are removed. Returns the failure that stopped the set
+    // (it names the script and the reason); empty when every script was
+    // written.
     std::vector<FileError> WriteAll(const std::vector<ScriptFile>& more = {});
 
   private:

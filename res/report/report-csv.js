@@ -1,7 +1,8 @@
 // A drawn table as a CSV file, made in the page (no server, no network):
 // comma-separated, a field quoted when it holds a comma, a double quote or a
-// line break (its quotes doubled), lines ended by CR LF, and UTF-8 with a
-// byte-order mark, which spreadsheets need to read non-ASCII names right.
+// line break (its quotes doubled), a text that would read as a formula behind
+// an apostrophe, lines ended by CR LF, and UTF-8 with a byte-order mark, which
+// spreadsheets need to read non-ASCII names right.
 (function(window, document) {
 'use strict';
 
@@ -9,9 +10,17 @@ var BOM = '\ufeff';
 
 function field(text) { return /[",\r\n]/.test(text) ? '"' + text.replace(/"/g, '""') + '"' : text; }
 
+// A text a spreadsheet would take for a formula (it begins with =, +, -, @, a
+// TAB or a CR) gets a leading apostrophe, so that opening the file runs
+// nothing; the usual guidance for CSV export.
+function inert(text) { return /^[=+\-@\t\r]/.test(text) ? "'" + text : text; }
+
 // A number column is written as the table shows it: counts as integers, a
-// column with any fraction (a yield) with two decimals; no digit grouping.
+// yield column (or any with a fraction) with two decimals; no digit grouping.
 function decimalsOf(data, column) {
+    if (/^Yield/.test(String(data.getColumnLabel(column)))) {
+        return 2;
+    }
     for (var r = 0; r < data.getNumberOfRows(); r++) {
         var value = data.getValue(r, column);
         if (typeof value === 'number' && !Number.isInteger(value)) {
@@ -29,7 +38,7 @@ function cellText(data, row, column, decimals) {
     if (typeof value === 'number') {
         return value.toFixed(decimals);
     }
-    return String(value);
+    return inert(String(value));
 }
 
 // The header row of column labels, then every row in the data's order.
@@ -39,7 +48,7 @@ function tableCsv(data) {
     var header = [];
     for (var c = 0; c < columns; c++) {
         decimals.push(data.getColumnType(c) === 'number' ? decimalsOf(data, c) : 0);
-        header.push(field(String(data.getColumnLabel(c))));
+        header.push(field(inert(String(data.getColumnLabel(c)))));
     }
     var lines = [header.join(',')];
     for (var r = 0; r < data.getNumberOfRows(); r++) {

@@ -6,8 +6,13 @@
 (function(window, document) {
 'use strict';
 
-var SVG_NS = 'http://www.w3.org/2000/svg';
-var FONT_FAMILY = 'Arial, Helvetica, sans-serif';
+var svgKit = window.qzReportSvg;
+var FONT_FAMILY = svgKit.FONT_FAMILY;
+var svgElement = svgKit.svgElement;
+var svgText = svgKit.svgText;
+var clear = svgKit.clear;
+var niceStep = svgKit.niceStep;
+var formatNumber = svgKit.formatNumber;
 var OK_COLOR = '#109618';
 var NG_COLOR = '#dc3912';
 var YIELD_COLOR = '#3366cc';
@@ -19,45 +24,6 @@ var NO_RECORDS = 'no records';
 var YIELD_AXES = [[98, 0.5], [95, 1], [90, 2], [80, 5], [50, 10], [0, 20]];
 
 function yieldOf(day) { return day.ok + day.ng > 0 ? day.ok * 100 / (day.ok + day.ng) : null; }
-
-function formatNumber(value, decimals) {
-    return value.toLocaleString(
-        'en-US', {minimumFractionDigits: decimals, maximumFractionDigits: decimals});
-}
-
-function svgElement(name, attributes, parent) {
-    var element = document.createElementNS(SVG_NS, name);
-    Object.keys(attributes)
-        .forEach(function(key) { element.setAttribute(key, String(attributes[key])); });
-    if (parent) {
-        parent.appendChild(element);
-    }
-    return element;
-}
-
-function svgText(content, attributes, parent) {
-    var element = svgElement('text', attributes, parent);
-    element.textContent = content;
-    return element;
-}
-
-function clear(element) {
-    while (element.firstChild) {
-        element.removeChild(element.firstChild);
-    }
-}
-
-function niceStep(max, count) {
-    var raw = max / count;
-    var power = Math.pow(10, Math.floor(Math.log10(raw)));
-    var steps = [1, 2, 2.5, 5, 10];
-    for (var i = 0; i < steps.length; i++) {
-        if (steps[i] * power >= raw) {
-            return steps[i] * power;
-        }
-    }
-    return 10 * power;
-}
 
 function dayTip(day) {
     var y = yieldOf(day);
@@ -136,14 +102,21 @@ function drawChart(container, days) {
     var column = Math.min(band * 0.8, 48);
     var xOf = function(i) { return left + band * (i + 0.5); };
 
+    // Loops, not argument lists: any number of days fits.
     var yields = days.map(yieldOf);
-    var shown = yields.filter(function(y) { return y !== null; });
-    var lowest = shown.length ? Math.min.apply(null, shown) : 0;
+    var lowest = null;
+    var most = 0;
+    for (var d = 0; d < days.length; d++) {
+        if (yields[d] !== null && (lowest === null || yields[d] < lowest)) {
+            lowest = yields[d];
+        }
+        most = Math.max(most, days[d].ok + days[d].ng);
+    }
+    lowest = lowest === null ? 0 : lowest;
     var axis = YIELD_AXES.filter(function(a) { return a[0] <= lowest; })[0];
     var yieldMin = axis[0];
     var yOfYield = function(y) { return yieldTop + yieldHeight * (100 - y) / (100 - yieldMin); };
 
-    var most = Math.max.apply(null, days.map(function(day) { return day.ok + day.ng; }));
     var countStep = niceStep(Math.max(most, 1), 4);
     var countMax = Math.max(countStep, Math.ceil(most / countStep) * countStep);
     var yOfCount = function(n) { return countTop + countHeight * (1 - n / countMax); };
@@ -333,16 +306,26 @@ function dataTable(visualization, days) {
     return data;
 }
 
-// Said above the chart when the days shown are fewer than the report's range
-// (a range too long to list every day shows the first to the last with records).
+// Said above the chart when the days shown are fewer than the report's range:
+// a range too long to list every day shows the first to the last day with
+// records, and days with records far apart only those days (the latest of
+// them, when there are more than a scope lists).
 function spanNote(scope) {
     if (!scope.daysFrom || (scope.daysFrom === scope.firstDay && scope.daysTo === scope.lastDay)) {
         return '';
     }
     var ranges = window.qzReportScope;
-    return 'The report covers ' + ranges.dayRangeText(scope.firstDay, scope.lastDay) +
-        '; only the days from its first to its last day with records are shown, ' +
-        ranges.dayRangeText(scope.daysFrom, scope.daysTo) + '.';
+    var covers = 'The report covers ' + ranges.dayRangeText(scope.firstDay, scope.lastDay) + '; ';
+    if (scope.everyDay) {
+        return covers + 'only the days from its first to its last day with records are shown, ' +
+            ranges.dayRangeText(scope.daysFrom, scope.daysTo) + '.';
+    }
+    return covers + 'its days with records lie far apart, so only those days are shown' +
+        (scope.dayRowsLeftOut > 0 ?
+             ', the latest ' + ranges.formatCount(scope.days.length) + ' of them (' +
+                 ranges.formatCount(scope.dayRowsLeftOut) + ' earlier days are not listed)' :
+             '') +
+        '.';
 }
 
 window.qzReportDays = {

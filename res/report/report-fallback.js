@@ -11,8 +11,14 @@
 (function(window, document) {
 'use strict';
 
-var SVG_NS = 'http://www.w3.org/2000/svg';
-var FONT_FAMILY = 'Arial, Helvetica, sans-serif';
+var svgKit = window.qzReportSvg;
+var FONT_FAMILY = svgKit.FONT_FAMILY;
+var svgElement = svgKit.svgElement;
+var svgText = svgKit.svgText;
+var svgTitle = svgKit.svgTitle;
+var clear = svgKit.clear;
+var niceStep = svgKit.niceStep;
+var formatNumber = svgKit.formatNumber;
 // The library's default series colours, so both renderers look alike.
 var PALETTE = [
     '#3366cc', '#dc3912', '#ff9900', '#109618', '#990099', '#0099c6', '#dd4477', '#66aa00',
@@ -185,15 +191,6 @@ function decimalsOfColumn(data, c) {
     return 0;
 }
 
-var numberFormats = {};
-function formatNumber(value, decimals) {
-    if (!numberFormats[decimals]) {
-        numberFormats[decimals] = new Intl.NumberFormat(
-            'en-US', {minimumFractionDigits: decimals, maximumFractionDigits: decimals});
-    }
-    return numberFormats[decimals].format(value);
-}
-
 function formatPercent(fraction) { return formatNumber(fraction * 100, 1) + '%'; }
 
 function toNumber(value, fallback) {
@@ -202,37 +199,6 @@ function toNumber(value, fallback) {
 }
 
 // ---- Drawing helpers --------------------------------------------------
-
-function clear(element) {
-    while (element.firstChild) {
-        element.removeChild(element.firstChild);
-    }
-}
-
-function svgElement(name, attributes, parent) {
-    var element = document.createElementNS(SVG_NS, name);
-    for (var key in attributes) {
-        if (Object.prototype.hasOwnProperty.call(attributes, key)) {
-            element.setAttribute(key, String(attributes[key]));
-        }
-    }
-    if (parent) {
-        parent.appendChild(element);
-    }
-    return element;
-}
-
-function svgText(content, attributes, parent) {
-    var text = svgElement('text', attributes, parent);
-    text.textContent = content;
-    return text;
-}
-
-function svgTitle(content, parent) {
-    var title = svgElement('title', {}, parent);
-    title.textContent = content;
-    return title;
-}
 
 function newChart(container, className, width, height) {
     clear(container);
@@ -386,18 +352,6 @@ PieChart.prototype.draw = function(data, options) {
 // ---- Horizontal bar chart ---------------------------------------------
 
 function Bar(container) { this.container = container; }
-
-function niceStep(range, count) {
-    var raw = range / count;
-    var power = Math.pow(10, Math.floor(Math.log10(raw)));
-    var steps = [1, 2, 2.5, 5, 10];
-    for (var i = 0; i < steps.length; i++) {
-        if (steps[i] * power >= raw) {
-            return steps[i] * power;
-        }
-    }
-    return 10 * power;
-}
 
 function axisLabelOf(options, data) {
     var axes = options.axes && options.axes.x;

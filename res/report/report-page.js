@@ -164,6 +164,31 @@ function selectView(name, draw) {
     drawView(name, draw);
 }
 
+// The summary table loaded must show the scope's totals: when it does not,
+// the scripts come from different reports (a folder written in part, or by
+// hand), and the page says so above everything else.
+function warnOfOtherSummary() {
+    var data = window.qzReport.tableDataOf(parts.summary.table);
+    if (!scope || scope.ok === null || !data || typeof data.getValue !== 'function' ||
+        data.getNumberOfRows() < 1) {
+        return;
+    }
+    var ok = data.getValue(0, 1);
+    var ng = data.getValue(0, 2);
+    if (ok === scope.ok && ng === scope.ng) {
+        return;
+    }
+    var format = window.qzReportScope.formatCount;
+    var warning = document.createElement('p');
+    warning.className = 'report-mismatch';
+    warning.setAttribute('role', 'alert');
+    warning.textContent = 'Warning: this page shows scripts of different reports. The summary ' +
+        'table counts OK ' + format(ok) + ' and NG ' + format(ng) + ', but the report made ' +
+        scope.made + ' counted OK ' + format(scope.ok) + ' and NG ' + format(scope.ng) +
+        '. Generate the report again.';
+    document.body.insertBefore(warning, document.body.firstChild);
+}
+
 function csvFileName(name) {
     var range = !scope || !scope.firstDay ? '' :
         scope.firstDay === scope.lastDay  ? '-' + scope.firstDay :
@@ -240,5 +265,6 @@ window.qzReport.whenReady(function() {
     printButton.disabled = false;
     // The summary scripts have drawn themselves; only report what is missing.
     selectView('summary', false);
+    warnOfOtherSummary();
 });
 })(window, document);

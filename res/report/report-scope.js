@@ -44,8 +44,14 @@ function readScope(raw) {
                                }),
         filesRead: count(raw.filesRead),
         filesFailed: count(raw.filesFailed),
+        // The report's totals; null in a report made before they were written.
+        ok: typeof raw.ok === 'number' ? raw.ok : null,
+        ng: typeof raw.ng === 'number' ? raw.ng : null,
+        linesLeftOut: count(raw.linesLeftOut),
         daysFrom: text(raw.daysFrom),
         daysTo: text(raw.daysTo),
+        everyDay: raw.everyDay !== false,
+        dayRowsLeftOut: count(raw.dayRowsLeftOut),
         days: days.filter(Array.isArray).map(function(row) {
             return {day: String(row[0]), ok: count(row[1]), ng: count(row[2])};
         })
@@ -102,6 +108,14 @@ function show(container, scope) {
         list, 'Record files',
         formatCount(scope.filesRead) + ' read, ' + formatCount(scope.filesFailed) + ' failed',
         scope.filesFailed > 0 ? 'report-scope-failed' : '');
+    if (scope.linesLeftOut > 0) {
+        addEntry(
+            list, 'Lines left out',
+            formatCount(scope.linesLeftOut) +
+                (scope.linesLeftOut === 1 ? ' last line' : ' last lines') +
+                ' without a line end, of files being written when the report was made',
+            'report-scope-failed');
+    }
     addEntry(list, 'Made', scope.made);
     container.appendChild(list);
 }

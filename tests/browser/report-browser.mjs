@@ -2,6 +2,9 @@
 // start, opening a report with the network blocked, and reading the views.
 
 import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import {pathToFileURL} from 'node:url';
 
 import {launch} from './headless-page.mjs';
 
@@ -11,6 +14,21 @@ const CHROMIUM_ARGS = [
     '--disable-background-networking', '--disable-component-update', '--disable-sync'
 ];
 export const LOADER_URL = 'https://www.gstatic.com/charts/loader.js';
+
+// A report folder under the system's temporary folder: the page copied from
+// pageDir and the given scripts in js/ as ISO-8859-1 text, as the program
+// writes them. The folder is added to folders, for the caller to remove.
+// Returns the page's file URL.
+export function reportFolderWith(pageDir, scripts, folders) {
+    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'qz-report-'));
+    folders.push(folder);
+    fs.cpSync(pageDir, folder, {recursive: true});
+    fs.mkdirSync(path.join(folder, 'js'));
+    for (const [name, text] of Object.entries(scripts)) {
+        fs.writeFileSync(path.join(folder, 'js', name), Buffer.from(text, 'latin1'));
+    }
+    return pathToFileURL(path.join(folder, 'report.html')).href;
+}
 
 // A missing browser is a failure, never a skip.
 export function launchChromium() {

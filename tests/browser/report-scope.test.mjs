@@ -15,10 +15,10 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import {after, before, describe, test} from 'node:test';
-import {fileURLToPath, pathToFileURL} from 'node:url';
+import {fileURLToPath} from 'node:url';
 import {parseArgs} from 'node:util';
 
-import {launchChromium, openReport as openReportIn, readTable, RECORDING_LOADER, showView} from './report-browser.mjs';
+import {launchChromium, openReport as openReportIn, readTable, RECORDING_LOADER, reportFolderWith, showView} from './report-browser.mjs';
 
 const HERE = path.dirname(fileURLToPath(import.meta.url));
 const {values: options} = parseArgs({
@@ -150,17 +150,9 @@ let browser;
 const folders = [];
 
 // A report folder: the page, the six scripts and the scope script if given.
-// The scripts are ISO-8859-1 text, as the program writes them.
 function reportWith(scope) {
-    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'qz-report-scope-'));
-    folders.push(folder);
-    fs.cpSync(options.page, folder, {recursive: true});
-    fs.mkdirSync(path.join(folder, 'js'));
     const scripts = scope === undefined ? SIX_SCRIPTS : {...SIX_SCRIPTS, 'reportScope.js': scope};
-    for (const [name, text] of Object.entries(scripts)) {
-        fs.writeFileSync(path.join(folder, 'js', name), Buffer.from(text, 'latin1'));
-    }
-    return pathToFileURL(path.join(folder, 'report.html')).href;
+    return reportFolderWith(options.page, scripts, folders);
 }
 
 const openReport = (scope, answerLoader) => openReportIn(browser, reportWith(scope), answerLoader);

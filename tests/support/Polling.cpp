@@ -1,7 +1,9 @@
 #include "tests/support/Polling.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -23,6 +25,22 @@ bool PollUntil(const std::function<bool()>& pred, std::chrono::milliseconds limi
 bool SomeoneWaitsForFlockOn(const std::string& path) {
     const std::vector<FlockEntry> flocks = FlocksOn(path);
     return std::any_of(flocks.begin(), flocks.end(), [](const FlockEntry& e) { return e.waiting; });
+}
+
+int OpenDescriptorsOn(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(path, error);
+    if (error) {
+        return 0;
+    }
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+        std::error_code linkError;
+        if (std::filesystem::read_symlink(entry.path(), linkError) == target) {
+            ++count;
+        }
+    }
+    return count;
 }
 
 }  // namespace qz::test

@@ -17,4 +17,9 @@ bool PollUntil(const std::function<bool()>& pred,
 // kernel lists it in /proc/locks: a thread or process blocked in that lock.
 bool SomeoneWaitsForFlockOn(const std::string& path);
 
+// How many descriptors of this process are open on the file at path, as
+// /proc/self/fd lists them: a thread that retries a lock without blocking in
+// the kernel shows that it has reached the lock by holding the file open.
+int OpenDescriptorsOn(const std::string& path);
+
 }  // namespace qz::test

@@ -201,3 +201,38 @@ TEST(SingleInstanceTest, SecondStartEndsAtOnceWhileTheFirstRuns) {
 
 }  // namespace
 }  // namespace qz
+
+namespace qz {
+namespace {
+
+// A first instance that is stopped (SIGSTOP) does not answer: each later start
+// tells the operator so in a window of its own within seconds, more starts
+// than the first's queue of requests holds included; none hangs.
+TEST(SingleInstanceTest, AStoppedFirstInstanceIsToldOfNotWaitedFor) {
+    test::DataTree tree;
+    tree.MakeDir("ReportData/Platform-A");
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const pid_t first = Start();
+    ASSERT_GT(first, 0);
+    ASSERT_TRUE(
+        WaitFor([&] { return StackingPlace(display, first) >= 0; }, std::chrono::seconds(30)))
+        << "the first start shows no window";
+    kill(first, SIGSTOP);
+
+    for (int start = 0; start < 6; ++start) {
+        const pid_t later = Start();
+        ASSERT_GT(later, 0);
+        EXPECT_TRUE(
+            WaitFor([&] { return StackingPlace(display, later) >= 0; }, std::chrono::seconds(20)))
+            << "start " << start << " tells nothing";
+        EXPECT_EQ(waitpid(later, nullptr, WNOHANG), 0) << "start " << start << " ended silently";
+        Stop(later);
+    }
+    kill(first, SIGCONT);
+    Stop(first);
+    XCloseDisplay(display);
+}
+
+}  // namespace
+}  // namespace qz

@@ -21,6 +21,7 @@
 #include "jobs/OptionScanJob.h"
 #include "jobs/ReportJob.h"
 #include "records/ReportCounts.h"
+#include "tests/support/AtRest.h"
 #include "tests/support/RecordText.h"
 #include "tests/support/TestSupport.h"
 #include "tests/unit/jobs/JobTestSupport.h"
@@ -84,7 +85,7 @@ void WriteTree(const test::TempDir& dir, int machines, std::mt19937& rng) {
             if (percent(rng) < 20) {
                 content += RandomLine(rng);  // no final line end
             }
-            dir.Write(folder + "f" + std::to_string(f) + ".csv", content);
+            test::AtRest(dir.Write(folder + "f" + std::to_string(f) + ".csv", content));
         }
     }
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -132,21 +133,25 @@ TEST(FolderLock, SecondHolderWaitsForTheFirst) {
         const FolderLock first(dir.path() + "/");
         ASSERT_TRUE(first.Held());
         second = std::thread([&] {
-            const FolderLock lock(dir.path());
+            const FolderLock lock(dir.path(), std::chrono::seconds(30));
             secondHolds = lock.Held();
         });
-        // The kernel lists the second's request as waiting once it blocks.
-        test::PollUntil([&] { return secondHolds || test::SomeoneWaitsForFlockOn(dir.path()); });
-        EXPECT_TRUE(test::SomeoneWaitsForFlockOn(dir.path()))
-            << "the second did not wait for the lock";
+        // The second retries within its wait, holding the lock file open: once
+        // it has reached the lock, it holds it only after the first has gone.
+        const std::string lockFile = dir.path() + "/" + std::string(FolderLock::kLockFileName);
+        EXPECT_TRUE(test::PollUntil([&] {
+            return secondHolds || test::OpenDescriptorsOn(lockFile) >= 2;
+        })) << "the second never reached the lock";
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
         EXPECT_FALSE(secondHolds) << "took the lock while the first held it";
     }
     second.join();
     EXPECT_TRUE(secondHolds);
 
-    // Nothing to lock: the writer goes on and its own writes fail.
-    EXPECT_FALSE(FolderLock(dir.path() + "/missing").Held());
-    EXPECT_TRUE(FolderNames(dir.path()).empty()) << "the lock left a file";
+    // Nothing to lock: no lock, and the reason.
+    const FolderLock missing(dir.path() + "/missing", std::chrono::milliseconds(0));
+    EXPECT_FALSE(missing.Held());
+    EXPECT_FALSE(missing.Failure().empty());
 }
 
 std::map<std::string, FolderEntry> ByName(const std::vector<FolderEntry>& entries) {

@@ -173,7 +173,9 @@ TEST(SingleInstanceGuard, WithoutRuntimeFolderTheLockIsPerUserInTmp) {
     test::HomeRedirect home;
     test::ScopedEnv noRuntime("XDG_RUNTIME_DIR", std::nullopt);
     const std::string name = "QZ-test-guard-" + std::to_string(::getpid());
-    const std::string lockFile = "/tmp/" + name + "-" + std::to_string(::getuid()) + ".lock";
+    test::ScopedEnv noTmpdir("TMPDIR", std::nullopt);
+    const std::string folder = "/tmp/" + name + "-" + std::to_string(::getuid());
+    const std::string lockFile = folder + "/" + name + ".lock";
     {
         SingleInstanceGuard first(name);
         SingleInstanceGuard second(name);
@@ -181,7 +183,7 @@ TEST(SingleInstanceGuard, WithoutRuntimeFolderTheLockIsPerUserInTmp) {
         EXPECT_TRUE(second.AlreadyExists());
         EXPECT_TRUE(std::filesystem::exists(lockFile));
     }
-    std::filesystem::remove(lockFile);
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ TEST(TextFileReader, SplitsLinesAndTracksPosition) {
         {"header only", "Date,Time,Result\r\n", {{"Date,Time,Result", 18}}},
         {"no final line end", "a\nbc", {{"a", 2}, {"bc", 4}}},
         {"CR LF and LF mixed", "a\r\nb\nc\r\n", {{"a", 3}, {"b", 5}, {"c", 8}}},
-        {"lone CR stays", "a\rb\r\n\r", {{"a\rb", 5}, {"\r", 6}}},
+        {"lone CR stays, but ends the file's last line", "a\rb\r\nc\r", {{"a\rb", 5}, {"c", 7}}},
         {"empty lines", "\n\r\nx\n\n", {{"", 1}, {"", 3}, {"x", 5}, {"", 6}}},
         {"NUL and high bytes",
          std::string("x\0y\xff\x80\xe9\n", 7),

@@ -1,7 +1,10 @@
 #include "records/ReportFileCounter.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
+#include <chrono>
+#include <filesystem>
 
 #include <cstdint>
 #include <fstream>
@@ -79,6 +82,9 @@ class CountReportFileTest : public ::testing::Test {
     // before; expects a complete count that adds exactly the file's size.
     const CReportCounts& CountText(std::string_view body, std::string_view name = "rec.csv") {
         const std::string path = m_dir.Write(name, std::string(kHeader) + std::string(body));
+        // A file at rest: an unterminated last line counts as it stands.
+        std::filesystem::last_write_time(
+            path, std::filesystem::last_write_time(path) - std::chrono::minutes(1));
         const std::uint64_t before = m_job.ParsedBytes();
         EXPECT_TRUE(Count(path, m_job));
         EXPECT_EQ(m_job.ParsedBytes() - before, FileSize(path));

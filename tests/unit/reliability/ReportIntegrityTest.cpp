@@ -18,6 +18,7 @@
 #include "jobs/ReportJob.h"
 #include "records/ReportCounts.h"
 #include "report/DataPaths.h"
+#include "tests/support/AtRest.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/CountMapView.h"
 #include "tests/support/TestSupport.h"
@@ -54,13 +55,14 @@ std::string Iso(const test::Day& d) {
 
 class ReportIntegrityTest : public ::testing::Test {
   protected:
-    // Writes the tree below root/ReportData.
+    // Writes the tree below root/ReportData, files at rest.
     static void WriteTree(const test::TempDir& dir, const RecordTree& tree) {
         for (const std::string& machine : tree.machines) {
             dir.MakeDir("root/ReportData/" + machine);
         }
         for (const test::RecordFile& file : tree.files) {
-            dir.Write("root/ReportData/" + file.machine + "/" + file.name, file.bytes);
+            test::AtRest(
+                dir.Write("root/ReportData/" + file.machine + "/" + file.name, file.bytes));
         }
     }
 

@@ -1,11 +1,13 @@
 // Two reports written into one script folder at the same time: the second
 // waits for the first's folder lock, and the six scripts never mix. The test
-// holds the lock itself and sees the writer wait in the kernel's lock list,
-// so the outcome does not hang on how the two threads happen to run.
+// holds the lock itself and sees the writer reach it (the writer holds the
+// lock file open while it retries), so the outcome does not hang on how the
+// two threads happen to run.
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -71,15 +73,19 @@ TEST(ScriptFolderLockTest, AWriterWaitsForTheHolderAndChangesNothingMeanwhile) {
             CReportScriptWriter(second, folder).WriteAll();
             written = true;
         });
+        const std::string lockFile = folder + std::string(FolderLock::kLockFileName);
         const bool waits =
-            test::PollUntil([&] { return written || test::SomeoneWaitsForFlockOn(dir.path()); });
-        EXPECT_TRUE(waits) << "the writer neither waited nor ended";
+            test::PollUntil([&] { return written || test::OpenDescriptorsOn(lockFile) >= 2; });
+        EXPECT_TRUE(waits) << "the writer neither reached the lock nor ended";
+        // A writer that reached the lock and did not wait writes within a few
+        // of its retries; this one must still be waiting after many.
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
         EXPECT_FALSE(written) << "the writer did not wait for the folder's lock";
         EXPECT_EQ(ReadScripts(folder), firstScripts) << "scripts changed while the lock was held";
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                                 std::filesystem::directory_iterator()),
-                  static_cast<std::ptrdiff_t>(std::size(kScripts)))
-            << "the waiting writer made files";
+                  static_cast<std::ptrdiff_t>(std::size(kScripts) + 1))
+            << "the waiting writer made files (the lock file is the one beside the six)";
     }
     writer.join();
     EXPECT_EQ(ReadScripts(folder), secondScripts);
