@@ -36,7 +36,8 @@ TEST(BannerMenuTest, RightClickOffersTheAboutEntry) {
     test::DataTree tree;
     tree.MakeDir("ReportData/M1");
     test::MessageBoxRecorder messages;
-    const std::unique_ptr<CQZ8840ReporterDlg> dlg(new CQZ8840ReporterDlg(tree.Paths(), DateLocale::FromEnvironment()));
+    const std::unique_ptr<CQZ8840ReporterDlg> dlg(
+        new CQZ8840ReporterDlg(tree.Paths(), DateLocale::FromEnvironment()));
     dlg->Show();
     test::ProcessEvents();
     ModalTitles modals;

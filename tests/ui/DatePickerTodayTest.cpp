@@ -18,7 +18,8 @@ TEST(DatePickerTodayTest, BothPickersStartOnToday) {
     test::MessageBoxRecorder messages;
     // A dialog made across midnight may show either day.
     const wxDateTime before = wxDateTime::Today();
-    const std::unique_ptr<CQZ8840ReporterDlg> dlg(new CQZ8840ReporterDlg(tree.Paths(), DateLocale::FromEnvironment()));
+    const std::unique_ptr<CQZ8840ReporterDlg> dlg(
+        new CQZ8840ReporterDlg(tree.Paths(), DateLocale::FromEnvironment()));
     dlg->Show();
     test::ProcessEvents();
     const wxDateTime after = wxDateTime::Today();
