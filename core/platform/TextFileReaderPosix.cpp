@@ -33,15 +33,21 @@ TextFileReader::TextFileReader(const std::string& path, ShareMode mode) : m_path
         }
         throw FileError(path, std::string_view("Not a regular file"));
     }
-    if (mode == ShareMode::Exclusive) {
-        int result = 0;
-        while ((result = ::flock(m_fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-        }
-        // Only another holder's lock fails the open. Where the system cannot
-        // lock at all (NFS emulates flock with byte-range locks that need
-        // write access: EBADF; ENOLCK; EOPNOTSUPP), the file is read unlocked.
-        if (result != 0 && errno == EWOULDBLOCK) {
-            const int error = errno;
+    if (mode == ShareMode::DenyWriters) {
+        // A shared lock: readers never refuse each other; only a holder of an
+        // exclusive lock (a writer that locks) does, and it may be gone soon.
+        int error = 0;
+        RetryWhileBusy([&] {
+            int result = 0;
+            while ((result = ::flock(m_fd, LOCK_SH | LOCK_NB)) != 0 && errno == EINTR) {
+            }
+            error = result == 0 ? 0 : errno;
+            return error != EWOULDBLOCK;
+        });
+        // Where the system cannot lock at all (NFS emulates flock with
+        // byte-range locks that need write access: EBADF; ENOLCK;
+        // EOPNOTSUPP), the file is read unlocked.
+        if (error == EWOULDBLOCK) {
             Close();
             throw FileError(path, error);
         }
@@ -52,7 +58,7 @@ TextFileReader::TextFileReader(const std::string& path, ShareMode mode) : m_path
 
 void TextFileReader::Close() {
     if (m_fd >= 0) {
-        ::close(m_fd);  // also drops an exclusive lock
+        ::close(m_fd);  // also drops the lock
         m_fd = -1;
     }
 }

@@ -19,7 +19,7 @@ void AddCustomerListLine(CustomerNames& names, std::string_view line) {
 CustomerNames LoadCustomerList(const std::string& path) {
     CustomerNames names;
     try {
-        TextFileReader reader(path, ShareMode::Exclusive);
+        TextFileReader reader(path, ShareMode::DenyWriters);
         std::string_view line;
         while (reader.ReadLine(line))
             AddCustomerListLine(names, line);

@@ -11,8 +11,9 @@ namespace qz {
 // Customer code -> name.
 using CustomerNames = std::unordered_map<std::string, std::string>;
 
-// Reads the customer list at path (opened exclusively). A file error is shown
-// in a message box, and the entries read until then are returned.
+// Reads the customer list at path (other readers welcome, writers kept out;
+// a busy list is tried again briefly). A file error is shown in a message
+// box, and the entries read until then are returned.
 CustomerNames LoadCustomerList(const std::string& path);
 
 // Parses one line into names.
