@@ -15,6 +15,7 @@
 #include "batch/BatchJson.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchProgress.h"
+#include "batch/CommandLine.h"
 #include "batch/TerminalText.h"
 #include "dates/DateParser.h"
 #include "jobs/OptionScanJob.h"
@@ -79,7 +80,9 @@ bool SelectMachineFolders(const BatchOptions& options, const DataPaths& paths,
         }
     }
     for (const std::string& name : options.machines) {
-        const auto found = std::find(names.begin(), names.end(), name);
+        const auto found = std::find_if(names.begin(), names.end(), [&](const std::string& folder) {
+            return IsSameFileName(folder, name);
+        });
         if (found == names.end()) {
             std::fprintf(stderr, "Unknown machine: %s (no such folder in %s)\n",
                          TerminalText(name).c_str(), TerminalText(paths.strReportDataPath).c_str());
@@ -242,5 +245,5 @@ int Main(int argc, char** argv) {
 }  // namespace qz
 
 int main(int argc, char** argv) {
-    return qz::Main(argc, argv);
+    return qz::RunWithUtf8CommandLine(argc, argv, qz::Main);
 }
