@@ -25,6 +25,7 @@
 #include "report/CustomerList.h"
 #include "report/DataPaths.h"
 #include "report/MessageTexts.h"
+#include "report/ReportPageSetup.h"
 #include "report/ReportScope.h"
 
 namespace qz {
@@ -212,6 +213,17 @@ int RunReport(const BatchOptions& options, const DataPaths& paths,
     return output;
 }
 
+// The data tree's paths, for scripts that need them (make-demo-data).
+int PrintPaths(const DataPaths& paths) {
+    std::printf("records=%s\ncustomers=%s\npage=%s\nscripts=%s\ninstalled-page=%s\n",
+                ToNativePath(paths.strReportDataPath).c_str(),
+                ToNativePath(paths.strCustomerListPath).c_str(),
+                ToNativePath(paths.strReportHtmlPath).c_str(),
+                ToNativePath(paths.strReportJsPath).c_str(),
+                FindInstalledReportPage().value_or(std::string()).c_str());
+    return FlushStandardOutput();
+}
+
 int Main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     // A reader that went away (`| head`, `| true`) makes a write to standard
@@ -228,6 +240,9 @@ int Main(int argc, char** argv) {
         return *status;
     }
     const DataPaths paths = DataPathsFor(options);
+    if (options.printPaths) {
+        return PrintPaths(paths);
+    }
     std::vector<std::string> machineFolders;
     if (!SelectMachineFolders(options, paths, machineFolders)) {
         return kExitBadArguments;
@@ -236,6 +251,11 @@ int Main(int argc, char** argv) {
         std::fprintf(stderr, "No machine folder found under %s\n",
                      TerminalText(ToNativePath(paths.strReportDataPath)).c_str());
         return kExitNothingToReport;
+    }
+    // The page and the script folder of the tree, where missing, before a report.
+    if (const std::string problem = options.scan ? "" : PrepareReportPage(paths);
+        !problem.empty()) {
+        PrintMessage(problem);
     }
     return options.scan ? RunScan(options, paths, std::move(machineFolders))
                         : RunReport(options, paths, std::move(machineFolders));
