@@ -39,6 +39,10 @@ void CReportDataListCtrl::InitList(int kind) {
     AppendTextColumn(FromUtf8(g_listColumnTitles[kind]), wxDATAVIEW_CELL_INERT,
                      rest > 0 ? rest : wxCOL_WIDTH_AUTOSIZE, wxALIGN_LEFT,
                      wxDATAVIEW_COL_RESIZABLE);
+    // Where the list is wx's generic one (MSW), its header and row windows
+    // are placed only by a size event; a list laid out without a sizer gets
+    // none after creation, and both would stay 20 x 20 at its top left.
+    SendSizeEvent();
 }
 
 long CReportDataListCtrl::InsertRow(long index, std::string_view bytes) {
