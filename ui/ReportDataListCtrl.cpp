@@ -3,6 +3,7 @@
 #include <wx/settings.h>
 #include <wx/utils.h>
 
+#include "ui/ListLayoutTrace.h"
 #include "ui/TextConvert.h"
 
 namespace qz {
@@ -27,6 +28,11 @@ void CReportDataListCtrl::BindKeys() {
     // The key reaches the list before the dialog and the native list view.
     Bind(wxEVT_CHAR_HOOK, &CReportDataListCtrl::OnCharHook, this);
     Bind(wxEVT_DATAVIEW_ITEM_ACTIVATED, &CReportDataListCtrl::OnItemActivated, this);
+    // Traced once the size's layout and the rows' filling are done.
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        event.Skip();
+        CallAfter([this] { TraceListLayout(*this, kCheckColumn, kTextColumn); });
+    });
 }
 
 void CReportDataListCtrl::InitList(int kind) {
