@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include <wx/button.h>
+#include <wx/toplevel.h>
+
 #include "platform/DebugTrace.h"
 
 namespace qz {
@@ -10,6 +13,24 @@ namespace {
 
 std::string SizeText(const wxSize& size) {
     return std::to_string(size.x) + "x" + std::to_string(size.y);
+}
+
+std::string PointText(const wxPoint& point) {
+    return std::to_string(point.x) + "," + std::to_string(point.y);
+}
+
+// The buttons of window and of every window inside it, where a click
+// reaches them.
+void TraceButtons(const wxWindow& window) {
+    for (const wxWindow* child : window.GetChildren()) {
+        if (const auto* button = dynamic_cast<const wxButton*>(child);
+            button && button->IsShown()) {
+            const wxRect rect = button->GetRect();
+            DebugTrace("button '" + button->GetLabelText().utf8_string() + "' at " +
+                       PointText(window.ClientToScreen(rect.GetPosition() + rect.GetSize() / 2)));
+        }
+        TraceButtons(*child);
+    }
 }
 
 }  // namespace
@@ -36,11 +57,11 @@ void TraceListLayout(wxDataViewListCtrl& list, unsigned checkColumn, unsigned te
         const wxRect whole = list.GetItemRect(item);
         const wxRect check = list.GetItemRect(item, list.GetColumn(checkColumn));
         const wxPoint at = list.ClientToScreen(check.GetPosition() + check.GetSize() / 2);
-        DebugTrace(name + " row " + std::to_string(row) + ": check at " + std::to_string(at.x) +
-                   "," + std::to_string(at.y) + "; " +
+        DebugTrace(name + " row " + std::to_string(row) + ": check at " + PointText(at) + "; " +
                    (!whole.IsEmpty() && visible.Contains(whole) ? "shown" : "hidden") + "; text '" +
                    list.GetTextValue(static_cast<unsigned>(row), textColumn).utf8_string() + "'");
     }
+    TraceButtons(*wxGetTopLevelParent(&list));
 }
 
 }  // namespace qz
