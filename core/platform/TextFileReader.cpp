@@ -92,7 +92,7 @@ void TextFileReader::ThrowIfLinesSkipped() const {
 }
 
 bool TextFileReader::Fill() {
-    if (m_fd < 0) {
+    if (m_file == kNoFile) {
         return false;
     }
     const std::size_t unread = m_end - m_begin;

@@ -31,6 +31,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/NativeFile.h"
+
 namespace qz {
 
 enum class ShareMode { Shared, DenyWriters };
@@ -109,7 +111,7 @@ class TextFileReader {
     // enough to stay in the cache of one core.
     static constexpr std::size_t kInitialCapacity = std::size_t{1} << 20;
 
-    int m_fd = -1;
+    NativeFile m_file = kNoFile;
     std::string m_path;
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_capacity = 0;

@@ -31,7 +31,7 @@ TextFileReader::TextFileReader(const std::string& path, ShareMode mode) : m_path
     if (file == INVALID_HANDLE_VALUE) {
         throw FileError(path, win::SystemReason(error));
     }
-    m_fd = win::StoredHandle(file);
+    m_file = file;
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(file, &info)) {
         const DWORD error = GetLastError();
@@ -51,15 +51,15 @@ TextFileReader::TextFileReader(const std::string& path, ShareMode mode) : m_path
 }
 
 void TextFileReader::Close() {
-    if (m_fd >= 0) {
-        CloseHandle(win::HandleOf(m_fd));
-        m_fd = -1;
+    if (m_file != kNoFile) {
+        CloseHandle(m_file);
+        m_file = kNoFile;
     }
 }
 
 std::size_t TextFileReader::ReadSome(char* into, std::size_t room) {
     DWORD got = 0;
-    if (!ReadFile(win::HandleOf(m_fd), into, static_cast<DWORD>(room), &got, nullptr)) {
+    if (!ReadFile(m_file, into, static_cast<DWORD>(room), &got, nullptr)) {
         throw FileError(m_path, win::SystemReason(GetLastError()));
     }
     return got;
