@@ -4,6 +4,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 
@@ -20,7 +21,8 @@ constexpr char kLatin1[] = "ISO-8859-1";
 // a name iconv does not know (then the text is read as ISO-8859-1).
 struct LegacyConverter {
     std::string name = kLatin1;
-    iconv_t converter = reinterpret_cast<iconv_t>(-1);
+    iconv_t converter{};
+    bool opened = false;
     std::mutex mutex;  // an iconv_t keeps state between calls
 
     LegacyConverter() {
@@ -29,13 +31,15 @@ struct LegacyConverter {
             return;
         }
         converter = ::iconv_open("UTF-8", named);
-        if (converter == reinterpret_cast<iconv_t>(-1)) {
+        // iconv_open fails with (iconv_t)-1.
+        opened = reinterpret_cast<std::intptr_t>(converter) != -1;
+        if (!opened) {
             DebugTrace(std::string("QZ_LEGACY_ENCODING: unknown encoding, ") + kLatin1 + " used");
             return;
         }
         name = named;
     }
-    bool IsLatin1() const { return converter == reinterpret_cast<iconv_t>(-1); }
+    bool IsLatin1() const { return !opened; }
 };
 
 LegacyConverter& Legacy() {

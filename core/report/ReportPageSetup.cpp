@@ -97,7 +97,7 @@ std::string PrepareReportPage(const DataPaths& paths, const std::string& install
         if (entry.IsDots() || entry.isDirectory || IsFile(target)) {
             continue;
         }
-        const std::string failure = CopyWhole(entry.path, target, pageFolder, entry.name);
+        std::string failure = CopyWhole(entry.path, target, pageFolder, entry.name);
         if (!failure.empty()) {
             return failure;
         }
