@@ -3,6 +3,7 @@
 #include <string>
 
 #include <wx/button.h>
+#include <wx/headerctrl.h>
 #include <wx/toplevel.h>
 
 #include "platform/DebugTrace.h"

@@ -34,9 +34,9 @@ TextFileReader::TextFileReader(const std::string& path, ShareMode mode) : m_path
     m_file = file;
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(file, &info)) {
-        const DWORD error = GetLastError();
+        const DWORD infoError = GetLastError();
         Close();
-        throw FileError(path, win::SystemReason(error));
+        throw FileError(path, win::SystemReason(infoError));
     }
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         Close();

@@ -16,8 +16,12 @@ namespace {
 
 constexpr std::string_view kTempEnd = ".tmp";
 
+// Appended piece by piece: GCC 12 warns (-Wrestrict) on a chain of + here.
 std::string ReplacementStart(const std::string& native) {
-    return "." + native.substr(FileNameAt(native)) + ".";
+    std::string start(".");
+    start.append(native, FileNameAt(native));
+    start += '.';
+    return start;
 }
 
 }  // namespace
