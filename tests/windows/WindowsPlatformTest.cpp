@@ -16,8 +16,10 @@
 #include "platform/FolderLock.h"
 #include "platform/FolderSearch.h"
 #include "platform/KnownFolders.h"
+#include "platform/NameText.h"
 #include "platform/SingleInstance.h"
 #include "platform/TextFileReader.h"
+#include "report/ScriptLiteral.h"
 #include "tests/support/TestSupport.h"
 
 namespace qz {
@@ -264,6 +266,24 @@ TEST(WindowsKnownFolders, ExecutableAndDocumentsAreFullPaths) {
     ASSERT_TRUE(documents.has_value());
     EXPECT_EQ(documents->substr(1, 2), ":\\") << *documents;
     EXPECT_NE(documents->back(), '\\');
+}
+
+// Names that are not UTF-8 are read in the ANSI code page: in the lists,
+// the terminal, the JSON and the scripts, where characters of ISO-8859-1
+// keep their byte and others are escaped.
+TEST(WindowsNames, OtherTextIsReadInTheAnsiCodePage) {
+    if (GetACP() != 1252) {
+        GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 1252";
+    }
+    EXPECT_EQ(LegacyEncodingName(), "code page 1252");
+    EXPECT_EQ(NameToUtf8("caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
+    EXPECT_EQ(NameToUtf8("caf\xC3\xA9"), "caf\xC3\xA9") << "UTF-8 stays UTF-8";
+    std::string script;
+    AppendQuotedText(script, "caf\xE9 \x80");
+    EXPECT_EQ(script, "caf\xE9 \\u20AC");
+    std::string json;
+    AppendJsonText(json, "caf\xE9 \x80");
+    EXPECT_EQ(json, "caf\\u00E9 \\u20AC");
 }
 
 }  // namespace
