@@ -14,7 +14,7 @@ TextFileReader::TextFileReader(const std::string& path, ShareMode mode) : m_path
     // The share modes are the point: shared lets machines go on appending
     // while the file is read; deny-writers lets other programs read it too
     // but fails while one has it open for writing, and keeps writers out
-    // while it is read. A busy file is tried again for a moment.
+    // while it is read, and tries a busy file again for a moment.
     const DWORD share = mode == ShareMode::Shared
                             ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE
                             : FILE_SHARE_READ;
@@ -26,7 +26,8 @@ TextFileReader::TextFileReader(const std::string& path, ShareMode mode) : m_path
         file = CreateFileW(native.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                            FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-        return error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION;
+        const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+        return mode == ShareMode::Shared || !busy;
     });
     if (file == INVALID_HANDLE_VALUE) {
         throw FileError(path, win::SystemReason(error));
