@@ -8,25 +8,15 @@
 #include <variant>
 #include <vector>
 
+#include "report/ScriptLiteral.h"
+
 namespace qz {
 
 namespace {
 
 void AppendString(std::string& out, std::string_view text) {
     out += '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20 || byte >= 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04X", byte);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
+    AppendJsonText(out, text);
     out += '"';
 }
 

@@ -15,6 +15,7 @@
 #include "batch/BatchOptions.h"
 #include "batch/BatchProgress.h"
 #include "batch/FileSizeSignal.h"
+#include "batch/CommandLine.h"
 #include "batch/TerminalText.h"
 #include "dates/DateParser.h"
 #include "jobs/OptionScanJob.h"
@@ -24,6 +25,7 @@
 #include "report/CustomerList.h"
 #include "report/DataPaths.h"
 #include "report/MessageTexts.h"
+#include "report/ReportPageSetup.h"
 #include "report/ReportScope.h"
 
 namespace qz {
@@ -72,7 +74,9 @@ bool SelectMachineFolders(const BatchOptions& options, const DataPaths& paths,
         }
     }
     for (const std::string& name : options.machines) {
-        const auto found = std::find(names.begin(), names.end(), name);
+        const auto found = std::find_if(names.begin(), names.end(), [&](const std::string& folder) {
+            return IsSameFileName(folder, name);
+        });
         if (found == names.end()) {
             std::fprintf(stderr, "Unknown machine: %s (no such folder in %s)\n",
                          TerminalText(name).c_str(), TerminalText(paths.strReportDataPath).c_str());
@@ -200,6 +204,17 @@ int ReportCommand(const BatchOptions& options, const DataPaths& paths, const Dat
     return output;
 }
 
+// The data tree's paths, for scripts that need them (make-demo-data).
+int PrintPaths(const DataPaths& paths) {
+    std::printf("records=%s\ncustomers=%s\npage=%s\nscripts=%s\ninstalled-page=%s\n",
+                ToNativePath(paths.strReportDataPath).c_str(),
+                ToNativePath(paths.strCustomerListPath).c_str(),
+                ToNativePath(paths.strReportHtmlPath).c_str(),
+                ToNativePath(paths.strReportJsPath).c_str(),
+                FindInstalledReportPage().value_or(std::string()).c_str());
+    return FlushStandardOutput();
+}
+
 int Main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     // A reader that went away (`| head`, `| true`) makes a write to standard
@@ -213,6 +228,9 @@ int Main(int argc, char** argv) {
         return *status;
     }
     const DataPaths paths = DataPathsFor(options);
+    if (options.printPaths) {
+        return PrintPaths(paths);
+    }
     // Record dates are read in the order of the user's LC_TIME, as set above.
     const DateLocale dateLocale = DateLocale::FromEnvironment();
     ErrorOutput errors;
@@ -225,6 +243,11 @@ int Main(int argc, char** argv) {
                      TerminalText(ToNativePath(paths.strReportDataPath)).c_str());
         return kExitNothingToReport;
     }
+    // The page and the script folder of the tree, where missing, before a report.
+    if (const std::string problem = options.scan ? "" : PrepareReportPage(paths);
+        !problem.empty()) {
+        errors.Message(problem);
+    }
     return options.scan
                ? ScanCommand(options, paths, std::move(machineFolders), errors)
                : ReportCommand(options, paths, dateLocale, std::move(machineFolders), errors);
@@ -234,5 +257,5 @@ int Main(int argc, char** argv) {
 }  // namespace qz
 
 int main(int argc, char** argv) {
-    return qz::Main(argc, argv);
+    return qz::RunWithUtf8CommandLine(argc, argv, qz::Main);
 }

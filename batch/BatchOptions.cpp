@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "batch/TerminalText.h"
+#include "platform/Path.h"
 
 namespace qz {
 
@@ -23,6 +24,14 @@ bool ParseDigits(std::string_view text, int& value) {
 }
 
 // CLI11 validator: the text must be a date ParseIsoDate accepts.
+// CLI11 validator: a folder that exists (CLI11's own reads a UTF-8 name in
+// the ANSI code page on Windows).
+const CLI::Validator kExistingFolder(
+    [](std::string& text) -> std::string {
+        return IsFolder(text) ? std::string() : "Directory does not exist: " + text;
+    },
+    "DIR");
+
 const CLI::Validator kIsoDate(
     [](std::string& text) -> std::string {
         return ParseIsoDate(text).valid ? std::string() : "not a date YYYY-MM-DD: " + text;
@@ -65,7 +74,7 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
     app.add_option("--root", root,
                    "Data root holding ReportData, CustomerList.lst and Report (default: the "
                    "data root below the documents folder)")
-        ->check(CLI::ExistingDirectory);
+        ->check(kExistingFolder);
     app.add_option("--machine", options.machines,
                    "Machine folder to include; repeatable (default: all)");
     app.add_option("--from", from, "First day, included (default: today)")->check(kIsoDate);
@@ -79,9 +88,12 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
     app.add_option("--out", out,
                    "Folder for the six scripts (default: the script folder "
                    "of the data root)")
-        ->check(CLI::ExistingDirectory);
+        ->check(kExistingFolder);
     app.add_flag("--scan", options.scan,
                  "List the setting files, board IDs and customers found instead of reporting");
+    app.add_flag("--print-paths", options.printPaths,
+                 "Print the data tree's paths (records, customers, page, scripts, installed "
+                 "page), one 'name=path' a line, and do nothing else");
     app.add_option("--workers", options.workers, "Worker threads (default: processors * 1.5 + 1)")
         ->check(CLI::Range(1, 4096));
     std::string format = "text";

@@ -33,6 +33,7 @@ struct BatchOptions {
     std::vector<std::string> excludedCustomers;
     std::optional<std::string> out;
     bool scan = false;
+    bool printPaths = false;  // print the data tree's paths and end
     OutputFormat format = OutputFormat::Text;
     std::int32_t workers = 0;  // 0: the formula
 };

@@ -1,5 +1,7 @@
 #include "batch/TerminalText.h"
 
+#include "platform/NameText.h"
+
 namespace qz {
 
 namespace {
@@ -45,7 +47,11 @@ void AppendEscape(std::string& out, unsigned char byte) {
     out += kHex[byte & 0x0F];
 }
 
-std::string Escaped(std::string_view text, bool keepLineFeeds) {
+std::string Escaped(std::string_view bytes, bool keepLineFeeds) {
+    // Names read as every other place shows them: UTF-8, else the legacy
+    // encoding; the terminal then gets UTF-8.
+    const std::string utf8 = NameToUtf8(bytes);
+    const std::string_view text = utf8;
     std::string out;
     out.reserve(text.size());
     std::size_t at = 0;

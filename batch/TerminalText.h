@@ -8,10 +8,9 @@
 
 namespace qz {
 
-// text with every C0 control byte, DEL, and every byte 0x80-0x9F that is not
-// inside a well-formed UTF-8 letter (and the UTF-8 forms of U+0080-U+009F)
-// written as a visible escape such as "\x1B". All other bytes stay as they are,
-// so UTF-8 and ISO-8859-1 letters read unchanged.
+// text read as NameToUtf8 reads a name (UTF-8, else the legacy encoding), in
+// UTF-8, with every C0 control byte, DEL and the UTF-8 form of every C1
+// control (U+0080-U+009F) written as visible escapes such as "\x1B".
 std::string TerminalText(std::string_view text);
 
 // As TerminalText, but a line feed stays one: for messages of several lines.

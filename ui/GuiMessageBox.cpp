@@ -16,6 +16,7 @@
 #include <wx/thread.h>
 #include <wx/weakref.h>
 
+#include "platform/DebugTrace.h"
 #include "ui/TextConvert.h"
 
 namespace qz {
@@ -80,6 +81,7 @@ void ShowNow(const std::string& text) {
     wxWindow* parent = ModalDialogs().Innermost();
     if (!parent && wxTheApp)
         parent = wxTheApp->GetTopWindow();
+    DebugTrace("message box: " + text);  // tests of the Windows build expect each box
     wxMessageBox(ToDisplayText(text), caption, wxOK | wxICON_EXCLAMATION, parent);
 }
 

@@ -7,6 +7,7 @@
 #include "dates/DateParser.h"
 #include "platform/SingleInstance.h"
 #include "report/DataPaths.h"
+#include "report/ReportPageSetup.h"
 #include "ui/GuiMessageBox.h"
 #include "ui/QZ8840ReporterDlg.h"
 #include "ui/Resources.h"
@@ -46,6 +47,9 @@ bool CQZ8840ReporterApp::OnInit() {
 
     InstallGuiMessageBoxHandler();
     LoadUiResources();
+    // The page and the script folder below the data root, where missing.
+    if (const std::string problem = PrepareReportPage(paths); !problem.empty())
+        ShowMessageBox(problem);
 
     {
         CQZ8840ReporterDlg dlg(paths, dateLocale, nullptr);

@@ -3,6 +3,7 @@
 #include <wx/settings.h>
 #include <wx/utils.h>
 
+#include "ui/ListLayoutTrace.h"
 #include "ui/TextConvert.h"
 
 namespace qz {
@@ -30,6 +31,11 @@ void CReportDataListCtrl::BindKeys() {
     // The key reaches the list before the dialog and the native list view.
     Bind(wxEVT_CHAR_HOOK, &CReportDataListCtrl::OnCharHook, this);
     Bind(wxEVT_DATAVIEW_ITEM_ACTIVATED, &CReportDataListCtrl::OnItemActivated, this);
+    // Traced once the size's layout and the rows' filling are done.
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        event.Skip();
+        CallAfter([this] { TraceListLayout(*this, kCheckColumn, kTextColumn); });
+    });
 }
 
 void CReportDataListCtrl::InitList(int kind) {
@@ -41,6 +47,10 @@ void CReportDataListCtrl::InitList(int kind) {
     AppendTextColumn(FromUtf8(g_listColumnTitles[kind]), wxDATAVIEW_CELL_INERT,
                      rest > 0 ? rest : wxCOL_WIDTH_AUTOSIZE, wxALIGN_LEFT,
                      wxDATAVIEW_COL_RESIZABLE);
+    // Where the list is wx's generic one (MSW), its header and row windows
+    // are placed only by a size event; a list laid out without a sizer gets
+    // none after creation, and both would stay 20 x 20 at its top left.
+    SendSizeEvent();
 }
 
 long CReportDataListCtrl::InsertRow(long index, std::string_view bytes) {

@@ -1,8 +1,8 @@
 #pragma once
 // The one place where the core's byte strings meet wxString. Record files and
-// the customer list are 8-bit text: bytes that form valid UTF-8 are shown as
-// UTF-8, anything else as ISO-8859-1 (every byte is one character, so nothing
-// is ever lost or replaced).
+// the customer list are 8-bit text, shown as NameToUtf8 reads it: valid UTF-8
+// as UTF-8, anything else in the legacy encoding (ISO-8859-1 unless the
+// system or the user names another).
 
 #include <string>
 #include <string_view>

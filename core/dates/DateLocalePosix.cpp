@@ -7,29 +7,12 @@
 #include <cstring>
 #include <ctime>
 
+#include "dates/DateLocaleData.h"
 #include "dates/DateParser.h"
 
 namespace qz {
 
 namespace {
-
-// A name as the parser compares it: ASCII letters lower-cased, a trailing
-// period dropped ("sept." -> "sept"); empty when it is not a word the parser
-// can meet, i.e. it holds anything but letters (bytes >= 0x80 count as
-// letters, so UTF-8 names such as "märz" stay usable, while "1月" does not).
-std::string WordOf(const char* text) {
-    std::string word = text ? text : "";
-    if (!word.empty() && word.back() == '.')
-        word.pop_back();
-    for (char& c : word) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u >= 'A' && u <= 'Z')
-            c = static_cast<char>(u - 'A' + 'a');
-        else if (!(u >= 'a' && u <= 'z') && u < 0x80)
-            return {};
-    }
-    return word;
-}
 
 // Reads the order of day, month and year and the date separator from a
 // strftime date format such as "%d.%m.%Y" or "%Y年%m月%d日".
@@ -88,16 +71,7 @@ void ReadDateFormat(const char* format, DateLocale& locale) {
                 break;
         }
     }
-    if (count == 3) {
-        if (fields[0] == 'D')
-            locale.order = DateOrder::DMY;
-        else if (fields[0] == 'Y')
-            locale.order = DateOrder::YMD;
-        else
-            locale.order = DateOrder::MDY;
-    }
-    // Only these can separate date parts; a separator such as "年" cannot.
-    locale.dateSeparator = separator == '.' || separator == '-' ? separator : '/';
+    SetDateOrder(fields, count, separator, locale);
 }
 
 int CurrentYear() {
@@ -125,16 +99,16 @@ std::optional<DateLocale> DateLocale::TryFromName(const std::string& localeName)
     static constexpr nl_item kDayAbbrevs[7] = {ABDAY_1, ABDAY_2, ABDAY_3, ABDAY_4,
                                                ABDAY_5, ABDAY_6, ABDAY_7};
     for (std::size_t i = 0; i < 12; ++i) {
-        result.monthNames[i] = WordOf(nl_langinfo_l(kMonths[i], loc));
-        result.monthAbbrevs[i] = WordOf(nl_langinfo_l(kMonthAbbrevs[i], loc));
+        result.monthNames[i] = LocaleWord(nl_langinfo_l(kMonths[i], loc));
+        result.monthAbbrevs[i] = LocaleWord(nl_langinfo_l(kMonthAbbrevs[i], loc));
     }
     for (std::size_t i = 0; i < 7; ++i) {
-        result.dayNames[i] = WordOf(nl_langinfo_l(kDays[i], loc));
-        result.dayAbbrevs[i] = WordOf(nl_langinfo_l(kDayAbbrevs[i], loc));
+        result.dayNames[i] = LocaleWord(nl_langinfo_l(kDays[i], loc));
+        result.dayAbbrevs[i] = LocaleWord(nl_langinfo_l(kDayAbbrevs[i], loc));
     }
     // Locales without markers (de_DE) keep the English ones.
-    const std::string am = WordOf(nl_langinfo_l(AM_STR, loc));
-    const std::string pm = WordOf(nl_langinfo_l(PM_STR, loc));
+    const std::string am = LocaleWord(nl_langinfo_l(AM_STR, loc));
+    const std::string pm = LocaleWord(nl_langinfo_l(PM_STR, loc));
     if (!am.empty() && !pm.empty()) {
         result.amMarker = am;
         result.pmMarker = pm;

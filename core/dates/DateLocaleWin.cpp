@@ -5,50 +5,22 @@
 // of DateParser.cpp, pinned by the reference table of date texts, reads the
 // records alike on every system, and only the locale's data comes from here.
 
-#include <windows.h>
-
 #include <string>
 
+#include "dates/DateLocaleData.h"
 #include "dates/DateParser.h"
+#include "platform/SystemWin.h"
 
 namespace qz {
 
 namespace {
-
-std::string Utf8(const wchar_t* text) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1) {
-        return {};
-    }
-    std::string result(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), length, nullptr, nullptr);
-    result.pop_back();  // the terminating zero
-    return result;
-}
 
 std::string Info(const wchar_t* locale, LCTYPE type) {
     wchar_t text[128] = {};
     if (GetLocaleInfoEx(locale, type, text, 128) == 0) {
         return {};
     }
-    return Utf8(text);
-}
-
-// A name as the parser compares it: ASCII letters lower-cased, a trailing
-// period dropped ("sept." -> "sept"); empty when it is not a word the parser
-// can meet, i.e. it holds anything but letters (bytes >= 0x80 count as
-// letters, so UTF-8 names such as "märz" stay usable, while "1月" does not).
-std::string WordOf(std::string word) {
-    if (!word.empty() && word.back() == '.')
-        word.pop_back();
-    for (char& c : word) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u >= 'A' && u <= 'Z')
-            c = static_cast<char>(u - 'A' + 'a');
-        else if (!(u >= 'a' && u <= 'z') && u < 0x80)
-            return {};
-    }
-    return word;
+    return win::Utf8(text);  // up to its terminating zero
 }
 
 // Reads the order of day, month and year and the date separator from a short
@@ -76,16 +48,7 @@ void ReadDateFormat(const std::string& format, DateLocale& locale) {
         if (!seen && count < 3)
             fields[count++] = field;
     }
-    if (count == 3) {
-        if (fields[0] == 'D')
-            locale.order = DateOrder::DMY;
-        else if (fields[0] == 'Y')
-            locale.order = DateOrder::YMD;
-        else
-            locale.order = DateOrder::MDY;
-    }
-    // Only these can separate date parts; a separator such as "年" cannot.
-    locale.dateSeparator = separator == '.' || separator == '-' ? separator : '/';
+    SetDateOrder(fields, count, separator, locale);
 }
 
 int CurrentYear() {
@@ -130,8 +93,8 @@ DateLocale FromWindowsLocale(const wchar_t* locale) {
                                               LOCALE_SABBREVDAYNAME4, LOCALE_SABBREVDAYNAME5,
                                               LOCALE_SABBREVDAYNAME6};
     for (std::size_t i = 0; i < 12; ++i) {
-        result.monthNames[i] = WordOf(Info(locale, kMonths[i]));
-        result.monthAbbrevs[i] = WordOf(Info(locale, kMonthAbbrevs[i]));
+        result.monthNames[i] = LocaleWord(Info(locale, kMonths[i]));
+        result.monthAbbrevs[i] = LocaleWord(Info(locale, kMonthAbbrevs[i]));
     }
     // English outside the US abbreviates September "Sept" in the locale data
     // of current Windows; dates were written with "Sep", as in older Windows
@@ -139,12 +102,12 @@ DateLocale FromWindowsLocale(const wchar_t* locale) {
     if (Info(locale, LOCALE_SISO639LANGNAME) == "en" && result.monthAbbrevs[8] == "sept")
         result.monthAbbrevs[8] = "sep";
     for (std::size_t i = 0; i < 7; ++i) {
-        result.dayNames[i] = WordOf(Info(locale, kDays[i]));
-        result.dayAbbrevs[i] = WordOf(Info(locale, kDayAbbrevs[i]));
+        result.dayNames[i] = LocaleWord(Info(locale, kDays[i]));
+        result.dayAbbrevs[i] = LocaleWord(Info(locale, kDayAbbrevs[i]));
     }
     // Locales without markers keep the English ones.
-    const std::string am = WordOf(Info(locale, LOCALE_S1159));
-    const std::string pm = WordOf(Info(locale, LOCALE_S2359));
+    const std::string am = LocaleWord(Info(locale, LOCALE_S1159));
+    const std::string pm = LocaleWord(Info(locale, LOCALE_S2359));
     if (!am.empty() && !pm.empty()) {
         result.amMarker = am;
         result.pmMarker = pm;

@@ -28,4 +28,22 @@ bool ListedBefore(std::string_view a, std::string_view b) {
     });
 }
 
+bool PatternFolder(const std::string& pattern, std::string& folder) {
+    if (pattern.size() < 2 || pattern.back() != '*') {
+        return false;
+    }
+    const char separator = pattern[pattern.size() - 2];
+    if (separator != '\\' && separator != '/') {
+        return false;
+    }
+    folder = pattern.substr(0, pattern.size() - 2);
+    return true;
+}
+
+void SortListed(std::vector<FolderEntry>& entries) {
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        return ListedBefore(a.name, b.name);
+    });
+}
+
 }  // namespace qz

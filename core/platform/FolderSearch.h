@@ -31,4 +31,10 @@ std::vector<FolderEntry> SearchFolder(const std::string& pattern);
 // alike everywhere.
 bool ListedBefore(std::string_view a, std::string_view b);
 
+// What every system's SearchFolder shares: the folder of a pattern ("" for
+// "/*"), false for a pattern that is not "<folder>/*" or "<folder>\*"; and
+// the entries put in ListedBefore order.
+bool PatternFolder(const std::string& pattern, std::string& folder);
+void SortListed(std::vector<FolderEntry>& entries);
+
 }  // namespace qz

@@ -3,22 +3,16 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <algorithm>
-
 #include "platform/Path.h"
 
 namespace qz {
 
 std::vector<FolderEntry> SearchFolder(const std::string& pattern) {
     std::vector<FolderEntry> entries;
-    if (pattern.size() < 2 || pattern.back() != '*') {
+    std::string folder;
+    if (!PatternFolder(pattern, folder)) {
         return entries;
     }
-    const char separator = pattern[pattern.size() - 2];
-    if (separator != '\\' && separator != '/') {
-        return entries;
-    }
-    const std::string folder = pattern.substr(0, pattern.size() - 2);
     DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str());
     if (dir == nullptr) {
         return entries;
@@ -39,9 +33,7 @@ std::vector<FolderEntry> SearchFolder(const std::string& pattern) {
         entries.push_back(std::move(entry));
     }
     ::closedir(dir);
-    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
-        return ListedBefore(a.name, b.name);
-    });
+    SortListed(entries);
     return entries;
 }
 

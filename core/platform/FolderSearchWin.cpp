@@ -1,7 +1,5 @@
 #include "platform/FolderSearch.h"
 
-#include <algorithm>
-
 #include "platform/Path.h"
 #include "platform/SystemWin.h"
 
@@ -9,14 +7,10 @@ namespace qz {
 
 std::vector<FolderEntry> SearchFolder(const std::string& pattern) {
     std::vector<FolderEntry> entries;
-    if (pattern.size() < 2 || pattern.back() != '*') {
+    std::string folder;
+    if (!PatternFolder(pattern, folder)) {
         return entries;
     }
-    const char separator = pattern[pattern.size() - 2];
-    if (separator != '\\' && separator != '/') {
-        return entries;
-    }
-    const std::string folder = pattern.substr(0, pattern.size() - 2);
     WIN32_FIND_DATAW found{};
     // The basic information skips the short (8.3) names nobody reads here.
     const HANDLE search =
@@ -38,9 +32,7 @@ std::vector<FolderEntry> SearchFolder(const std::string& pattern) {
     FindClose(search);
     // NTFS lists in about this order; other file systems (FAT, network
     // shares) list in theirs: sort, as on every system.
-    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
-        return ListedBefore(a.name, b.name);
-    });
+    SortListed(entries);
     return entries;
 }
 

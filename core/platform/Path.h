@@ -23,4 +23,12 @@ std::string FromTemplatePath(std::string_view templatePath);
 // returned unchanged.
 std::string ToNativePath(std::string_view path);
 
+// Whether two names (of files or folders in one folder) name the same entry:
+// the same bytes on POSIX; on Windows the same but for letter case, as its
+// file systems compare names.
+bool IsSameFileName(std::string_view a, std::string_view b);
+
+// Whether path names a folder (following a symbolic link).
+bool IsFolder(const std::string& path);
+
 }  // namespace qz

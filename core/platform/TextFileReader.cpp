@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "platform/FileError.h"
 #include "platform/TextFileReader.h"
@@ -13,6 +14,19 @@ namespace qz {
 
 TextFileReader::~TextFileReader() {
     Close();
+}
+
+bool TextFileReader::RetryWhileBusy(const std::function<bool()>& attempt) {
+    const auto deadline = std::chrono::steady_clock::now() + kBusyWait;
+    for (;;) {
+        if (attempt()) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 bool TextFileReader::ReadLineRefilling(std::string_view& line) {
@@ -82,7 +96,7 @@ void TextFileReader::ThrowIfLinesSkipped() const {
 }
 
 bool TextFileReader::Fill() {
-    if (m_fd < 0) {
+    if (m_file == kNoFile) {
         return false;
     }
     const std::size_t unread = m_end - m_begin;

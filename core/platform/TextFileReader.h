@@ -9,10 +9,13 @@
 //   end included); at the end of the file it equals the bytes read in all.
 // - Opening anything but a regular file (a directory, FIFO, socket, device) is a
 //   FileError; opening never blocks.
-// - Shared opening never fails because of another reader or writer. Exclusive
-//   opening takes an advisory lock and fails with a FileError while another
-//   holder has one; where the system cannot lock at all (EBADF on NFS,
-//   ENOLCK, EOPNOTSUPP) it reads without the lock.
+// - Shared opening never fails because of another reader or writer.
+//   Deny-writers opening lets others read but keeps writers out while the file
+//   is read (Windows: share mode read only; POSIX: a shared advisory lock,
+//   which only an exclusive lock holder refuses). While the file is busy it
+//   tries again for up to kBusyWait, then fails with a FileError; where the
+//   system cannot lock at all (EBADF on NFS, ENOLCK, EOPNOTSUPP) it reads
+//   without the lock.
 // - A file that grows while it is read is read to its new end.
 // - A line longer than kMaxLineBytes (a CR before its LF counts) is not held: it is
 //   returned as an empty line, its bytes are consumed (GetPosition counts
@@ -21,21 +24,28 @@
 // - Every failure (open, read, position) is a FileError.
 // Not thread-safe: one reader belongs to one thread at a time.
 
+#include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/NativeFile.h"
+
 namespace qz {
 
-enum class ShareMode { Shared, Exclusive };
+enum class ShareMode { Shared, DenyWriters };
 
 class TextFileReader {
   public:
     // Far above any real line (a record is well under a kilobyte), small
     // enough that a reader's buffer stays at a few MiB.
     static constexpr std::size_t kMaxLineBytes = std::size_t{4} << 20;
+    // How long a deny-writers open waits for a busy file: another reporter
+    // starting at the same moment reads the list for a few milliseconds.
+    static constexpr std::chrono::milliseconds kBusyWait{1000};
 
     TextFileReader(const std::string& path, ShareMode mode);
     ~TextFileReader();
@@ -98,12 +108,15 @@ class TextFileReader {
     // The system's read into room bytes at into: the bytes read, 0 at the
     // end of the file; a failure throws FileError.
     std::size_t ReadSome(char* into, std::size_t room);
+    // Calls attempt until it returns true (done, opened or failed for good)
+    // or kBusyWait has passed; true when it was done in time.
+    static bool RetryWhileBusy(const std::function<bool()>& attempt);
 
     // Big enough that system calls vanish against the line scanning, small
     // enough to stay in the cache of one core.
     static constexpr std::size_t kInitialCapacity = std::size_t{1} << 20;
 
-    int m_fd = -1;
+    NativeFile m_file = kNoFile;
     std::string m_path;
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_capacity = 0;

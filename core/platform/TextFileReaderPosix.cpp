@@ -16,12 +16,12 @@ namespace qz {
 TextFileReader::TextFileReader(const std::string& path, ShareMode mode) : m_path(path) {
     const std::string native = ToNativePath(path);
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below.
-    m_fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (m_fd < 0) {
+    m_file = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (m_file < 0) {
         throw FileError(path, errno);
     }
     struct stat info {};
-    if (::fstat(m_fd, &info) != 0) {
+    if (::fstat(m_file, &info) != 0) {
         const int error = errno;
         Close();
         throw FileError(path, error);
@@ -33,15 +33,21 @@ TextFileReader::TextFileReader(const std::string& path, ShareMode mode) : m_path
         }
         throw FileError(path, std::string_view("Not a regular file"));
     }
-    if (mode == ShareMode::Exclusive) {
-        int result = 0;
-        while ((result = ::flock(m_fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-        }
-        // Only another holder's lock fails the open. Where the system cannot
-        // lock at all (NFS emulates flock with byte-range locks that need
-        // write access: EBADF; ENOLCK; EOPNOTSUPP), the file is read unlocked.
-        if (result != 0 && errno == EWOULDBLOCK) {
-            const int error = errno;
+    if (mode == ShareMode::DenyWriters) {
+        // A shared lock: readers never refuse each other; only a holder of an
+        // exclusive lock (a writer that locks) does, and it may be gone soon.
+        int error = 0;
+        RetryWhileBusy([&] {
+            int result = 0;
+            while ((result = ::flock(m_file, LOCK_SH | LOCK_NB)) != 0 && errno == EINTR) {
+            }
+            error = result == 0 ? 0 : errno;
+            return error != EWOULDBLOCK;
+        });
+        // Where the system cannot lock at all (NFS emulates flock with
+        // byte-range locks that need write access: EBADF; ENOLCK;
+        // EOPNOTSUPP), the file is read unlocked.
+        if (error == EWOULDBLOCK) {
             Close();
             throw FileError(path, error);
         }
@@ -51,15 +57,15 @@ TextFileReader::TextFileReader(const std::string& path, ShareMode mode) : m_path
 }
 
 void TextFileReader::Close() {
-    if (m_fd >= 0) {
-        ::close(m_fd);  // also drops an exclusive lock
-        m_fd = -1;
+    if (m_file != kNoFile) {
+        ::close(m_file);  // also drops the lock
+        m_file = kNoFile;
     }
 }
 
 std::size_t TextFileReader::ReadSome(char* into, std::size_t room) {
     for (;;) {
-        const ssize_t got = ::read(m_fd, into, room);
+        const ssize_t got = ::read(m_file, into, room);
         if (got >= 0) {
             return static_cast<std::size_t>(got);
         }

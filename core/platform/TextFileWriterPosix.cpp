@@ -1,20 +1,17 @@
 #include "platform/TextFileWriter.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "platform/FileError.h"
 #include "platform/Path.h"
+#include "platform/ReplacementNames.h"
 
 namespace qz {
 
@@ -49,24 +46,11 @@ int WriteAllAndClose(int fd, std::string_view text) {
     return 0;
 }
 
-constexpr std::string_view kTempEnd = ".tmp";
-
-std::size_t NameAt(const std::string& native) {
-    const std::size_t slash = native.rfind('/');
-    return slash == std::string::npos ? 0 : slash + 1;
-}
-
-// Opens a new file beside native under a name no one else uses: the file's
-// name behind a dot (hidden) and a suffix of the process and a counter.
+// Opens a new file beside native under a name no one else uses
+// (ReplacementNames.h).
 int CreateBeside(const std::string& native, std::string& tempPath) {
-    static std::atomic<unsigned> counter{0};
-    const std::size_t nameAt = NameAt(native);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[48];
-        std::snprintf(suffix, sizeof suffix, ".%ld.%u%.*s", static_cast<long>(::getpid()),
-                      counter.fetch_add(1, std::memory_order_relaxed),
-                      static_cast<int>(kTempEnd.size()), kTempEnd.data());
-        tempPath = native.substr(0, nameAt) + "." + native.substr(nameAt) + suffix;
+        tempPath = ReplacementPathBeside(native, static_cast<unsigned long>(::getpid()));
         // The mode is that of a file created in place: 0644 less the umask.
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd >= 0 || errno != EEXIST) {
@@ -119,31 +103,8 @@ void ReplacementFile::Commit() {
     m_tempPath.clear();
 }
 
-void RemoveLeftoverReplacements(const std::string& path) {
-    const std::string native = ToNativePath(path);
-    const std::size_t nameAt = NameAt(native);
-    const std::string folder = nameAt == 0 ? "." : native.substr(0, nameAt);
-    const std::string start = "." + native.substr(nameAt) + ".";
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) {
-        return;
-    }
-    std::vector<std::string> leftovers;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name.size() > start.size() + kTempEnd.size() && name.substr(0, start.size()) == start &&
-            name.substr(name.size() - kTempEnd.size()) == kTempEnd) {
-            leftovers.emplace_back(name);
-        }
-    }
-    ::closedir(dir);
-    for (const std::string& name : leftovers) {
-        ::unlink((native.substr(0, nameAt) + name).c_str());
-    }
-}
-
-void ReplaceTextFile(const std::string& path, std::string_view text) {
-    ReplacementFile(path, text).Commit();
+void RemoveFileQuietly(const std::string& native) {
+    ::unlink(native.c_str());
 }
 
 }  // namespace qz

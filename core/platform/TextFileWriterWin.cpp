@@ -1,15 +1,12 @@
 #include "platform/TextFileWriter.h"
 
-#include <algorithm>
-#include <atomic>
-#include <cstdio>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "platform/FileError.h"
 #include "platform/Path.h"
+#include "platform/ReplacementNames.h"
 #include "platform/SystemWin.h"
 
 namespace qz {
@@ -43,24 +40,11 @@ DWORD WriteAllAndClose(HANDLE file, std::string_view text) {
     return 0;
 }
 
-constexpr std::string_view kTempEnd = ".tmp";
-
-std::size_t NameAt(const std::string& native) {
-    const std::size_t separator = native.find_last_of("\\/");
-    return separator == std::string::npos ? 0 : separator + 1;
-}
-
-// Creates a new file beside native under a name no one else uses: the file's
-// name behind a dot and a suffix of the process and a counter.
+// Creates a new file beside native under a name no one else uses
+// (ReplacementNames.h).
 HANDLE CreateBeside(const std::string& native, std::string& tempPath) {
-    static std::atomic<unsigned> counter{0};
-    const std::size_t nameAt = NameAt(native);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[48];
-        std::snprintf(suffix, sizeof suffix, ".%lu.%u%.*s", GetCurrentProcessId(),
-                      counter.fetch_add(1, std::memory_order_relaxed),
-                      static_cast<int>(kTempEnd.size()), kTempEnd.data());
-        tempPath = native.substr(0, nameAt) + "." + native.substr(nameAt) + suffix;
+        tempPath = ReplacementPathBeside(native, GetCurrentProcessId());
         const HANDLE file = CreateFileW(win::Utf16(tempPath).c_str(), GENERIC_WRITE, 0, nullptr,
                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
@@ -69,10 +53,6 @@ HANDLE CreateBeside(const std::string& native, std::string& tempPath) {
     }
     SetLastError(ERROR_FILE_EXISTS);
     return INVALID_HANDLE_VALUE;
-}
-
-void RemoveFile(const std::string& native) {
-    DeleteFileW(win::Utf16(native).c_str());
 }
 
 }  // namespace
@@ -92,7 +72,7 @@ ReplacementFile::ReplacementFile(std::string path, std::string_view text)
         throw FileError(m_path, win::SystemReason(GetLastError()));
     }
     if (const DWORD error = WriteAllAndClose(file, text); error != 0) {
-        RemoveFile(tempPath);
+        RemoveFileQuietly(tempPath);
         throw FileError(m_path, win::SystemReason(error));
     }
     m_tempPath = std::move(tempPath);
@@ -100,7 +80,7 @@ ReplacementFile::ReplacementFile(std::string path, std::string_view text)
 
 ReplacementFile::~ReplacementFile() {
     if (!m_tempPath.empty()) {
-        RemoveFile(m_tempPath);
+        RemoveFileQuietly(m_tempPath);
     }
 }
 
@@ -111,41 +91,15 @@ void ReplacementFile::Commit() {
     if (!MoveFileExW(win::Utf16(m_tempPath).c_str(), win::Utf16(ToNativePath(m_path)).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = GetLastError();
-        RemoveFile(m_tempPath);
+        RemoveFileQuietly(m_tempPath);
         m_tempPath.clear();
         throw FileError(m_path, win::SystemReason(error));
     }
     m_tempPath.clear();
 }
 
-void RemoveLeftoverReplacements(const std::string& path) {
-    const std::string native = ToNativePath(path);
-    const std::size_t nameAt = NameAt(native);
-    const std::string folder = native.substr(0, nameAt);
-    const std::string start = "." + native.substr(nameAt) + ".";
-    WIN32_FIND_DATAW found{};
-    const HANDLE search =
-        FindFirstFileW(win::Utf16(folder + start + "*" + std::string(kTempEnd)).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    std::vector<std::string> leftovers;
-    do {
-        const std::string name = win::Utf8(found.cFileName);
-        // The pattern also matches short (8.3) names: check the long one.
-        if (name.size() > start.size() + kTempEnd.size() && name.starts_with(start) &&
-            name.ends_with(kTempEnd)) {
-            leftovers.push_back(name);
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    for (const std::string& name : leftovers) {
-        RemoveFile(folder + name);
-    }
-}
-
-void ReplaceTextFile(const std::string& path, std::string_view text) {
-    ReplacementFile(path, text).Commit();
+void RemoveFileQuietly(const std::string& native) {
+    DeleteFileW(win::Utf16(native).c_str());
 }
 
 }  // namespace qz

@@ -18,7 +18,7 @@ void AddCustomerListLine(CustomerNames& names, std::string_view line) {
 CustomerList LoadCustomerList(const std::string& path) {
     CustomerList list;
     try {
-        TextFileReader reader(path, ShareMode::Exclusive);
+        TextFileReader reader(path, ShareMode::DenyWriters);
         std::string_view line;
         while (reader.ReadLine(line))
             AddCustomerListLine(list.names, line);

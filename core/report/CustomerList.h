@@ -22,7 +22,8 @@ struct CustomerList {
     std::optional<FileError> error;
 };
 
-// Reads the customer list at path (opened exclusively).
+// Reads the customer list at path (other readers welcome, writers kept out;
+// a busy list is tried again briefly).
 CustomerList LoadCustomerList(const std::string& path);
 
 // Parses one line into names.

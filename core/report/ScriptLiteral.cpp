@@ -3,61 +3,13 @@
 #include <charconv>
 #include <cstddef>
 
+#include "platform/NameText.h"
+
 namespace qz {
 
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-// The well-formed UTF-8 sequence at text[at] (no overlong form, no surrogate,
-// nothing above U+10FFFF): its length, and its code point in codePoint; 0 when
-// none starts there.
-std::size_t Utf8SequenceAt(std::string_view text, std::size_t at, char32_t& codePoint) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 0;
-    char32_t least = 0;
-    if (lead < 0x80) {
-        codePoint = lead;
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, least = 0x80, codePoint = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, least = 0x800, codePoint = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, least = 0x10000, codePoint = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size()) {
-        return 0;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(text[at + i]);
-        if ((byte & 0xC0) != 0x80) {
-            return 0;
-        }
-        codePoint = (codePoint << 6) | (byte & 0x3F);
-    }
-    if (codePoint < least || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-        return 0;
-    }
-    return length;
-}
-
-// Whether key is UTF-8 text with at least one character beyond ASCII.
-bool IsUtf8BeyondAscii(std::string_view key) {
-    bool beyondAscii = false;
-    char32_t codePoint = 0;
-    for (std::size_t at = 0; at < key.size();) {
-        const std::size_t length = Utf8SequenceAt(key, at, codePoint);
-        if (length == 0) {
-            return false;
-        }
-        beyondAscii = beyondAscii || length > 1;
-        at += length;
-    }
-    return beyondAscii;
-}
 
 // A byte as the literal needs it: backslash, quote and control bytes escaped
 // (and, asciiOnly, bytes of the upper half), any other byte as it is.
@@ -82,30 +34,52 @@ void AppendUtf16Escape(std::string& out, char32_t unit) {
     }
 }
 
-}  // namespace
-
-// The script files are read in whatever charset the browser picks, so a UTF-8
-// key's characters beyond ASCII are written as \uXXXX escapes (a surrogate pair
-// above U+FFFF) and the script stays ASCII. Other keys keep their bytes, each
-// read as one character.
-void AppendQuotedText(std::string& out, std::string_view key, bool asciiOnly) {
-    if (!IsUtf8BeyondAscii(key)) {
-        for (const char c : key) {
-            AppendQuotedByte(out, c, asciiOnly);
-        }
+// A character as \uXXXX, a surrogate pair above U+FFFF.
+void AppendCharacterEscape(std::string& out, char32_t codePoint) {
+    if (codePoint <= 0xFFFF) {
+        AppendUtf16Escape(out, codePoint);
         return;
     }
+    const char32_t offset = codePoint - 0x10000;
+    AppendUtf16Escape(out, 0xD800 + (offset >> 10));
+    AppendUtf16Escape(out, 0xDC00 + (offset & 0x3FF));
+}
+
+}  // namespace
+
+// The script files are read as ISO-8859-1 whatever the page's charset, so a
+// name's characters beyond ASCII are written as \uXXXX escapes (a surrogate
+// pair above U+FFFF) and a UTF-8 name's script stays ASCII. A name in the
+// legacy encoding keeps the bytes of its ISO-8859-1 characters (so under
+// ISO-8859-1 every byte as it is) and escapes the others.
+void AppendQuotedText(std::string& out, std::string_view key, bool asciiOnly) {
+    const bool utf8 = IsUtf8(key);
+    const std::string decoded = utf8 ? std::string() : LegacyToUtf8(key);
+    const std::string_view text = utf8 ? key : std::string_view(decoded);
     char32_t codePoint = 0;
-    for (std::size_t at = 0; at < key.size();) {
-        const std::size_t length = Utf8SequenceAt(key, at, codePoint);
-        if (length == 1) {
-            AppendQuotedByte(out, key[at], asciiOnly);
-        } else if (codePoint <= 0xFFFF) {
-            AppendUtf16Escape(out, codePoint);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = Utf8SequenceAt(text, at, codePoint);
+        if (length == 1 || (!utf8 && codePoint <= 0xFF)) {
+            AppendQuotedByte(out, static_cast<char>(codePoint), asciiOnly);
         } else {
-            const char32_t offset = codePoint - 0x10000;
-            AppendUtf16Escape(out, 0xD800 + (offset >> 10));
-            AppendUtf16Escape(out, 0xDC00 + (offset & 0x3FF));
+            AppendCharacterEscape(out, codePoint);
+        }
+        at += length;
+    }
+}
+
+void AppendJsonText(std::string& out, std::string_view text) {
+    const std::string utf8 = NameToUtf8(text);
+    char32_t codePoint = 0;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::size_t length = Utf8SequenceAt(utf8, at, codePoint);
+        if (codePoint == '"' || codePoint == '\\') {
+            out += '\\';
+            out += static_cast<char>(codePoint);
+        } else if (codePoint >= 0x20 && codePoint < 0x7F) {
+            out += static_cast<char>(codePoint);
+        } else {
+            AppendCharacterEscape(out, codePoint);
         }
         at += length;
     }

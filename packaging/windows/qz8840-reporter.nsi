@@ -1,7 +1,7 @@
 ; Setup program of the Windows build (NSIS 3, makensis from Debian's nsis):
-; the program, the batch command and the report page into Program Files, a
-; Start-menu entry, and the report page into the installing user's data
-; tree when that tree has none (a file that is there is never replaced).
+; the program, the batch command and the report page into Program Files, and
+; a Start-menu entry. Nothing goes into a user's documents folder: the
+; programs copy the page into the data tree themselves when they start.
 ;
 ;   makensis -DVERSION=1.0.2.1 -DBUILD=<build-win> -DSOURCE=<repo> -DOUTFILE=<setup.exe> \
 ;            packaging/windows/qz8840-reporter.nsi
@@ -51,15 +51,9 @@ Section "Install"
     SetOutPath "$INSTDIR\report"
     File /r "${SOURCE}\res\report\*.*"
 
-    ; The page into the data tree, below the user's documents folder, where
-    ; the program writes the scripts beside it.
-    SetShellVarContext current
-    SetOverwrite off
-    SetOutPath "$DOCUMENTS\Norvale\TavriloIC\Report"
-    File /r "${SOURCE}\res\report\*.*"
-    SetOverwrite on
-
     SetShellVarContext all
+    ; A shortcut's working folder is the output path at its creation.
+    SetOutPath "$INSTDIR"
     CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\qz8840-reporter.exe"
     WriteUninstaller "$INSTDIR\uninstall.exe"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
@@ -83,5 +77,7 @@ Section "Uninstall"
     Delete "$INSTDIR\uninstall.exe"
     RMDir /r "$INSTDIR\report"
     RMDir "$INSTDIR"
+    ; The company folder of the default location, when nothing else is in it.
+    RMDir "$PROGRAMFILES64\${COMPANY}"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

@@ -4,6 +4,7 @@
 //   qz-file-holder hold FILE READY-FILE        open FILE (reading, sharing
 //                                              reading and writing), create
 //                                              READY-FILE, wait for stdin to close
+//   qz-file-holder write FILE READY-FILE       the same, open for writing
 //   qz-file-holder append FILE READY-FILE N    open FILE for appending (sharing
 //                                              reading and writing), create
 //                                              READY-FILE, append N lines, one
@@ -28,9 +29,11 @@ int wmain(int argc, wchar_t** argv) {
     }
     const std::wstring mode = argv[1];
     const bool append = mode == L"append";
-    const HANDLE file =
-        CreateFileW(argv[2], append ? FILE_APPEND_DATA : GENERIC_READ,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    const DWORD access = append             ? FILE_APPEND_DATA
+                         : mode == L"write" ? GENERIC_WRITE
+                                            : GENERIC_READ;
+    const HANDLE file = CreateFileW(argv[2], access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "cannot open the file: error %lu\n", GetLastError());
         return 1;

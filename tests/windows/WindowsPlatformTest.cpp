@@ -16,8 +16,10 @@
 #include "platform/FolderLock.h"
 #include "platform/FolderSearch.h"
 #include "platform/KnownFolders.h"
+#include "platform/NameText.h"
 #include "platform/SingleInstance.h"
 #include "platform/TextFileReader.h"
+#include "report/ScriptLiteral.h"
 #include "tests/support/TestSupport.h"
 
 namespace qz {
@@ -100,32 +102,53 @@ class OtherProgram {
     HANDLE m_process = nullptr;
 };
 
-TEST(WindowsTextFile, ExclusiveOpenFailsWhileAnotherProgramHoldsTheFile) {
+// The customer list: other programs may read it at the same time (another
+// reporter starting, an editor showing it); one that has it open for writing
+// is waited for briefly, then the open fails; while it is read, writers are
+// kept out.
+TEST(WindowsTextFile, DenyWritersOpenSharesWithReadersAndWaitsBrieflyForAWriter) {
     test::TempDir dir;
     const std::string list = dir.Write("CustomerList.lst", "0A1B _ Alpha Parts\r\n");
+    std::string_view line;
     {
-        OtherProgram holder("hold", list, dir.path() + "/held");
-        ASSERT_TRUE(Exists(dir.path() + "/held")) << "the other program could not open the file";
+        OtherProgram reader("hold", list, dir.path() + "/reading");
+        ASSERT_TRUE(Exists(dir.path() + "/reading")) << "the other program could not open the file";
+        TextFileReader ours(list, ShareMode::DenyWriters);
+        ASSERT_TRUE(ours.ReadLine(line));
+        EXPECT_EQ(line, "0A1B _ Alpha Parts");
+        OtherProgram second("hold", list, dir.path() + "/second");
+        EXPECT_TRUE(Exists(dir.path() + "/second")) << "a second reader was refused";
+        OtherProgram writer("write", list, dir.path() + "/written");
+        EXPECT_FALSE(Exists(dir.path() + "/written"));
+        EXPECT_EQ(writer.Wait(), 1u) << "a writer opened the file while it was read";
+        EXPECT_EQ(reader.Wait(), 0u);
+        EXPECT_EQ(second.Wait(), 0u);
+    }
+    {
+        OtherProgram writer("write", list, dir.path() + "/writing");
+        ASSERT_TRUE(Exists(dir.path() + "/writing")) << "the writer could not open the file";
         try {
-            TextFileReader reader(list, ShareMode::Exclusive);
-            FAIL() << "opened exclusively while another program holds the file";
+            TextFileReader reader(list, ShareMode::DenyWriters);
+            FAIL() << "opened while another program writes the file";
         } catch (const FileError& error) {
             // The path as the system writes it, and the system's reason.
             EXPECT_EQ(std::string(error.what()).rfind(Native(list) + ": ", 0), 0u) << error.what();
         }
         // Shared opening is what record files get: it still works.
         TextFileReader shared(list, ShareMode::Shared);
-        std::string_view line;
         ASSERT_TRUE(shared.ReadLine(line));
         EXPECT_EQ(line, "0A1B _ Alpha Parts");
-        EXPECT_EQ(holder.Wait(), 0u);
+
+        // A writer that lets go within the wait: the open succeeds.
+        std::thread release([&writer] {
+            std::this_thread::sleep_for(TextFileReader::kBusyWait / 5);
+            writer.Wait();
+        });
+        TextFileReader reader(list, ShareMode::DenyWriters);
+        release.join();
+        ASSERT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(line, "0A1B _ Alpha Parts");
     }
-    // Once the other program has closed it, it opens, and keeps others out
-    // while it is read.
-    TextFileReader reader(list, ShareMode::Exclusive);
-    OtherProgram refused("hold", list, dir.path() + "/refused");
-    EXPECT_FALSE(Exists(dir.path() + "/refused"));
-    EXPECT_EQ(refused.Wait(), 1u) << "another program opened the exclusively read file";
 }
 
 TEST(WindowsTextFile, SharedReadingGoesOnWhileAnotherProgramAppends) {
@@ -253,6 +276,24 @@ TEST(WindowsKnownFolders, ExecutableAndDocumentsAreFullPaths) {
     ASSERT_TRUE(documents.has_value());
     EXPECT_EQ(documents->substr(1, 2), ":\\") << *documents;
     EXPECT_NE(documents->back(), '\\');
+}
+
+// Names that are not UTF-8 are read in the ANSI code page: in the lists,
+// the terminal, the JSON and the scripts, where characters of ISO-8859-1
+// keep their byte and others are escaped.
+TEST(WindowsNames, OtherTextIsReadInTheAnsiCodePage) {
+    if (GetACP() != 1252) {
+        GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 1252";
+    }
+    EXPECT_EQ(LegacyEncodingName(), "code page 1252");
+    EXPECT_EQ(NameToUtf8("caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
+    EXPECT_EQ(NameToUtf8("caf\xC3\xA9"), "caf\xC3\xA9") << "UTF-8 stays UTF-8";
+    std::string script;
+    AppendQuotedText(script, "caf\xE9 \x80");
+    EXPECT_EQ(script, "caf\xE9 \\u20AC");
+    std::string json;
+    AppendJsonText(json, "caf\xE9 \x80");
+    EXPECT_EQ(json, "caf\\u00E9 \\u20AC");
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// qz8840-report run as a child process over small data trees, and the page
-// install of make-demo-data in front of it.
+// qz8840-report run as a child process over small data trees.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -318,7 +317,9 @@ TEST_F(BatchCommandTest, ControlBytesReachTheTerminalAsEscapes) {
     ASSERT_EQ(scan.status, 0) << scan.err;
     EXPECT_EQ(scan.out,
               "Setting File\n\\x1B]0;PWNED\\x07\\x1B[2J\n\n"
-              "Machine (Write Board) ID\nWB-\xC3\xA9\\x9B2J\n\n"
+              // Not UTF-8 as a whole, so read as ISO-8859-1 (as the lists
+              // show it), in UTF-8, its C1 control escaped.
+              "Machine (Write Board) ID\nWB-\xC3\x83\xC2\xA9\\xC2\\x9B2J\n\n"
               "Customer\nC001_Unknown\n");
 
     const std::string fifo = m_root + "/ReportData/A/\x1B[1;31mFIFO";
@@ -411,23 +412,52 @@ TEST_F(BatchCommandTest, BadArgumentsExitWithTwo) {
     EXPECT_THROW(Script("tableSummary.js"), std::runtime_error);  // nothing written
 }
 
-// A data tree with records but no report page: the page install gives it the
-// page and the script folder, so the first report is written whole; a page
-// file that is there already stays as it is.
-TEST_F(BatchCommandTest, PageInstallReadiesATreeForItsFirstReport) {
+// A data tree with records but no report page (a fresh install: the
+// installer writes nothing into it): the report copies the installed page in
+// and creates the script folder, so the first report is written whole; a page
+// file that is there already stays as it is. A tree without machines, or a
+// scan, gets nothing.
+TEST_F(BatchCommandTest, FirstReportOfAFreshTreeInstallsThePage) {
     const std::string root = m_dir.path() + "/fresh";
     m_dir.Write("fresh/ReportData/A/1.csv", "header\n2018/05/03,c1,SET_A,C001,WB-1,1,OK\n");
     m_dir.Write("fresh/Report/report.css", "/* the site's own style */\n");
-    Result result =
-        Spawn({QZ_MAKE_DEMO_DATA, "--page-only", "--page-from", QZ_REPORT_PAGE_DIR, root});
+    Result result = Run({"--root", root, "--scan"});
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(test::ReadFile(root + "/Report/report.css"), "/* the site's own style */\n");
-    EXPECT_FALSE(test::ReadFile(root + "/Report/report.html").empty());
+    EXPECT_FALSE(std::filesystem::exists(root + "/Report/js"));
 
     result = Run({"--root", root, "--from", "2018-05-01", "--to", "2018-05-31"});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_NE(test::ReadFile(root + "/Report/js/tableSummary.js").find("['Summary', 1, 0,"),
               std::string::npos);
+    EXPECT_EQ(test::ReadFile(root + "/Report/report.css"), "/* the site's own style */\n");
+    for (const auto& file : std::filesystem::directory_iterator(QZ_REPORT_PAGE_DIR)) {
+        const std::string name = file.path().filename().string();
+        if (name != "report.css") {
+            EXPECT_EQ(test::ReadFile(root + "/Report/" + name), test::ReadFile(file.path()))
+                << name;
+        }
+    }
+    for (const auto& file : std::filesystem::directory_iterator(root + "/Report")) {
+        EXPECT_EQ(file.path().filename().string().find(".copying-"), std::string::npos);
+    }
+
+    m_dir.MakeDir("empty");
+    result = Run({"--root", m_dir.path() + "/empty"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_FALSE(std::filesystem::exists(m_dir.path() + "/empty/Report"));
+}
+
+// --print-paths: the tree below --root, as make-demo-data reads it.
+TEST_F(BatchCommandTest, PrintPathsNamesTheDataTree) {
+    const Result result = Run({"--root", m_root, "--print-paths"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.substr(0, result.out.find("installed-page=")),
+              "records=" + m_root + "/ReportData\ncustomers=" + m_root +
+                  "/CustomerList.lst\npage=" + m_root + "/Report/report.html\nscripts=" + m_root +
+                  "/Report/js/\n");
+    const std::string page = result.out.substr(result.out.find("installed-page=") + 15);
+    ASSERT_FALSE(page.empty());
+    EXPECT_TRUE(std::filesystem::exists(page.substr(0, page.size() - 1) + "/report.html")) << page;
 }
 
 }  // namespace

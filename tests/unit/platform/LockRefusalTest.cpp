@@ -1,4 +1,4 @@
-// Refused advisory locks. The customer list is opened exclusively. Where the system cannot give the
+// Refused advisory locks. The customer list is opened deny-writers (a shared lock here). Where the system cannot give the
 // advisory lock at all (NFS emulates flock with byte-range locks that need a
 // writable descriptor and fails with EBADF; ENOLCK; EOPNOTSUPP), the file is
 // read without it; only another holder's lock fails the open.
@@ -58,7 +58,7 @@ TEST(TextFileReaderLockRefusal, WithoutLockSupportTheFileIsReadUnlocked) {
     for (const int error : {EBADF, ENOLCK, EOPNOTSUPP}) {
         SCOPED_TRACE(error);
         const LockRefusal refusal(error);
-        TextFileReader reader(path, ShareMode::Exclusive);
+        TextFileReader reader(path, ShareMode::DenyWriters);
         std::string_view line;
         ASSERT_TRUE(reader.ReadLine(line));
         EXPECT_EQ(line, "0A1B,Norvale");
@@ -73,7 +73,7 @@ TEST(TextFileReaderLockRefusal, AnotherHoldersLockStillFailsTheOpen) {
     const std::string path = dir.Write("CustomerList.txt", "0A1B,Norvale\n");
     const LockRefusal refusal(EWOULDBLOCK);
     try {
-        TextFileReader reader(path, ShareMode::Exclusive);
+        TextFileReader reader(path, ShareMode::DenyWriters);
         ADD_FAILURE() << "opened although the lock is held";
     } catch (const FileError& error) {
         EXPECT_NE(error.ShownDescription().find("CustomerList.txt"), std::string::npos);

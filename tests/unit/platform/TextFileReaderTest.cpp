@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/FileError.h"
@@ -242,7 +243,7 @@ TEST(TextFileReader, AnythingButARegularFileIsAFileError) {
     // A FIFO without a writer would block a plain open; this one must not.
     for (const std::string& path : {folder, fifo, socketPath, std::string("/dev/null")}) {
         SCOPED_TRACE(path);
-        for (ShareMode mode : {ShareMode::Shared, ShareMode::Exclusive}) {
+        for (ShareMode mode : {ShareMode::Shared, ShareMode::DenyWriters}) {
             EXPECT_THROW(TextFileReader(path, mode), FileError);
         }
     }
@@ -278,24 +279,33 @@ TEST(TextFileReader, FileThatGrowsIsReadToItsNewEnd) {
     EXPECT_EQ(reader.GetPosition(), 6u);
 }
 
-TEST(TextFileReader, ExclusiveOpenFailsWhileAnotherHolderHasTheLock) {
+// Deny-writers opening (the customer list): readers never refuse each other;
+// a writer's exclusive lock is waited for briefly, then fails the open.
+TEST(TextFileReader, DenyWritersOpenSharesWithReadersAndWaitsBrieflyForAWriter) {
     test::TempDir dir;
     const std::string path = dir.Write("CustomerList.lst", "C001 _ Name\n");
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
-
-    EXPECT_THROW(TextFileReader(path, ShareMode::Exclusive), FileError);
+    const int writer = ::open(path.c_str(), O_RDONLY);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+    EXPECT_THROW(TextFileReader(path, ShareMode::DenyWriters), FileError);
     EXPECT_EQ(ReadAll(path).size(), 1u) << "a shared open ignores the lock";
 
-    ASSERT_EQ(::flock(fd, LOCK_UN), 0);
+    // A writer that lets go within the wait: the open succeeds.
+    std::thread release([writer] {
+        std::this_thread::sleep_for(TextFileReader::kBusyWait / 5);
+        ::flock(writer, LOCK_UN);
+    });
     {
-        TextFileReader holder(path, ShareMode::Exclusive);
-        EXPECT_THROW(TextFileReader(path, ShareMode::Exclusive), FileError);
-        EXPECT_NE(::flock(fd, LOCK_EX | LOCK_NB), 0);
+        TextFileReader first(path, ShareMode::DenyWriters);
+        release.join();
+        TextFileReader second(path, ShareMode::DenyWriters);
+        std::string_view line;
+        ASSERT_TRUE(second.ReadLine(line));
+        EXPECT_EQ(line, "C001 _ Name");
+        EXPECT_NE(::flock(writer, LOCK_EX | LOCK_NB), 0) << "readers keep a writer out";
     }
-    EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0) << "closing the reader drops its lock";
-    ::close(fd);
+    EXPECT_EQ(::flock(writer, LOCK_EX | LOCK_NB), 0) << "closing the readers drops their locks";
+    ::close(writer);
 }
 
 }  // namespace
