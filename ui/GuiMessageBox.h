@@ -1,6 +1,6 @@
 #pragma once
 // The program's message box on wx: a box with the text, an OK button and the
-// application name (the executable's file name without extension) as caption,
+// application's display name (the program's name) as caption,
 // on top of the innermost modal dialog open at the time (else the main window).
 // On the UI thread it is shown at once. Another thread queues its text, wakes
 // the UI thread and waits until the operator has closed the box; the UI thread

@@ -14,12 +14,15 @@ namespace qz {
 namespace {
 
 constexpr char kSingleInstanceName[] = "QZ8840-Production-Report";
+// The main window's title: message boxes carry it too.
+constexpr char kProgramName[] = "Norvale Tavrilo Production Report";
 
 }  // namespace
 
 CQZ8840ReporterApp::CQZ8840ReporterApp() {
     // The window class matches the executable and its desktop entry.
     SetClassName("qz8840-reporter");
+    SetAppDisplayName(kProgramName);
 }
 
 bool CQZ8840ReporterApp::OnInit() {

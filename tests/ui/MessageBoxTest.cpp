@@ -16,6 +16,8 @@
 namespace qz {
 namespace {
 
+constexpr char kProgramName[] = "Program Name";
+
 // Checks the box's text and caption, then closes it with OK.
 class ExpectBox : public wxExpectModalBase<wxMessageDialog, ExpectBox> {
   public:
@@ -27,7 +29,8 @@ class ExpectBox : public wxExpectModalBase<wxMessageDialog, ExpectBox> {
   protected:
     int OnInvoked(wxMessageDialog* dlg) const override {
         EXPECT_EQ(dlg->GetMessage(), m_text);
-        EXPECT_EQ(dlg->GetCaption(), wxTheApp->GetAppName());
+        // The program's name, not the executable's file name.
+        EXPECT_EQ(dlg->GetCaption(), kProgramName);
         if (m_callerReturned) {
             EXPECT_FALSE(*m_callerReturned);
         }
@@ -62,7 +65,10 @@ void ShowFromWorkerWhileServing(const char* text, std::atomic<bool>& returned) {
 
 class GuiMessageBoxTest : public ::testing::Test {
   protected:
-    GuiMessageBoxTest() { InstallGuiMessageBoxHandler(); }
+    GuiMessageBoxTest() {
+        wxTheApp->SetAppDisplayName(kProgramName);
+        InstallGuiMessageBoxHandler();
+    }
     ~GuiMessageBoxTest() override { SetMessageBoxHandler({}); }
 };
 
