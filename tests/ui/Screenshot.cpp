@@ -44,10 +44,10 @@ bool SaveClientArea(wxWindow* window, const wxString& file) {
 // What an option scan of a small line finds.
 qz::OptionValues DemoValues() {
     qz::OptionValues found;
-    for (const char* file : {"HDMI_EDID_D20_V2.bin", "MAIN_SET_A01_REV3.bin",
-                             "MAIN_SET_A02_REV3.bin", "PWR_CTRL_C05_REV4.bin",
-                             "PWR_CTRL_C06_REV4.bin", "SUB_SET_B10_REV1.bin",
-                             "SUB_SET_B11_REV2.bin", "USB_PD_E31_REV1.bin"})
+    for (const char* file :
+         {"HDMI_EDID_D20_V2.bin", "MAIN_SET_A01_REV3.bin", "MAIN_SET_A02_REV3.bin",
+          "PWR_CTRL_C05_REV4.bin", "PWR_CTRL_C06_REV4.bin", "SUB_SET_B10_REV1.bin",
+          "SUB_SET_B11_REV2.bin", "USB_PD_E31_REV1.bin"})
         found.settingFiles.Insert(file);
     for (const char* id : {"WB-01-P1", "WB-02-P1", "WB-03-P1", "WB-04-P2", "WB-05-P2"})
         found.machineIds.Insert(id);
