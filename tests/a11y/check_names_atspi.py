@@ -19,7 +19,7 @@ import tempfile
 
 import pyatspi
 
-from check_lists_atspi import find_app, wait_for, walk
+from check_lists_atspi import data_folder, find_app, start_program, stop_program, wait_for, walk
 
 PROGRAM_NAME = "Norvale Tavrilo Production Report"
 DATE_NAMES = ["First day", "Last day"]
@@ -67,16 +67,8 @@ def main():
     program = sys.argv[1]
     failures = []
     with tempfile.TemporaryDirectory(prefix="qz-a11y-") as root:
-        home = os.path.join(root, "home")
-        data = os.path.join(home, "Documents", "Norvale", "TavriloIC")
-        os.makedirs(os.path.join(data, "ReportData", "Machine-A"))
-        runtime = os.path.join(root, "runtime")
-        os.makedirs(runtime, mode=0o700)
-        env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
-                   XDG_RUNTIME_DIR=runtime, GTK_A11Y="atspi")
-        env.pop("NO_AT_BRIDGE", None)
-        pyatspi.Registry.getDesktop(0).childCount
-        app_process = subprocess.Popen([program], env=env)
+        os.makedirs(os.path.join(data_folder(root), "ReportData", "Machine-A"))
+        app_process = start_program(program, root)
         try:
             app = wait_for(lambda: find_app(app_process.pid))
             if app is None:
@@ -99,12 +91,7 @@ def main():
                 for node, depth in walk(app):
                     print("  " * depth + f"{node.getRoleName()} '{node.name}'")
         finally:
-            app_process.terminate()
-            try:
-                app_process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                app_process.kill()
-                app_process.wait()
+            stop_program(app_process)
     for failure in failures:
         print(failure)
     return 1 if failures else 0

@@ -21,19 +21,6 @@
 namespace qz {
 namespace {
 
-struct DialogDeleter {
-    void operator()(wxDialog* dlg) const { delete dlg; }
-};
-
-// Focus on the window or inside it.
-bool HasFocusIn(const wxWindow* window) {
-    for (const wxWindow* w = wxWindow::FindFocus(); w; w = w->GetParent()) {
-        if (w == window)
-            return true;
-    }
-    return false;
-}
-
 std::vector<int> Checked(const CReportDataListCtrl& list) {
     std::vector<int> rows;
     list.GetCheckedItems(rows);
@@ -93,12 +80,12 @@ class MainDialogKeysTest : public ::testing::Test {
     // Puts the focus on window as a click would; false when it never got it.
     bool FocusOn(wxWindow* window) {
         window->SetFocus();
-        return test::PumpUntil([&] { return HasFocusIn(window); });
+        return test::PumpUntil([&] { return test::HasFocusIn(window); });
     }
 
     test::DataTree m_tree;
     test::MessageBoxRecorder m_messages;
-    std::unique_ptr<CQZ8840ReporterDlg, DialogDeleter> m_dlg;
+    std::unique_ptr<CQZ8840ReporterDlg, test::DialogDeleter> m_dlg;
 };
 
 TEST_F(MainDialogKeysTest, EnterInEveryControlLeavesTheDialogOpen) {
@@ -151,7 +138,7 @@ TEST_F(MainDialogKeysTest, EnterInADateFieldTakesTheTypedDate) {
     const wxDateTime mar4(4, wxDateTime::Mar, 2026);
     EXPECT_TRUE(test::PumpUntil([&] { return Limit(dlg.EndPicker(), false) == mar4; }));
     EXPECT_EQ(dlg.StartPicker()->GetValue(), mar4);
-    EXPECT_TRUE(HasFocusIn(dlg.StartPicker())) << "Enter left the field";
+    EXPECT_TRUE(test::HasFocusIn(dlg.StartPicker())) << "Enter left the field";
     EXPECT_TRUE(dlg.IsShown());
 #else
     GTEST_SKIP() << "a native picker has no typed-date field";
@@ -178,7 +165,8 @@ TEST_F(MainDialogKeysTest, TabFollowsTheScreen) {
     for (std::size_t i = 1; i < order.size(); ++i) {
         SCOPED_TRACE(order[i]->GetName().utf8_string());
         test::RealKey(WXK_TAB);
-        EXPECT_TRUE(test::PumpUntil([&] { return HasFocusIn(order[i]); })) << "Tab went elsewhere";
+        EXPECT_TRUE(test::PumpUntil([&] { return test::HasFocusIn(order[i]); }))
+            << "Tab went elsewhere";
     }
 }
 
@@ -259,11 +247,11 @@ TEST_F(MainDialogKeysTest, ExclusionLineAfterOptionOkAndAfterClearing) {
     OptionPlayer player;
     player.play = [](COptionDlg& option) {
         test::RealPointTo(&option);
-        ASSERT_TRUE(test::PumpUntil([&] { return HasFocusIn(option.CustomerList()); }));
+        ASSERT_TRUE(test::PumpUntil([&] { return test::HasFocusIn(option.CustomerList()); }));
         test::RealType("ab");
         test::RealKey(WXK_SPACE);
         option.SettingFileList()->SetFocus();
-        ASSERT_TRUE(test::PumpUntil([&] { return HasFocusIn(option.SettingFileList()); }));
+        ASSERT_TRUE(test::PumpUntil([&] { return test::HasFocusIn(option.SettingFileList()); }));
         test::RealType("set_b");
         test::RealKey(WXK_SPACE);
         test::RealKey(WXK_RETURN);

@@ -47,10 +47,7 @@ class wxExpectModal<qz::CAboutDlg> : public wxExpectModalBase<qz::CAboutDlg> {
 namespace qz {
 namespace {
 
-struct DialogDeleter {
-    void operator()(wxDialog* dlg) const { delete dlg; }
-};
-using DialogPtr = std::unique_ptr<CQZ8840ReporterDlg, DialogDeleter>;
+using DialogPtr = std::unique_ptr<CQZ8840ReporterDlg, test::DialogDeleter>;
 
 class MainDialogTest : public ::testing::Test {
   protected:

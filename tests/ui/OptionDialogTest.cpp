@@ -18,18 +18,6 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-struct DialogDeleter {
-    void operator()(wxDialog* dlg) const { delete dlg; }
-};
-
-bool HasFocusIn(const wxWindow* window) {
-    for (const wxWindow* w = wxWindow::FindFocus(); w; w = w->GetParent()) {
-        if (w == window)
-            return true;
-    }
-    return false;
-}
-
 // A list's rows, each as "+" (checked) or "-" followed by its text.
 Texts Rows(const CReportDataListCtrl& list) {
     Texts rows;
@@ -65,7 +53,7 @@ class OptionDialogTest : public ::testing::Test {
 
     bool FocusOn(wxWindow* window) {
         window->SetFocus();
-        return test::PumpUntil([&] { return HasFocusIn(window); });
+        return test::PumpUntil([&] { return test::HasFocusIn(window); });
     }
 
     // Replaces the search field's text by typing.
@@ -94,7 +82,7 @@ class OptionDialogTest : public ::testing::Test {
     CustomerNames m_names;
     OptionValues m_excluded;
     test::MessageBoxRecorder m_messages;
-    std::unique_ptr<COptionDlg, DialogDeleter> m_dlg;
+    std::unique_ptr<COptionDlg, test::DialogDeleter> m_dlg;
 };
 
 TEST_F(OptionDialogTest, SearchNarrowsTheRowsAndHiddenRowsKeepTheirChecks) {
