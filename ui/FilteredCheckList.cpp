@@ -24,12 +24,14 @@ bool Matches(const wxString& text, const wxString& filter) {
 FilteredCheckList::FilteredCheckList(CReportDataListCtrl* list, wxSearchCtrl* search)
     : m_list(list), m_search(search) {
     m_search->Bind(wxEVT_TEXT, &FilteredCheckList::OnSearchText, this);
-    m_list->Bind(wxEVT_CHAR, &FilteredCheckList::OnListKey, this);
+    // The typed characters go to the window that holds the rows (the list
+    // itself on GTK, a window inside it in wx's generic list).
+    m_list->GetMainWindow()->Bind(wxEVT_CHAR, &FilteredCheckList::OnListKey, this);
 }
 
 FilteredCheckList::~FilteredCheckList() {
     m_search->Unbind(wxEVT_TEXT, &FilteredCheckList::OnSearchText, this);
-    m_list->Unbind(wxEVT_CHAR, &FilteredCheckList::OnListKey, this);
+    m_list->GetMainWindow()->Unbind(wxEVT_CHAR, &FilteredCheckList::OnListKey, this);
 }
 
 void FilteredCheckList::SetRows(std::vector<Row> rows) {
