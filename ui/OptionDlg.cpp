@@ -3,7 +3,6 @@
 #include <utility>
 
 #include <wx/button.h>
-#include <wx/sizer.h>
 #include <wx/srchctrl.h>
 #include <wx/utils.h>
 #include <wx/xrc/xmlres.h>

@@ -4,7 +4,6 @@
 
 #include <wx/button.h>
 #include <wx/menu.h>
-#include <wx/sizer.h>
 #include <wx/xrc/xmlres.h>
 
 #include "report/CustomerList.h"
