@@ -11,6 +11,7 @@
 #include "ui/ListColumnKind.h"
 #include "ui/ReportDataListCtrl.h"
 #include "ui/Resources.h"
+#include "ui/TabNavigation.h"
 #include "ui/TextColumnFit.h"
 
 namespace qz {
@@ -129,6 +130,7 @@ void COptionDlg::InitOptionLists() {
         }
         list.SetRows(std::move(rows));
         KeepTextColumnFitted(*list.List());
+        LeaveListOnTab(*list.List());
     }
 }
 

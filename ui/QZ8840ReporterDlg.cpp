@@ -13,6 +13,7 @@
 #include "ui/ExclusionSummary.h"
 #include "ui/ListColumnKind.h"
 #include "ui/Resources.h"
+#include "ui/TabNavigation.h"
 #include "ui/TextColumnFit.h"
 #include "ui/TextConvert.h"
 
@@ -149,6 +150,7 @@ bool CQZ8840ReporterDlg::OnInitDialog() {
     m_customerNames = LoadCustomerList(m_dataPaths.strCustomerListPath);
     FillMachineList();
     KeepTextColumnFitted(*m_listMachine);
+    LeaveListOnTab(*m_listMachine);
     ShowExclusions();
     return true;
 }
