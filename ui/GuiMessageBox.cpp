@@ -77,7 +77,7 @@ ModalDialogTracker& ModalDialogs() {
 }
 
 void ShowNow(const std::string& text) {
-    const wxString caption = wxTheApp ? wxTheApp->GetAppName() : wxString();
+    const wxString caption = wxTheApp ? wxTheApp->GetAppDisplayName() : wxString();
     wxWindow* parent = ModalDialogs().Innermost();
     if (!parent && wxTheApp)
         parent = wxTheApp->GetTopWindow();

@@ -1,7 +1,7 @@
 #pragma once
-// The program's message box: a text with an OK button and the application
-// name (the executable's file name without extension) as caption, on top of
-// the innermost modal dialog open at the time (else the main window).
+// The program's message box: a text with an OK button and the application's
+// display name (the program's name) as caption, on top of the innermost modal
+// dialog open at the time (else the main window).
 // It may be asked for from any thread; the asking thread waits until the
 // operator has closed it. On the UI thread it is shown at once. Another thread
 // queues its text, wakes the UI thread and waits; the UI thread shows queued

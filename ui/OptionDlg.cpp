@@ -1,16 +1,19 @@
 #include "ui/OptionDlg.h"
 
-#include <string_view>
 #include <utility>
 
 #include <wx/button.h>
+#include <wx/srchctrl.h>
 #include <wx/utils.h>
 #include <wx/xrc/xmlres.h>
 
 #include "records/Dimension.h"
 #include "ui/GuiMessageBox.h"
+#include "ui/ListColumnKind.h"
 #include "ui/ReportDataListCtrl.h"
 #include "ui/Resources.h"
+#include "ui/TabNavigation.h"
+#include "ui/TextColumnFit.h"
 
 namespace qz {
 
@@ -20,30 +23,31 @@ constexpr char kNoSettingFileMessage[] = "No \"Setting File\" is seleced!";
 constexpr char kNoMachineIdMessage[] = "No \"Machine (Write Board) ID\" is seleced!";
 constexpr char kNoCustomerMessage[] = "No \"Customer\" is seleced!";
 
-// Column kinds of the three lists (g_listColumnTitles).
-constexpr int kSettingFileColumn = 1;
-constexpr int kMachineIdColumn = 2;
-constexpr int kCustomerColumn = 3;
+// What the layout and the messages call each dimension's list.
+struct ListParts {
+    const char* key;  // the layout's names end with it
+    ListColumnKind column;
+    const char* noCheckedRowMessage;
+};
 
-bool HasCheckedRow(const CReportDataListCtrl& list) {
-    std::vector<int> checked;
-    list.GetCheckedItems(checked);
-    return !checked.empty();
-}
-
-void CheckAll(CReportDataListCtrl& list) {
-    for (long i = 0, n = list.GetItemCount(); i < n; ++i)
-        list.SetCheck(i, true);
-}
-
-// One row per found value, checked unless the last OK excluded it.
-void FillValueList(CReportDataListCtrl& list, const CValueSet& found, const CValueSet& excluded) {
-    long row = 0;
-    for (const std::string& value : found) {
-        list.InsertRow(row, value);
-        list.SetCheck(row, !excluded.Contains(value));
-        ++row;
+ListParts PartsOf(Dimension dimension) {
+    switch (dimension) {
+        case Dimension::SettingFile:
+            return {"SETTING_FILE", ListColumnKind::FileName, kNoSettingFileMessage};
+        case Dimension::MachineId:
+            return {"MACHINE_ID", ListColumnKind::MachineId, kNoMachineIdMessage};
+        case Dimension::Customer:
+            break;
     }
+    return {"CUSTOMER", ListColumnKind::CustomerName, kNoCustomerMessage};
+}
+
+wxString LayoutName(const char* prefix, Dimension dimension) {
+    return wxString(prefix) + PartsOf(dimension).key;
+}
+
+std::size_t IndexOf(Dimension dimension) {
+    return static_cast<std::size_t>(dimension);
 }
 
 }  // namespace
@@ -67,19 +71,38 @@ COptionDlg::COptionDlg(wxWindow* parent, const OptionValues& found,
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { OnBnClickedSelectAllCustomer(); },
         XRCID("IDC_BTN_SELECT_ALL_CUSTOMER"));
+    for (const Dimension dimension : kDimensions) {
+        Bind(
+            wxEVT_BUTTON,
+            [this, dimension](wxCommandEvent&) { ListOf(dimension).CheckOnlySelected(); },
+            wxXmlResource::GetXRCID(LayoutName("IDC_BTN_ONLY_", dimension)));
+    }
 }
 
+COptionDlg::~COptionDlg() = default;
+
 void COptionDlg::FindControls() {
-    m_listSettingFile = XRCCTRL(*this, "IDC_LIST_SETTING_FILE", CReportDataListCtrl);
-    m_listMachineId = XRCCTRL(*this, "IDC_LIST_MACHINE_ID", CReportDataListCtrl);
-    m_listCustomer = XRCCTRL(*this, "IDC_LIST_CUSTOMER", CReportDataListCtrl);
-    wxASSERT_MSG(m_listSettingFile && m_listMachineId && m_listCustomer,
-                 "option dialog layout lacks a list");
+    for (const Dimension dimension : kDimensions) {
+        auto* list =
+            wxDynamicCast(FindWindow(wxXmlResource::GetXRCID(LayoutName("IDC_LIST_", dimension))),
+                          CReportDataListCtrl);
+        auto* search =
+            wxDynamicCast(FindWindow(wxXmlResource::GetXRCID(LayoutName("IDC_SEARCH_", dimension))),
+                          wxSearchCtrl);
+        wxASSERT_MSG(list && search, "option dialog layout lacks a list or its search field");
+        m_lists[IndexOf(dimension)] = std::make_unique<FilteredCheckList>(list, search);
+    }
+    // Never smaller than it opens; the lists take any room added.
+    SetMinClientSize(GetClientSize());
+}
+
+FilteredCheckList& COptionDlg::ListOf(Dimension dimension) const {
+    return *m_lists[IndexOf(dimension)];
 }
 
 void COptionDlg::OnInitDialogEvent(wxInitDialogEvent& event) {
-    if (!m_bInitialised) {
-        m_bInitialised = true;
+    if (!m_initialised) {
+        m_initialised = true;
         OnInitDialog();
     }
     event.Skip();
@@ -87,83 +110,69 @@ void COptionDlg::OnInitDialogEvent(wxInitDialogEvent& event) {
 
 bool COptionDlg::OnInitDialog() {
     InitOptionLists();
-    // The first tab stop, as the layout orders them.
-    m_listCustomer->SetFocus();
+    // Where the dialog has always opened.
+    CustomerList()->SetFocus();
     return true;
 }
 
 void COptionDlg::InitOptionLists() {
     wxBusyCursor wait;
-    m_listSettingFile->InitList(kSettingFileColumn);
-    m_listMachineId->InitList(kMachineIdColumn);
-    m_listCustomer->InitList(kCustomerColumn);
-
-    FillValueList(*m_listSettingFile, m_found.settingFiles, m_excluded.settingFiles);
-    FillValueList(*m_listMachineId, m_found.machineIds, m_excluded.machineIds);
-
-    m_customerCodes.clear();
-    long row = 0;
-    for (const std::string& code : m_found.customers) {
-        m_listCustomer->InsertRow(row, CustomerLabel(m_customerNames, code));
-        m_listCustomer->SetCheck(row, !m_excluded.customers.Contains(code));
-        m_customerCodes.push_back(code);
-        ++row;
+    for (const Dimension dimension : kDimensions) {
+        FilteredCheckList& list = ListOf(dimension);
+        list.List()->InitList(ColumnKindNumber(PartsOf(dimension).column));
+        // One row per found value, checked unless the last OK excluded it; a
+        // customer row shows the code with the customer's name.
+        std::vector<FilteredCheckList::Row> rows;
+        for (const std::string& value : m_found.Of(dimension)) {
+            rows.push_back(
+                {value,
+                 dimension == Dimension::Customer ? CustomerLabel(m_customerNames, value) : value,
+                 !m_excluded.Of(dimension).Contains(value)});
+        }
+        list.SetRows(std::move(rows));
+        KeepTextColumnFitted(*list.List());
+        LeaveListOnTab(*list.List());
     }
 }
 
 void COptionDlg::OnBnClickedSelectAllSettingFile() {
-    CheckAll(*m_listSettingFile);
+    ListOf(Dimension::SettingFile).CheckAll();
 }
 
 void COptionDlg::OnBnClickedSelectAllMachineId() {
-    CheckAll(*m_listMachineId);
+    ListOf(Dimension::MachineId).CheckAll();
 }
 
 void COptionDlg::OnBnClickedSelectAllCustomer() {
-    CheckAll(*m_listCustomer);
+    ListOf(Dimension::Customer).CheckAll();
 }
 
 void COptionDlg::OnOK() {
-    if (!HasCheckedRow(*m_listSettingFile)) {
-        ShowMessageBox(kNoSettingFileMessage);
-        return;
-    }
-    if (!HasCheckedRow(*m_listMachineId)) {
-        ShowMessageBox(kNoMachineIdMessage);
-        return;
-    }
-    if (!HasCheckedRow(*m_listCustomer)) {
-        ShowMessageBox(kNoCustomerMessage);
-        return;
-    }
-
-    const auto listOf = [this](Dimension dimension) -> CReportDataListCtrl& {
-        switch (dimension) {
-            case Dimension::SettingFile:
-                return *m_listSettingFile;
-            case Dimension::MachineId:
-                return *m_listMachineId;
-            case Dimension::Customer:
-                break;
-        }
-        return *m_listCustomer;
-    };
-    // A customer row shows a label: its value is the code behind it.
-    const auto valueOf = [&](Dimension dimension, int row) {
-        return dimension == Dimension::Customer
-                   ? std::string_view(m_customerCodes.at(static_cast<std::size_t>(row)))
-                   : std::string_view(listOf(dimension).GetRowBytes(row));
-    };
-    OptionValues excluded;
-    std::vector<int> unchecked;
     for (const Dimension dimension : kDimensions) {
-        listOf(dimension).GetUncheckedItems(unchecked);
-        for (const int row : unchecked)
-            excluded.Of(dimension).Insert(valueOf(dimension, row));
+        if (!ListOf(dimension).HasCheckedRow()) {
+            ShowMessageBox(PartsOf(dimension).noCheckedRowMessage);
+            return;
+        }
+    }
+    OptionValues excluded;
+    for (const Dimension dimension : kDimensions) {
+        for (const std::string& value : ListOf(dimension).UncheckedValues())
+            excluded.Of(dimension).Insert(value);
     }
     m_excluded = std::move(excluded);
 
     EndDialog(wxID_OK);
+}
+
+bool COptionDlg::IsSearchField(const wxWindow* window) const {
+    // A search field may be made of a text field inside a control.
+    for (const wxWindow* w = window; w && w != this; w = w->GetParent()) {
+        for (const Dimension dimension : kDimensions) {
+            if (w == ListOf(dimension).Search())
+                return true;
+        }
+    }
+    return false;
 }
 
 KeyRoute COptionDlg::PreTranslateMessage(const wxKeyEvent& event) {
@@ -171,13 +180,18 @@ KeyRoute COptionDlg::PreTranslateMessage(const wxKeyEvent& event) {
         case WXK_ESCAPE:
             return KeyRoute::Control;
         case WXK_RETURN:
-        case WXK_NUMPAD_ENTER:
-            // A focused button clicks itself; elsewhere Enter is OK, which a
-            // list would otherwise keep for itself.
-            if (event.HasAnyModifiers() || wxDynamicCast(FindFocus(), wxButton))
+        case WXK_NUMPAD_ENTER: {
+            // A focused button clicks itself; a search is not an answer to the
+            // dialog; elsewhere Enter is OK, which a list would otherwise keep
+            // for itself.
+            wxWindow* focus = FindFocus();
+            if (event.HasAnyModifiers() || wxDynamicCast(focus, wxButton))
                 return KeyRoute::Dialog;
+            if (IsSearchField(focus))
+                return KeyRoute::Handled;
             OnOK();
             return KeyRoute::Handled;
+        }
         default:
             return KeyRoute::Dialog;
     }

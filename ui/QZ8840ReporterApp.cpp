@@ -17,7 +17,8 @@ namespace qz {
 namespace {
 
 constexpr char kSingleInstanceName[] = "QZ8840-Production-Report";
-constexpr char kAppTitle[] = "Norvale Tavrilo Production Report";
+// The main window's title: message boxes carry it too.
+constexpr char kProgramName[] = "Norvale Tavrilo Production Report";
 constexpr char kNotAnsweringMessage[] =
     "The program is already running but does not answer.\n"
     "End the running program, then start it again.";
@@ -27,6 +28,7 @@ constexpr char kNotAnsweringMessage[] =
 CQZ8840ReporterApp::CQZ8840ReporterApp() {
     // The window class matches the executable and its desktop entry.
     SetClassName("qz8840-reporter");
+    SetAppDisplayName(kProgramName);
 }
 
 bool CQZ8840ReporterApp::OnInit() {
@@ -35,7 +37,7 @@ bool CQZ8840ReporterApp::OnInit() {
         // No window of its own: the running one comes forward. One that does
         // not answer (stopped, hanging) is told of rather than waited for.
         if (!guard.AskHolderToShow())
-            wxMessageBox(kNotAnsweringMessage, kAppTitle, wxOK | wxICON_WARNING);
+            wxMessageBox(kNotAnsweringMessage, kProgramName, wxOK | wxICON_WARNING);
         return false;
     }
 

@@ -2,17 +2,20 @@
 
 #include <utility>
 
-#include <wx/calctrl.h>
-#include <wx/combo.h>
+#include <wx/button.h>
 #include <wx/menu.h>
-#include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
 #include "report/CustomerList.h"
 #include "report/DataPaths.h"
 #include "ui/AboutDlg.h"
+#include "ui/AccessibleName.h"
+#include "ui/ExclusionSummary.h"
 #include "ui/GuiMessageBox.h"
+#include "ui/ListColumnKind.h"
 #include "ui/Resources.h"
+#include "ui/TabNavigation.h"
+#include "ui/TextColumnFit.h"
 #include "ui/TextConvert.h"
 
 #ifdef __WXMSW__
@@ -26,121 +29,21 @@ namespace {
 
 constexpr int kBannerHeight = 60;  // pixels
 
-// What the calendar-time conversion reports for a year it cannot hold.
-constexpr char kImproperArgument[] = "Encountered an improper argument.";
-
-// The generic picker is a text field with a drop-down calendar; it notifies
-// every keystroke that leaves a parsable date in the field ("01/31/2", year 2,
-// on the way to "01/31/2018"), and also dates outside its limits, which it
-// does not take. A native picker has no such parts and notifies whole dates.
-wxComboCtrl* DateCombo(const wxDatePickerCtrl* picker) {
-    for (wxWindow* child : picker->GetChildren()) {
-        if (auto* combo = wxDynamicCast(child, wxComboCtrl))
-            return combo->GetPopupControl() ? combo : nullptr;
+// The layout's name of a common range's button.
+const char* PresetButtonName(DateRangePreset preset) {
+    switch (preset) {
+        case DateRangePreset::Today:
+            return "IDC_BTN_RANGE_TODAY";
+        case DateRangePreset::Yesterday:
+            return "IDC_BTN_RANGE_YESTERDAY";
+        case DateRangePreset::Last7Days:
+            return "IDC_BTN_RANGE_LAST_7_DAYS";
+        case DateRangePreset::ThisMonth:
+            return "IDC_BTN_RANGE_THIS_MONTH";
+        case DateRangePreset::LastMonth:
+            break;
     }
-    return nullptr;
-}
-
-wxWindow* DateField(const wxDatePickerCtrl* picker) {
-    wxComboCtrl* combo = DateCombo(picker);
-    return combo ? combo->GetTextCtrl() : nullptr;
-}
-
-enum class DateChange {
-    Picked,   // from the calendar, the end of an entry or a native picker
-    Typing,   // an entry on its way
-    Refused,  // a date the picker did not take
-};
-
-DateChange ClassifyDateChange(const wxDatePickerCtrl* picker, const wxDateTime& date) {
-    wxComboCtrl* combo = DateCombo(picker);
-    if (!combo)
-        return DateChange::Picked;
-    const wxDateTime held = picker->GetValue();
-    if (!held.IsValid() || !held.IsSameDate(date))
-        return DateChange::Refused;
-    // The calendar and the end of an entry leave the field showing the date
-    // as the picker renders it ("01/31/2018"), as does an entry typed out in
-    // full; the keystrokes on the way ("01/31/2" for 01/31/0002) do not.
-    if (combo->GetValue() != combo->GetPopupControl()->GetStringValue())
-        return DateChange::Typing;
-    return DateChange::Picked;
-}
-
-// The runs of digits and of other characters a date text is made of.
-std::vector<wxString> DateTextRuns(const wxString& text) {
-    std::vector<wxString> runs;
-    bool digits = false;
-    for (const wxUniChar c : text) {
-        const bool digit = c >= '0' && c <= '9';
-        if (runs.empty() || digit != digits)
-            runs.emplace_back();
-        runs.back() += c;
-        digits = digit;
-    }
-    return runs;
-}
-
-// True when text is the whole date rendered as shown: every part as the
-// picker renders it, where a day or month may go without its leading zero
-// ("1/31/2018" for "01/31/2018"). A year must be there in full: "01/31/2"
-// stands for 01/31/0002 only on the way to a longer year.
-bool IsWholeEntry(const wxString& text, const wxString& shown) {
-    const std::vector<wxString> typed = DateTextRuns(text.Strip(wxString::both));
-    const std::vector<wxString> rendered = DateTextRuns(shown);
-    if (typed.size() != rendered.size())
-        return false;
-    for (std::size_t i = 0; i < typed.size(); ++i) {
-        const wxString& t = typed[i];
-        const wxString& r = rendered[i];
-        if (t == r)
-            continue;
-        unsigned long tn = 0, rn = 0;
-        if (r.length() > 2 || !t.ToULong(&tn) || !r.ToULong(&rn) || tn != rn)
-            return false;
-    }
-    return true;
-}
-
-// Where a key moves an open calendar's day to (invalid: not a moving key),
-// as the calendar itself moves it.
-wxDateTime MovedCalendarDate(const wxDateTime& day, int keyCode) {
-    switch (keyCode) {
-        case WXK_LEFT:
-        case WXK_NUMPAD_LEFT:
-            return day - wxDateSpan::Day();
-        case WXK_RIGHT:
-        case WXK_NUMPAD_RIGHT:
-            return day + wxDateSpan::Day();
-        case WXK_UP:
-        case WXK_NUMPAD_UP:
-            return day - wxDateSpan::Week();
-        case WXK_DOWN:
-        case WXK_NUMPAD_DOWN:
-            return day + wxDateSpan::Week();
-        case WXK_PAGEUP:
-        case WXK_NUMPAD_PAGEUP:
-            return day - wxDateSpan::Month();
-        case WXK_PAGEDOWN:
-        case WXK_NUMPAD_PAGEDOWN:
-            return day + wxDateSpan::Month();
-        case WXK_HOME:
-        case WXK_NUMPAD_HOME:
-            return wxDateTime(day).SetDay(1);
-        case WXK_END:
-        case WXK_NUMPAD_END:
-            return wxDateTime(day).SetToLastMonthDay();
-        default:
-            return wxInvalidDateTime;
-    }
-}
-
-// The picker's calendar when it is open.
-wxCalendarCtrl* OpenCalendar(const wxDatePickerCtrl* picker) {
-    wxComboCtrl* combo = DateCombo(picker);
-    if (!combo || !combo->IsPopupShown())
-        return nullptr;
-    return wxDynamicCast(combo->GetPopupControl()->GetControl(), wxCalendarCtrl);
+    return "IDC_BTN_RANGE_LAST_MONTH";
 }
 
 // Raises window, then the dialogs open over it (a modal dialog the operator
@@ -155,18 +58,6 @@ void RaiseWithOwnedWindows(wxWindow* window) {
 
 }  // namespace
 
-wxDateTime ToCalendarTime(const wxDateTime& picked) {
-    if (!picked.IsValid())
-        return wxInvalidDateTime;
-    const int year = picked.GetYear();
-    if (year < 1900)
-        return wxDateTime(static_cast<time_t>(0));
-    if (year > 3000)
-        return wxInvalidDateTime;
-    return wxDateTime(picked.GetDay(), picked.GetMonth(), year, picked.GetHour(),
-                      picked.GetMinute(), picked.GetSecond());
-}
-
 CQZ8840ReporterDlg::CQZ8840ReporterDlg(DataPaths paths, DateLocale dateLocale, wxWindow* parent)
     : m_dataPaths(std::move(paths)), m_dateLocale(std::move(dateLocale)) {
     m_icons = LoadAppIcons();
@@ -179,35 +70,27 @@ CQZ8840ReporterDlg::CQZ8840ReporterDlg(DataPaths paths, DateLocale dateLocale, w
     Bind(wxEVT_PAINT, &CQZ8840ReporterDlg::OnPaint, this);
 #endif
     Bind(wxEVT_MENU, &CQZ8840ReporterDlg::OnMenuCommand, this, IDM_ABOUTBOX);
-    BindClick(XRCID("IDC_BTN_OPTION"), &CQZ8840ReporterDlg::OnBnClickedOption);
+    // The Option command may change what the reports leave out.
+    Bind(
+        wxEVT_BUTTON,
+        [this](wxCommandEvent&) {
+            OnBnClickedOption();
+            ShowExclusions();
+        },
+        XRCID("IDC_BTN_OPTION"));
     BindClick(XRCID("IDC_BTN_RESET"), &CQZ8840ReporterDlg::OnBnClickedReset);
     BindClick(XRCID("IDC_BTN_SELECT_ALL"), &CQZ8840ReporterDlg::OnBnClickedSelectAll);
-    Bind(wxEVT_DATE_CHANGED, &CQZ8840ReporterDlg::OnDtnDatetimechangeStartDate, this,
-         XRCID("IDC_DTP_START_DATE"));
-    Bind(wxEVT_DATE_CHANGED, &CQZ8840ReporterDlg::OnDtnDatetimechangeEndDate, this,
-         XRCID("IDC_DTP_END_DATE"));
+    m_dateRange = std::make_unique<DateRangePickers>(m_dtpStart, m_dtpEnd);
     BindClick(XRCID("IDC_BTN_GENERATE_REPORT"), &CQZ8840ReporterDlg::OnBnClickedGenerateReport);
-    m_acceptedStart = m_dtpStart->GetValue();
-    m_acceptedEnd = m_dtpEnd->GetValue();
-    // Bound after the picker's own focus handling, so run before it: the
-    // field still shows what was typed.
-    for (const wxDatePickerCtrl* picker : {m_dtpStart, m_dtpEnd}) {
-        if (wxWindow* field = DateField(picker)) {
-            field->Bind(wxEVT_SET_FOCUS, &CQZ8840ReporterDlg::OnDateFieldEntered, this);
-            field->Bind(wxEVT_KILL_FOCUS, &CQZ8840ReporterDlg::OnDateFieldLeft, this);
-        }
+    for (const DateRangePreset preset : kDateRangePresets) {
+        Bind(
+            wxEVT_BUTTON, [this, preset](wxCommandEvent&) { OnBnClickedDateRange(preset); },
+            XRCID(PresetButtonName(preset)));
     }
+    BindClick(XRCID("IDC_BTN_CLEAR_EXCLUSIONS"), &CQZ8840ReporterDlg::OnBnClickedClearExclusions);
 }
 
-CQZ8840ReporterDlg::~CQZ8840ReporterDlg() {
-    // The fields go after this part of the dialog; their focus may go with them.
-    for (const wxDatePickerCtrl* picker : {m_dtpStart, m_dtpEnd}) {
-        if (wxWindow* field = DateField(picker)) {
-            field->Unbind(wxEVT_SET_FOCUS, &CQZ8840ReporterDlg::OnDateFieldEntered, this);
-            field->Unbind(wxEVT_KILL_FOCUS, &CQZ8840ReporterDlg::OnDateFieldLeft, this);
-        }
-    }
-}
+CQZ8840ReporterDlg::~CQZ8840ReporterDlg() = default;
 
 void CQZ8840ReporterDlg::BindClick(int id, void (CQZ8840ReporterDlg::*handler)()) {
     Bind(
@@ -223,22 +106,33 @@ void CQZ8840ReporterDlg::FindControls() {
     m_listMachine = XRCCTRL(*this, "IDC_LIST_MACHINE", CReportDataListCtrl);
     m_dtpStart = XRCCTRL(*this, "IDC_DTP_START_DATE", wxDatePickerCtrl);
     m_dtpEnd = XRCCTRL(*this, "IDC_DTP_END_DATE", wxDatePickerCtrl);
-    wxASSERT_MSG(
-        m_banner && m_listMachine && m_dtpStart && m_dtpEnd && FindWindow(XRCID("IDC_BTN_OPTION")),
-        "main dialog layout lacks a control");
+    m_exclusionLine = XRCCTRL(*this, "IDC_STATIC_EXCLUSIONS", wxStaticText);
+    m_clearExclusions = FindWindow(XRCID("IDC_BTN_CLEAR_EXCLUSIONS"));
+    wxASSERT_MSG(m_banner && m_listMachine && m_dtpStart && m_dtpEnd && m_exclusionLine &&
+                     m_clearExclusions && FindWindow(XRCID("IDC_BTN_OPTION")),
+                 "main dialog layout lacks a control");
     // No default push button: Enter is handled in PreTranslateMessage.
     SetDefaultItem(nullptr);
+    SetUpAccessibleNames();
+    m_banner->SetMinSize(wxSize(-1, kBannerHeight));
+    // Never smaller than it opens; the machine list takes any room added.
+    SetMinClientSize(GetClientSize());
+}
+
+void CQZ8840ReporterDlg::SetUpAccessibleNames() {
+    SetAccessibleName(m_dtpStart, "First day");
+    SetAccessibleName(m_dtpEnd, "Last day");
 }
 
 bool CQZ8840ReporterDlg::Show(bool show) {
-    if (show && !m_bInitialised)
+    if (show && !m_initialised)
         InitDialog();
     return wxDialog::Show(show);
 }
 
 void CQZ8840ReporterDlg::OnInitDialogEvent(wxInitDialogEvent& event) {
-    if (!m_bInitialised) {
-        m_bInitialised = true;
+    if (!m_initialised) {
+        m_initialised = true;
         OnInitDialog();
     }
     event.Skip();  // the base class transfers data to the controls
@@ -248,17 +142,20 @@ bool CQZ8840ReporterDlg::OnInitDialog() {
     AddAboutEntry();
     SetIcons(m_icons);
 
-    const int width = GetClientSize().GetWidth();
-    m_banner->m_pImage = LoadImageFromResource();
-    m_banner->SetSize(0, 0, width, kBannerHeight);
-    m_banner->Refresh();
+    // The banner spans the client area's top, 60 pixels high (the layout
+    // keeps it so when the dialog is resized).
+    m_banner->SetImage(LoadImageFromResource());
+    Layout();
 
-    m_listMachine->InitList(0);
+    m_listMachine->InitList(ColumnKindNumber(ListColumnKind::MachineName));
     CustomerList customers = LoadCustomerList(m_dataPaths.strCustomerListPath);
     if (customers.error)
         ShowMessageBox(customers.error->ShownDescription());
     m_customerNames = std::move(customers.names);
     FillMachineList();
+    KeepTextColumnFitted(*m_listMachine);
+    LeaveListOnTab(*m_listMachine);
+    ShowExclusions();
     return true;
 }
 
@@ -313,89 +210,24 @@ void CQZ8840ReporterDlg::OnBnClickedReset() {
         m_listMachine->SetCheck(i, false);
 }
 
-void CQZ8840ReporterDlg::OnDtnDatetimechangeStartDate(wxDateEvent& event) {
-    if (ClassifyDateChange(m_dtpStart, event.GetDate()) != DateChange::Picked)
-        return;  // settled when the entry ends
-    m_acceptedStart = m_dtpStart->GetValue();
-    LimitEndPicker(event.GetDate());
+void CQZ8840ReporterDlg::OnBnClickedDateRange(DateRangePreset preset) {
+    const DayRange range = PresetRange(preset, wxDateTime::Today());
+    m_dateRange->PickRange(range.first, range.last);
 }
 
-void CQZ8840ReporterDlg::OnDtnDatetimechangeEndDate(wxDateEvent& event) {
-    if (ClassifyDateChange(m_dtpEnd, event.GetDate()) != DateChange::Picked)
-        return;
-    m_acceptedEnd = m_dtpEnd->GetValue();
-    LimitStartPicker(event.GetDate());
+void CQZ8840ReporterDlg::OnBnClickedClearExclusions() {
+    m_excludedValues = OptionValues();
+    ShowExclusions();
 }
 
-wxDateTime& CQZ8840ReporterDlg::AcceptedDate(const wxDatePickerCtrl* picker) {
-    return picker == m_dtpStart ? m_acceptedStart : m_acceptedEnd;
-}
-
-wxDatePickerCtrl* CQZ8840ReporterDlg::PickerOfField(const wxWindow* field) const {
-    for (wxDatePickerCtrl* picker : {m_dtpStart, m_dtpEnd}) {
-        if (field && DateField(picker) == field)
-            return picker;
-    }
-    return nullptr;
-}
-
-void CQZ8840ReporterDlg::OnDateFieldEntered(wxFocusEvent& event) {
-    event.Skip();
-    // A date set from outside since the last entry counts as accepted.
-    wxDatePickerCtrl* picker = PickerOfField(static_cast<wxWindow*>(event.GetEventObject()));
-    wxComboCtrl* combo = picker ? DateCombo(picker) : nullptr;
-    if (combo && IsWholeEntry(combo->GetValue(), combo->GetPopupControl()->GetStringValue()))
-        AcceptedDate(picker) = picker->GetValue();
-}
-
-void CQZ8840ReporterDlg::OnDateFieldLeft(wxFocusEvent& event) {
-    event.Skip();  // the picker tidies its field up after this
-    if (wxDatePickerCtrl* picker = PickerOfField(static_cast<wxWindow*>(event.GetEventObject())))
-        SettleDateEntry(picker);
-}
-
-void CQZ8840ReporterDlg::SettleDateEntry(wxDatePickerCtrl* picker) {
-    wxComboCtrl* combo = DateCombo(picker);
-    if (!combo)
-        return;
-    wxDateTime& accepted = AcceptedDate(picker);
-    const wxDateTime held = picker->GetValue();
-    if (held.IsValid() &&
-        IsWholeEntry(combo->GetValue(), combo->GetPopupControl()->GetStringValue())) {
-        if (accepted.IsValid() && accepted.IsEqualTo(held))
-            return;
-        accepted = held;
-        // Outside the focus change, which a message box must not interrupt.
-        CallAfter([this, picker, held] {
-            if (picker == m_dtpStart)
-                LimitEndPicker(held);
-            else
-                LimitStartPicker(held);
-        });
-        return;
-    }
-    // Unfinished or refused: the field shows the accepted date again, which
-    // the picker then finds unchanged.
-    if (accepted.IsValid())
-        picker->SetValue(accepted);
-}
-
-void CQZ8840ReporterDlg::LimitEndPicker(const wxDateTime& start) {
-    const wxDateTime t = ToCalendarTime(start);
-    if (!t.IsValid()) {
-        ShowMessageBox(kImproperArgument);
-        return;
-    }
-    m_dtpEnd->SetRange(t, wxInvalidDateTime);
-}
-
-void CQZ8840ReporterDlg::LimitStartPicker(const wxDateTime& end) {
-    const wxDateTime t = ToCalendarTime(end);
-    if (!t.IsValid()) {
-        ShowMessageBox(kImproperArgument);
-        return;
-    }
-    m_dtpStart->SetRange(wxInvalidDateTime, t);
+void CQZ8840ReporterDlg::ShowExclusions() {
+    const std::string line = ExclusionLine(m_excludedValues);
+    m_exclusionLine->SetLabel(FromUtf8(line));
+    m_exclusionLine->SetToolTip(ExclusionDetails(m_excludedValues, m_customerNames));
+    const bool any = !line.empty();
+    m_exclusionLine->Show(any);
+    m_clearExclusions->Show(any);
+    Layout();
 }
 
 void CQZ8840ReporterDlg::BringToFront() {
@@ -413,22 +245,20 @@ void CQZ8840ReporterDlg::OnSysCommand(int id) {
 }
 
 KeyRoute CQZ8840ReporterDlg::PreTranslateMessage(const wxKeyEvent& event) {
-    for (wxDatePickerCtrl* picker : {m_dtpStart, m_dtpEnd}) {
-        if (wxCalendarCtrl* calendar = OpenCalendar(picker))
-            return RouteToCalendar(*calendar, event);
-    }
+    if (const std::optional<KeyRoute> route = m_dateRange->RouteKeyToOpenCalendar(event))
+        return *route;
     switch (event.GetKeyCode()) {
         case WXK_ESCAPE:
             return KeyRoute::Control;
         case WXK_RETURN:
         case WXK_NUMPAD_ENTER: {
-            if (wxDynamicCast(FindFocus(), wxButton))
+            // The framework would turn Enter into the OK command, which ends
+            // the dialog and the program: only a focused button takes it.
+            wxWindow* focus = FindFocus();
+            if (wxDynamicCast(focus, wxButton))
                 return KeyRoute::Dialog;  // the focused button clicks itself
-            if (wxDatePickerCtrl* picker = PickerOfField(FindFocus()))
-                SettleDateEntry(picker);
-            wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
-            ok.SetEventObject(this);
-            ProcessWindowEvent(ok);
+            if (wxDatePickerCtrl* picker = m_dateRange->PickerHolding(focus))
+                m_dateRange->SettleDateEntry(picker);
             return KeyRoute::Handled;
         }
 #ifndef __WXMSW__
@@ -440,41 +270,6 @@ KeyRoute CQZ8840ReporterDlg::PreTranslateMessage(const wxKeyEvent& event) {
 #endif
         default:
             return KeyRoute::Dialog;
-    }
-}
-
-// An open calendar is a window of its own to the operator: Enter picks its
-// date and closes it, Escape closes it, the arrows and page keys move its day
-// (the picker follows, as on a click); others (Tab, ...) go on as usual. The
-// calendar is driven here rather than sent the keys, which its drop-down
-// would hand back.
-KeyRoute CQZ8840ReporterDlg::RouteToCalendar(wxCalendarCtrl& calendar, const wxKeyEvent& event) {
-    if (event.HasAnyModifiers())
-        return KeyRoute::Dialog;
-    switch (event.GetKeyCode()) {
-        case WXK_ESCAPE: {
-            if (wxComboPopup* popup = dynamic_cast<wxComboPopup*>(&calendar))
-                popup->Dismiss();
-            return KeyRoute::Handled;
-        }
-        case WXK_RETURN:
-        case WXK_NUMPAD_ENTER: {
-            // As a double click on the day: the picker takes it and closes.
-            wxCalendarEvent picked(&calendar, calendar.GetDate(), wxEVT_CALENDAR_DOUBLECLICKED);
-            calendar.GetEventHandler()->ProcessEvent(picked);
-            return KeyRoute::Handled;
-        }
-        default: {
-            const wxDateTime moved = MovedCalendarDate(calendar.GetDate(), event.GetKeyCode());
-            if (!moved.IsValid())
-                return KeyRoute::Dialog;
-            // A day outside the picker's limits is not taken.
-            if (calendar.SetDate(moved)) {
-                wxCalendarEvent changed(&calendar, moved, wxEVT_CALENDAR_SEL_CHANGED);
-                calendar.GetEventHandler()->ProcessEvent(changed);
-            }
-            return KeyRoute::Handled;
-        }
     }
 }
 

@@ -1,8 +1,10 @@
 #pragma once
-// The main window: banner, machine list, report date range and the four
-// command buttons. Run modally by the application, which gives it the data
-// paths and the date locale; initialising it (OnInitDialog, run once when it
-// is first shown) loads the customer list and fills the machine list.
+// The main window: banner, machine list, report date range (with the common
+// ranges beside it), the line on what the report leaves out, and the command
+// buttons. Run modally by the application, which gives it the data paths and
+// the date locale; initialising it (OnInitDialog, run once when it is first
+// shown) loads the customer list and fills the machine list. It can be
+// resized; the machine list takes the room.
 //
 // It holds what the commands need between uses: the data paths, the date
 // locale, the customer names, the machine folders behind the rows, the values the last option scan
@@ -10,15 +12,14 @@
 // Option and Generate Report commands are defined with the option dialog and
 // the report command. UI thread only.
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include <wx/button.h>
-#include <wx/calctrl.h>
 #include <wx/datectrl.h>
-#include <wx/dateevt.h>
 #include <wx/dialog.h>
 #include <wx/iconbndl.h>
+#include <wx/stattext.h>
 
 #include "dates/DateParser.h"
 #include "jobs/ReportJob.h"
@@ -26,17 +27,13 @@
 #include "records/ReportCounts.h"
 #include "report/CustomerList.h"
 #include "report/DataPaths.h"
+#include "ui/DateRangePickers.h"
+#include "ui/DateRangePresets.h"
 #include "ui/KeyRoute.h"
 #include "ui/ReportDataListCtrl.h"
 #include "ui/StaticImageCtrl.h"
 
 namespace qz {
-
-// The lower (upper) limit a picked date gives the other picker: the start of
-// the calendar-time scale (1970-01-01 00:00 UTC) for a year before 1900, else
-// the same local date and time. Invalid for a year after 3000, which the
-// calendar-time scale does not hold.
-wxDateTime ToCalendarTime(const wxDateTime& picked);
 
 class CQZ8840ReporterDlg : public wxDialog {
   public:
@@ -54,8 +51,12 @@ class CQZ8840ReporterDlg : public wxDialog {
     void OnBnClickedReset();
     void OnBnClickedOption();          // defined with the option dialog
     void OnBnClickedGenerateReport();  // defined with the report command
-    void OnDtnDatetimechangeStartDate(wxDateEvent& event);
-    void OnDtnDatetimechangeEndDate(wxDateEvent& event);
+    // Sets both pickers to a common range, as if the operator picked them.
+    void OnBnClickedDateRange(DateRangePreset preset);
+    // Leaves nothing out of the reports any more.
+    void OnBnClickedClearExclusions();
+    // Shows the values the reports leave out in the line under the dates.
+    void ShowExclusions();
     // Shows the window restored and above the others (a second start asks).
     void BringToFront();
     // Window-menu commands: the about entry opens the about box.
@@ -67,15 +68,16 @@ class CQZ8840ReporterDlg : public wxDialog {
     // dates and the excluded values.
     ReportRequest MakeReportRequest() const;
 
-    // An open date calendar takes Enter (picks the date) and Escape (closes
-    // it) before the dialog. Otherwise Escape never closes the dialog; Enter
-    // on a focused button clicks it and elsewhere gives the OK command; F1
-    // opens the about box where the window has no system menu to hold the
-    // about entry.
+    // An open date calendar takes its keys before the dialog. Otherwise no
+    // key ends the dialog: Escape goes to the focused control; Enter clicks a
+    // focused button, ends a typed date in a date field and does nothing
+    // elsewhere; F1 opens the about box where the window has no system menu to
+    // hold the about entry.
     KeyRoute PreTranslateMessage(const wxKeyEvent& event);
 
     wxDatePickerCtrl* StartPicker() const { return m_dtpStart; }
     wxDatePickerCtrl* EndPicker() const { return m_dtpEnd; }
+    wxStaticText* ExclusionLabel() const { return m_exclusionLine; }
     CReportDataListCtrl* MachineList() const { return m_listMachine; }
     CStaticImageCtrl* Banner() const { return m_banner; }
     const DataPaths& Paths() const { return m_dataPaths; }
@@ -97,18 +99,7 @@ class CQZ8840ReporterDlg : public wxDialog {
     void OnInitDialogEvent(wxInitDialogEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnBannerContextMenu(wxContextMenuEvent& event);
-    KeyRoute RouteToCalendar(wxCalendarCtrl& calendar, const wxKeyEvent& event);
-    // A picker's date counts, and limits the other picker, once accepted
-    // whole: picked from the calendar, typed out as the field shows it, or
-    // typed in another whole form and the entry ended (focus lost, Enter). An
-    // entry ended unfinished or refused gives way to the last accepted date.
-    wxDateTime& AcceptedDate(const wxDatePickerCtrl* picker);
-    wxDatePickerCtrl* PickerOfField(const wxWindow* field) const;
-    void OnDateFieldEntered(wxFocusEvent& event);
-    void OnDateFieldLeft(wxFocusEvent& event);
-    void SettleDateEntry(wxDatePickerCtrl* picker);
-    void LimitEndPicker(const wxDateTime& start);
-    void LimitStartPicker(const wxDateTime& end);
+    void SetUpAccessibleNames();
 #ifdef __WXMSW__
     void OnPaint(wxPaintEvent& event);
     // The cursor shown while the minimised window is dragged.
@@ -119,9 +110,12 @@ class CQZ8840ReporterDlg : public wxDialog {
     wxIconBundle m_icons;
     wxDatePickerCtrl* m_dtpStart = nullptr;
     wxDatePickerCtrl* m_dtpEnd = nullptr;
+    std::unique_ptr<DateRangePickers> m_dateRange;
     CReportDataListCtrl* m_listMachine = nullptr;
     bool m_bOptionScanNeeded = true;
     CStaticImageCtrl* m_banner = nullptr;
+    wxStaticText* m_exclusionLine = nullptr;
+    wxWindow* m_clearExclusions = nullptr;
 
     const DataPaths m_dataPaths;
     const DateLocale m_dateLocale;  // how record dates are read
@@ -131,9 +125,7 @@ class CQZ8840ReporterDlg : public wxDialog {
     OptionValues m_excludedValues;  // left unchecked at the last OK of the option dialog
     CReportTotals m_reportTotals;   // of the last report run, partial after a cancel
 
-    bool m_bInitialised = false;
-    wxDateTime m_acceptedStart;
-    wxDateTime m_acceptedEnd;
+    bool m_initialised = false;
 };
 
 }  // namespace qz

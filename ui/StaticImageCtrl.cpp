@@ -1,5 +1,7 @@
 #include "ui/StaticImageCtrl.h"
 
+#include <utility>
+
 #include <wx/dcclient.h>
 #include <wx/mstream.h>
 
@@ -10,10 +12,21 @@ namespace qz {
 
 wxIMPLEMENT_DYNAMIC_CLASS(CStaticImageCtrl, wxPanel);
 
-wxBEGIN_EVENT_TABLE(CStaticImageCtrl, wxPanel) EVT_PAINT(CStaticImageCtrl::OnPaint)
-    wxEND_EVENT_TABLE()
+CStaticImageCtrl::CStaticImageCtrl() {
+    Bind(wxEVT_PAINT, &CStaticImageCtrl::OnPaint, this);
+    // The whole image is scaled anew to a new size, not just the part uncovered.
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        Refresh();
+        event.Skip();
+    });
+}
 
-        void CStaticImageCtrl::Draw(wxDC& dc, wxSize size) {
+void CStaticImageCtrl::SetImage(std::unique_ptr<wxImage> image) {
+    m_pImage = std::move(image);
+    Refresh();
+}
+
+void CStaticImageCtrl::Draw(wxDC& dc, wxSize size) {
     if (!m_pImage || !m_pImage->IsOk() || size.x <= 0 || size.y <= 0)
         return;
     if (!m_scaled.IsOk() || !m_scaledFrom.IsSameAs(*m_pImage) || m_scaledSize != size) {

@@ -17,7 +17,7 @@ namespace qz {
 
 class CStaticImageCtrl : public wxPanel {
   public:
-    CStaticImageCtrl() = default;
+    CStaticImageCtrl();
 
     // A banner is not a tab stop.
     bool AcceptsFocus() const override { return false; }
@@ -26,11 +26,14 @@ class CStaticImageCtrl : public wxPanel {
     // Draws the image scaled to size at 0, 0; nothing without an image.
     void Draw(wxDC& dc, wxSize size);
 
-    // Owned; set by the owner, which repaints the control afterwards.
-    std::unique_ptr<wxImage> m_pImage;
+    // Replaces the image (null: none) and repaints the control.
+    void SetImage(std::unique_ptr<wxImage> image);
+    const wxImage* GetImage() const { return m_pImage.get(); }
 
   private:
     void OnPaint(wxPaintEvent& event);
+
+    std::unique_ptr<wxImage> m_pImage;
 
     // The last scaled image, kept while neither the image nor the size change.
     // m_scaledFrom shares the source's data, so a new image never looks the same.
@@ -39,7 +42,6 @@ class CStaticImageCtrl : public wxPanel {
     wxSize m_scaledSize;
 
     wxDECLARE_DYNAMIC_CLASS(CStaticImageCtrl);
-    wxDECLARE_EVENT_TABLE();
 };
 
 // Decodes the embedded banner PNG; null when it cannot be decoded.

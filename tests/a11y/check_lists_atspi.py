@@ -31,6 +31,35 @@ def wait_for(pred, limit=30.0):
     return None
 
 
+def data_folder(root):
+    """The program's data folder in a home folder below root."""
+    return os.path.join(root, "home", "Documents", "Norvale", "TavriloIC")
+
+
+def start_program(program, root):
+    """Starts program with its home folder below root, on the accessibility
+    bus; the caller writes its data folder first."""
+    home = os.path.join(root, "home")
+    runtime = os.path.join(root, "runtime")
+    os.makedirs(runtime, mode=0o700)
+    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
+               XDG_RUNTIME_DIR=runtime, GTK_A11Y="atspi")
+    env.pop("NO_AT_BRIDGE", None)  # the bridge is what is under test
+    # The accessibility bus and its registry come up on first use: before
+    # the program looks for them, or it may run without.
+    pyatspi.Registry.getDesktop(0).childCount
+    return subprocess.Popen([program], env=env)
+
+
+def stop_program(process):
+    process.terminate()
+    try:
+        process.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
 def find_app(pid):
     desktop = pyatspi.Registry.getDesktop(0)
     for app in desktop:
@@ -91,21 +120,12 @@ def main():
     program = sys.argv[1]
     failures = []
     with tempfile.TemporaryDirectory(prefix="qz-a11y-") as root:
-        home = os.path.join(root, "home")
-        data = os.path.join(home, "Documents", "Norvale", "TavriloIC")
+        data = data_folder(root)
         for machine in MACHINES:
             os.makedirs(os.path.join(data, "ReportData", machine))
         with open(os.path.join(data, "CustomerList.lst"), "w") as f:
             f.write("0A1B _ Cable Maker One\n")
-        runtime = os.path.join(root, "runtime")
-        os.makedirs(runtime, mode=0o700)
-        env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
-                   XDG_RUNTIME_DIR=runtime, GTK_A11Y="atspi")
-        env.pop("NO_AT_BRIDGE", None)  # the bridge is what is under test
-        # The accessibility bus and its registry come up on first use: before
-        # the program looks for them, or it may run without.
-        pyatspi.Registry.getDesktop(0).childCount
-        app_process = subprocess.Popen([program], env=env)
+        app_process = start_program(program, root)
         try:
             app = wait_for(lambda: find_app(app_process.pid))
             if app is None:
@@ -135,12 +155,7 @@ def main():
             if states != [True, True, False]:
                 failures.append(f"check states after toggling the second row: {states}")
         finally:
-            app_process.terminate()
-            try:
-                app_process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                app_process.kill()
-                app_process.wait()
+            stop_program(app_process)
     for failure in failures:
         print(failure)
     return 1 if failures else 0

@@ -46,9 +46,9 @@ TEST_F(BannerTest, EmbeddedPictureIs1200By60WithAlpha) {
 }
 
 TEST_F(BannerTest, PictureFillsTheWholeAreaSqueezedOrStretched) {
-    m_banner->m_pImage = LoadImageFromResource();
-    ASSERT_NE(m_banner->m_pImage, nullptr);
-    const wxImage& source = *m_banner->m_pImage;
+    m_banner->SetImage(LoadImageFromResource());
+    ASSERT_NE(m_banner->GetImage(), nullptr);
+    const wxImage& source = *m_banner->GetImage();
     for (const int width : {900, 1600}) {
         SCOPED_TRACE(width);
         const wxImage drawn = Render(*m_banner, width);
@@ -67,7 +67,7 @@ TEST_F(BannerTest, WithoutImageNothingIsDrawn) {
     for (const int x : {0, 450, 899})
         EXPECT_TRUE(IsBackground(drawn, x, 30)) << x;
 
-    m_banner->m_pImage = std::make_unique<wxImage>();  // not decodable
+    m_banner->SetImage(std::make_unique<wxImage>());  // not decodable
     const wxImage again = Render(*m_banner, 900);
     EXPECT_TRUE(IsBackground(again, 450, 30));
 }

@@ -17,25 +17,12 @@
 namespace qz {
 namespace {
 
-struct DialogDeleter {
-    void operator()(wxDialog* dlg) const { delete dlg; }
-};
-
 wxComboCtrl* DateCombo(wxDatePickerCtrl* picker) {
     for (wxWindow* child : picker->GetChildren()) {
         if (auto* combo = wxDynamicCast(child, wxComboCtrl))
             return combo;
     }
     return nullptr;
-}
-
-// Focus on the window or inside it.
-bool HasFocusIn(const wxWindow* window) {
-    for (const wxWindow* w = wxWindow::FindFocus(); w; w = w->GetParent()) {
-        if (w == window)
-            return true;
-    }
-    return false;
 }
 
 wxString Shown(const wxDateTime& date) {
@@ -70,7 +57,7 @@ class DateKeysTest : public ::testing::Test {
     void FocusField(wxDatePickerCtrl* picker) {
         test::RealPointTo(m_dlg.get());
         picker->SetFocus();
-        ASSERT_TRUE(test::PumpUntil([&] { return HasFocusIn(picker); }))
+        ASSERT_TRUE(test::PumpUntil([&] { return test::HasFocusIn(picker); }))
             << "the field never had the keyboard";
     }
 
@@ -80,13 +67,13 @@ class DateKeysTest : public ::testing::Test {
         test::RealKey('A', wxMOD_CONTROL);
         test::RealType(text);
         test::RealKey(WXK_TAB);
-        EXPECT_TRUE(test::PumpUntil([&] { return !HasFocusIn(picker); })) << "Tab stayed";
+        EXPECT_TRUE(test::PumpUntil([&] { return !test::HasFocusIn(picker); })) << "Tab stayed";
         test::ProcessEvents();
     }
 
     test::DataTree m_tree;
     test::MessageBoxRecorder m_messages;
-    std::unique_ptr<CQZ8840ReporterDlg, DialogDeleter> m_dlg;
+    std::unique_ptr<CQZ8840ReporterDlg, test::DialogDeleter> m_dlg;
 };
 
 const wxDateTime kDec1(1, wxDateTime::Dec, 2026);
@@ -176,9 +163,11 @@ TEST_F(DateKeysTest, OpenCalendarTakesEnterAndEscapeBeforeTheDialog) {
     EXPECT_TRUE(dlg.IsShown());
     EXPECT_EQ(dlg.StartPicker()->GetValue(), dec8);
 
-    // Closed, Enter is the dialog's again (its OK command ends it).
+    // Closed, Enter stays with the field: the dialog stays open.
     test::RealKey(WXK_RETURN);
-    EXPECT_TRUE(test::PumpUntil([&] { return !dlg.IsShown(); }));
+    test::ProcessEvents();
+    EXPECT_TRUE(dlg.IsShown());
+    EXPECT_EQ(dlg.StartPicker()->GetValue(), dec8);
 }
 
 }  // namespace

@@ -19,6 +19,8 @@
 namespace qz {
 namespace {
 
+constexpr char kProgramName[] = "Program Name";
+
 // Checks the box's text and caption, then closes it with OK.
 class ExpectBox : public wxExpectModalBase<wxMessageDialog, ExpectBox> {
   public:
@@ -30,7 +32,8 @@ class ExpectBox : public wxExpectModalBase<wxMessageDialog, ExpectBox> {
   protected:
     int OnInvoked(wxMessageDialog* dlg) const override {
         EXPECT_EQ(dlg->GetMessage(), m_text);
-        EXPECT_EQ(dlg->GetCaption(), wxTheApp->GetAppName());
+        // The program's name, not the executable's file name.
+        EXPECT_EQ(dlg->GetCaption(), kProgramName);
         if (m_callerReturned) {
             EXPECT_FALSE(*m_callerReturned);
         }
@@ -104,7 +107,10 @@ TEST(MessageBoxHandler, HandlersNestAndDefaultWritesToStandardError) {
 
 class GuiMessageBoxTest : public ::testing::Test {
   protected:
-    GuiMessageBoxTest() { InstallGuiMessageBoxHandler(); }
+    GuiMessageBoxTest() {
+        wxTheApp->SetAppDisplayName(kProgramName);
+        InstallGuiMessageBoxHandler();
+    }
     ~GuiMessageBoxTest() override { SetMessageBoxHandler({}); }
 };
 

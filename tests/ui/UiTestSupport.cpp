@@ -30,6 +30,14 @@ bool PumpUntil(const std::function<bool()>& pred, std::chrono::milliseconds limi
     }
 }
 
+bool HasFocusIn(const wxWindow* window) {
+    for (const wxWindow* w = wxWindow::FindFocus(); w; w = w->GetParent()) {
+        if (w == window)
+            return true;
+    }
+    return false;
+}
+
 namespace {
 
 // Lets the X server's answer arrive and be handled.

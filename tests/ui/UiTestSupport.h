@@ -7,7 +7,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include <wx/dialog.h>
 #include <wx/window.h>
 
 #include "report/DataPaths.h"
@@ -43,6 +45,14 @@ void ProcessEvents();
 // Processes events until pred holds, at most for limit; pred's last answer.
 bool PumpUntil(const std::function<bool()>& pred,
                std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+// Deletes a dialog shown modeless by a test.
+struct DialogDeleter {
+    void operator()(wxDialog* dlg) const { delete dlg; }
+};
+
+// True when the focus is on window or inside it.
+bool HasFocusIn(const wxWindow* window);
 
 // The operator's own input, through the X server (XTest): the window under
 // the pointer has the keyboard here, where no window manager gives it.
