@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/NativeFile.h"
+
 namespace qz {
 
 class FolderLock {
@@ -33,7 +35,7 @@ class FolderLock {
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
-    bool Held() const { return m_fd >= 0 || !m_heldPath.empty(); }
+    bool Held() const { return m_file != kNoFile || !m_heldPath.empty(); }
     // Another holder kept the lock for the whole wait.
     bool Busy() const { return m_busy; }
     // Why the lock is not held, "" when it is: another holder, or the
@@ -41,8 +43,8 @@ class FolderLock {
     const std::string& Failure() const { return m_failure; }
 
   private:
-    int m_fd = -1;
-    std::string m_heldPath;  // the created file, when that is the lock
+    NativeFile m_file = kNoFile;  // the locked file (POSIX), the mutex (Windows)
+    std::string m_heldPath;       // the created file, when that is the lock
     bool m_busy = false;
     std::string m_failure;
 };

@@ -74,7 +74,7 @@ FolderLock::FolderLock(const std::string& folder, std::chrono::milliseconds wait
     // Each open is its own lock, so two threads of one process take turns too.
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            m_fd = fd;
+            m_file = fd;
             return;
         }
         const int error = errno;
@@ -127,8 +127,8 @@ FolderLock::~FolderLock() {
     if (!m_heldPath.empty()) {
         ::unlink(m_heldPath.c_str());
     }
-    if (m_fd >= 0) {
-        ::close(m_fd);  // releases the lock
+    if (m_file != kNoFile) {
+        ::close(m_file);  // releases the lock
     }
 }
 

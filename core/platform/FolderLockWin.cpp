@@ -58,13 +58,13 @@ FolderLock::FolderLock(const std::string& folder, std::chrono::milliseconds wait
         CloseHandle(mutex);
         return;
     }
-    m_fd = win::StoredHandle(mutex);
+    m_file = mutex;
 }
 
 FolderLock::~FolderLock() {
-    if (m_fd >= 0) {
-        ReleaseMutex(win::HandleOf(m_fd));
-        CloseHandle(win::HandleOf(m_fd));
+    if (m_file != kNoFile) {
+        ReleaseMutex(m_file);
+        CloseHandle(m_file);
     }
 }
 

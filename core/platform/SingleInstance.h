@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -41,13 +42,15 @@ class SingleInstanceGuard {
     void Release();
 
   private:
+    // What the system holds for the guard, as each system's file defines it:
+    // the lock file, the listening socket and its stop pipe on POSIX; the
+    // mutex and the two events on Windows.
+    struct State;
+
     void StopListening();
 
-    std::string m_socketPath;
-    int m_fd = -1;
+    std::unique_ptr<State> m_state;
     bool m_alreadyExists = false;
-    int m_listenFd = -1;
-    int m_stopPipe[2] = {-1, -1};
     std::thread m_listener;
 };
 

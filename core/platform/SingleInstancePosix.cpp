@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <utility>
 
@@ -99,24 +100,33 @@ void CloseFd(int& fd) {
 
 }  // namespace
 
-SingleInstanceGuard::SingleInstanceGuard(const std::string& name) {
+struct SingleInstanceGuard::State {
+    std::string socketPath;
+    int lockFd = -1;
+    int listenFd = -1;
+    int stopPipe[2] = {-1, -1};
+};
+
+SingleInstanceGuard::SingleInstanceGuard(const std::string& name)
+    : m_state(std::make_unique<State>()) {
     const std::string folder = GuardFolder(name);
     if (folder.empty()) {
         return;  // no folder of this user's own: run rather than refuse to start
     }
     const std::string base = folder + "/" + name;
-    m_socketPath = base + ".sock";
+    m_state->socketPath = base + ".sock";
     const std::string path = base + ".lock";
-    m_fd = ::open(path.c_str(), O_CREAT | O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (m_fd < 0) {
+    m_state->lockFd =
+        ::open(path.c_str(), O_CREAT | O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (m_state->lockFd < 0) {
         return;  // no lock file possible: run rather than refuse to start
     }
     int result = 0;
-    while ((result = ::flock(m_fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    while ((result = ::flock(m_state->lockFd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
     }
     if (result != 0) {
         m_alreadyExists = (errno == EWOULDBLOCK);
-        CloseFd(m_fd);
+        CloseFd(m_state->lockFd);
     }
 }
 
@@ -126,7 +136,7 @@ SingleInstanceGuard::~SingleInstanceGuard() {
 
 bool SingleInstanceGuard::AskHolderToShow() const {
     sockaddr_un address;
-    if (!MakeAddress(m_socketPath, address)) {
+    if (!MakeAddress(m_state->socketPath, address)) {
         return false;
     }
     // The holder may not listen yet (it is starting), and a stopped holder
@@ -154,68 +164,70 @@ bool SingleInstanceGuard::AskHolderToShow() const {
 
 bool SingleInstanceGuard::ListenForShowRequests(std::function<void()> onShowRequest) {
     sockaddr_un address;
-    if (m_fd < 0 || m_listenFd >= 0 || !MakeAddress(m_socketPath, address)) {
+    if (m_state->lockFd < 0 || m_state->listenFd >= 0 ||
+        !MakeAddress(m_state->socketPath, address)) {
         return false;
     }
     // Holding the lock makes any socket left there a dead holder's.
-    ::unlink(m_socketPath.c_str());
-    m_listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (m_listenFd < 0 || ::pipe2(m_stopPipe, O_CLOEXEC) != 0 ||
-        ::bind(m_listenFd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
-        ::listen(m_listenFd, 4) != 0) {
-        CloseFd(m_listenFd);
-        CloseFd(m_stopPipe[0]);
-        CloseFd(m_stopPipe[1]);
+    ::unlink(m_state->socketPath.c_str());
+    m_state->listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_state->listenFd < 0 || ::pipe2(m_state->stopPipe, O_CLOEXEC) != 0 ||
+        ::bind(m_state->listenFd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) !=
+            0 ||
+        ::listen(m_state->listenFd, 4) != 0) {
+        CloseFd(m_state->listenFd);
+        CloseFd(m_state->stopPipe[0]);
+        CloseFd(m_state->stopPipe[1]);
         return false;
     }
-    m_listener = std::thread(
-        [listenFd = m_listenFd, stopFd = m_stopPipe[0], onShowRequest = std::move(onShowRequest)] {
-            pollfd fds[2] = {{listenFd, POLLIN, 0}, {stopFd, POLLIN, 0}};
-            while (true) {
-                if (::poll(fds, 2, -1) < 0) {
-                    if (errno == EINTR) {
-                        continue;
-                    }
-                    return;
+    m_listener = std::thread([listenFd = m_state->listenFd, stopFd = m_state->stopPipe[0],
+                              onShowRequest = std::move(onShowRequest)] {
+        pollfd fds[2] = {{listenFd, POLLIN, 0}, {stopFd, POLLIN, 0}};
+        while (true) {
+            if (::poll(fds, 2, -1) < 0) {
+                if (errno == EINTR) {
+                    continue;
                 }
-                if (fds[1].revents != 0) {
-                    return;
-                }
-                const int connection =
-                    ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-                if (connection >= 0) {
-                    onShowRequest();
-                    // The answer: the request is taken. A caller that is gone
-                    // makes the write fail, which changes nothing here.
-                    const char answer = 1;
-                    (void)::send(connection, &answer, 1, MSG_NOSIGNAL);
-                    ::close(connection);
-                }
+                return;
             }
-        });
+            if (fds[1].revents != 0) {
+                return;
+            }
+            const int connection =
+                ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (connection >= 0) {
+                onShowRequest();
+                // The answer: the request is taken. A caller that is gone
+                // makes the write fail, which changes nothing here.
+                const char answer = 1;
+                (void)::send(connection, &answer, 1, MSG_NOSIGNAL);
+                ::close(connection);
+            }
+        }
+    });
     return true;
 }
 
 void SingleInstanceGuard::StopListening() {
     if (m_listener.joinable()) {
         const char stop = 0;
-        while (::write(m_stopPipe[1], &stop, 1) < 0 && errno == EINTR) {
+        while (::write(m_state->stopPipe[1], &stop, 1) < 0 && errno == EINTR) {
         }
         m_listener.join();
     }
-    if (m_listenFd >= 0) {
-        ::unlink(m_socketPath.c_str());  // while the lock still says it is ours
+    if (m_state->listenFd >= 0) {
+        ::unlink(m_state->socketPath.c_str());  // while the lock still says it is ours
     }
-    CloseFd(m_listenFd);
-    CloseFd(m_stopPipe[0]);
-    CloseFd(m_stopPipe[1]);
+    CloseFd(m_state->listenFd);
+    CloseFd(m_state->stopPipe[0]);
+    CloseFd(m_state->stopPipe[1]);
 }
 
 void SingleInstanceGuard::Release() {
     StopListening();
-    if (m_fd >= 0) {
-        ::flock(m_fd, LOCK_UN);
-        CloseFd(m_fd);
+    if (m_state->lockFd >= 0) {
+        ::flock(m_state->lockFd, LOCK_UN);
+        CloseFd(m_state->lockFd);
     }
 }
 

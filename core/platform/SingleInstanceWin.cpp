@@ -1,5 +1,6 @@
 // The guard is a named mutex in the user's session; show requests are a
 // named event the holder waits on.
+#include <memory>
 #include <utility>
 
 #include "platform/SingleInstance.h"
@@ -20,17 +21,25 @@ std::wstring ObjectName(const std::string& name, const char* suffix) {
     return win::Utf16(text);
 }
 
-void CloseStored(int& stored) {
-    if (stored >= 0) {
-        CloseHandle(win::HandleOf(stored));
-        stored = -1;
+void CloseHeld(HANDLE& handle) {
+    if (handle != nullptr) {
+        CloseHandle(handle);
+        handle = nullptr;
     }
 }
 
 }  // namespace
 
-SingleInstanceGuard::SingleInstanceGuard(const std::string& name) {
-    m_socketPath = name;  // the name the show-request event is made from
+struct SingleInstanceGuard::State {
+    std::string name;  // the name the show-request event is made from
+    HANDLE mutex = nullptr;
+    HANDLE show = nullptr;
+    HANDLE stop = nullptr;
+};
+
+SingleInstanceGuard::SingleInstanceGuard(const std::string& name)
+    : m_state(std::make_unique<State>()) {
+    m_state->name = name;
     const HANDLE mutex = CreateMutexW(nullptr, FALSE, ObjectName(name, ".instance").c_str());
     if (mutex == nullptr) {
         // Named by someone else in a way we may not open: not ours to run.
@@ -42,7 +51,7 @@ SingleInstanceGuard::SingleInstanceGuard(const std::string& name) {
         CloseHandle(mutex);
         return;
     }
-    m_fd = win::StoredHandle(mutex);
+    m_state->mutex = mutex;
 }
 
 SingleInstanceGuard::~SingleInstanceGuard() {
@@ -51,7 +60,7 @@ SingleInstanceGuard::~SingleInstanceGuard() {
 
 bool SingleInstanceGuard::AskHolderToShow() const {
     const HANDLE event =
-        OpenEventW(EVENT_MODIFY_STATE, FALSE, ObjectName(m_socketPath, ".show").c_str());
+        OpenEventW(EVENT_MODIFY_STATE, FALSE, ObjectName(m_state->name, ".show").c_str());
     if (event == nullptr) {
         return false;
     }
@@ -63,17 +72,17 @@ bool SingleInstanceGuard::AskHolderToShow() const {
 }
 
 bool SingleInstanceGuard::ListenForShowRequests(std::function<void()> onShowRequest) {
-    if (m_fd < 0 || m_listenFd >= 0) {
+    if (m_state->mutex == nullptr || m_state->show != nullptr) {
         return false;
     }
     const HANDLE show =
-        CreateEventW(nullptr, FALSE, FALSE, ObjectName(m_socketPath, ".show").c_str());
+        CreateEventW(nullptr, FALSE, FALSE, ObjectName(m_state->name, ".show").c_str());
     const HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    m_listenFd = win::StoredHandle(show);
-    m_stopPipe[0] = win::StoredHandle(stop);
-    if (m_listenFd < 0 || m_stopPipe[0] < 0) {
-        CloseStored(m_listenFd);
-        CloseStored(m_stopPipe[0]);
+    m_state->show = show;
+    m_state->stop = stop;
+    if (show == nullptr || stop == nullptr) {
+        CloseHeld(m_state->show);
+        CloseHeld(m_state->stop);
         return false;
     }
     m_listener = std::thread([show, stop, onShowRequest = std::move(onShowRequest)] {
@@ -87,16 +96,16 @@ bool SingleInstanceGuard::ListenForShowRequests(std::function<void()> onShowRequ
 
 void SingleInstanceGuard::StopListening() {
     if (m_listener.joinable()) {
-        SetEvent(win::HandleOf(m_stopPipe[0]));
+        SetEvent(m_state->stop);
         m_listener.join();
     }
-    CloseStored(m_listenFd);
-    CloseStored(m_stopPipe[0]);
+    CloseHeld(m_state->show);
+    CloseHeld(m_state->stop);
 }
 
 void SingleInstanceGuard::Release() {
     StopListening();
-    CloseStored(m_fd);
+    CloseHeld(m_state->mutex);
 }
 
 }  // namespace qz

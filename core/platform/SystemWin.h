@@ -19,11 +19,4 @@ std::string Utf8(std::wstring_view utf16);
 // period and line end.
 std::string SystemReason(DWORD error);
 
-inline int StoredHandle(HANDLE handle) {
-    return handle == nullptr || handle == INVALID_HANDLE_VALUE ? -1 : HandleToLong(handle);
-}
-inline HANDLE HandleOf(int stored) {
-    return stored < 0 ? nullptr : LongToHandle(stored);
-}
-
 }  // namespace qz::win
