@@ -16,19 +16,9 @@
 namespace qz {
 namespace {
 
-using Texts = std::vector<std::string>;
-
-// A list's rows, each as "+" (checked) or "-" followed by its text.
-Texts Rows(const CReportDataListCtrl& list) {
-    Texts rows;
-    for (long i = 0; i < list.GetItemCount(); ++i)
-        rows.push_back((list.GetCheck(i) ? "+" : "-") + list.GetItemText(i).utf8_string());
-    return rows;
-}
-
-Texts Values(const CValueSet& set) {
-    return Texts(set.begin(), set.end());
-}
+using test::Rows;
+using test::Texts;
+using test::Values;
 
 constexpr char kLongName[] =
     "A customer whose name runs on far longer than any list of this dialog is wide";

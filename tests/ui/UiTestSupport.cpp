@@ -6,6 +6,8 @@
 
 #include <thread>
 
+#include "ui/ReportDataListCtrl.h"
+
 namespace qz::test {
 
 void ProcessEvents() {
@@ -28,6 +30,17 @@ bool PumpUntil(const std::function<bool()>& pred, std::chrono::milliseconds limi
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+}
+
+Texts Rows(const CReportDataListCtrl& list) {
+    Texts rows;
+    for (long i = 0; i < list.GetItemCount(); ++i)
+        rows.push_back((list.GetCheck(i) ? "+" : "-") + list.GetItemText(i).utf8_string());
+    return rows;
+}
+
+Texts Values(const CValueSet& set) {
+    return Texts(set.begin(), set.end());
 }
 
 bool HasFocusIn(const wxWindow* window) {

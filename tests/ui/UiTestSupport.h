@@ -12,9 +12,14 @@
 #include <wx/dialog.h>
 #include <wx/window.h>
 
+#include "records/CountMap.h"
 #include "report/DataPaths.h"
 #include "tests/support/TestSupport.h"
 #include "tests/ui/MessageBoxRecorder.h"
+
+namespace qz {
+class CReportDataListCtrl;
+}
 
 namespace qz::test {
 
@@ -50,6 +55,14 @@ bool PumpUntil(const std::function<bool()>& pred,
 struct DialogDeleter {
     void operator()(wxDialog* dlg) const { delete dlg; }
 };
+
+using Texts = std::vector<std::string>;
+
+// A check list's rows, each as "+" (checked) or "-" followed by its text.
+Texts Rows(const CReportDataListCtrl& list);
+
+// A value set's values, in its order.
+Texts Values(const CValueSet& set);
 
 // True when the focus is on window or inside it.
 bool HasFocusIn(const wxWindow* window);

@@ -20,19 +20,9 @@ namespace qz {
 namespace {
 
 using test::RecordLine;
-using Texts = std::vector<std::string>;
-
-// A list's rows, each as "+" (checked) or "-" followed by its text.
-Texts Rows(const CReportDataListCtrl& list) {
-    Texts rows;
-    for (long i = 0; i < list.GetItemCount(); ++i)
-        rows.push_back((list.GetCheck(i) ? "+" : "-") + list.GetItemText(i).utf8_string());
-    return rows;
-}
-
-Texts Values(const CValueSet& set) {
-    return Texts(set.begin(), set.end());
-}
+using test::Rows;
+using test::Texts;
+using test::Values;
 
 void Uncheck(CReportDataListCtrl& list, const std::string& text) {
     for (long i = 0; i < list.GetItemCount(); ++i) {
