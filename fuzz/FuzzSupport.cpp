@@ -58,7 +58,12 @@ std::vector<ExpectedLine> SplitLines(std::string_view bytes) {
     while (start < bytes.size()) {
         const std::size_t lf = bytes.find('\n', start);
         if (lf == std::string_view::npos) {
-            lines.push_back({bytes.substr(start), bytes.size() - start});
+            // A lone CR at the very end ends the last line as CR LF would.
+            std::string_view text = bytes.substr(start);
+            if (text.back() == '\r') {
+                text.remove_suffix(1);
+            }
+            lines.push_back({text, bytes.size() - start});
             break;
         }
         std::string_view text = bytes.substr(start, lf - start);

@@ -45,8 +45,8 @@ class ScratchFile {
 
 // The lines of bytes as the record file reader is meant to return them: split
 // after each LF, one CR before the LF dropped, a last line without LF kept
-// when it is not empty. Each line is paired with the bytes it takes up in the
-// file, line end included.
+// when it is not empty (a lone CR at its end dropped). Each line is paired with the bytes it takes
+// up in the file, line end included.
 struct ExpectedLine {
     std::string_view text;
     std::size_t fileBytes;
