@@ -93,7 +93,8 @@ int main(int argc, char** argv) {
             saved = SaveClientArea(dlg, output);
         } else {
             const qz::OptionValues found = DemoValues();
-            const qz::CustomerNames names = qz::LoadCustomerList(tree.Paths().strCustomerListPath).names;
+            const qz::CustomerNames names =
+                qz::LoadCustomerList(tree.Paths().strCustomerListPath).names;
             auto* option = new qz::COptionDlg(nullptr, found, names, dlg->ExcludedValues());
             option->Move(0, 0);
             option->Show();

@@ -1,7 +1,8 @@
-// Refused advisory locks. The customer list is opened deny-writers (a shared lock here). Where the system cannot give the
-// advisory lock at all (NFS emulates flock with byte-range locks that need a
-// writable descriptor and fails with EBADF; ENOLCK; EOPNOTSUPP), the file is
-// read without it; only another holder's lock fails the open.
+// Refused advisory locks. The customer list is opened deny-writers (a shared
+// lock here). Where the system cannot give the advisory lock at all (NFS
+// emulates flock with byte-range locks that need a writable descriptor and
+// fails with EBADF; ENOLCK; EOPNOTSUPP), the file is read without it; only
+// another holder's lock fails the open.
 //
 // The refusals are made by interposing flock in this test program: it passes
 // every call to the C library's flock unless a test sets a refusal.
