@@ -134,6 +134,19 @@ bool WaitFor(const std::function<bool()>& pred, std::chrono::seconds timeout) {
     return true;
 }
 
+// Starts the program and waits until its window is shown: its process, or -1
+// when it did not start or showed no window.
+pid_t StartShown(Display* display) {
+    const pid_t pid = Start();
+    if (pid > 0 &&
+        !WaitFor([&] { return StackingPlace(display, pid) >= 0; }, std::chrono::seconds(30))) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        return -1;
+    }
+    return pid;
+}
+
 TEST(SingleInstanceTest, SecondStartBringsTheRunningWindowToTheFront) {
     test::DataTree tree;
     tree.Write("CustomerList.lst", "0A1B _ Cable Maker One\n");
@@ -141,11 +154,8 @@ TEST(SingleInstanceTest, SecondStartBringsTheRunningWindowToTheFront) {
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
 
-    const pid_t first = Start();
-    ASSERT_GT(first, 0);
-    ASSERT_TRUE(
-        WaitFor([&] { return StackingPlace(display, first) >= 0; }, std::chrono::seconds(30)))
-        << "the first start shows no window";
+    const pid_t first = StartShown(display);
+    ASSERT_GT(first, 0) << "the first start shows no window";
 
     // Another program's window covers the screen.
     const Window cover =
@@ -213,11 +223,8 @@ TEST(SingleInstanceTest, AStoppedFirstInstanceIsToldOfNotWaitedFor) {
     tree.MakeDir("ReportData/Platform-A");
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
-    const pid_t first = Start();
-    ASSERT_GT(first, 0);
-    ASSERT_TRUE(
-        WaitFor([&] { return StackingPlace(display, first) >= 0; }, std::chrono::seconds(30)))
-        << "the first start shows no window";
+    const pid_t first = StartShown(display);
+    ASSERT_GT(first, 0) << "the first start shows no window";
     kill(first, SIGSTOP);
 
     for (int start = 0; start < 6; ++start) {
