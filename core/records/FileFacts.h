@@ -1,13 +1,10 @@
 #pragma once
-// The fact rows: what counting record files yields, and what a report sums.
-//
-// A record file's facts are its counted records summed by (record day,
+// The fact rows of one record file: its counted records summed by (record day,
 // setting file, customer code, board ID), each row with its OK and NG counts,
-// plus the values the option scan finds in the file. A report's facts add the
-// machine (the file's folder) and are the rows its request selects. Rows are
-// kept in the order their key was first seen: a report sums them in file
-// order, which gives every key the same first-seen order as counting the
-// records one by one, whatever days and exclusions select.
+// plus the values the option scan finds in the file. Rows are kept in the
+// order their key was first seen: a report sums them in file order, which
+// gives every key the same first-seen order as counting the records one by
+// one, whatever days and exclusions select (facts/ReportFacts.h).
 //
 // Texts are stored once per table and rows refer to them by index, so a row
 // is a few integers and sums compare integers, not texts.
@@ -61,24 +58,6 @@ struct FileFacts {
     // Adds the facts of the lines that follow these (a grown file's new lines):
     // counts of keys present are added, new keys follow in more's order.
     void Append(const FileFacts& more);
-};
-
-// A report's fact row: the machine folder's name and the file row's texts,
-// numbers of the report's table.
-struct ReportFactRow {
-    std::int32_t day = 0;
-    std::uint32_t machine = 0;
-    std::uint32_t settingFile = 0;
-    std::uint32_t customer = 0;
-    std::uint32_t board = 0;
-    OkNg counts;
-};
-
-// The fact rows a report selected, summed over its files in file order; a key
-// (day, machine, setting file, customer, board) appears once.
-struct ReportFacts {
-    TextTable texts;
-    std::vector<ReportFactRow> rows;
 };
 
 }  // namespace qz

@@ -1,0 +1,38 @@
+#pragma once
+// Counting one record file, or the lines a grown file gained, into its fact
+// rows (records/FileFacts.h).
+
+#include <cstdint>
+#include <string>
+
+#include "dates/DateParser.h"
+#include "progress/JobProgress.h"
+#include "records/FileFacts.h"
+
+namespace qz {
+
+// What counting a file from an offset gave.
+struct FileFactCount {
+    // The facts of the complete lines (those with a line end) read.
+    FileFacts facts;
+    // The offset behind the last complete line read: where a later count of
+    // the grown file starts. The header's end when there is no data line.
+    std::uint64_t completeEnd = 0;
+    // An unterminated last line: its found values always, its fact row only
+    // when it counts (a file that changed within kQuietTime leaves it out).
+    // Never kept between runs, since the line may still grow.
+    FileFacts lastLine;
+    // Unterminated last lines left out (0 or 1).
+    std::uint64_t linesLeftOut = 0;
+};
+
+// Counts the record lines of path from the offset from: 0 is the file's start,
+// whose first line is the header; any other offset is the start of a data line
+// (a completeEnd of an earlier count). Dates are read by locale; every record
+// day counts, no value is left out (a report selects from the facts). Progress
+// moves by the bytes read from from on. False when cancelled (count then
+// partial). Throws FileError as the text reader does.
+bool CountFileFacts(const std::string& path, const DateLocale& locale, std::uint64_t from,
+                    FileProgress& progress, FileFactCount& count);
+
+}  // namespace qz
