@@ -297,7 +297,16 @@ std::optional<StoredFile> FactStore::Find(const std::string& path) {
     return entry;
 }
 
-bool FactStore::Save(std::span<const StoredFile> put) {
+FactStoreEntry MakeStoreEntry(std::string path, const StoredFileState& state,
+                              const FileFacts& facts) {
+    FactStoreEntry entry{std::move(path), state, EncodeFacts(facts)};
+    if (entry.facts.size() * kMaxFactsShareDivisor > state.completeEnd) {
+        entry.facts.clear();
+    }
+    return entry;
+}
+
+bool FactStore::Save(std::span<const FactStoreEntry> put) {
     if (m_damaged) {
         // Damaged in use: made again now, when no other store holds it busy.
         m_db.reset();
@@ -317,14 +326,13 @@ bool FactStore::Save(std::span<const StoredFile> put) {
         return false;
     }
     std::unordered_set<std::string> written;
-    for (const StoredFile& file : put) {
+    for (const FactStoreEntry& file : put) {
         if (code != SQLITE_OK) {
             break;
         }
         written.insert(file.path);
-        const std::string facts = EncodeFacts(file.facts);
-        const Statement& statement =
-            facts.size() * kMaxFactsShareDivisor > file.state.completeEnd ? db.forget : db.put;
+        const std::string& facts = file.facts;
+        const Statement& statement = facts.empty() ? db.forget : db.put;
         statement.Blob(1, file.path);
         if (&statement == &db.put) {
             const FileStamp& stamp = file.state.stamp;

@@ -44,6 +44,21 @@ struct StoredFile {
     FileFacts facts;  // of the complete lines up to state.completeEnd
 };
 
+// An entry made ready to save: its facts encoded (by the thread that counted
+// them, so that a job keeps the compact bytes until it saves). Empty facts:
+// the file's facts are not kept, and an entry it had is dropped.
+struct FactStoreEntry {
+    std::string path;
+    StoredFileState state;
+    std::string facts;
+};
+
+// The entry of path's facts: dropped (facts empty) when the encoded facts are
+// not much smaller than the completeEnd bytes they came from, so that crafted
+// keys cannot grow the cache.
+FactStoreEntry MakeStoreEntry(std::string path, const StoredFileState& state,
+                              const FileFacts& facts);
+
 struct FactStoreOptions {
     std::string localeKey;  // LocaleKey of the locale the facts are read with
     // An unreadable file at the path may be replaced: the path is the
@@ -74,11 +89,10 @@ class FactStore {
     // format version and reads back whole.
     std::optional<StoredFile> Find(const std::string& path);
 
-    // In one transaction: replaces the entries of put (an entry whose encoded
-    // facts are not much smaller than the bytes they came from is dropped
-    // instead: crafted keys must not grow the cache), and drops those of files
-    // that are gone. All or nothing; false when nothing was saved.
-    bool Save(std::span<const StoredFile> put);
+    // In one transaction: replaces the entries of put (drops those without
+    // facts), and drops those of files that are gone. All or nothing; false
+    // when nothing was saved.
+    bool Save(std::span<const FactStoreEntry> put);
 
     // Paths with an entry (for tests and diagnostics).
     std::size_t EntryCount();

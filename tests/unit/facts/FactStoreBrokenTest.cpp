@@ -33,7 +33,7 @@ std::vector<StoredFile> MakeOurs(const test::TempDir& dir, const std::string& db
         entries.push_back(test::EntryFor(file, kBigFile, test::LotFacts(40, 8)));
     }
     FactStore store(db, FactStoreOptions{});
-    EXPECT_TRUE(store.Save(entries));
+    EXPECT_TRUE(test::SaveEntries(store, entries));
     return entries;
 }
 
@@ -90,7 +90,7 @@ TEST(FactStoreBroken, EachBrokenCacheIsRefusedOrMadeAgain) {
             for (int i = 0; i < 20; ++i) {
                 EXPECT_FALSE(store.Find(dir.path() + "/M01/f" + std::to_string(i) + ".csv")) << i;
             }
-            EXPECT_EQ(store.Save({&entry, 1}), c.usable) << store.WhyNotUsed();
+            EXPECT_EQ(test::SaveEntries(store, {&entry, 1}), c.usable) << store.WhyNotUsed();
             if (*c.reason == '\0') {
                 EXPECT_EQ(store.WhyNotUsed(), "");
             } else {
@@ -116,11 +116,11 @@ TEST(FactStoreBroken, AnEntryAlteredInTheDatabaseIsNotBelievedAndIsReplaced) {
     const std::string file = dir.Write("M01/a.csv", "header\n");
     FactStore store(db, FactStoreOptions{});
     const StoredFile entry = test::EntryFor(file, kBigFile, test::LotFacts(10, 4));
-    ASSERT_TRUE(store.Save({&entry, 1}));
+    ASSERT_TRUE(test::SaveEntries(store, {&entry, 1}));
     // One count changed: the bytes still decode, the checksum does not match.
     Sql(db, "UPDATE files SET facts = substr(facts, 1, 60) || x'07' || substr(facts, 62)");
     EXPECT_FALSE(store.Find(file).has_value());
-    ASSERT_TRUE(store.Save({&entry, 1}));
+    ASSERT_TRUE(test::SaveEntries(store, {&entry, 1}));
     EXPECT_TRUE(store.Find(file).has_value());
 }
 
@@ -132,7 +132,7 @@ TEST(FactStoreBroken, APlaceThatCannotHoldADatabaseIsNotUsed) {
     EXPECT_NE(store.WhyNotUsed().find("cannot be opened"), std::string::npos) << store.WhyNotUsed();
     StoredFile entry;
     entry.path = notAFolder;
-    EXPECT_FALSE(store.Save({&entry, 1}));
+    EXPECT_FALSE(test::SaveEntries(store, {&entry, 1}));
     EXPECT_FALSE(store.Find(notAFolder).has_value());
 }
 

@@ -33,7 +33,7 @@ TEST(FactStore, EntryReadsBackWholeInAnotherConnectionAndOnlyForItsLocale) {
         FactStore store(db, Options());
         ASSERT_TRUE(store.IsUsable()) << store.WhyNotUsed();
         EXPECT_FALSE(store.Find(file).has_value());
-        ASSERT_TRUE(store.Save({&entry, 1}));
+        ASSERT_TRUE(test::SaveEntries(store, {&entry, 1}));
     }
     FactStore store(db, Options());
     FactStore other(db, Options());  // two connections at once
@@ -56,12 +56,12 @@ TEST(FactStore, FactsNotMuchSmallerThanTheirBytesAreNotKept) {
     const std::string file = dir.Write("M01/a.csv", "header\n");
     FactStore store(dir.path() + "/facts.sqlite", Options());
     StoredFile entry = test::EntryFor(file, kBigFile, test::LotFacts(30, 8));
-    ASSERT_TRUE(store.Save({&entry, 1}));
+    ASSERT_TRUE(test::SaveEntries(store, {&entry, 1}));
     ASSERT_TRUE(store.Find(file).has_value());
     // The same facts from few bytes (every key new, as crafted keys give):
     // not kept, and the entry before them is gone too.
     entry.state.completeEnd = 2000;
-    ASSERT_TRUE(store.Save({&entry, 1}));
+    ASSERT_TRUE(test::SaveEntries(store, {&entry, 1}));
     EXPECT_FALSE(store.Find(file).has_value());
     EXPECT_EQ(store.EntryCount(), 0u);
 }
@@ -73,10 +73,10 @@ TEST(FactStore, SavingDropsTheEntriesOfFilesThatAreGone) {
     FactStore store(dir.path() + "/facts.sqlite", Options());
     const StoredFile entries[] = {test::EntryFor(kept, kBigFile, test::LotFacts(2, 2)),
                                   test::EntryFor(gone, kBigFile, test::LotFacts(2, 2))};
-    ASSERT_TRUE(store.Save(entries));
+    ASSERT_TRUE(test::SaveEntries(store, entries));
     ASSERT_EQ(store.EntryCount(), 2u);
     std::remove(gone.c_str());
-    ASSERT_TRUE(store.Save({}));  // a run that read nothing new still prunes
+    ASSERT_TRUE(test::SaveEntries(store, {}));  // a run that read nothing new still prunes
     EXPECT_TRUE(store.Find(kept).has_value());
     EXPECT_FALSE(store.Find(gone).has_value());
     EXPECT_EQ(store.EntryCount(), 1u);
@@ -88,19 +88,19 @@ TEST(FactStore, AWriterHoldingTheDatabaseMakesASaveGiveUpSoonNotFail) {
     const std::string file = dir.Write("M01/a.csv", "header\n");
     FactStore store(db, Options());
     const StoredFile entry = test::EntryFor(file, kBigFile, test::LotFacts(3, 3));
-    ASSERT_TRUE(store.Save({&entry, 1}));
+    ASSERT_TRUE(test::SaveEntries(store, {&entry, 1}));
 
     sqlite3* writer = nullptr;
     ASSERT_EQ(sqlite3_open(db.c_str(), &writer), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(writer, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
     EXPECT_TRUE(store.Find(file).has_value()) << "readers go on while another writes";
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(store.Save({&entry, 1}));
+    EXPECT_FALSE(test::SaveEntries(store, {&entry, 1}));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_NE(store.WhyNotUsed().find("busy"), std::string::npos) << store.WhyNotUsed();
     sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(writer);
-    EXPECT_TRUE(store.Save({&entry, 1})) << "usable again once the other is done";
+    EXPECT_TRUE(test::SaveEntries(store, {&entry, 1})) << "usable again once the other is done";
 }
 
 TEST(FactStore, ASaveThatWouldPassTheSizeLimitSavesNothing) {
@@ -112,11 +112,11 @@ TEST(FactStore, ASaveThatWouldPassTheSizeLimitSavesNothing) {
     options.maxBytes = 64 * 1024;
     FactStore store(db, options);
     const StoredFile first = test::EntryFor(small, kBigFile, test::LotFacts(2, 2));
-    ASSERT_TRUE(store.Save({&first, 1}));
+    ASSERT_TRUE(test::SaveEntries(store, {&first, 1}));
     const StoredFile entries[] = {
         test::EntryFor(small, kBigFile, test::LotFacts(3, 3)),
         test::EntryFor(big, std::uint64_t{1} << 30, test::LotFacts(3000, 16))};
-    EXPECT_FALSE(store.Save(entries));
+    EXPECT_FALSE(test::SaveEntries(store, entries));
     EXPECT_NE(store.WhyNotUsed().find("full"), std::string::npos) << store.WhyNotUsed();
     EXPECT_FALSE(store.Find(big).has_value());
     const auto kept = store.Find(small);
@@ -138,7 +138,7 @@ TEST(FactStore, StoresOnTwoThreadsSaveAndReadAtOnceWithoutLoss) {
         for (int round = 1; round <= 40; ++round) {
             const StoredFile entry = test::EntryFor(files[static_cast<std::size_t>(which)],
                                                     kBigFile, test::LotFacts(round, 2));
-            if (store.Save({&entry, 1})) {
+            if (test::SaveEntries(store, {&entry, 1})) {
                 ++saved;
             }
             if (const auto found = store.Find(files[static_cast<std::size_t>(1 - which)])) {

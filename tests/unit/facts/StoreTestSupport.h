@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "facts/FactStore.h"
 #include "records/FileFacts.h"
@@ -38,6 +40,15 @@ inline StoredFile EntryFor(const std::string& path, std::uint64_t completeEnd, F
     file.state.fingerprint = 0x1234'5678'9abc'def0;
     file.facts = std::move(facts);
     return file;
+}
+
+// Saves entries as a job does: made ready, then in one transaction.
+inline bool SaveEntries(FactStore& store, std::span<const StoredFile> entries) {
+    std::vector<FactStoreEntry> ready;
+    for (const StoredFile& entry : entries) {
+        ready.push_back(MakeStoreEntry(entry.path, entry.state, entry.facts));
+    }
+    return store.Save(ready);
 }
 
 inline void ExpectSameFacts(const FileFacts& a, const FileFacts& b) {

@@ -1,0 +1,129 @@
+#include "jobs/CachedFileFacts.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "facts/FileFingerprint.h"
+#include "platform/FileError.h"
+#include "platform/FileIdentity.h"
+
+namespace qz {
+
+namespace {
+
+enum class Served { FromCache, Grown, Whole };
+
+Served HowToServe(const std::optional<StoredFile>& stored, const std::optional<FileStamp>& now,
+                  const std::string& path) {
+    if (!stored || !now || !now->SameFile(stored->state.stamp) ||
+        now->size < stored->state.completeEnd) {
+        return Served::Whole;
+    }
+    const StoredFileState& state = stored->state;
+    if (*now == state.stamp) {
+        return state.settled ? Served::FromCache : Served::Whole;
+    }
+    // Same size but other times: changed in place. Bigger: grown, when the
+    // bytes the facts came from are still there.
+    if (now->size <= state.stamp.size) {
+        return Served::Whole;
+    }
+    try {
+        return FileFingerprint(path, state.completeEnd) == state.fingerprint ? Served::Grown
+                                                                             : Served::Whole;
+    } catch (const FileError&) {
+        return Served::Whole;  // the count says why
+    }
+}
+
+}  // namespace
+
+CachedFileFacts::CachedFileFacts(FactStore* store, const DateLocale& locale)
+    : m_store(store != nullptr && store->IsUsable() ? store : nullptr), m_locale(locale) {}
+
+bool CachedFileFacts::Count(const std::string& path, JobProgress& job, std::size_t worker,
+                            FileFactCount& count) {
+    if (m_store == nullptr) {
+        FileProgress progress(job, worker);
+        return CountFileFacts(path, m_locale, 0, progress, count);
+    }
+    // Taken before the file is read: a write after it changes the stamp, so
+    // the entry can only be read again, never believed wrongly.
+    const std::optional<FileStamp> stamp = GetFileStamp(path);
+    const std::int64_t clock = FileClockNow();
+    std::optional<StoredFile> stored;
+    {
+        std::lock_guard lock(m_mutex);
+        stored = m_store->Find(path);
+    }
+    const Served served = HowToServe(stored, stamp, path);
+    std::uint64_t from = 0;
+    FileFacts kept;
+    if (served != Served::Whole) {
+        from = stored->state.completeEnd;
+        kept = std::move(stored->facts);
+        FileProgress(job, worker).AfterLine(from);
+    }
+    FileProgress progress(job, worker);
+    if (served == Served::FromCache && from == stamp->size) {
+        // Nothing behind the last complete line: the file is not opened.
+        if (progress.IsCancelled()) {
+            return false;
+        }
+        count = FileFactCount{};
+        count.completeEnd = from;
+    } else if (!CountFileFacts(path, m_locale, from, progress, count)) {
+        return false;
+    }
+    const bool added = served == Served::Whole || count.completeEnd != from;
+    if (served != Served::Whole) {
+        kept.Append(count.facts);
+        count.facts = std::move(kept);
+    }
+
+    std::optional<FactStoreEntry> entry;
+    if (stamp && added) {
+        StoredFileState state;
+        state.stamp = *stamp;
+        state.settled = std::max(stamp->modified, stamp->changed) + kSettleTime < clock;
+        state.completeEnd = count.completeEnd;
+        try {
+            state.fingerprint = FileFingerprint(path, count.completeEnd);
+            entry = MakeStoreEntry(path, state, count.facts);
+        } catch (const FileError&) {
+            // Gone or unreadable since: nothing to keep.
+        }
+    }
+    std::lock_guard lock(m_mutex);
+    switch (served) {
+        case Served::FromCache:
+            ++m_use.filesFromCache;
+            break;
+        case Served::Grown:
+            ++m_use.filesGrown;
+            break;
+        case Served::Whole:
+            ++m_use.filesRead;
+            break;
+    }
+    m_use.bytesFromCache += from;
+    if (entry) {
+        m_toSave.push_back(std::move(*entry));
+    }
+    return true;
+}
+
+void CachedFileFacts::Save(bool cancelled) {
+    std::lock_guard lock(m_mutex);
+    if (m_store != nullptr && !cancelled) {
+        m_store->Save(m_toSave);
+    }
+    m_toSave.clear();
+}
+
+FactCacheUse CachedFileFacts::Use() const {
+    std::lock_guard lock(m_mutex);
+    return m_use;
+}
+
+}  // namespace qz
