@@ -24,6 +24,11 @@ std::optional<std::string> DefaultCachePath(const std::string& dataRoot) {
     return *folder + kPathSeparator + "qz8840" + kPathSeparator + name;
 }
 
+CachePlace DefaultCachePlace(const std::string& dataRoot) {
+    const auto path = DefaultCachePath(dataRoot);
+    return path ? CachePlace{*path, true} : CachePlace{};
+}
+
 bool CreateCacheFolderFor(const std::string& path) {
     const std::size_t cut = path.find_last_of(kPathSeparator);
     if (cut == std::string::npos || cut == 0) {

@@ -38,6 +38,13 @@ Served HowToServe(const std::optional<StoredFile>& stored, const std::optional<F
 
 }  // namespace
 
+bool CachedFileFacts::IsSettled(const FileStamp& stamp, std::int64_t clock) {
+    constexpr std::int64_t kMillisecond = 1'000'000;
+    const bool fine = stamp.modified % kMillisecond != 0 && stamp.changed % kMillisecond != 0;
+    const std::int64_t settle = fine ? kSettleTimeFine : kSettleTimeCoarse;
+    return std::max(stamp.modified, stamp.changed) + settle < clock;
+}
+
 CachedFileFacts::CachedFileFacts(FactStore* store, const DateLocale& locale)
     : m_store(store != nullptr && store->IsUsable() ? store : nullptr), m_locale(locale) {}
 
@@ -85,7 +92,7 @@ bool CachedFileFacts::Count(const std::string& path, JobProgress& job, std::size
     if (stamp && added) {
         StoredFileState state;
         state.stamp = *stamp;
-        state.settled = std::max(stamp->modified, stamp->changed) + kSettleTime < clock;
+        state.settled = IsSettled(*stamp, clock);
         state.completeEnd = count.completeEnd;
         try {
             state.fingerprint = FileFingerprint(path, count.completeEnd);

@@ -32,9 +32,14 @@ struct FactCacheUse {
 
 class CachedFileFacts {
   public:
-    // A times within kSettleTime of the clock may not tell a later write (a
-    // coarse file clock): an entry stamped so is checked, not trusted.
-    static constexpr std::int64_t kSettleTime = 2'000'000'000;  // nanoseconds
+    // Times within the settle time of the clock may not tell a later write
+    // (a file clock ticks coarsely): an entry stamped so is checked, never
+    // trusted as unchanged. A file system whose times show sub-millisecond
+    // digits ticks at most every few milliseconds; others (FAT: 2 s) may tick
+    // every 2 seconds.
+    static constexpr std::int64_t kSettleTimeFine = 100'000'000;     // nanoseconds
+    static constexpr std::int64_t kSettleTimeCoarse = 2'000'000'000;  // nanoseconds
+    static bool IsSettled(const FileStamp& stamp, std::int64_t clock);
 
     // store null: every file is read whole and nothing is kept.
     CachedFileFacts(FactStore* store, const DateLocale& locale);
