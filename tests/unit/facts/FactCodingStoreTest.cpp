@@ -1,8 +1,10 @@
 // The bytes of stored facts and the fingerprint of a file's bytes.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
+#include "facts/CacheLocation.h"
 #include "facts/FactCoding.h"
 #include "facts/FileFingerprint.h"
 #include "platform/FileError.h"
@@ -82,6 +84,23 @@ TEST(FileFingerprint, TellsBytesBeforeTheOffsetNotThoseAfter) {
     const std::string small = dir.Write("b.csv", "h\n");
     EXPECT_NE(FileFingerprint(small, 2), FileFingerprint(small, 3));
     EXPECT_THROW(FileFingerprint(dir.path() + "/missing.csv", 10), FileError);
+}
+
+TEST(CacheLocation, OneDatabasePerDataTreeInTheProgramsCacheFolder) {
+    test::HomeRedirect home;
+    test::ScopedEnv cacheHome("XDG_CACHE_HOME", home.home() + "/cache");
+    const CachePlace place = DefaultCachePlace("/srv/line1/ReportData");
+    EXPECT_TRUE(place.owned);
+    EXPECT_TRUE(place.path.starts_with(home.home() + "/cache/qz8840/facts-")) << place.path;
+    EXPECT_TRUE(place.path.ends_with(".sqlite")) << place.path;
+    EXPECT_EQ(DefaultCachePlace("/srv/line1/ReportData/").path, place.path);
+    EXPECT_NE(DefaultCachePlace("/srv/line2/ReportData").path, place.path);
+
+    ASSERT_TRUE(CreateCacheFolderFor(place.path));
+    EXPECT_TRUE(std::filesystem::is_directory(home.home() + "/cache/qz8840"));
+    test::ScopedEnv noCacheHome("XDG_CACHE_HOME", std::nullopt);
+    test::ScopedEnv noHome("HOME", std::nullopt);
+    EXPECT_EQ(DefaultCachePlace("/srv/line1/ReportData").path, "");
 }
 
 }  // namespace
