@@ -267,7 +267,7 @@ void FactStore::Open() {
 }
 
 std::optional<StoredFile> FactStore::Find(const std::string& path) {
-    if (!m_db || m_damaged) {
+    if (!m_db || m_damaged || m_readingFailed) {
         return std::nullopt;
     }
     const Statement& find = m_db->find;
@@ -291,6 +291,8 @@ std::optional<StoredFile> FactStore::Find(const std::string& path) {
             entry->facts = std::move(*facts);
         }
     } else if (code != SQLITE_ROW && code != SQLITE_DONE) {
+        // Each look-up could wait kBusyWait again: the job goes on without.
+        m_readingFailed = true;
         Failed(code, "reading it");
     }
     find.Reset();

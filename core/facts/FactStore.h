@@ -108,7 +108,8 @@ class FactStore {
     FactStoreOptions m_options;
     std::unique_ptr<Database> m_db;
     std::string m_whyNotUsed;
-    bool m_damaged = false;  // an entry or the database read back broken
+    bool m_damaged = false;        // the database read back broken
+    bool m_readingFailed = false;  // a look-up failed: no more waits for it
 };
 
 // Where a file's stored facts may be kept: encoded facts at most this share of
