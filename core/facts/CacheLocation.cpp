@@ -35,13 +35,8 @@ bool CreateCacheFolderFor(const std::string& path) {
         return true;
     }
     const std::string folder = path.substr(0, cut);
-#ifdef _WIN32
-    const std::filesystem::path native(std::u8string(folder.begin(), folder.end()));
-#else
-    const std::filesystem::path native(folder);
-#endif
     std::error_code error;
-    std::filesystem::create_directories(native, error);
+    std::filesystem::create_directories(FileSystemPath(folder), error);
     return !error;
 }
 

@@ -9,6 +9,7 @@
 
 #include "facts/FactCoding.h"
 #include "platform/FileError.h"
+#include "platform/Path.h"
 
 namespace qz {
 
@@ -39,14 +40,6 @@ constexpr const char* kPut =
 constexpr const char* kForget = "DELETE FROM files WHERE path = ?1";
 constexpr const char* kPaths = "SELECT path FROM files";
 constexpr const char* kCount = "SELECT count(*) FROM files";
-
-std::filesystem::path FileSystemPath(const std::string& path) {
-#ifdef _WIN32
-    return std::filesystem::path(std::u8string(path.begin(), path.end()));
-#else
-    return std::filesystem::path(path);
-#endif
-}
 
 bool IsDamage(int code) {
     const int primary = code & 0xFF;

@@ -8,14 +8,11 @@
 #include <thread>
 
 #include "platform/FileError.h"
+#include "platform/Path.h"
 #include "tests/support/TestSupport.h"
 
 namespace qz {
 namespace {
-
-std::filesystem::path Native(const std::string& path) {
-    return std::filesystem::path(std::u8string(path.begin(), path.end()));
-}
 
 // Long enough for a coarse file clock (a few milliseconds) to tick.
 void LetTheFileClockTick() {
@@ -33,7 +30,7 @@ TEST(FileIdentity, StampTellsAppendsRewritesAndReplacements) {
               std::chrono::minutes(1));
 
     LetTheFileClockTick();
-    std::ofstream(Native(path), std::ios::binary | std::ios::app) << "line 2\n";
+    std::ofstream(FileSystemPath(path), std::ios::binary | std::ios::app) << "line 2\n";
     const auto grown = GetFileStamp(path);
     ASSERT_TRUE(grown.has_value());
     EXPECT_TRUE(grown->SameFile(*first));
@@ -42,14 +39,14 @@ TEST(FileIdentity, StampTellsAppendsRewritesAndReplacements) {
 
     // Rewritten in place, same size, the modification time set back: only
     // the change time tells.
-    const auto before = std::filesystem::last_write_time(Native(path));
+    const auto before = std::filesystem::last_write_time(FileSystemPath(path));
     LetTheFileClockTick();
     {
-        std::fstream file(Native(path), std::ios::binary | std::ios::in | std::ios::out);
+        std::fstream file(FileSystemPath(path), std::ios::binary | std::ios::in | std::ios::out);
         file.seekp(7);
         file << "LINE";
     }
-    std::filesystem::last_write_time(Native(path), before);
+    std::filesystem::last_write_time(FileSystemPath(path), before);
     const auto rewritten = GetFileStamp(path);
     ASSERT_TRUE(rewritten.has_value());
     EXPECT_TRUE(rewritten->SameFile(*grown));
@@ -58,7 +55,7 @@ TEST(FileIdentity, StampTellsAppendsRewritesAndReplacements) {
     EXPECT_NE(rewritten->changed, grown->changed);
 
     const std::string other = dir.Write("b.csv", "header\nline 1\nline 2\n");
-    std::filesystem::rename(Native(other), Native(path));
+    std::filesystem::rename(FileSystemPath(other), FileSystemPath(path));
     const auto replaced = GetFileStamp(path);
     ASSERT_TRUE(replaced.has_value());
     EXPECT_FALSE(replaced->SameFile(*rewritten)) << "a new file under the old name";
