@@ -62,12 +62,12 @@ class File {
 };
 
 // Writes records of one day from second first on, spaced by step seconds,
-// until bytes are written or the day ends; lots change every few hours.
-void WriteDay(File& out, int year, int month, int day, int first, int step, std::uint64_t bytes,
-              std::uint64_t seed) {
+// until bytes are written or second end; lots change every few hours.
+void WriteDay(File& out, int year, int month, int day, int first, int end, int step,
+              std::uint64_t bytes, std::uint64_t seed) {
     char line[160];
     const std::uint64_t start = out.Written();
-    for (int second = first, n = 0; second < 86400 && out.Written() - start < bytes;
+    for (int second = first, n = 0; second < end && out.Written() - start < bytes;
          second += step, ++n) {
         const int lot = second / (3 * 3600);  // a lot runs three hours
         const std::uint64_t key = Mix(seed ^ static_cast<std::uint64_t>(day * 8 + lot));
@@ -93,13 +93,13 @@ std::uint64_t GenerateLineShapedMonth(const std::string& path, int year, int mon
     const char header[] = "Date,Cable No.,Setting File,Customer,Write Board ID,Count,Result\n";
     out.Put(header, sizeof header - 1);
     const int days = kDaysInMonth[(month - 1) % 12];
-    constexpr int kLineBytes = 90;
+    constexpr int kLineBytes = 70;  // a little less than a line: the day's bytes fit
     const std::uint64_t perDay = minBytes / static_cast<std::uint64_t>(days) + 1;
     // Records spaced over 06:00 to 22:00, the day's last hours left for appends.
     const std::uint64_t lines = perDay / kLineBytes + 1;
     const int step = static_cast<int>(std::max<std::uint64_t>(1, 16 * 3600 / lines));
     for (int day = 1; day <= days; ++day) {
-        WriteDay(out, year, month, day, 6 * 3600, step, perDay, seed);
+        WriteDay(out, year, month, day, 6 * 3600, 22 * 3600, step, perDay, seed);
     }
     out.Close();
     return out.Written();
@@ -109,7 +109,7 @@ std::uint64_t AppendLineShapedRecords(const std::string& path, int year, int mon
                                       std::uint64_t bytes, std::uint64_t seed) {
     File out(path, "ab");
     const int day = kDaysInMonth[(month - 1) % 12];
-    WriteDay(out, year, month, day, 22 * 3600, 1, bytes, seed + 1);
+    WriteDay(out, year, month, day, 22 * 3600, 24 * 3600, 1, bytes, seed + 1);
     out.Close();
     return out.Written();
 }
