@@ -38,8 +38,7 @@ OptionValues OptionScanJob::Run() {
             if (count.header) {
                 DebugTrace(*count.header);
             }
-            perWorker[worker].Merge(count.facts.found);
-            perWorker[worker].Merge(count.lastLine.found);
+            perWorker[worker].Merge(FoundValues(count));
         } catch (const std::exception& error) {
             Tell(m_request.sink, FileFailure(files.paths[file], error));
         }

@@ -203,14 +203,21 @@ bool CountLines(const std::string& path, const DateLocale& locale, TextFileReade
                 last.Fields(fields, n);
             }
             last.Finish();
-        } else {
-            counter.Line(line, fields);
+            progress.AfterLine(reader.GetPosition() - from);
+            return true;
         }
+        counter.Line(line, fields);
         progress.AfterLine(reader.GetPosition() - from);
     }
 }
 
 }  // namespace
+
+OptionValues FoundValues(const FileFactCount& count) {
+    OptionValues values = count.facts.found;
+    values.Merge(count.lastLine.found);
+    return values;
+}
 
 bool CountFileFacts(const std::string& path, const DateLocale& locale, std::uint64_t from,
                     FileProgress& progress, FileFactCount& count) {

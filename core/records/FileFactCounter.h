@@ -30,6 +30,9 @@ struct FileFactCount {
     std::optional<std::string> header;
 };
 
+// The found values of a count: the complete lines' and the last line's.
+OptionValues FoundValues(const FileFactCount& count);
+
 // Counts the record lines of path from the offset from: 0 is the file's start,
 // whose first line is the header; any other offset is the start of a data line
 // (a completeEnd of an earlier count). Dates are read by locale; every record
