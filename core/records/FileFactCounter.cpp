@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
+#include <vector>
 
 #include "platform/FileAge.h"
 #include "platform/TextFileReader.h"
@@ -31,8 +33,16 @@ class FactCounter {
             NoRow(settingFile, customer, board);
             return;
         }
-        const FileFactKey key{day, m_facts.texts.Intern(settingFile),
-                              m_facts.texts.Intern(customer), m_facts.texts.Intern(board)};
+        // The three fields lie in this order in the line, commas between:
+        // their span is one look-up where the three texts would be three.
+        const std::string_view span(
+            settingFile.data(),
+            static_cast<std::size_t>(board.data() + board.size() - settingFile.data()));
+        const OkNg* known = std::as_const(m_spans).Find(span);
+        const Texts& texts =
+            m_texts[known != nullptr ? static_cast<std::size_t>(known->ok)
+                                     : NewSpan(span, settingFile, customer, board)];
+        const FileFactKey key{day, texts.settingFile, texts.customer, texts.board};
         if (!(key == m_lastKey) || m_lastRow == m_index.kNone) {
             m_lastRow = RowOf(key);
             m_lastKey = key;
@@ -111,8 +121,29 @@ class FactCounter {
         return row;
     }
 
+    // The text numbers of a record's setting file, customer and board.
+    struct Texts {
+        std::uint32_t settingFile;
+        std::uint32_t customer;
+        std::uint32_t board;
+    };
+
+    [[gnu::noinline]] std::size_t NewSpan(std::string_view span, std::string_view settingFile,
+                                          std::string_view customer, std::string_view board) {
+        m_texts.push_back({m_facts.texts.Intern(settingFile), m_facts.texts.Intern(customer),
+                           m_facts.texts.Intern(board)});
+        m_spans.Slot(span).ok = static_cast<std::int64_t>(m_texts.size() - 1);
+        return m_texts.size() - 1;
+    }
+
     RecordDayReader m_dates;
     FileFacts& m_facts;
+    // A record's fields from its setting file to its board, as they stand in
+    // the line -> their texts' numbers (in OkNg::ok). A span splits into one
+    // set of fields (fields hold no comma), though a run of commas makes
+    // other spans of the same fields.
+    CCountMap m_spans;
+    std::vector<Texts> m_texts;
     FactRowIndex<FileFactKey> m_index;
     FileFactKey m_lastKey;
     std::uint32_t m_lastRow = FactRowIndex<FileFactKey>::kNone;
