@@ -34,10 +34,10 @@
 #include "bench/RecordGenerator.h"
 #include "dates/DateParser.h"
 #include "dates/OleDate.h"
-#include "progress/JobProgress.h"
-#include "records/ReportCounts.h"
 #include "facts/ReportFactSums.h"
+#include "progress/JobProgress.h"
 #include "records/FileFactCounter.h"
+#include "records/ReportCounts.h"
 
 namespace {
 

@@ -19,10 +19,10 @@ class ExcludedTexts {
         m_fields.resize(texts.Size(), 0);
         for (std::uint32_t text = 0; text < texts.Size(); ++text) {
             const std::string& value = texts.At(text);
-            m_fields[text] =
-                static_cast<std::uint8_t>((excluded.settingFiles.Contains(value) ? kSettingFile : 0) |
-                                          (excluded.customers.Contains(value) ? kCustomer : 0) |
-                                          (excluded.machineIds.Contains(value) ? kBoard : 0));
+            m_fields[text] = static_cast<std::uint8_t>(
+                (excluded.settingFiles.Contains(value) ? kSettingFile : 0) |
+                (excluded.customers.Contains(value) ? kCustomer : 0) |
+                (excluded.machineIds.Contains(value) ? kBoard : 0));
         }
     }
 
@@ -106,8 +106,8 @@ void ReportFactSum::Add(std::string_view machine, const FileFacts& facts,
             into[row].counts.ng += from.counts.ng;
             continue;
         }
-        into.push_back({key.day, key.machine, key.settingFile, key.customer, key.board,
-                        from.counts});
+        into.push_back(
+            {key.day, key.machine, key.settingFile, key.customer, key.board, from.counts});
         m_index.Add(hash, static_cast<std::uint32_t>(into.size() - 1), into.size(), hashOf);
     }
 }

@@ -8,8 +8,8 @@
 #include "jobs/FileFailure.h"
 #include "jobs/RecordFiles.h"
 #include "jobs/WorkerPool.h"
-#include "platform/FileError.h"
 #include "platform/DebugTrace.h"
+#include "platform/FileError.h"
 
 namespace qz {
 

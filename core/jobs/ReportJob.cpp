@@ -125,8 +125,7 @@ ReportResult ReportJob::Run() {
         bool failed = false;
         try {
             sums = std::make_unique<FileSums>();
-            ReadFileFacts(files.paths[file], m_request.criteria.dateLocale, progress,
-                          sums->count);
+            ReadFileFacts(files.paths[file], m_request.criteria.dateLocale, progress, sums->count);
         } catch (const FileError& error) {
             // What the file gave before the error still counts.
             failed = true;

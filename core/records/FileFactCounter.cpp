@@ -26,8 +26,7 @@ class FactCounter {
     // One record given as the fields the facts read (the line has at least
     // kMinRecordFields fields).
     [[gnu::always_inline]] void Record(std::string_view date, std::string_view settingFile,
-                                       std::string_view customer, std::string_view board,
-                                       bool ok) {
+                                       std::string_view customer, std::string_view board, bool ok) {
         std::int32_t day = 0;
         if (!m_dates.ReadDay(date, day)) {
             NoRow(settingFile, customer, board);
@@ -209,8 +208,7 @@ bool CountLines(const std::string& path, const DateLocale& locale, TextFileReade
         bool cancelled = false;
 #if QZ_SCAN_IN_PLACE
         // The lines that the buffer holds; the next one the general way.
-        cancelled =
-            scanInPlace && !CountBufferedLines(reader, from, counter, fields, progress);
+        cancelled = scanInPlace && !CountBufferedLines(reader, from, counter, fields, progress);
 #endif
         if (!cancelled) {
             count.completeEnd = reader.GetPosition();

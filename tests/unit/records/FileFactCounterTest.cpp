@@ -43,14 +43,12 @@ void SetAtRest(const std::string& path) {
 // the scan window, results other than "OK".
 std::string AwkwardRecords(std::uint32_t seed, std::size_t lines) {
     std::mt19937 random(seed);
-    const auto pick = [&random](std::size_t n) {
-        return static_cast<std::size_t>(random() % n);
-    };
+    const auto pick = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
     const Values settingFiles = {"MAIN_SET_A01_REV3.bin", "b.cfg", "設定.cfg", "S"};
     const Values customers = {"0A1B", "0C2D", "MAIN_SET_A01_REV3.bin"};  // a text in two roles
     const Values boards = {"WB-07-P2", "WB-08-P1", "b.cfg"};
     const Values dates = {"2018/05/02 23:59:59", "2018/05/03 10:21:07", "2018/05/03",
-                          "2018/05/04 00:00:00", "2018/13/45", "yesterday"};
+                          "2018/05/04 00:00:00", "2018/13/45",          "yesterday"};
     const Values results = {"OK", "OK", "OK", "NG", "ok", "OK "};
     std::string text = "Date,Cable,Setting File,Customer,Machine ID,Count,Result\r\n";
     for (std::size_t i = 0; i < lines; ++i) {
@@ -96,17 +94,17 @@ struct Selection {
 
 std::vector<Selection> Selections() {
     std::vector<Selection> selections;
-    selections.push_back({"every day", OleDate::FromParts(2000, 1, 1),
-                          OleDate::FromParts(2099, 12, 31), {}});
-    selections.push_back({"one day", OleDate::FromParts(2018, 5, 3),
-                          OleDate::FromParts(2018, 5, 3), {}});
-    Selection excluding{"excluding", OleDate::FromParts(2018, 5, 2),
-                        OleDate::FromParts(2018, 5, 4), {}};
+    selections.push_back(
+        {"every day", OleDate::FromParts(2000, 1, 1), OleDate::FromParts(2099, 12, 31), {}});
+    selections.push_back(
+        {"one day", OleDate::FromParts(2018, 5, 3), OleDate::FromParts(2018, 5, 3), {}});
+    Selection excluding{
+        "excluding", OleDate::FromParts(2018, 5, 2), OleDate::FromParts(2018, 5, 4), {}};
     excluding.excluded.settingFiles.Insert("b.cfg");  // also a board: that one stays
     excluding.excluded.customers.Insert("0C2D");
     selections.push_back(excluding);
-    Selection boards{"a board", OleDate::FromParts(2018, 5, 1), OleDate::FromParts(2018, 5, 31),
-                     {}};
+    Selection boards{
+        "a board", OleDate::FromParts(2018, 5, 1), OleDate::FromParts(2018, 5, 31), {}};
     boards.excluded.machineIds.Insert("WB-07-P2");
     selections.push_back(boards);
     return selections;
@@ -167,11 +165,11 @@ class FileFactCounterTest : public ::testing::Test {
     }
 
     // Every row as its texts, in row order.
-    static std::vector<std::tuple<std::int32_t, std::string, std::string, std::string,
-                                  std::int64_t, std::int64_t>>
+    static std::vector<
+        std::tuple<std::int32_t, std::string, std::string, std::string, std::int64_t, std::int64_t>>
     Rows(const FileFacts& facts) {
-        std::vector<std::tuple<std::int32_t, std::string, std::string, std::string,
-                               std::int64_t, std::int64_t>>
+        std::vector<std::tuple<std::int32_t, std::string, std::string, std::string, std::int64_t,
+                               std::int64_t>>
             rows;
         for (const FileFactRow& row : facts.rows) {
             rows.emplace_back(row.key.day, facts.texts.At(row.key.settingFile),
@@ -295,8 +293,9 @@ TEST_F(FileFactCounterTest, ReportFactRowsJoinFilesOfOneMachineAndKeepMachinesAp
                           row.counts.ok, row.counts.ng);
     }
     using Row = std::tuple<std::string, std::string, std::int64_t, std::int64_t>;
-    EXPECT_EQ(rows, (std::vector<Row>{{"M1", "S", 2, 0}, {"M1", "T", 1, 1}, {"M2", "T", 0, 1},
-                                      {"M2", "S", 1, 0}}));
+    EXPECT_EQ(rows,
+              (std::vector<Row>{
+                  {"M1", "S", 2, 0}, {"M1", "T", 1, 1}, {"M2", "T", 0, 1}, {"M2", "S", 1, 0}}));
 }
 
 TEST_F(FileFactCounterTest, CancelStopsTheCount) {
