@@ -17,8 +17,7 @@ namespace qz {
 namespace {
 
 // Counts records into the fact rows of one FileFacts. A record's row is found
-// by its integer key; consecutive records of one key (a lot on one board in
-// one day) find it by one comparison.
+// by its span's number on the current day, else by its integer key.
 class FactCounter {
   public:
     FactCounter(const DateLocale& locale, FileFacts& facts) : m_dates(locale), m_facts(facts) {}
@@ -38,15 +37,19 @@ class FactCounter {
             settingFile.data(),
             static_cast<std::size_t>(board.data() + board.size() - settingFile.data()));
         const OkNg* known = std::as_const(m_spans).Find(span);
-        const Texts& texts =
-            m_texts[known != nullptr ? static_cast<std::size_t>(known->ok)
-                                     : NewSpan(span, settingFile, customer, board)];
-        const FileFactKey key{day, texts.settingFile, texts.customer, texts.board};
-        if (!(key == m_lastKey) || m_lastRow == m_index.kNone) {
-            m_lastRow = RowOf(key);
-            m_lastKey = key;
+        const std::size_t spanNumber = known != nullptr
+                                           ? static_cast<std::size_t>(known->ok)
+                                           : NewSpan(span, settingFile, customer, board);
+        if (day != m_day) {
+            m_day = day;
+            ++m_dayStamp;
         }
-        m_facts.rows[m_lastRow].counts.Count(ok);
+        DayRow& dayRow = m_dayRows[spanNumber];
+        if (dayRow.stamp != m_dayStamp) {
+            const Texts& texts = m_texts[spanNumber];
+            dayRow = {RowOf({day, texts.settingFile, texts.customer, texts.board}), m_dayStamp};
+        }
+        m_facts.rows[dayRow.row].counts.Count(ok);
     }
 
     // A line given as its first n fields.
@@ -132,6 +135,7 @@ class FactCounter {
         m_texts.push_back({m_facts.texts.Intern(settingFile), m_facts.texts.Intern(customer),
                            m_facts.texts.Intern(board)});
         m_spans.Slot(span).ok = static_cast<std::int64_t>(m_texts.size() - 1);
+        m_dayRows.push_back({});
         return m_texts.size() - 1;
     }
 
@@ -144,8 +148,16 @@ class FactCounter {
     CCountMap m_spans;
     std::vector<Texts> m_texts;
     FactRowIndex<FileFactKey> m_index;
-    FileFactKey m_lastKey;
-    std::uint32_t m_lastRow = FactRowIndex<FileFactKey>::kNone;
+    // Per span, its row on the day of the last record, valid while its stamp
+    // is the day's: records come in time order, so a record finds its row
+    // by its span alone, and a new day (or one met again) costs one step.
+    struct DayRow {
+        std::uint32_t row = 0;
+        std::uint64_t stamp = 0;
+    };
+    std::vector<DayRow> m_dayRows;
+    std::int32_t m_day = 0;
+    std::uint64_t m_dayStamp = 1;  // above every DayRow made before a record
 };
 
 #if QZ_SCAN_IN_PLACE
