@@ -48,10 +48,8 @@ bool CachedFileFacts::IsSettled(const FileStamp& stamp, std::int64_t clock) {
 CachedFileFacts::CachedFileFacts(FactStore* store, const DateLocale& locale)
     : m_store(store != nullptr && store->IsUsable() ? store : nullptr), m_locale(locale) {}
 
-bool CachedFileFacts::Count(const std::string& path, JobProgress& job, std::size_t worker,
-                            FileFactCount& count) {
+bool CachedFileFacts::Count(const std::string& path, FileProgress& progress, FileFactCount& count) {
     if (m_store == nullptr) {
-        FileProgress progress(job, worker);
         return CountFileFacts(path, m_locale, 0, progress, count);
     }
     // Taken before the file is read: a write after it changes the stamp, so
@@ -69,9 +67,8 @@ bool CachedFileFacts::Count(const std::string& path, JobProgress& job, std::size
     if (served != Served::Whole) {
         from = stored->state.completeEnd;
         kept = std::move(stored->facts);
-        FileProgress(job, worker).AfterLine(from);
+        progress.AddDone(from);
     }
-    FileProgress progress(job, worker);
     if (served == Served::FromCache && from == stamp->size) {
         // Nothing behind the last complete line: the file is not opened.
         if (progress.IsCancelled()) {
@@ -79,17 +76,32 @@ bool CachedFileFacts::Count(const std::string& path, JobProgress& job, std::size
         }
         count = FileFactCount{};
         count.completeEnd = from;
-    } else if (!CountFileFacts(path, m_locale, from, progress, count)) {
-        return false;
+    } else {
+        bool counted = false;
+        try {
+            counted = CountFileFacts(path, m_locale, from, progress, count);
+        } catch (const FileError&) {
+            // What was read before the error counts, the stored lines too.
+            if (served != Served::Whole) {
+                kept.Append(count.facts);
+                count.facts = std::move(kept);
+            }
+            throw;
+        }
+        if (!counted) {
+            return false;
+        }
     }
-    const bool added = served == Served::Whole || count.completeEnd != from;
+    // A grown file gets its new stamp even when no line was completed, so
+    // that it is unchanged next time.
+    const bool renewed = served != Served::FromCache || count.completeEnd != from;
     if (served != Served::Whole) {
         kept.Append(count.facts);
         count.facts = std::move(kept);
     }
 
     std::optional<FactStoreEntry> entry;
-    if (stamp && added) {
+    if (stamp && renewed) {
         StoredFileState state;
         state.stamp = *stamp;
         state.settled = IsSettled(*stamp, clock);

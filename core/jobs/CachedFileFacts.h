@@ -37,17 +37,18 @@ class CachedFileFacts {
     // trusted as unchanged. A file system whose times show sub-millisecond
     // digits ticks at most every few milliseconds; others (FAT: 2 s) may tick
     // every 2 seconds.
-    static constexpr std::int64_t kSettleTimeFine = 100'000'000;     // nanoseconds
+    static constexpr std::int64_t kSettleTimeFine = 100'000'000;      // nanoseconds
     static constexpr std::int64_t kSettleTimeCoarse = 2'000'000'000;  // nanoseconds
     static bool IsSettled(const FileStamp& stamp, std::int64_t clock);
 
     // store null: every file is read whole and nothing is kept.
     CachedFileFacts(FactStore* store, const DateLocale& locale);
 
-    // The facts of path as CountFileFacts(path, locale, 0, ...) gives them.
-    // Called by the workers at once; worker names the job's counter the bytes
-    // go to. False when cancelled (count partial). Throws FileError.
-    bool Count(const std::string& path, JobProgress& job, std::size_t worker, FileFactCount& count);
+    // The facts of path as CountFileFacts(path, locale, 0, ...) gives them
+    // (but for the header, which a file read from a stored offset does not
+    // give). Called by the workers at once. False when cancelled (count
+    // partial). Throws FileError.
+    bool Count(const std::string& path, FileProgress& progress, FileFactCount& count);
 
     // After the workers: saves the entries the job's counts made, in one
     // transaction, and prunes the entries of files that are gone. Nothing
@@ -58,7 +59,7 @@ class CachedFileFacts {
 
   private:
     FactStore* m_store;
-    const DateLocale& m_locale;
+    const DateLocale m_locale;
     mutable std::mutex m_mutex;  // the store, the entries to save and m_use
     std::vector<FactStoreEntry> m_toSave;
     FactCacheUse m_use;
