@@ -36,6 +36,15 @@ Served HowToServe(const std::optional<StoredFile>& stored, const std::optional<F
     }
 }
 
+// facts become kept followed by themselves. Appending nothing (an unchanged
+// file) leaves kept as it is, without indexing its rows.
+void Prepend(FileFacts kept, FileFacts& facts) {
+    if (!facts.rows.empty() || facts.texts.Size() > 0 || !facts.found.IsEmpty()) {
+        kept.Append(facts);
+    }
+    facts = std::move(kept);
+}
+
 }  // namespace
 
 bool CachedFileFacts::IsSettled(const FileStamp& stamp, std::int64_t clock) {
@@ -83,8 +92,7 @@ bool CachedFileFacts::Count(const std::string& path, FileProgress& progress, Fil
         } catch (const FileError&) {
             // What was read before the error counts, the stored lines too.
             if (served != Served::Whole) {
-                kept.Append(count.facts);
-                count.facts = std::move(kept);
+                Prepend(std::move(kept), count.facts);
             }
             throw;
         }
@@ -96,8 +104,7 @@ bool CachedFileFacts::Count(const std::string& path, FileProgress& progress, Fil
     // that it is unchanged next time.
     const bool renewed = served != Served::FromCache || count.completeEnd != from;
     if (served != Served::Whole) {
-        kept.Append(count.facts);
-        count.facts = std::move(kept);
+        Prepend(std::move(kept), count.facts);
     }
 
     std::optional<FactStoreEntry> entry;
