@@ -41,6 +41,11 @@ class Reader {
     explicit Reader(std::string_view bytes) : m_bytes(bytes) {}
 
     bool Number(std::uint64_t& value) {
+        // Most numbers are one byte: text numbers, day steps, small counts.
+        if (m_at < m_bytes.size() && (static_cast<unsigned char>(m_bytes[m_at]) & 0x80) == 0) {
+            value = static_cast<unsigned char>(m_bytes[m_at++]);
+            return true;
+        }
         value = 0;
         for (int shift = 0; shift < 64; shift += 7) {
             if (m_at >= m_bytes.size()) {
@@ -144,15 +149,14 @@ std::optional<FileFacts> DecodeFacts(std::string_view bytes) {
         }
     }
     std::uint64_t rowCount = 0;
-    if (!in.Number(rowCount) || rowCount > body.size()) {
+    if (!in.Number(rowCount) || rowCount > body.size() / 6) {  // a row takes 6 bytes or more
         return std::nullopt;
     }
-    facts.rows.reserve(rowCount);
+    facts.rows.resize(rowCount);
     std::int64_t day = 0;
-    for (std::uint64_t i = 0; i < rowCount; ++i) {
+    for (FileFactRow& row : facts.rows) {
         std::int64_t step = 0;
         std::uint64_t texts[3] = {};
-        FileFactRow row;
         if (!in.Signed(step) || !in.Number(texts[0]) || !in.Number(texts[1]) ||
             !in.Number(texts[2]) || !in.Count(row.counts.ok) || !in.Count(row.counts.ng)) {
             return std::nullopt;
@@ -167,7 +171,6 @@ std::optional<FileFacts> DecodeFacts(std::string_view bytes) {
         row.key.settingFile = static_cast<std::uint32_t>(texts[0]);
         row.key.customer = static_cast<std::uint32_t>(texts[1]);
         row.key.board = static_cast<std::uint32_t>(texts[2]);
-        facts.rows.push_back(row);
     }
     for (const Dimension dimension : kDimensions) {
         std::uint64_t count = 0;

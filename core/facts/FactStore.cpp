@@ -315,17 +315,40 @@ bool FactStore::Save(std::span<const FactStoreEntry> put) {
         return false;
     }
     Database& db = *m_db;
-    int code = db.Exec("BEGIN IMMEDIATE");
-    if (code != SQLITE_OK) {
-        Failed(code, "writing it");
-        return false;
-    }
+    // Files that are gone, found before the write lock is taken: a run that
+    // read nothing new and found nothing gone writes nothing.
     std::unordered_set<std::string> written;
+    for (const FactStoreEntry& file : put) {
+        written.insert(file.path);
+    }
+    std::vector<std::string> gone;
+    int code = SQLITE_OK;
+    for (;;) {
+        const int step = sqlite3_step(*db.paths);
+        if (step != SQLITE_ROW) {
+            code = step == SQLITE_DONE ? SQLITE_OK : step;
+            break;
+        }
+        std::string path(db.paths.ColumnBlob(0));
+        if (!written.contains(path) && !GetFileStamp(path)) {
+            gone.push_back(std::move(path));
+        }
+    }
+    db.paths.Reset();
+    if (code == SQLITE_OK && put.empty() && gone.empty()) {
+        return true;
+    }
+    if (code == SQLITE_OK) {
+        code = db.Exec("BEGIN IMMEDIATE");
+        if (code != SQLITE_OK) {
+            Failed(code, "writing it");
+            return false;
+        }
+    }
     for (const FactStoreEntry& file : put) {
         if (code != SQLITE_OK) {
             break;
         }
-        written.insert(file.path);
         const std::string& facts = file.facts;
         const Statement& statement = facts.empty() ? db.forget : db.put;
         statement.Blob(1, file.path);
@@ -347,20 +370,6 @@ bool FactStore::Save(std::span<const FactStoreEntry> put) {
         code = code == SQLITE_DONE ? SQLITE_OK : code;
         statement.Reset();
     }
-    // Files that are gone.
-    std::vector<std::string> gone;
-    while (code == SQLITE_OK) {
-        const int step = sqlite3_step(*db.paths);
-        if (step != SQLITE_ROW) {
-            code = step == SQLITE_DONE ? SQLITE_OK : step;
-            break;
-        }
-        std::string path(db.paths.ColumnBlob(0));
-        if (!written.contains(path) && !GetFileStamp(path)) {
-            gone.push_back(std::move(path));
-        }
-    }
-    db.paths.Reset();
     for (const std::string& path : gone) {
         if (code != SQLITE_OK) {
             break;
