@@ -11,6 +11,8 @@
 
 #include "facts/FactCoding.h"
 #include "jobs/CachedFileFacts.h"
+#include "jobs/OptionScanJob.h"
+#include "jobs/ReportJob.h"
 #include "platform/Path.h"
 #include "tests/support/TestSupport.h"
 #include "tests/unit/facts/StoreTestSupport.h"
@@ -213,6 +215,80 @@ TEST(CachedFacts, WithoutAStoreEveryFileIsCountedWhole) {
     cache.Save(false);
     ExpectSameCount(count, CountWhole(path, locale));
     EXPECT_EQ(cache.Use().filesRead, 0u) << "no cache: nothing to tell";
+}
+
+// A report's result as the outputs see it: totals, keys in order, fact rows.
+std::string Shown(const ReportResult& result) {
+    std::string text = std::to_string(result.m_nOk) + "/" + std::to_string(result.m_nNg) + "\n";
+    for (const Dimension dimension : kCountedDimensions) {
+        for (const auto& [key, counts] : result.Of(dimension)) {
+            text += key + " " + std::to_string(counts.ok) + " " + std::to_string(counts.ng) + "\n";
+        }
+    }
+    for (const ReportFactRow& row : result.facts.rows) {
+        text += std::to_string(row.day) + " " + result.facts.texts.At(row.machine) + " " +
+                result.facts.texts.At(row.settingFile) + " " + result.facts.texts.At(row.customer) +
+                " " + result.facts.texts.At(row.board) + " " + std::to_string(row.counts.ok) + " " +
+                std::to_string(row.counts.ng) + "\n";
+    }
+    return text;
+}
+
+TEST(CachedFacts, JobsOnSeveralWorkersGiveWhatTheyGiveWithoutTheCache) {
+    test::TempDir dir;
+    std::vector<std::string> machines;
+    std::vector<std::string> files;
+    for (int m = 0; m < 3; ++m) {
+        machines.push_back(dir.MakeDir("M" + std::to_string(m)));
+        for (int f = 0; f < 4; ++f) {
+            files.push_back(dir.Write("M" + std::to_string(m) + "/" + std::to_string(f) + ".csv",
+                                      kHeader + Lines(f * 97 + m, 300)));
+        }
+    }
+    const CachePlace cache{dir.path() + "/facts.sqlite", false};
+    const auto report = [&](const CachePlace& place) {
+        ReportRequest request;
+        request.machineFolders = machines;
+        request.criteria.dtReportStart = OleDate::FromParts(2026, 3, 2);
+        request.criteria.dtReportEnd = OleDate::FromParts(2026, 3, 6);
+        request.criteria.excluded.machineIds.Insert("WB-02");
+        request.workerCount = 4;
+        request.cache = place;
+        ReportJob job(std::move(request));
+        const ReportResult result = job.Run();
+        EXPECT_EQ(result.cacheNote, "");
+        EXPECT_EQ(job.Progress().ParsedBytes(), job.Progress().TotalBytes());
+        return std::make_pair(Shown(result), result.cacheUse);
+    };
+    const auto scan = [&](const CachePlace& place) {
+        OptionScanJob job({machines, 4, {}, DateLocale{}, place});
+        const OptionValues found = job.Run();
+        EXPECT_EQ(job.CacheNote(), "");
+        std::string text;
+        for (const Dimension dimension : kDimensions) {
+            for (const std::string& value : found.Of(dimension)) {
+                text += value + "\n";
+            }
+        }
+        return text;
+    };
+    const std::string expected = report({}).first;
+    ASSERT_NE(expected.find("A.cfg"), std::string::npos);
+    EXPECT_EQ(report(cache).first, expected);  // first, empty cache
+    LetTheFileSettle();
+    EXPECT_EQ(report(cache).first, expected);  // stores settled entries
+    const auto [repeated, use] = report(cache);
+    EXPECT_EQ(repeated, expected);
+    EXPECT_EQ(use.filesFromCache, files.size());
+    EXPECT_EQ(scan(cache), scan({})) << "the scan is served by the same entries";
+
+    Append(files[1], Lines(100, 40));  // days in the range
+    Append(files[7], Lines(150, 40));
+    const std::string grownExpected = report({}).first;
+    EXPECT_NE(grownExpected, expected);
+    const auto [grown, grownUse] = report(cache);
+    EXPECT_EQ(grown, grownExpected);
+    EXPECT_EQ(grownUse.filesGrown, 2u);
 }
 
 }  // namespace
