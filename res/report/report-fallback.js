@@ -412,14 +412,15 @@ function formatCount(n) { return String(n).replace(/\B(?=(\d{3})+(?!\d))/g, ',')
 // yield are given worst first (report-page.js): the note then says which
 // yields the bars left out have.
 function barsNote(drawn, all, data) {
-    var yields = data && data.getNumberOfColumns() === 2 &&
+    var yields = data && typeof data.getNumberOfColumns === 'function' &&
+        data.getNumberOfColumns() === 2 &&
         /^Yield/.test(String(data.getColumnLabel(1)));
     if (!yields) {
         return 'The first ' + formatCount(drawn) + ' of ' + formatCount(all) +
             ' bars are drawn; ' + formatCount(all - drawn) + ' are not. The table lists them all.';
     }
     return 'The worst ' + formatCount(drawn) + ' of ' + formatCount(all) + ' bars are drawn; ' +
-        'the ' + formatCount(all - drawn) + ' with higher yields (' +
+        'the other ' + formatCount(all - drawn) + ' (yields ' +
         formatNumber(Number(data.getValue(drawn, 1)), 2) + ' % to ' +
         formatNumber(Number(data.getValue(all - 1, 1)), 2) +
         ' %) are not. The table lists them all.';

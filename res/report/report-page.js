@@ -519,7 +519,8 @@ function redraw() {
 function beforeDraw(kind, container, data, options) {
     var section = container.closest ? container.closest('[data-view-section]') : null;
     var name = section ? section.getAttribute('data-view-section') : '';
-    if (name !== 'settingFile' && name !== 'machineId') {
+    if ((name !== 'settingFile' && name !== 'machineId') ||
+        typeof data.getNumberOfColumns !== 'function') {
         return [data, options];
     }
     var columns = data.getNumberOfColumns();

@@ -180,8 +180,8 @@ function drawYieldBars(container, sums, options) {
         note(
             container,
             'The worst ' + formatCount(shown.length) + ' of ' + formatCount(sums.length) + ' ' +
-                options.nounPlural + ' are drawn; the ' + formatCount(rest.length) +
-                ' with higher yields (' + yieldText(first) + ' % to ' + yieldText(best) +
+                options.nounPlural + ' are drawn; the other ' + formatCount(rest.length) +
+                ' (yields ' + yieldText(first) + ' % to ' + yieldText(best) +
                 ' %) are not. The table lists them all.');
     }
 }

@@ -209,7 +209,7 @@ describe('a report with its scope, offline', () => {
             ['Days', '2026-05-01 to 2026-05-07 (7 days)'],
             ['Machines', 'LINE-A, LINE-B (2)'],
             ['Excluded setting files', 'old.qzs'],
-            ['Excluded write-board IDs', 'WB-09, WB-10'],
+            ['Excluded Machine (Write Board) IDs', 'WB-09, WB-10'],
             ['Excluded customers', 'C001 (M\u00fcller AG), C009'],
             ['Record files', '14 read, 1 failed'],
             ['Made', '2026-05-08 07:30:05'],
@@ -266,7 +266,7 @@ test('a range of one day: one day, one point, one row', async () => {
             ['Days', '2026-05-14 (1 day)'],
             ['Machines', 'LINE-A (1)'],
             ['Excluded setting files', 'none'],
-            ['Excluded write-board IDs', 'none'],
+            ['Excluded Machine (Write Board) IDs', 'none'],
             ['Excluded customers', 'none'],
             ['Record files', '1 read, 0 failed'],
             ['Made', '2026-05-14 18:00:00'],
@@ -435,10 +435,12 @@ test(
                 assert.ok(first.includes(line), `first page: ${line}`);
             }
             assert.equal(settingFile[0], 'Setting File');
-            assert.ok(settingFile.includes('1 Gr\u00f6\u00dfe "A",B.qzs 3 1 75.00'));
-            assert.ok(settingFile.includes('2 caf\u00e9.qzs 10 0 100.00'));
-            assert.equal(machineId[0], 'Machine ID');
-            assert.ok(machineId.includes('2 WB-02 6 1 85.71'));
+            // Worst first.
+            assert.ok(settingFile.includes('1 LINE-2.qzs 2 1 66.67'));
+            assert.ok(settingFile.includes('2 Gr\u00f6\u00dfe "A",B.qzs 3 1 75.00'));
+            assert.ok(settingFile.includes('3 caf\u00e9.qzs 10 0 100.00'));
+            assert.equal(machineId[0], 'Machine (Write Board) ID');
+            assert.ok(machineId.includes('1 WB-02 6 1 85.71'));
             assert.equal(byDay[0], 'By day');
             assert.ok(byDay.includes('Day, 2026-05-01 to 2026-05-07'));
             for (const row of WEEK_DAYS) {
@@ -501,7 +503,8 @@ describe('By day with the chart library available', () => {
         ]);
         assert.deepEqual(
             draws.map((draw) => draw.columns[0]),
-            ['Setting File', ['string', 'Setting File'], 'Machine ID', ['string', 'Machine ID']]);
+            ['Setting File', ['string', 'Setting File'], 'Machine (Write Board) ID',
+             ['string', 'Machine (Write Board) ID']]);
         assert.equal(await page.textContent('#viewTitle'), 'By day');
     });
 
