@@ -78,10 +78,17 @@ var IDS = {title: 'viewTitle', chart: 'chartContent', table: 'tableContent'};
 var scope = window.qzReportScope.scope;
 var factsKit = window.qzReportFacts;
 var stateKit = window.qzReportState;
-var read = factsKit.read(window.reportFacts);
-var facts = read.facts;
-var customerNames = readCustomerNames(window.reportFacts);
+// The facts script is loaded without holding up the page (a year of a line
+// is megabytes of rows): the views of the six scripts are drawn first, those
+// of the facts once they are read.
+var factsKnown = false;
+var facts = null;
+var customerNames = {};
+var rendererReady = false;
 var state = stateKit.parse(window.location.hash);
+// The view the address asks for (or the operator chose) while the page waits
+// for the renderer or the facts.
+var wantedView = state.view;
 var target = stateKit.loadTarget();
 
 var buttons = Array.prototype.slice.call(document.querySelectorAll('[data-view]'));
@@ -378,9 +385,7 @@ function drawKeyViewFromFacts(part, name) {
         data.addColumn('number', 'OK');
         data.addColumn('number', 'NG');
         data.addColumn('number', 'Yield(%)');
-        data.addRows(sums.map(function(sum) {
-            return [sum.key, sum.ok, sum.ng, factsKit.yieldOf(sum)];
-        }));
+        data.addRows(sums.map(function(sum) { return [sum.key, sum.ok, sum.ng, yieldCell(sum)]; }));
         new visualization.Table(part.table).draw(data, {showRowNumber: true});
     }
     return true;
@@ -410,7 +415,7 @@ function drawSummaryFromFacts(part) {
     if (target !== null) {
         data.addColumn('string', 'Target');
     }
-    var row = ['Summary', total.ok, total.ng, factsKit.yieldOf(total)];
+    var row = ['Summary', total.ok, total.ng, yieldCell(total)];
     if (target !== null) {
         row.push(targetCell(total));
     }
@@ -674,6 +679,7 @@ function onHashChange() {
     if (VIEWS[state.view].needsFacts && !facts) {
         state.view = 'summary';
     }
+    wantedView = state.view;
     shownView = state.view;
     redraw();
 }
@@ -779,27 +785,67 @@ function startLive() {
 // ---- Start --------------------------------------------------------------
 
 buttons.forEach(function(button) {
-    button.addEventListener(
-        'click', function() { selectView(button.getAttribute('data-view'), true); });
-    if (button.hasAttribute('data-facts') && !facts) {
-        button.hidden = true;
-    }
+    button.addEventListener('click', function() {
+        wantedView = button.getAttribute('data-view');
+        selectView(wantedView, true);
+    });
 });
-Object.keys(VIEWS).forEach(function(name) {
-    if (VIEWS[name].needsFacts && !facts) {
-        parts[name].section.classList.add('report-view-unavailable');
-    }
-});
-if (read.note) {
-    var factsNote = document.getElementById('factsNote');
-    factsNote.textContent = read.note;
-    factsNote.hidden = false;
+
+function enableControls() {
+    buttons.forEach(function(button) {
+        button.disabled = !rendererReady || (button.hasAttribute('data-facts') && !facts);
+        button.hidden = button.hasAttribute('data-facts') && factsKnown && !facts;
+    });
+    printButton.disabled = !rendererReady;
 }
-if (!facts) {
-    state.chips = [];
-    if (VIEWS[state.view].needsFacts) {
-        state.view = 'summary';
+
+// The facts script has run (or failed to load): the views of the facts are
+// offered, or a note says why not.
+function factsArrived() {
+    if (factsKnown) {
+        return;
     }
+    factsKnown = true;
+    var read = factsKit.read(window.reportFacts);
+    facts = read.facts;
+    customerNames = readCustomerNames(window.reportFacts);
+    document.body.setAttribute('data-facts', read.state);
+    Object.keys(VIEWS).forEach(function(name) {
+        if (VIEWS[name].needsFacts && !facts) {
+            parts[name].section.classList.add('report-view-unavailable');
+        }
+    });
+    if (read.note) {
+        var factsNote = document.getElementById('factsNote');
+        factsNote.textContent = read.note;
+        factsNote.hidden = false;
+    }
+    enableControls();
+    if (rendererReady) {
+        showWanted();
+    }
+}
+
+// Once the renderer and the facts are both known: the view, chips and scroll
+// position the address asks for.
+function showWanted() {
+    if (!facts) {
+        state.chips = [];
+        if (VIEWS[wantedView].needsFacts) {
+            wantedView = 'summary';
+        }
+    }
+    showChips();
+    if (wantedView !== shownView || state.chips.length) {
+        selectView(wantedView, true);
+    }
+    if (state.y > 0) {
+        window.scrollTo(0, state.y);
+        state.y = 0;
+    }
+    window.qzReport.usableAt = window.performance.now();
+    document.body.setAttribute('data-usable', '');
+    startLive();
 }
 
 Object.keys(parts).forEach(function(name) {
@@ -857,20 +903,28 @@ window.qzReport.whenReady(function() {
             'Offline view: ' + rendererState.reason + ', so the page draws the charts itself.';
     }
     document.body.setAttribute('data-renderer', rendererState.renderer);
-    buttons.forEach(function(button) { button.disabled = false; });
-    printButton.disabled = false;
+    rendererReady = true;
+    enableControls();
     // The summary scripts have drawn themselves; only report what is missing.
-    var wanted = state.view;
+    var wanted = wantedView;
     selectView('summary', false);
+    wantedView = wanted;
     warnOfOtherSummary();
-    if (wanted !== 'summary' || state.chips.length) {
-        selectView(wanted, true);
+    window.qzReport.summaryAt = window.performance.now();
+    if (factsKnown) {
+        showWanted();
+    } else if (!VIEWS[wantedView].needsFacts && !state.chips.length && wantedView !== 'summary') {
+        selectView(wantedView, true);
     }
-    if (state.y > 0) {
-        window.scrollTo(0, state.y);
-        state.y = 0;
-    }
-    window.qzReport.usableAt = window.performance.now();
-    startLive();
 });
+
+// The facts script's tag records its end (report.html), whether it came
+// before this script ran or comes later.
+var factsTag = document.getElementById('reportFactsScript');
+if (window.qzReportFactsLoaded || !factsTag) {
+    factsArrived();
+} else {
+    factsTag.addEventListener('load', factsArrived);
+    factsTag.addEventListener('error', factsArrived);
+}
 })(window, document);
