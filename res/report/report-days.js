@@ -41,8 +41,8 @@ function labelledDays(days, band, kind) {
     var ROOM = 48;
     if (kind === 'week' || kind === 'month') {
         var room = kind === 'week' ? 64 : 56;
-        var step = [1, 2, 4, 6, 12, 26, 52].filter(function(k) { return band * k >= room; })[0] ||
-            104;
+        var step =
+            [1, 2, 4, 6, 12, 26, 52].filter(function(k) { return band * k >= room; })[0] || 104;
         return days.map(function(
             period, i) { return i % step === 0 ? {index: i, text: period.day} : null; });
     }
@@ -247,9 +247,13 @@ function drawChart(container, days, options) {
             },
             svg);
         svgText(
-            'Target ' + formatNumber(target, 2),
-            {x: left + plotWidth, y: yOfYield(target) - 6, 'text-anchor': 'end', 'font-size': 12,
-             fill: TARGET_COLOR},
+            'Target ' + formatNumber(target, 2), {
+                x: left + plotWidth,
+                y: yOfYield(target) - 6,
+                'text-anchor': 'end',
+                'font-size': 12,
+                fill: TARGET_COLOR
+            },
             svg);
     }
 
@@ -344,8 +348,11 @@ function drawChart(container, days, options) {
         }
     });
     svgText(
-        (kind === 'day' ? 'Day' : kind === 'week' ? 'ISO week' : 'Month') +
-            (first === last ? ' ' + first : ', ' + first + ' to ' + last), {
+        (kind === 'day'      ? 'Day' :
+             kind === 'week' ? 'ISO week' :
+                               'Month') +
+            (first === last ? ' ' + first : ', ' + first + ' to ' + last),
+        {
             'class': 'qz-bar-axis-title',
             x: left + plotWidth / 2,
             y: axisBottom + 42,

@@ -214,9 +214,8 @@ function selector(facts, chips) {
         }
         for (var p = 0; p < dayRanges.length; p++) {
             var day = facts.day[i];
-            if (!dayRanges[p].some(function(range) {
-                    return day >= range.first && day <= range.last;
-                })) {
+            if (!dayRanges[p].some(function(
+                    range) { return day >= range.first && day <= range.last; })) {
                 return false;
             }
         }
@@ -300,7 +299,11 @@ function pareto(sums) {
     var total = 0;
     var rows = sums.filter(function(sum) { return sum.ng > 0; });
     rows.forEach(function(sum) { total += sum.ng; });
-    rows.sort(function(a, b) { return b.ng - a.ng || (a.key < b.key ? -1 : a.key > b.key ? 1 : 0); });
+    rows.sort(function(
+        a, b) { return b.ng - a.ng ||
+                    (a.key < b.key     ? -1 :
+                         a.key > b.key ? 1 :
+                                         0); });
     var running = 0;
     return rows.map(function(sum) {
         running += sum.ng;

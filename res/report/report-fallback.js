@@ -413,11 +413,10 @@ function formatCount(n) { return String(n).replace(/\B(?=(\d{3})+(?!\d))/g, ',')
 // yields the bars left out have.
 function barsNote(drawn, all, data) {
     var yields = data && typeof data.getNumberOfColumns === 'function' &&
-        data.getNumberOfColumns() === 2 &&
-        /^Yield/.test(String(data.getColumnLabel(1)));
+        data.getNumberOfColumns() === 2 && /^Yield/.test(String(data.getColumnLabel(1)));
     if (!yields) {
-        return 'The first ' + formatCount(drawn) + ' of ' + formatCount(all) +
-            ' bars are drawn; ' + formatCount(all - drawn) + ' are not. The table lists them all.';
+        return 'The first ' + formatCount(drawn) + ' of ' + formatCount(all) + ' bars are drawn; ' +
+            formatCount(all - drawn) + ' are not. The table lists them all.';
     }
     return 'The worst ' + formatCount(drawn) + ' of ' + formatCount(all) + ' bars are drawn; ' +
         'the other ' + formatCount(all - drawn) + ' (yields ' +
@@ -451,8 +450,8 @@ Bar.prototype.draw = function(data, options) {
     }
     // A yield axis runs to 100 % from the lowest round start that holds
     // every bar (and the target), so that 97.6 % and 98.4 % do not look alike.
-    var isYield = seriesCount === 1 && /^Yield/.test(String(data.getColumnLabel(1))) &&
-        maxValue <= 100;
+    var isYield =
+        seriesCount === 1 && /^Yield/.test(String(data.getColumnLabel(1))) && maxValue <= 100;
     var target = isYield && typeof options.qzTarget === 'number' ? options.qzTarget : null;
     var axisMin = 0;
     var axisMax = maxValue <= 100 ? 100 : maxValue;
@@ -477,11 +476,10 @@ Bar.prototype.draw = function(data, options) {
     var plotWidth = Math.max(40, width - plotLeft - valueRoom);
     // A height given for every row is scaled down to the rows drawn.
     // Compact bars: a report of 200 keys stays within a screen or two.
-    var height = toNumber(options.height, 0) ?
-        top + bottom +
-            Math.min((toNumber(options.height, 0) - top - bottom) * rowCount / allRows,
-                     rowCount * 24) :
-        top + bottom + rowCount * 22;
+    var height = toNumber(options.height, 0) ? top + bottom +
+            Math.min(
+                (toNumber(options.height, 0) - top - bottom) * rowCount / allRows, rowCount * 24) :
+                                               top + bottom + rowCount * 22;
     var band = Math.max(4, (height - top - bottom) / rowCount);
     var barHeight = band * groupShare(options) / seriesCount;
 
@@ -504,15 +502,18 @@ Bar.prototype.draw = function(data, options) {
 
     var grid = svgElement('g', {'class': 'qz-bar-grid'}, svg);
     var plotBottom = top + band * rowCount;
-    var xOf = function(value) {
-        return plotLeft + plotWidth * (value - axisMin) / (axisMax - axisMin);
-    };
+    var xOf = function(
+        value) { return plotLeft + plotWidth * (value - axisMin) / (axisMax - axisMin); };
     for (var tick = axisMin; tick <= axisMax + step / 2; tick += step) {
         var x = xOf(tick);
         svgElement(
-            'line',
-            {x1: x, y1: top, x2: x, y2: plotBottom,
-             stroke: tick === axisMin ? '#333333' : '#dddddd'},
+            'line', {
+                x1: x,
+                y1: top,
+                x2: x,
+                y2: plotBottom,
+                stroke: tick === axisMin ? '#333333' : '#dddddd'
+            },
             grid);
         svgText(
             formatNumber(tick, Number.isInteger(step) ? 0 : 1),
@@ -560,7 +561,7 @@ Bar.prototype.draw = function(data, options) {
                     y: barTop,
                     width: barWidth,
                     height: barHeight,
-                    fill: below                ? BELOW_COLOR :
+                    fill: below           ? BELOW_COLOR :
                         seriesCount === 1 ? BAR_COLOR :
                                             PALETTE[(series - 1) % PALETTE.length]
                 },
@@ -578,8 +579,8 @@ Bar.prototype.draw = function(data, options) {
                 group);
         }
         // The full key, also where its label had to be cut.
-        svgTitle(labels[row] + ': ' + tooltip.join(', ') + (below ? ', below the target' : ''),
-                 group);
+        svgTitle(
+            labels[row] + ': ' + tooltip.join(', ') + (below ? ', below the target' : ''), group);
     }
     if (target !== null) {
         var targetX = xOf(target);

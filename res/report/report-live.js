@@ -50,5 +50,8 @@ function start(made, seconds, hooks) {
     window.setTimeout(look, seconds * 1000);
 }
 
-window.qzReportLive = {start: start, probeMade: probeMade};
+window.qzReportLive = {
+    start: start,
+    probeMade: probeMade
+};
 })(window, document);

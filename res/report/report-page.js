@@ -67,12 +67,8 @@ var CHIP_NAMES = {
     week: 'Week',
     month: 'Month'
 };
-var KEY_TITLES = {
-    machine: 'Machine',
-    settingFile: 'Setting File',
-    customer: 'Customer',
-    board: MACHINE_ID_NAME
-};
+var KEY_TITLES =
+    {machine: 'Machine', settingFile: 'Setting File', customer: 'Customer', board: MACHINE_ID_NAME};
 var IDS = {title: 'viewTitle', chart: 'chartContent', table: 'tableContent'};
 
 var scope = window.qzReportScope.scope;
@@ -193,9 +189,10 @@ function drawTable(name, data) {
     var table = new visualization.Table(parts[name].table);
     var events = visualization.events;
     if (events && typeof events.addListener === 'function') {
-        events.addListener(table, 'sort', function(event) {
-            rememberSort(name, {column: event.column, ascending: event.ascending});
-        });
+        events.addListener(
+            table, 'sort',
+            function(
+                event) { rememberSort(name, {column: event.column, ascending: event.ascending}); });
     }
     table.draw(data, options);
 }
@@ -292,9 +289,8 @@ function drawTrend(part, name) {
         return true;
     }
     var periods = periodsOf(kind);
-    var rows = periods.map(function(period) {
-        return {day: period.key, ok: period.ok, ng: period.ng};
-    });
+    var rows =
+        periods.map(function(period) { return {day: period.key, ok: period.ok, ng: period.ng}; });
     window.qzReportDays.drawChart(part.chart, rows, {
         kind: kind,
         target: target,
@@ -306,8 +302,7 @@ function drawTrend(part, name) {
         drawTable(
             name,
             window.qzReportDays.dataTable(
-                visualization, rows, target === null ? undefined : target,
-                CHIP_NAMES[kind]));
+                visualization, rows, target === null ? undefined : target, CHIP_NAMES[kind]));
     }
     return true;
 }
@@ -402,10 +397,11 @@ function drawSummaryFromFacts(part) {
         return true;
     }
     if (typeof visualization.PieChart === 'function') {
-        new visualization.PieChart(part.chart).draw(
-            visualization.arrayToDataTable([['Result', 'Number'], ['OK', total.ok],
-                                            ['NG', total.ng]]),
-            {is3D: true, backgroundColor: 'transparent'});
+        new visualization.PieChart(part.chart)
+            .draw(
+                visualization.arrayToDataTable(
+                    [['Result', 'Number'], ['OK', total.ok], ['NG', total.ng]]),
+                {is3D: true, backgroundColor: 'transparent'});
     }
     var data = new visualization.DataTable();
     data.addColumn('string', '');
@@ -429,9 +425,8 @@ function drawSummaryFromFacts(part) {
 function drawByDay(part) {
     var days;
     if (facts && state.chips.length) {
-        days = periodsOf('day').map(function(period) {
-            return {day: period.key, ok: period.ok, ng: period.ng};
-        });
+        days = periodsOf('day').map(function(
+            period) { return {day: period.key, ok: period.ok, ng: period.ng}; });
     } else if (scope) {
         days = scope.days;
     } else {
@@ -444,11 +439,9 @@ function drawByDay(part) {
     }
     var dayKit = window.qzReportDays;
     var pick = facts ? function(key) { addChip('day', key); } : null;
-    dayKit.drawChart(part.chart, days, {
-        target: target,
-        pick: pick,
-        pickName: function(key) { return pickName('day', key); }
-    });
+    dayKit.drawChart(
+        part.chart, days,
+        {target: target, pick: pick, pickName: function(key) { return pickName('day', key); }});
     var note = scope && !state.chips.length ? dayKit.spanNote(scope) : '';
     if (note) {
         var element = document.createElement('p');
@@ -458,9 +451,10 @@ function drawByDay(part) {
     }
     var visualization = visualizationOrSay(part.table);
     if (visualization) {
-        new visualization.Table(part.table).draw(
-            dayKit.dataTable(visualization, days, target === null ? undefined : target),
-            {showRowNumber: false});
+        new visualization.Table(part.table)
+            .draw(
+                dayKit.dataTable(visualization, days, target === null ? undefined : target),
+                {showRowNumber: false});
     }
     return true;
 }
@@ -631,9 +625,8 @@ function listenToRows(name) {
             addChip(dimension, cells[0].textContent);
         }
     });
-    parts[name].table.addEventListener('qz-sort', function(event) {
-        rememberSort(name, event.detail);
-    });
+    parts[name].table.addEventListener(
+        'qz-sort', function(event) { rememberSort(name, event.detail); });
 }
 
 // ---- Target, scope, state -----------------------------------------------

@@ -138,9 +138,8 @@ function show(container, scope, extras) {
 }
 
 function addExtras(list, extras) {
-    (extras || []).forEach(function(extra) {
-        addEntry(list, extra.term, extra.value, extra.className);
-    });
+    var entries = extras || [];
+    entries.forEach(function(extra) { addEntry(list, extra.term, extra.value, extra.className); });
 }
 
 function failedNames(scope) {

@@ -7,8 +7,8 @@
 (function(window) {
 'use strict';
 
-var VIEW_NAMES = ['summary', 'settingFile', 'machineId', 'byDay', 'byMachine', 'byCustomer',
-                  'trend', 'pareto'];
+var VIEW_NAMES =
+    ['summary', 'settingFile', 'machineId', 'byDay', 'byMachine', 'byCustomer', 'trend', 'pareto'];
 var CHIP_DIMENSIONS = ['machine', 'settingFile', 'customer', 'board', 'day', 'week', 'month'];
 var PARETO_KEYS = ['board', 'settingFile', 'machine'];
 
@@ -32,8 +32,8 @@ function parse(hash) {
         var colon = chip.indexOf(':');
         var dimension = chip.slice(0, colon);
         var value = chip.slice(colon + 1);
-        if (colon > 0 && CHIP_DIMENSIONS.indexOf(dimension) >= 0 && !has(state.chips, dimension,
-                                                                          value)) {
+        if (colon > 0 && CHIP_DIMENSIONS.indexOf(dimension) >= 0 &&
+            !has(state.chips, dimension, value)) {
             state.chips.push({dimension: dimension, value: value});
         }
     });
@@ -57,7 +57,8 @@ function format(state, withScroll) {
     if (state.pareto !== 'board') {
         params.append('pareto', state.pareto);
     }
-    state.chips.forEach(function(chip) { params.append('chip', chip.dimension + ':' + chip.value); });
+    state.chips.forEach(function(
+        chip) { params.append('chip', chip.dimension + ':' + chip.value); });
     Object.keys(state.sort).forEach(function(view) {
         var sort = state.sort[view];
         params.append('sort', view + '.' + sort.column + '.' + (sort.ascending ? 'a' : 'd'));
@@ -69,7 +70,8 @@ function format(state, withScroll) {
 }
 
 function has(chips, dimension, value) {
-    return chips.some(function(chip) { return chip.dimension === dimension && chip.value === value; });
+    return chips.some(function(
+        chip) { return chip.dimension === dimension && chip.value === value; });
 }
 
 // The target is kept per page (its path): two report folders may serve two

@@ -104,73 +104,113 @@ function drawYieldBars(container, sums, options) {
         container, 'qz-yield-bars', width, height,
         'Yield by ' + options.noun + ', worst first. The table lists every ' + options.noun + '.');
     svgText(
-        options.keyTitle,
-        {x: plotLeft - 8, y: top - 10, 'text-anchor': 'end', 'font-size': 13,
-         'font-weight': 'bold', fill: '#444444'},
+        options.keyTitle, {
+            x: plotLeft - 8,
+            y: top - 10,
+            'text-anchor': 'end',
+            'font-size': 13,
+            'font-weight': 'bold',
+            fill: '#444444'
+        },
         svg);
     var grid = svgElement('g', {'class': 'qz-bar-grid'}, svg);
     var plotBottom = top + band * shown.length;
     for (var tick = axis[0]; tick <= 100 + axis[1] / 2; tick += axis[1]) {
         svgElement(
-            'line',
-            {x1: xOf(tick), y1: top, x2: xOf(tick), y2: plotBottom,
-             stroke: tick === axis[0] ? '#333333' : '#dddddd'},
+            'line', {
+                x1: xOf(tick),
+                y1: top,
+                x2: xOf(tick),
+                y2: plotBottom,
+                stroke: tick === axis[0] ? '#333333' : '#dddddd'
+            },
             grid);
         svgText(
-            formatNumber(tick, axis[1] < 1 ? 1 : 0),
-            {x: xOf(tick), y: plotBottom + 16, 'text-anchor': 'middle', 'font-size': 12,
-             fill: '#555555'},
+            formatNumber(tick, axis[1] < 1 ? 1 : 0), {
+                x: xOf(tick),
+                y: plotBottom + 16,
+                'text-anchor': 'middle',
+                'font-size': 12,
+                fill: '#555555'
+            },
             grid);
     }
     svgText(
-        'Yield (%)',
-        {x: plotLeft + plotWidth / 2, y: plotBottom + 38, 'text-anchor': 'middle',
-         'font-size': 13, fill: '#444444'},
+        'Yield (%)', {
+            x: plotLeft + plotWidth / 2,
+            y: plotBottom + 38,
+            'text-anchor': 'middle',
+            'font-size': 13,
+            fill: '#444444'
+        },
         svg);
     shown.forEach(function(sum, i) {
         var below = options.target !== null && yields[i] < options.target;
         var group = svgElement(
-            'g', {'class': below ? 'qz-bar-row qz-below-target' : 'qz-bar-row',
-                  'data-key': sum.key},
+            'g',
+            {'class': below ? 'qz-bar-row qz-below-target' : 'qz-bar-row', 'data-key': sum.key},
             svg);
         var y = top + band * i;
         svgText(
             sum.label.length * 7 > plotLeft - 16 ?
                 sum.label.slice(0, Math.max(1, Math.floor((plotLeft - 24) / 7))) + '\u2026' :
                 sum.label,
-            {'class': 'qz-bar-label', x: plotLeft - 8, y: y + band / 2, 'text-anchor': 'end',
-             'dominant-baseline': 'middle', 'font-size': 13, fill: '#222222'},
+            {
+                'class': 'qz-bar-label',
+                x: plotLeft - 8,
+                y: y + band / 2,
+                'text-anchor': 'end',
+                'dominant-baseline': 'middle',
+                'font-size': 13,
+                fill: '#222222'
+            },
             group);
         var barWidth = Math.max(1, xOf(yields[i]) - plotLeft);
         svgElement(
-            'rect',
-            {'class': 'qz-bar', x: plotLeft, y: y + 3, width: barWidth, height: band - 6,
-             fill: below ? BELOW_COLOR : YIELD_COLOR},
+            'rect', {
+                'class': 'qz-bar',
+                x: plotLeft,
+                y: y + 3,
+                width: barWidth,
+                height: band - 6,
+                fill: below ? BELOW_COLOR : YIELD_COLOR
+            },
             group);
         var shownYield = formatNumber(yields[i], 2);
         svgText(
-            shownYield + (below ? ' \u25bc' : ''),
-            {'class': 'qz-bar-value', x: plotLeft + barWidth + 6, y: y + band / 2,
-             'dominant-baseline': 'middle', 'font-size': 12, fill: '#222222'},
+            shownYield + (below ? ' \u25bc' : ''), {
+                'class': 'qz-bar-value',
+                x: plotLeft + barWidth + 6,
+                y: y + band / 2,
+                'dominant-baseline': 'middle',
+                'font-size': 12,
+                fill: '#222222'
+            },
             group);
         var tip = sum.label + ': yield ' + shownYield + ' %, OK ' + formatCount(sum.ok) + ', NG ' +
             formatCount(sum.ng) + (below ? ', below the target' : '');
         svgTitle(tip, group);
-        pickable(group, options.pickName(sum.key) + ' (' + tip + ')', options.pick && function() {
-            options.pick(sum.key);
-        });
+        pickable(
+            group, options.pickName(sum.key) + ' (' + tip + ')',
+            options.pick && function() { options.pick(sum.key); });
     });
     if (options.target !== null) {
         var x = xOf(options.target);
         svgElement(
-            'line',
-            {'class': 'qz-target-line', x1: x, y1: top - 4, x2: x, y2: plotBottom,
-             stroke: TARGET_COLOR, 'stroke-width': 2, 'stroke-dasharray': '6,3'},
+            'line', {
+                'class': 'qz-target-line',
+                x1: x,
+                y1: top - 4,
+                x2: x,
+                y2: plotBottom,
+                stroke: TARGET_COLOR,
+                'stroke-width': 2,
+                'stroke-dasharray': '6,3'
+            },
             svg);
         svgText(
             'Target ' + formatNumber(options.target, 2),
-            {x: x, y: top - 16, 'text-anchor': 'middle', 'font-size': 12, fill: TARGET_COLOR},
-            svg);
+            {x: x, y: top - 16, 'text-anchor': 'middle', 'font-size': 12, fill: TARGET_COLOR}, svg);
     }
     if (sums.length > shown.length) {
         var rest = sums.slice(MAX_BARS);
@@ -218,77 +258,110 @@ function drawPareto(container, rows, options) {
     var grid = svgElement('g', {'class': 'qz-bar-grid'}, svg);
     for (var n = 0; n <= max + step / 2; n += step) {
         svgElement(
-            'line',
-            {x1: left, y1: yOfNg(n), x2: left + plotWidth, y2: yOfNg(n),
-             stroke: n === 0 ? '#333333' : '#dddddd'},
+            'line', {
+                x1: left,
+                y1: yOfNg(n),
+                x2: left + plotWidth,
+                y2: yOfNg(n),
+                stroke: n === 0 ? '#333333' : '#dddddd'
+            },
             grid);
         svgText(
-            formatNumber(n, Number.isInteger(step) ? 0 : 1),
-            {x: left - 6, y: yOfNg(n), 'text-anchor': 'end', 'dominant-baseline': 'middle',
-             'font-size': 12, fill: '#555555'},
+            formatNumber(n, Number.isInteger(step) ? 0 : 1), {
+                x: left - 6,
+                y: yOfNg(n),
+                'text-anchor': 'end',
+                'dominant-baseline': 'middle',
+                'font-size': 12,
+                fill: '#555555'
+            },
             grid);
     }
     for (var s = 0; s <= 4; s++) {
         svgText(
-            String(s * 25) + ' %',
-            {x: left + plotWidth + 6, y: yOfShare(s / 4), 'dominant-baseline': 'middle',
-             'font-size': 12, fill: SHARE_COLOR},
+            String(s * 25) + ' %', {
+                x: left + plotWidth + 6,
+                y: yOfShare(s / 4),
+                'dominant-baseline': 'middle',
+                'font-size': 12,
+                fill: SHARE_COLOR
+            },
             grid);
     }
-    svgText('NG writes', {x: 0, y: top - 16, 'font-size': 13, 'font-weight': 'bold',
-                          fill: '#444444'}, svg);
-    svgText('Cumulative share',
-            {x: width, y: top - 16, 'text-anchor': 'end', 'font-size': 13,
-             'font-weight': 'bold', fill: SHARE_COLOR},
-            svg);
+    svgText(
+        'NG writes', {x: 0, y: top - 16, 'font-size': 13, 'font-weight': 'bold', fill: '#444444'},
+        svg);
+    svgText(
+        'Cumulative share', {
+            x: width,
+            y: top - 16,
+            'text-anchor': 'end',
+            'font-size': 13,
+            'font-weight': 'bold',
+            fill: SHARE_COLOR
+        },
+        svg);
     var path = '';
     shown.forEach(function(row, i) {
         var group = svgElement('g', {'class': 'qz-pareto-bar', 'data-key': row.key}, svg);
         svgElement(
-            'rect',
-            {'class': 'qz-bar', x: xOf(i) - column / 2, y: yOfNg(row.ng), width: column,
-             height: bottom - yOfNg(row.ng), fill: NG_COLOR},
+            'rect', {
+                'class': 'qz-bar',
+                x: xOf(i) - column / 2,
+                y: yOfNg(row.ng),
+                width: column,
+                height: bottom - yOfNg(row.ng),
+                fill: NG_COLOR
+            },
             group);
-        svgElement('rect', {x: left + band * i, y: top, width: band, height: plotHeight,
-                            fill: 'transparent'},
-                   group);
+        svgElement(
+            'rect',
+            {x: left + band * i, y: top, width: band, height: plotHeight, fill: 'transparent'},
+            group);
         var tip = row.label + ': NG ' + formatCount(row.ng) + ', ' +
             formatNumber(row.share * 100, 1) + ' % of all NG, cumulative ' +
             formatNumber(row.cumulative * 100, 1) + ' %';
         svgTitle(tip, group);
-        pickable(group, options.pickName(row.key) + ' (' + tip + ')', options.pick && function() {
-            options.pick(row.key);
-        });
+        pickable(
+            group, options.pickName(row.key) + ' (' + tip + ')',
+            options.pick && function() { options.pick(row.key); });
         if (band >= 14) {
             var label = row.label.length > 14 ? row.label.slice(0, 13) + '\u2026' : row.label;
-            svgText(label, {
-                'class': 'qz-bar-label',
-                x: xOf(i),
-                y: bottom + 10,
-                'text-anchor': 'end',
-                'font-size': 11,
-                fill: '#222222',
-                transform: 'rotate(-40 ' + xOf(i) + ' ' + (bottom + 10) + ')'
-            }, group);
+            svgText(
+                label, {
+                    'class': 'qz-bar-label',
+                    x: xOf(i),
+                    y: bottom + 10,
+                    'text-anchor': 'end',
+                    'font-size': 11,
+                    fill: '#222222',
+                    transform: 'rotate(-40 ' + xOf(i) + ' ' + (bottom + 10) + ')'
+                },
+                group);
         }
         path += (i ? ' L' : 'M') + xOf(i) + ',' + yOfShare(row.cumulative);
     });
     svgElement(
-        'path',
-        {'class': 'qz-pareto-cumulative', d: path, fill: 'none', stroke: SHARE_COLOR,
-         'stroke-width': 2},
+        'path', {
+            'class': 'qz-pareto-cumulative',
+            d: path,
+            fill: 'none',
+            stroke: SHARE_COLOR,
+            'stroke-width': 2
+        },
         svg);
     shown.forEach(function(row, i) {
-        svgElement('circle', {cx: xOf(i), cy: yOfShare(row.cumulative), r: 3, fill: SHARE_COLOR},
-                   svg);
+        svgElement(
+            'circle', {cx: xOf(i), cy: yOfShare(row.cumulative), r: 3, fill: SHARE_COLOR}, svg);
     });
     if (rows.length > shown.length) {
-        note(container,
-             'The largest ' + formatCount(shown.length) + ' of ' + formatCount(rows.length) + ' ' +
-                 options.nounPlural + ' with NG writes are drawn; the other ' +
-                 formatCount(rows.length - shown.length) + ' hold ' +
-                 formatNumber((1 - shown[shown.length - 1].cumulative) * 100, 1) +
-                 ' % of the NG writes. The table lists them all.');
+        note(
+            container,
+            'The largest ' + formatCount(shown.length) + ' of ' + formatCount(rows.length) + ' ' +
+                options.nounPlural + ' with NG writes are drawn; the other ' +
+                formatCount(rows.length - shown.length) + ' hold ' +
+                formatNumber((1 - shown[shown.length - 1].cumulative) * 100, 1) +
+                ' % of the NG writes. The table lists them all.');
     }
 }
 
