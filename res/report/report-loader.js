@@ -107,7 +107,9 @@ function limitLibraryDraws(google) {
     var visualization = google.visualization || {};
     if (typeof visualization.Table === 'function') {
         visualization.Table = wrapDraw(visualization.Table, function(container, data, options) {
-            if (data.getNumberOfRows() <= limits.tablePageRows) {
+            // Printed, a table shows every row (report-page.js draws it again).
+            if (data.getNumberOfRows() <= limits.tablePageRows ||
+                document.body.classList.contains('report-printing')) {
                 return [data, options];
             }
             var paged = copyOptions(options);

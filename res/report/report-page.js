@@ -703,8 +703,10 @@ function preparePrint() {
         return;
     }
     document.body.classList.add('report-printing');
+    // The library pages long tables: every view is drawn again, unpaged.
+    var again = window.qzReport.state.renderer === 'library';
     Object.keys(parts).forEach(function(name) {
-        if (!parts[name].drawn && (facts || !VIEWS[name].needsFacts)) {
+        if ((again || !parts[name].drawn) && (facts || !VIEWS[name].needsFacts)) {
             drawView(name, true);
         }
     });
@@ -717,6 +719,11 @@ function preparePrint() {
 function endPrint() {
     document.body.classList.remove('report-printing');
     printRows(false);
+    if (window.qzReport.state.renderer === 'library') {
+        // Paged again: the shown view now, the others when they are shown.
+        Object.keys(parts).forEach(function(name) { parts[name].drawn = false; });
+        drawView(shownView, true);
+    }
     Object.keys(parts).forEach(function(name) {
         if (name !== shownView && !parts[name].drawn) {
             clear(parts[name].chart);

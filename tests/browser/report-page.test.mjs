@@ -475,6 +475,16 @@ describe('a report of 100,000 setting files, with the chart library', () => {
         assert.equal(await note(), null);
     });
 
+    test('printed, the library draws every row of the table, then pages it again', async () => {
+        const before = (await draws()).length;
+        await report.page.pdf();
+        const printed = (await draws()).slice(before).filter((draw) => draw.rows.length === KEYS);
+        assert.deepEqual(printed.map((draw) => [draw.kind, draw.options.page]), [['Table', undefined]]);
+        await showView(report.page, 'Setting File');
+        const shown = (await draws()).filter((draw) => draw.kind === 'Table').pop();
+        assert.equal(shown.options.page, 'enable');
+    });
+
     test('no JavaScript error on the way', () => {
         assert.deepEqual(report.errors, []);
     });
