@@ -18,7 +18,7 @@ import {fileURLToPath} from 'node:url';
 import {parseArgs} from 'node:util';
 
 import {count, factsScript, percent, random, scopeScript, sixScripts, sumBy, yieldOf} from './facts-fixture.mjs';
-import {launchChromium, openReport, readTable, reportFolderWith, showView} from './report-browser.mjs';
+import {launchChromium, openReport, readTable, RECORDING_LOADER, reportFolderWith, showView} from './report-browser.mjs';
 
 const HERE = path.dirname(fileURLToPath(import.meta.url));
 const {values: options} = parseArgs({
@@ -100,8 +100,8 @@ function paretoRows(rows, keyOf) {
 }
 
 // The page, once the views of its facts can be used (or it knows it has none).
-async function open(url) {
-    const report = await openReport(browser, url);
+async function open(url, answerLoader) {
+    const report = await openReport(browser, url, answerLoader);
     await report.page.waitForSelector('body[data-usable]', {timeout: 20000});
     return report;
 }
@@ -300,6 +300,76 @@ describe('the views of the facts, offline', () => {
     test('no JavaScript error on the way', () => {
         assert.deepEqual(report.errors, []);
     });
+});
+
+test('with the chart library: the page draws the charts, the library the tables', async () => {
+    const {context, page, errors} = await open(
+        reportFolderWith(options.page, reportScripts(ROWS), folders),
+        (route) => route.fulfill({contentType: 'text/javascript', body: RECORDING_LOADER}));
+    try {
+        assert.equal(await page.getAttribute('body', 'data-renderer'), 'library');
+        for (const [view, keyOf] of [['By machine', (row) => row.machine],
+                                     ['By customer', (row) => row.customer]]) {
+            await showView(page, view);
+            const table = await page.evaluate(() => window.libraryLog.draws.pop());
+            assert.equal(table.kind, 'Table');
+            assert.deepEqual(table.rows.map((row) => row[0]),
+                             keyRows(ROWS, keyOf).map((row) => row[0]), view);
+            assert.equal(await page.locator('#chartContent svg.qz-yield-bars').count(), 1, view);
+        }
+        assert.deepEqual(errors, []);
+    } finally {
+        await context.close();
+    }
+});
+
+test('keyboard: every control by Tab, named buttons; Enter on a bar or a chip', async () => {
+    const {context, page, errors} =
+        await open(reportFolderWith(options.page, reportScripts(ROWS), folders) +
+                   '#view=pareto&chip=machine:M01');
+    const focused = () => page.evaluate(() => {
+        const e = document.activeElement;
+        const field = e.tagName === 'INPUT' || e.tagName === 'SELECT';
+        return e === document.body ? '' :
+                                     `${e.getAttribute('role') || e.tagName.toLowerCase()}: ${
+                                         e.getAttribute('aria-label') ||
+                                         (field ? e.id : e.textContent.trim())}`;
+    });
+    try {
+        const reached = [];
+        for (let i = 0; i < 40; i++) {
+            await page.press('Tab');
+            reached.push(await focused());
+        }
+        for (const control of ['button: Summary', 'button: Setting File',
+                               'button: Machine (Write Board) ID', 'button: By day',
+                               'button: By machine', 'button: By customer', 'button: Trend',
+                               'button: Pareto', 'input: yieldTarget', 'button: Print',
+                               'button: Remove Machine M01 from the selection', 'button: Show all',
+                               'select: paretoBy', 'button: Download CSV of the Pareto table']) {
+            assert.ok(reached.includes(control), `Tab reaches ${control}: ${reached.join(' | ')}`);
+        }
+        const bar = reached.findIndex((name) => /^button: Show only Board \S+ \(/.test(name));
+        assert.ok(bar >= 0, 'Tab reaches the bars');
+
+        // Back to the first bar, then Enter selects its board.
+        while ((await focused()) !== reached[bar]) {
+            await page.press('Shift+Tab');
+        }
+        await page.press('Enter');
+        const board = /Board (\S+)/.exec(reached[bar])[1];
+        assert.deepEqual(await chipTexts(page), ['Machine M01 \u00d7', `Board ${board} \u00d7`]);
+        // The chart is a named group; the table holds its figures as text.
+        assert.match(await page.getAttribute('#chartContent svg', 'aria-label'),
+                     /^NG writes by Machine \(Write Board\) ID, largest first/);
+
+        await evaluate(page, 'document.querySelector("#chips button").focus()');
+        await page.press('Enter');
+        assert.deepEqual(await chipTexts(page), [`Board ${board} \u00d7`]);
+        assert.deepEqual(errors, []);
+    } finally {
+        await context.close();
+    }
 });
 
 describe('the yield target', () => {
