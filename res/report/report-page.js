@@ -313,8 +313,12 @@ function drawPareto(part, name) {
     var rows = factsKit.pareto(sums);
     var byKey = {};
     sums.forEach(function(sum) { byKey[sum.key] = sum; });
-    rows.forEach(function(row) { row.label = keyLabel(dimension, row.key); });
+    rows.forEach(function(row) {
+        row.label = keyLabel(dimension, row.key);
+        row.yield = factsKit.yieldOf(byKey[row.key]);
+    });
     window.qzReportViews.drawPareto(part.chart, rows, {
+        target: target,
         noun: KEY_TITLES[dimension],
         nounPlural: dimension === 'board' ? 'IDs' :
             dimension === 'machine'       ? 'machines' :
@@ -408,14 +412,8 @@ function drawSummaryFromFacts(part) {
     data.addColumn('number', 'OK');
     data.addColumn('number', 'NG');
     data.addColumn('number', 'Yield(%)');
-    if (target !== null) {
-        data.addColumn('string', 'Target');
-    }
-    var row = ['Summary', total.ok, total.ng, yieldCell(total)];
-    if (target !== null) {
-        row.push(targetCell(total));
-    }
-    data.addRows([row]);
+    // The target is marked as in the report script's summary (beforeDraw).
+    data.addRows([['Summary', total.ok, total.ng, yieldCell(total)]]);
     new visualization.Table(part.table).draw(data, {showRowNumber: false});
     return true;
 }
@@ -512,13 +510,13 @@ function redraw() {
 
 // ---- Tables and charts of today's views ---------------------------------
 
-// The scripts' Setting File and Machine (Write Board) ID tables and bars,
-// adjusted before they are drawn: the page's name for the ID, worst first
-// (the lowest yield, then the most NG), the target marked.
+// The scripts' Summary, Setting File and Machine (Write Board) ID tables and
+// bars, adjusted before they are drawn: the page's name for the ID, worst
+// first (the lowest yield, then the most NG), the target marked.
 function beforeDraw(kind, container, data, options) {
     var section = container.closest ? container.closest('[data-view-section]') : null;
     var name = section ? section.getAttribute('data-view-section') : '';
-    if ((name !== 'settingFile' && name !== 'machineId') ||
+    if ((name !== 'settingFile' && name !== 'machineId' && name !== 'summary') ||
         typeof data.getNumberOfColumns !== 'function') {
         return [data, options];
     }

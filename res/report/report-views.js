@@ -226,8 +226,9 @@ function drawYieldBars(container, sums, options) {
     }
 }
 
-// NG columns of rows [{key, label, ng, share, cumulative}] largest first,
-// with the cumulative share as a line on an axis of 0 to 100 %.
+// NG columns of rows [{key, label, ng, share, cumulative, yield}] largest
+// first, with the cumulative share as a line on an axis of 0 to 100 %.
+// options: {noun, nounPlural, target, pick(key), pickName(key)}.
 function drawPareto(container, rows, options) {
     svgKit.clear(container);
     if (rows.length === 0) {
@@ -303,7 +304,14 @@ function drawPareto(container, rows, options) {
         svg);
     var path = '';
     shown.forEach(function(row, i) {
-        var group = svgElement('g', {'class': 'qz-pareto-bar', 'data-key': row.key}, svg);
+        // A key whose yield is below the target: a marker above its column.
+        var below = options.target !== null && row.yield !== null && row.yield < options.target;
+        var group = svgElement(
+            'g', {
+                'class': below ? 'qz-pareto-bar qz-below-target' : 'qz-pareto-bar',
+                'data-key': row.key
+            },
+            svg);
         svgElement(
             'rect', {
                 'class': 'qz-bar',
@@ -314,13 +322,25 @@ function drawPareto(container, rows, options) {
                 fill: NG_COLOR
             },
             group);
+        if (below) {
+            svgText(
+                '\u25bc', {
+                    x: xOf(i),
+                    y: yOfNg(row.ng) - 4,
+                    'text-anchor': 'middle',
+                    'font-size': 12,
+                    fill: TARGET_COLOR
+                },
+                group);
+        }
         svgElement(
             'rect',
             {x: left + band * i, y: top, width: band, height: plotHeight, fill: 'transparent'},
             group);
         var tip = row.label + ': NG ' + formatCount(row.ng) + ', ' +
             formatNumber(row.share * 100, 1) + ' % of all NG, cumulative ' +
-            formatNumber(row.cumulative * 100, 1) + ' %';
+            formatNumber(row.cumulative * 100, 1) + ' %' +
+            (below ? ', yield ' + formatNumber(row.yield, 2) + ' %, below the target' : '');
         svgTitle(tip, group);
         pickable(
             group, options.pickName(row.key) + ' (' + tip + ')',

@@ -414,6 +414,15 @@ describe('the yield target', () => {
         assert.deepEqual(await markedBars(page), days);
         assert.equal(await page.locator('#chartContent .qz-target-line').count(), 1);
 
+        await showView(page, 'Pareto');
+        await choose(page, 'paretoBy', 'machine');
+        assert.deepEqual(await markedBars(page), machines);
+
+        await showView(page, 'Summary');
+        const total = sumBy(ROWS, () => 'all').get('all');
+        assert.deepEqual((await readTable(page)).rows[0].slice(-1),
+                         [yieldOf(total) < TARGET ? 'below target' : '']);
+
         // Today's views, from the report scripts, too.
         await showView(page, 'Setting File');
         const table = await readTable(page);
