@@ -125,6 +125,15 @@ function readFacts(raw) {
                 'are not shown. A report over fewer days or machines shows them.'
         };
     }
+    if (raw.version !== 1) {
+        return {
+            state: 'invalid',
+            facts: null,
+            note: 'The js/reportFacts.js of this report was written by another version of the ' +
+                'program, so the views by machine, customer, period and Pareto are not shown. ' +
+                'Open the report page that the program wrote with it.'
+        };
+    }
     var texts = Array.isArray(raw.texts) ? raw.texts.map(String) : null;
     var rows = Array.isArray(raw.rows) ? raw.rows : null;
     if (!texts || !rows) {

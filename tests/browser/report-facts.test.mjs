@@ -539,6 +539,8 @@ describe('a report without the facts keeps today\'s views, with a note', () => {
          /has 612,345 fact rows, more than the 500,000/],
         ['written in part', 'var reportFacts = {"version": 1, "complete": true, "texts": ["a"], ' +
              '"rows": [[1, 0, 0, 0, 9, 1, 1]]};', /cannot be read/],
+        ['of another version', 'var reportFacts = {"version": 2, "complete": true, "texts": [], ' +
+             '"rows": []};', /written by another version of the program/],
     ];
     for (const [name, facts, note] of cases) {
         test(name, async () => {
