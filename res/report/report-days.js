@@ -17,8 +17,8 @@ var OK_COLOR = '#109618';
 var NG_COLOR = '#dc3912';
 var YIELD_COLOR = '#3366cc';
 var EMPTY_COLOR = '#e4e6ea';
-var BELOW_COLOR = '#dc3912';
-var TARGET_COLOR = '#7a1f9c';
+var BELOW_COLOR = svgKit.BELOW_TARGET_COLOR;
+var TARGET_COLOR = svgKit.TARGET_COLOR;
 var NO_RECORDS = 'no records';
 var BELOW_TARGET = 'below target';
 

@@ -25,8 +25,7 @@ var PALETTE = [
     '#b82e2e', '#316395'
 ];
 var BAR_COLOR = '#4285f4';
-var BELOW_COLOR = '#dc3912';
-var TARGET_COLOR = '#7a1f9c';
+var BELOW_COLOR = svgKit.BELOW_TARGET_COLOR;
 // Column types whose values are checked when a row is added.
 var CHECKED_TYPES = ['number', 'string', 'boolean'];
 
@@ -500,36 +499,18 @@ Bar.prototype.draw = function(data, options) {
         },
         svg);
 
-    var grid = svgElement('g', {'class': 'qz-bar-grid'}, svg);
     var plotBottom = top + band * rowCount;
     var xOf = function(
         value) { return plotLeft + plotWidth * (value - axisMin) / (axisMax - axisMin); };
-    for (var tick = axisMin; tick <= axisMax + step / 2; tick += step) {
-        var x = xOf(tick);
-        svgElement(
-            'line', {
-                x1: x,
-                y1: top,
-                x2: x,
-                y2: plotBottom,
-                stroke: tick === axisMin ? '#333333' : '#dddddd'
-            },
-            grid);
-        svgText(
-            formatNumber(tick, Number.isInteger(step) ? 0 : 1),
-            {x: x, y: plotBottom + 16, 'text-anchor': 'middle', 'font-size': 12, fill: '#555555'},
-            grid);
-    }
-    svgText(
-        axisLabelOf(options, data), {
-            'class': 'qz-bar-axis-title',
-            x: plotLeft + plotWidth / 2,
-            y: plotBottom + 38,
-            'text-anchor': 'middle',
-            'font-size': 13,
-            fill: '#444444'
-        },
-        svg);
+    svgKit.valueAxis(svg, {
+        from: axisMin,
+        to: axisMax,
+        step: step,
+        xOf: xOf,
+        top: top,
+        bottom: plotBottom,
+        title: axisLabelOf(options, data)
+    });
 
     for (var row = 0; row < rowCount; row++) {
         var bandTop = top + band * row;
@@ -583,19 +564,7 @@ Bar.prototype.draw = function(data, options) {
             labels[row] + ': ' + tooltip.join(', ') + (below ? ', below the target' : ''), group);
     }
     if (target !== null) {
-        var targetX = xOf(target);
-        svgElement(
-            'line', {
-                'class': 'qz-target-line',
-                x1: targetX,
-                y1: top - 4,
-                x2: targetX,
-                y2: plotBottom,
-                stroke: TARGET_COLOR,
-                'stroke-width': 2,
-                'stroke-dasharray': '6,3'
-            },
-            svg);
+        svgKit.targetLine(svg, xOf(target), top, plotBottom, target);
     }
     if (allRows > rowCount) {
         var note = document.createElement('p');

@@ -58,15 +58,9 @@ var PICKS = {
     byMachine: 'machine',
     byCustomer: 'customer'
 };
-var CHIP_NAMES = {
-    machine: 'Machine',
-    settingFile: 'Setting File',
-    customer: 'Customer',
-    board: 'Board',
-    day: 'Day',
-    week: 'Week',
-    month: 'Month'
-};
+// Many of a key dimension, as the charts' notes name them.
+var KEY_PLURALS =
+    {machine: 'machines', settingFile: 'setting files', customer: 'customers', board: 'IDs'};
 var KEY_TITLES =
     {machine: 'Machine', settingFile: 'Setting File', customer: 'Customer', board: MACHINE_ID_NAME};
 var IDS = {title: 'viewTitle', chart: 'chartContent', table: 'tableContent'};
@@ -232,25 +226,37 @@ function keyLabel(dimension, key) {
                                                             key;
 }
 
-function pickName(dimension, key) { return 'Show only ' + CHIP_NAMES[dimension] + ' ' + key; }
+// What a chart's bars of a dimension do when picked, and their names.
+function picking(dimension) {
+    return {
+        pick: function(key) { addChip(dimension, key); },
+        pickName: function(
+            key) { return 'Show only ' + factsKit.DIMENSION_NAMES[dimension] + ' ' + key; }
+    };
+}
+
+// A DataTable of the renderer in charge, or null where it has none.
+function newDataTable() {
+    var visualization = window.google.visualization;
+    return visualization && typeof visualization.DataTable === 'function' ?
+        new visualization.DataTable() :
+        null;
+}
 
 function drawByKey(part, name) {
     var dimension = name === 'byCustomer' ? 'customer' : 'machine';
     var sums = factsKit.sumsBy(facts, state.chips, dimension).sort(factsKit.compareWorstFirst);
     sums.forEach(function(sum) { sum.label = keyLabel(dimension, sum.key); });
-    window.qzReportViews.drawYieldBars(part.chart, sums, {
-        keyTitle: KEY_TITLES[dimension],
-        noun: dimension,
-        nounPlural: dimension === 'customer' ? 'customers' : 'machines',
-        target: target,
-        pick: function(key) { addChip(dimension, key); },
-        pickName: function(key) { return pickName(dimension, key); }
-    });
-    var visualization = window.google.visualization;
-    if (!visualization || typeof visualization.DataTable !== 'function') {
+    var options = picking(dimension);
+    options.keyTitle = KEY_TITLES[dimension];
+    options.noun = dimension;
+    options.nounPlural = KEY_PLURALS[dimension];
+    options.target = target;
+    window.qzReportViews.drawYieldBars(part.chart, sums, options);
+    var data = newDataTable();
+    if (!data) {
         return true;
     }
-    var data = new visualization.DataTable();
     data.addColumn('string', KEY_TITLES[dimension]);
     if (dimension === 'customer') {
         data.addColumn('string', 'Name');
@@ -291,18 +297,17 @@ function drawTrend(part, name) {
     var periods = periodsOf(kind);
     var rows =
         periods.map(function(period) { return {day: period.key, ok: period.ok, ng: period.ng}; });
-    window.qzReportDays.drawChart(part.chart, rows, {
-        kind: kind,
-        target: target,
-        pick: function(key) { addChip(kind, key); },
-        pickName: function(key) { return pickName(kind, key); }
-    });
+    var options = picking(kind);
+    options.kind = kind;
+    options.target = target;
+    window.qzReportDays.drawChart(part.chart, rows, options);
     var visualization = visualizationOrSay(part.table);
     if (visualization) {
         drawTable(
             name,
             window.qzReportDays.dataTable(
-                visualization, rows, target === null ? undefined : target, CHIP_NAMES[kind]));
+                visualization, rows, target === null ? undefined : target,
+                factsKit.DIMENSION_NAMES[kind]));
     }
     return true;
 }
@@ -317,20 +322,15 @@ function drawPareto(part, name) {
         row.label = keyLabel(dimension, row.key);
         row.yield = factsKit.yieldOf(byKey[row.key]);
     });
-    window.qzReportViews.drawPareto(part.chart, rows, {
-        target: target,
-        noun: KEY_TITLES[dimension],
-        nounPlural: dimension === 'board' ? 'IDs' :
-            dimension === 'machine'       ? 'machines' :
-                                            'setting files',
-        pick: function(key) { addChip(dimension, key); },
-        pickName: function(key) { return pickName(dimension, key); }
-    });
-    var visualization = window.google.visualization;
-    if (!visualization || typeof visualization.DataTable !== 'function') {
+    var options = picking(dimension);
+    options.target = target;
+    options.noun = KEY_TITLES[dimension];
+    options.nounPlural = KEY_PLURALS[dimension];
+    window.qzReportViews.drawPareto(part.chart, rows, options);
+    var data = newDataTable();
+    if (!data) {
         return true;
     }
-    var data = new visualization.DataTable();
     data.addColumn('string', KEY_TITLES[dimension]);
     data.addColumn('number', 'NG');
     data.addColumn('number', 'Share(%)');
@@ -436,10 +436,10 @@ function drawByDay(part) {
         return false;
     }
     var dayKit = window.qzReportDays;
-    var pick = facts ? function(key) { addChip('day', key); } : null;
-    dayKit.drawChart(
-        part.chart, days,
-        {target: target, pick: pick, pickName: function(key) { return pickName('day', key); }});
+    // Days are picked only where there are facts to select from.
+    var options = facts ? picking('day') : {};
+    options.target = target;
+    dayKit.drawChart(part.chart, days, options);
     var note = scope && !state.chips.length ? dayKit.spanNote(scope) : '';
     if (note) {
         var element = document.createElement('p');
@@ -594,7 +594,8 @@ function showChips() {
         var button = document.createElement('button');
         button.type = 'button';
         button.className = 'report-chip';
-        var text = CHIP_NAMES[chip.dimension] + ' ' + keyLabel(chip.dimension, chip.value);
+        var text =
+            factsKit.DIMENSION_NAMES[chip.dimension] + ' ' + keyLabel(chip.dimension, chip.value);
         button.textContent = text + ' \u00d7';
         button.setAttribute('aria-label', 'Remove ' + text + ' from the selection');
         button.addEventListener('click', function() { removeChip(i); });

@@ -11,8 +11,8 @@ var svgText = svgKit.svgText;
 var svgTitle = svgKit.svgTitle;
 var formatNumber = svgKit.formatNumber;
 var YIELD_COLOR = '#4285f4';
-var BELOW_COLOR = '#dc3912';
-var TARGET_COLOR = '#7a1f9c';
+var BELOW_COLOR = svgKit.BELOW_TARGET_COLOR;
+var TARGET_COLOR = svgKit.TARGET_COLOR;
 var NG_COLOR = '#dc3912';
 var SHARE_COLOR = '#3366cc';
 // More bars than this cannot be read; the rest are named in the note.
@@ -113,37 +113,16 @@ function drawYieldBars(container, sums, options) {
             fill: '#444444'
         },
         svg);
-    var grid = svgElement('g', {'class': 'qz-bar-grid'}, svg);
     var plotBottom = top + band * shown.length;
-    for (var tick = axis[0]; tick <= 100 + axis[1] / 2; tick += axis[1]) {
-        svgElement(
-            'line', {
-                x1: xOf(tick),
-                y1: top,
-                x2: xOf(tick),
-                y2: plotBottom,
-                stroke: tick === axis[0] ? '#333333' : '#dddddd'
-            },
-            grid);
-        svgText(
-            formatNumber(tick, axis[1] < 1 ? 1 : 0), {
-                x: xOf(tick),
-                y: plotBottom + 16,
-                'text-anchor': 'middle',
-                'font-size': 12,
-                fill: '#555555'
-            },
-            grid);
-    }
-    svgText(
-        'Yield (%)', {
-            x: plotLeft + plotWidth / 2,
-            y: plotBottom + 38,
-            'text-anchor': 'middle',
-            'font-size': 13,
-            fill: '#444444'
-        },
-        svg);
+    svgKit.valueAxis(svg, {
+        from: axis[0],
+        to: 100,
+        step: axis[1],
+        xOf: xOf,
+        top: top,
+        bottom: plotBottom,
+        title: 'Yield (%)'
+    });
     shown.forEach(function(sum, i) {
         var below = options.target !== null && yields[i] < options.target;
         var group = svgElement(
@@ -195,22 +174,7 @@ function drawYieldBars(container, sums, options) {
             options.pick && function() { options.pick(sum.key); });
     });
     if (options.target !== null) {
-        var x = xOf(options.target);
-        svgElement(
-            'line', {
-                'class': 'qz-target-line',
-                x1: x,
-                y1: top - 4,
-                x2: x,
-                y2: plotBottom,
-                stroke: TARGET_COLOR,
-                'stroke-width': 2,
-                'stroke-dasharray': '6,3'
-            },
-            svg);
-        svgText(
-            'Target ' + formatNumber(options.target, 2),
-            {x: x, y: top - 16, 'text-anchor': 'middle', 'font-size': 12, fill: TARGET_COLOR}, svg);
+        svgKit.targetLine(svg, xOf(options.target), top, plotBottom, options.target);
     }
     if (sums.length > shown.length) {
         var rest = sums.slice(MAX_BARS);
