@@ -15,9 +15,8 @@
 (function(window, document) {
 'use strict';
 
-// The page's one name for the write board's ID (the scripts say Machine ID).
-var MACHINE_ID_NAME = 'Machine (Write Board) ID';
-var BELOW_TARGET = 'below target';
+var MACHINE_ID_NAME = window.qzReportFactViews.MACHINE_ID_NAME;
+var BELOW_TARGET = window.qzReportFactViews.BELOW_TARGET;
 
 var VIEWS = {
     summary: {
@@ -45,10 +44,30 @@ var VIEWS = {
         fileName: 'machine-id'
     },
     byDay: {title: 'By day', draw: drawByDay, fileName: 'by-day'},
-    byMachine: {title: 'By machine', draw: drawByKey, fileName: 'by-machine', needsFacts: true},
-    byCustomer: {title: 'By customer', draw: drawByKey, fileName: 'by-customer', needsFacts: true},
-    trend: {title: 'Trend', draw: drawTrend, fileName: 'trend', needsFacts: true},
-    pareto: {title: 'Pareto', draw: drawPareto, fileName: 'pareto', needsFacts: true}
+    byMachine: {
+        title: 'By machine',
+        draw: function(part, name) { return factViews.byKey(part, name); },
+        fileName: 'by-machine',
+        needsFacts: true
+    },
+    byCustomer: {
+        title: 'By customer',
+        draw: function(part, name) { return factViews.byKey(part, name); },
+        fileName: 'by-customer',
+        needsFacts: true
+    },
+    trend: {
+        title: 'Trend',
+        draw: function(part, name) { return factViews.trend(part, name); },
+        fileName: 'trend',
+        needsFacts: true
+    },
+    pareto: {
+        title: 'Pareto',
+        draw: function(part, name) { return factViews.pareto(part, name); },
+        fileName: 'pareto',
+        needsFacts: true
+    }
 };
 // What a click on a view's row or bar selects.
 var PICKS = {
@@ -58,11 +77,6 @@ var PICKS = {
     byMachine: 'machine',
     byCustomer: 'customer'
 };
-// Many of a key dimension, as the charts' notes name them.
-var KEY_PLURALS =
-    {machine: 'machines', settingFile: 'setting files', customer: 'customers', board: 'IDs'};
-var KEY_TITLES =
-    {machine: 'Machine', settingFile: 'Setting File', customer: 'Customer', board: MACHINE_ID_NAME};
 var IDS = {title: 'viewTitle', chart: 'chartContent', table: 'tableContent'};
 
 var scope = window.qzReportScope.scope;
@@ -101,6 +115,17 @@ Object.keys(VIEWS).forEach(function(name) {
         'aria-label', 'Download CSV of the ' + VIEWS[name].title + ' table');
 });
 var shownView = 'summary';
+var factViews = window.qzReportFactViews.create({
+    facts: function() { return facts; },
+    state: function() { return state; },
+    target: function() { return target; },
+    customerNames: function() { return customerNames; },
+    scope: scope,
+    pick: function(dimension, key) { addChip(dimension, key); },
+    drawTable: function(name, data) { drawTable(name, data); },
+    message: function(container, text) { showMessage(container, text); },
+    clear: function(container) { clear(container); }
+});
 
 // Code -> name, where the report gives the customer list's names.
 function readCustomerNames(raw) {
@@ -158,19 +183,10 @@ function drawWith(functionName, fileName, container, runNow) {
     return true;
 }
 
-function visualizationOrSay(container) {
-    var visualization = window.google.visualization;
-    if (!visualization || typeof visualization.Table !== 'function') {
-        showMessage(container, 'The table cannot be drawn: the chart library has no table.');
-        return null;
-    }
-    return visualization;
-}
-
 // A table of the page's own views: worst first as given, or in the order
 // the operator last chose; the order chosen is kept (the URL fragment).
 function drawTable(name, data) {
-    var visualization = visualizationOrSay(parts[name].table);
+    var visualization = factViews.visualizationOrSay(parts[name].table);
     if (!visualization) {
         return;
     }
@@ -196,234 +212,12 @@ function rememberSort(name, sort) {
     keepState();
 }
 
-// ---- Views drawn from the facts ---------------------------------------
-
-// The day range the periods run over: the report's, or the facts' own
-// where the report's is not known or too long to list.
-function dayRange() {
-    var first = scope ? factsKit.dayOf(scope.firstDay) : NaN;
-    var last = scope ? factsKit.dayOf(scope.lastDay) : NaN;
-    if (isNaN(first) || isNaN(last) || last < first || last - first > 3700) {
-        first = facts.firstDay;
-        last = facts.lastDay;
-    }
-    return {first: first, last: last};
-}
-
-function yieldCell(sum) {
-    var y = factsKit.yieldOf(sum);
-    return y === null ? {v: null, f: 'no records'} :
-                        {v: y, f: window.qzReportSvg.formatNumber(y, 2)};
-}
-
-function targetCell(sum) {
-    var y = factsKit.yieldOf(sum);
-    return y !== null && target !== null && y < target ? BELOW_TARGET : '';
-}
-
-function keyLabel(dimension, key) {
-    return dimension === 'customer' && customerNames[key] ? key + ' (' + customerNames[key] + ')' :
-                                                            key;
-}
-
-// What a chart's bars of a dimension do when picked, and their names.
-function picking(dimension) {
-    return {
-        pick: function(key) { addChip(dimension, key); },
-        pickName: function(
-            key) { return 'Show only ' + factsKit.DIMENSION_NAMES[dimension] + ' ' + key; }
-    };
-}
-
-// A DataTable of the renderer in charge, or null where it has none.
-function newDataTable() {
-    var visualization = window.google.visualization;
-    return visualization && typeof visualization.DataTable === 'function' ?
-        new visualization.DataTable() :
-        null;
-}
-
-function drawByKey(part, name) {
-    var dimension = name === 'byCustomer' ? 'customer' : 'machine';
-    var sums = factsKit.sumsBy(facts, state.chips, dimension).sort(factsKit.compareWorstFirst);
-    sums.forEach(function(sum) { sum.label = keyLabel(dimension, sum.key); });
-    var options = picking(dimension);
-    options.keyTitle = KEY_TITLES[dimension];
-    options.noun = dimension;
-    options.nounPlural = KEY_PLURALS[dimension];
-    options.target = target;
-    window.qzReportViews.drawYieldBars(part.chart, sums, options);
-    var data = newDataTable();
-    if (!data) {
-        return true;
-    }
-    data.addColumn('string', KEY_TITLES[dimension]);
-    if (dimension === 'customer') {
-        data.addColumn('string', 'Name');
-    }
-    data.addColumn('number', 'OK');
-    data.addColumn('number', 'NG');
-    data.addColumn('number', 'Yield(%)');
-    if (target !== null) {
-        data.addColumn('string', 'Target');
-    }
-    data.addRows(sums.map(function(sum) {
-        var row = [sum.key];
-        if (dimension === 'customer') {
-            row.push(customerNames[sum.key] || '');
-        }
-        row.push(sum.ok, sum.ng, yieldCell(sum));
-        if (target !== null) {
-            row.push(targetCell(sum));
-        }
-        return row;
-    }));
-    drawTable(name, data);
-    return true;
-}
-
-function periodsOf(kind) {
-    var range = dayRange();
-    return factsKit.sumsByPeriod(facts, state.chips, kind, range.first, range.last);
-}
-
-function drawTrend(part, name) {
-    var kind = state.period;
-    if (facts.count === 0) {
-        showMessage(part.chart, 'No records in this report.');
-        clear(part.table);
-        return true;
-    }
-    var periods = periodsOf(kind);
-    var rows =
-        periods.map(function(period) { return {day: period.key, ok: period.ok, ng: period.ng}; });
-    var options = picking(kind);
-    options.kind = kind;
-    options.target = target;
-    window.qzReportDays.drawChart(part.chart, rows, options);
-    var visualization = visualizationOrSay(part.table);
-    if (visualization) {
-        drawTable(
-            name,
-            window.qzReportDays.dataTable(
-                visualization, rows, target === null ? undefined : target,
-                factsKit.DIMENSION_NAMES[kind]));
-    }
-    return true;
-}
-
-function drawPareto(part, name) {
-    var dimension = state.pareto;
-    var sums = factsKit.sumsBy(facts, state.chips, dimension);
-    var rows = factsKit.pareto(sums);
-    var byKey = {};
-    sums.forEach(function(sum) { byKey[sum.key] = sum; });
-    rows.forEach(function(row) {
-        row.label = keyLabel(dimension, row.key);
-        row.yield = factsKit.yieldOf(byKey[row.key]);
-    });
-    var options = picking(dimension);
-    options.target = target;
-    options.noun = KEY_TITLES[dimension];
-    options.nounPlural = KEY_PLURALS[dimension];
-    window.qzReportViews.drawPareto(part.chart, rows, options);
-    var data = newDataTable();
-    if (!data) {
-        return true;
-    }
-    data.addColumn('string', KEY_TITLES[dimension]);
-    data.addColumn('number', 'NG');
-    data.addColumn('number', 'Share(%)');
-    data.addColumn('number', 'Cumulative(%)');
-    data.addColumn('number', 'OK');
-    data.addColumn('number', 'Yield(%)');
-    if (target !== null) {
-        data.addColumn('string', 'Target');
-    }
-    var format = window.qzReportSvg.formatNumber;
-    data.addRows(rows.map(function(row) {
-        var sum = byKey[row.key];
-        var cells = [
-            row.key, row.ng, {v: row.share * 100, f: format(row.share * 100, 2)},
-            {v: row.cumulative * 100, f: format(row.cumulative * 100, 2)}, sum.ok, yieldCell(sum)
-        ];
-        if (target !== null) {
-            cells.push(targetCell(sum));
-        }
-        return cells;
-    }));
-    drawTable(name, data);
-    return true;
-}
-
-// Setting File and Machine (Write Board) ID of the selection, drawn through
-// the renderer as the report scripts draw them.
-function drawKeyViewFromFacts(part, name) {
-    var dimension = PICKS[name];
-    var sums = factsKit.sumsBy(facts, state.chips, dimension);
-    var google = window.google;
-    var title = KEY_TITLES[dimension];
-    if (google.charts && typeof google.charts.Bar === 'function') {
-        var bars = [[title, 'Yield(%)']].concat(sums.map(function(sum) {
-            return [sum.key, factsKit.yieldOf(sum)];
-        }));
-        new google.charts.Bar(part.chart).draw(google.visualization.arrayToDataTable(bars), {
-            width: 1000,
-            bars: 'horizontal',
-            legend: {position: 'none'},
-            axes: {x: {0: {side: 'bottom', label: 'Yield(%)'}}},
-            bar: {groupWidth: '95%'}
-        });
-    } else {
-        showMessage(part.chart, 'The chart cannot be drawn: the chart library has no bar chart.');
-    }
-    var visualization = visualizationOrSay(part.table);
-    if (visualization) {
-        var data = new visualization.DataTable();
-        data.addColumn('string', title);
-        data.addColumn('number', 'OK');
-        data.addColumn('number', 'NG');
-        data.addColumn('number', 'Yield(%)');
-        data.addRows(sums.map(function(sum) { return [sum.key, sum.ok, sum.ng, yieldCell(sum)]; }));
-        new visualization.Table(part.table).draw(data, {showRowNumber: true});
-    }
-    return true;
-}
-
-function drawSummaryFromFacts(part) {
-    var total = {ok: 0, ng: 0};
-    factsKit.sumsBy(facts, state.chips, 'machine').forEach(function(sum) {
-        total.ok += sum.ok;
-        total.ng += sum.ng;
-    });
-    var visualization = visualizationOrSay(part.table);
-    if (!visualization) {
-        return true;
-    }
-    if (typeof visualization.PieChart === 'function') {
-        new visualization.PieChart(part.chart)
-            .draw(
-                visualization.arrayToDataTable(
-                    [['Result', 'Number'], ['OK', total.ok], ['NG', total.ng]]),
-                {is3D: true, backgroundColor: 'transparent'});
-    }
-    var data = new visualization.DataTable();
-    data.addColumn('string', '');
-    data.addColumn('number', 'OK');
-    data.addColumn('number', 'NG');
-    data.addColumn('number', 'Yield(%)');
-    // The target is marked as in the report script's summary (beforeDraw).
-    data.addRows([['Summary', total.ok, total.ng, yieldCell(total)]]);
-    new visualization.Table(part.table).draw(data, {showRowNumber: false});
-    return true;
-}
-
 // ---- By day -----------------------------------------------------------
 
 function drawByDay(part) {
     var days;
     if (facts && state.chips.length) {
-        days = periodsOf('day').map(function(
+        days = factViews.periodsOf('day').map(function(
             period) { return {day: period.key, ok: period.ok, ng: period.ng}; });
     } else if (scope) {
         days = scope.days;
@@ -437,7 +231,7 @@ function drawByDay(part) {
     }
     var dayKit = window.qzReportDays;
     // Days are picked only where there are facts to select from.
-    var options = facts ? picking('day') : {};
+    var options = facts ? factViews.picking('day') : {};
     options.target = target;
     dayKit.drawChart(part.chart, days, options);
     var note = scope && !state.chips.length ? dayKit.spanNote(scope) : '';
@@ -447,7 +241,7 @@ function drawByDay(part) {
         element.textContent = note;
         part.chart.insertBefore(element, part.chart.firstChild);
     }
-    var visualization = visualizationOrSay(part.table);
+    var visualization = factViews.visualizationOrSay(part.table);
     if (visualization) {
         new visualization.Table(part.table)
             .draw(
@@ -467,10 +261,10 @@ function drawView(name, runNow) {
         part.drawn = facts ? view.draw(part, name) : false;
     } else if (facts && state.chips.length && name === 'summary') {
         clear(part.chart);
-        part.drawn = drawSummaryFromFacts(part);
+        part.drawn = factViews.summary(part);
     } else if (facts && state.chips.length && PICKS[name] && !view.draw) {
         clear(part.chart);
-        part.drawn = drawKeyViewFromFacts(part, name);
+        part.drawn = factViews.keyView(part, PICKS[name]);
     } else if (view.draw) {
         part.drawn = view.draw(part, name);
     } else {
@@ -594,8 +388,8 @@ function showChips() {
         var button = document.createElement('button');
         button.type = 'button';
         button.className = 'report-chip';
-        var text =
-            factsKit.DIMENSION_NAMES[chip.dimension] + ' ' + keyLabel(chip.dimension, chip.value);
+        var text = factsKit.DIMENSION_NAMES[chip.dimension] + ' ' +
+            factViews.keyLabel(chip.dimension, chip.value);
         button.textContent = text + ' \u00d7';
         button.setAttribute('aria-label', 'Remove ' + text + ' from the selection');
         button.addEventListener('click', function() { removeChip(i); });
