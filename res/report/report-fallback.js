@@ -469,6 +469,8 @@ Bar.prototype.draw = function(data, options) {
     var width = toNumber(options.width, containerWidth(this.container, 800));
     var top = (title ? 30 : 0) + 26;
     var bottom = 46;
+    // The key column's title stands above the labels, right-aligned: room for it too.
+    widestLabel = Math.max(widestLabel, textWidth(String(data.getColumnLabel(0)), 14));
     var labelWidth = Math.min(Math.ceil(widestLabel) + 16, Math.round(width * 0.4));
     var valueRoom = 64;
     var plotLeft = labelWidth;

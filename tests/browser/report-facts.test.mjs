@@ -497,6 +497,10 @@ describe('printed', () => {
                 assert.ok(text.includes(`SF-${String(i).padStart(3, '0')} `), `SF-${i}`);
             }
             assert.doesNotMatch(text, /Rows 1.100 of/);
+            // The chart of 100 bars is scaled to a page: no page holds only its title.
+            for (const pageText of text.split('\f').filter((p) => p.trim())) {
+                assert.ok(pageText.trim().split('\n').length > 2, `a page of: ${pageText.trim()}`);
+            }
             assert.deepEqual(errors, []);
         } finally {
             await context.close();
