@@ -148,7 +148,8 @@ function drawChart(container, days, options) {
         height: height,
         viewBox: '0 0 ' + width + ' ' + height,
         'font-family': FONT_FAMILY,
-        role: 'img',
+        // A chart whose periods are buttons is a group: an image hides them.
+        role: options.pick ? 'group' : 'img',
         'aria-label': 'Yield and OK and NG writes by ' + kind + ', ' + first +
             (first === last ? '' : ' to ' + last) + '. The table lists every ' + kind + '.'
     });
