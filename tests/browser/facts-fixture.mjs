@@ -59,6 +59,29 @@ export const yieldOf = (sum) => sum.ok + sum.ng > 0 ? sum.ok * 100 / (sum.ok + s
 export const count = (n) => n.toLocaleString('en-US');
 export const percent = (y) => y === null ? 'no records' : y.toFixed(2);
 
+// The rows a table of keys shows: worst first (lowest yield, most NG, name);
+// with names (code -> name), a Name column after the key.
+export function tableRows(rows, keyOf, names) {
+    return [...sumBy(rows, keyOf)]
+        .sort(([ka, a], [kb, b]) => yieldOf(a) - yieldOf(b) || b.ng - a.ng || (ka < kb ? -1 : 1))
+        .map(([key, sum]) => [key, ...(names ? [names[key] || ''] : []), count(sum.ok),
+                              count(sum.ng), percent(yieldOf(sum))]);
+}
+
+// The rows of a Pareto table: NG largest first, share, cumulative share, OK,
+// yield.
+export function paretoRows(rows, keyOf) {
+    const sums = [...sumBy(rows, keyOf)].filter(([, sum]) => sum.ng > 0);
+    const total = sums.reduce((n, [, sum]) => n + sum.ng, 0);
+    sums.sort(([ka, a], [kb, b]) => b.ng - a.ng || (ka < kb ? -1 : 1));
+    let running = 0;
+    return sums.map(([key, sum]) => {
+        running += sum.ng;
+        return [key, count(sum.ng), (sum.ng * 100 / total).toFixed(2),
+                (running * 100 / total).toFixed(2), count(sum.ok), percent(yieldOf(sum))];
+    });
+}
+
 export function scopeScript(rows, {firstDay, lastDay, made = '2026-02-04 06:00:00', live = 0,
                                    failedFiles = [], failedFilesMore = 0}) {
     const total = sumBy(rows, () => 'all').get('all') || {ok: 0, ng: 0};

@@ -17,7 +17,7 @@ import {after, before, describe, test} from 'node:test';
 import {fileURLToPath} from 'node:url';
 import {parseArgs} from 'node:util';
 
-import {count, factsScript, percent, random, scopeScript, sixScripts, sumBy, yieldOf} from './facts-fixture.mjs';
+import {count, factsScript, paretoRows, percent, random, scopeScript, sixScripts, sumBy, tableRows, yieldOf} from './facts-fixture.mjs';
 import {launchChromium, openReport, readTable, RECORDING_LOADER, reportFolderWith, showView} from './report-browser.mjs';
 
 const HERE = path.dirname(fileURLToPath(import.meta.url));
@@ -79,25 +79,9 @@ function reportScripts(rows, extra = {}) {
     };
 }
 
-// The rows a table of keys shows: worst first (lowest yield, most NG, name).
-function keyRows(rows, keyOf, withName) {
-    return [...sumBy(rows, keyOf)]
-        .sort(([ka, a], [kb, b]) => yieldOf(a) - yieldOf(b) || b.ng - a.ng || (ka < kb ? -1 : 1))
-        .map(([key, sum]) => [key, ...(withName ? [CUSTOMER_NAMES[key] || ''] : []), count(sum.ok),
-                              count(sum.ng), percent(yieldOf(sum))]);
-}
-
-function paretoRows(rows, keyOf) {
-    const sums = [...sumBy(rows, keyOf)].filter(([, sum]) => sum.ng > 0);
-    const total = sums.reduce((n, [, sum]) => n + sum.ng, 0);
-    sums.sort(([ka, a], [kb, b]) => b.ng - a.ng || (ka < kb ? -1 : 1));
-    let running = 0;
-    return sums.map(([key, sum]) => {
-        running += sum.ng;
-        return [key, count(sum.ng), (sum.ng * 100 / total).toFixed(2),
-                (running * 100 / total).toFixed(2), count(sum.ok), percent(yieldOf(sum))];
-    });
-}
+// The rows a table of keys shows, with the customer names of the fixture.
+const keyRows = (rows, keyOf, withName) =>
+    tableRows(rows, keyOf, withName ? CUSTOMER_NAMES : undefined);
 
 // The page, once the views of its facts can be used (or it knows it has none).
 async function open(url, answerLoader) {

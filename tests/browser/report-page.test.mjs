@@ -26,6 +26,7 @@ import {
     RECORDING_LOADER,
     showView
 } from './report-browser.mjs';
+import {count, paretoRows, percent, sumBy, tableRows, yieldOf} from './facts-fixture.mjs';
 
 const HERE = path.dirname(fileURLToPath(import.meta.url));
 
@@ -486,6 +487,90 @@ describe('a report of 100,000 setting files, with the chart library', () => {
     });
 
     test('no JavaScript error on the way', () => {
+        assert.deepEqual(report.errors, []);
+    });
+});
+
+// The fact rows write_fixture.cpp gives the real writer, as the page shows
+// their texts: by setting file, board and day they sum to the counts above.
+const FACT_ROWS = [
+    ['2026-05-01', 'LINE-A', 'ALPHA.qzs', '0A1B', 'WB-01', 9, 1],
+    ['2026-05-01', 'LINE-A', 'BETA-Gr\u00f6\u00dfe-\u8a2d\u5b9a.qzs', '0A1B', 'WB-03', 0, 2],
+    ['2026-05-01', 'Q\'uote\\Back\u00e9', 'ALPHA.qzs', '0C2D', 'WB-02', 5, 0],
+    ['2026-05-01', 'Q\'uote\\Back\u00e9', 'ALPHA.qzs', '0C2D', 'WB-03', 6, 0],
+    ['2026-05-03', '<b>LINE-C</b>', 'ALPHA.qzs', '1F00', 'WB-05', 6, 0],
+    ['2026-05-03', '<b>LINE-C</b>', 'ALPHA.qzs', '1F00', 'WB-03', 2, 0],
+    ['2026-05-03', 'LINE-A', 'ALPHA.qzs', '0A1B', 'WB-04', 1, 0],
+    ['2026-05-03', 'LINE-A', 'Q\'uote\\Back\u00e9.qzs', '0A1B', 'WB-04', 3, 0],
+    ['2026-05-03', '<b>LINE-C</b>', 'BETA-Gr\u00f6\u00dfe-\u8a2d\u5b9a.qzs', '1F00', 'WB-05', 0, 1],
+    ['2026-05-03', '<b>LINE-C</b>', 'BETA-Gr\u00f6\u00dfe-\u8a2d\u5b9a.qzs', '0C2D', '<i>WB-06</i>', 0, 1],
+].map(([day, machine, settingFile, customer, board, ok, ng]) =>
+          ({day, machine, settingFile, customer, board, ok, ng}));
+
+// A build whose writer has no facts script yet writes none: these tests then
+// say so as skipped, not as passed.
+const factsWritten = () => fs.existsSync(path.join(workFolder, 'js', 'reportFacts.js'));
+
+describe('the views of the facts the real writer wrote, offline', () => {
+    let report;
+    const choose = (id, value) => report.page.evaluateSource(`(() => {
+        const e = document.getElementById(${JSON.stringify(id)});
+        e.value = ${JSON.stringify(value)}; e.dispatchEvent(new Event('change')); })()`);
+    before(async () => {
+        report = await openReport();
+        await report.page.waitForSelector('body[data-usable]');
+    });
+    after(async () => {
+        await report?.context.close();
+    });
+
+    test('the facts are read: By machine and By customer sum them, texts as the page shows them',
+         async (t) => {
+        if (!factsWritten()) {
+            return t.skip('the fixture writer wrote no js/reportFacts.js');
+        }
+             const {page} = report;
+             assert.equal(await page.getAttribute('body', 'data-facts'), 'ready');
+             await showView(page, 'By machine');
+             assert.deepEqual((await readTable(page)).rows,
+                              tableRows(FACT_ROWS, (row) => row.machine));
+             assert.equal(await page.locator('#chartContent b, #tableContent b').count(), 0);
+             await showView(page, 'By customer');
+             assert.deepEqual((await readTable(page)).rows,
+                              tableRows(FACT_ROWS, (row) => row.customer, {}));
+         });
+
+    test('Trend by day and Pareto by ID, setting file and machine', async (t) => {
+        if (!factsWritten()) {
+            return t.skip('the fixture writer wrote no js/reportFacts.js');
+        }
+        const {page} = report;
+        await showView(page, 'Trend');
+        const byDay = sumBy(FACT_ROWS, (row) => row.day);
+        assert.deepEqual((await readTable(page)).rows, ['2026-05-01', '2026-05-02', '2026-05-03'].map(
+            (day) => byDay.has(day) ?
+                [day, count(byDay.get(day).ok), count(byDay.get(day).ng), percent(yieldOf(byDay.get(day)))] :
+                [day, '0', '0', 'no records']));
+        await showView(page, 'Pareto');
+        for (const key of ['board', 'settingFile', 'machine']) {
+            await choose('paretoBy', key);
+            assert.deepEqual((await readTable(page)).rows, paretoRows(FACT_ROWS, (row) => row[key]), key);
+        }
+    });
+
+    test('a chip of the facts: the scripts\' views show the selection', async (t) => {
+        if (!factsWritten()) {
+            return t.skip('the fixture writer wrote no js/reportFacts.js');
+        }
+        const {page} = report;
+        await showView(page, 'By machine');
+        await page.locator('#tableContent tbody tr', {hasText: 'LINE-A'}).click();
+        await showView(page, 'Machine (Write Board) ID');
+        const lineA = FACT_ROWS.filter((row) => row.machine === 'LINE-A');
+        assert.deepEqual((await readTable(page)).rows.map((row) => row.slice(1)),
+                         tableRows(lineA, (row) => row.board));
+        await page.getByRole('button', {name: 'Show all', exact: true}).click();
+        checkKeyTable(await readTable(page), 'Machine (Write Board) ID', MACHINE_IDS);
         assert.deepEqual(report.errors, []);
     });
 });
