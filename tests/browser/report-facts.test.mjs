@@ -91,6 +91,22 @@ async function open(url, answerLoader) {
 }
 
 const evaluate = (page, source) => page.evaluateSource(source);
+
+// Reloads the page and waits until the new one is usable (not the old one).
+async function reload(page) {
+    await evaluate(page, 'window.qzBeforeReload = true; location.reload()');
+    const deadline = Date.now() + 20000;
+    for (;;) {
+        const ready = await evaluate(
+            page, '!window.qzBeforeReload && document.body?.hasAttribute("data-usable")')
+                          .catch(() => false);
+        if (ready) {
+            return;
+        }
+        assert.ok(Date.now() < deadline, 'the page did not load again');
+        await new Promise((resolve) => setTimeout(resolve, 50));
+    }
+}
 function choose(page, id, value) {
     return evaluate(page, `(() => { const e = document.getElementById(${JSON.stringify(id)});
         e.value = ${JSON.stringify(value)}; e.dispatchEvent(new Event('change')); })()`);
@@ -416,8 +432,7 @@ describe('the yield target', () => {
         assert.equal(await page.locator('#chartContent .qz-below-target').count(),
                      below(ROWS, (row) => row.settingFile).length);
 
-        await evaluate(page, 'location.reload()');
-        await page.waitForSelector('body[data-usable]');
+        await reload(page);
         assert.equal(await evaluate(page, 'document.getElementById("yieldTarget").value'),
                      String(TARGET));
         assert.equal(await page.textContent('#viewTitle'), 'Setting File');
