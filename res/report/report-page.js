@@ -390,7 +390,12 @@ function showChips() {
         button.className = 'report-chip';
         var text = factsKit.DIMENSION_NAMES[chip.dimension] + ' ' +
             factViews.keyLabel(chip.dimension, chip.value);
-        button.textContent = text + ' \u00d7';
+        button.appendChild(document.createTextNode(text + ' '));
+        // The cross is the button's look on screen; printed, the chip is its text.
+        var cross = document.createElement('span');
+        cross.className = 'report-chip-cross';
+        cross.textContent = '\u00d7';
+        button.appendChild(cross);
         button.setAttribute('aria-label', 'Remove ' + text + ' from the selection');
         button.addEventListener('click', function() { removeChip(i); });
         holder.appendChild(button);
