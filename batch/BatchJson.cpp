@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
