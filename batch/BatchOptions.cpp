@@ -148,9 +148,10 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
                      : format == "facts" ? OutputFormat::Facts
                                          : OutputFormat::Text;
     if (options.scan && options.format == OutputFormat::Facts) {
-        std::fprintf(stderr,
-                     "--format facts is the fact rows of a report: it cannot be used with --scan\n"
-                     "Run with --help for more information.\n");
+        std::fprintf(
+            stderr,
+            "--format facts gives the fact rows of a report: it cannot be used with --scan\n"
+            "Run with --help for more information.\n");
         return kExitBadArguments;
     }
     const std::string today = TodayText();
