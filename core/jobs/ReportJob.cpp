@@ -71,6 +71,7 @@ ReportResult ReportJob::Run() {
         return result;
     }
     std::atomic<std::uint64_t> filesFailed = 0;
+    std::vector<char> fileFailed(files.paths.size(), 0);  // each worker writes its files' only
     InOrderMerge merge(result, files.paths.size());
     RunWorkers(files.paths.size(), m_progress, [&](std::size_t file, std::size_t worker) {
         std::unique_ptr<CReportCounts> counts;
@@ -98,16 +99,22 @@ ReportResult ReportJob::Run() {
         }
         if (failed) {
             ++filesFailed;
+            fileFailed[file] = 1;
         }
     });
     result.filesFailed = filesFailed;
+    for (std::size_t file = 0; file < files.paths.size(); ++file) {
+        if (fileFailed[file] != 0) {
+            result.failedFiles.push_back(files.paths[file]);
+        }
+    }
     return result;
 }
 
 ReportScope ReportJob::Scope(const ReportResult& result, const CustomerNames& customers,
                              std::time_t made) const {
     return MakeReportScope(m_request.criteria, m_request.machineFolders, customers, result,
-                           result.filesListed, result.filesFailed, made);
+                           result.filesListed, result.failedFiles, made);
 }
 
 }  // namespace qz

@@ -28,6 +28,8 @@ struct ReportRequest {
 struct ReportResult : CReportTotals {
     std::uint64_t filesListed = 0;  // the record files listed for the job
     std::uint64_t filesFailed = 0;  // of those, the files that gave a file error
+    // The paths of the files that failed, in list order.
+    std::vector<std::string> failedFiles;
 };
 
 class ReportJob {

@@ -70,6 +70,7 @@ TEST_F(ReportPipelineTest, WrittenWithTheScopeAndTheFileErrorsToldToTheSink) {
     EXPECT_TRUE(outcome.writeFailures.empty());
     EXPECT_EQ(outcome.scope.filesListed, 3u);
     EXPECT_EQ(outcome.scope.filesFailed, 1u);
+    EXPECT_EQ(outcome.scope.failedFiles, std::vector<std::string>{"A/sub"});
     EXPECT_EQ(outcome.scope.excludedCustomers,
               (ReportScopeField::CodeNames{{"C001", "First"}, {"C009", ""}}));
     ASSERT_EQ(m_events.texts().size(), 1u);

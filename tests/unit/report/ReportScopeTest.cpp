@@ -43,6 +43,7 @@ ReportScope SampleScope() {
     scope.excludedCustomers = {{"C001", "M\xC3\xBCller \"AG\""}, {"C009", ""}};
     scope.filesListed = 12;
     scope.filesFailed = 1;
+    scope.failedFiles = {"LINE-A/it's.txt"};
     scope.ok = 127;
     scope.ng = 3;
     scope.linesLeftOut = 2;
@@ -61,8 +62,10 @@ constexpr char kSampleScript[] =
     "\t'excludedSettingFiles': ['Gr\\u00F6\\u00DFe.stf', 'caf\\xE9.stf', '\\uD83D\\uDE00'],\n"
     "\t'excludedMachineIds': ['tab\\x09id'],\n"
     "\t'excludedCustomers': [['C001', 'M\\u00FCller \"AG\"'], ['C009', '']],\n"
-    "\t'filesRead': 12,\n"
+    "\t'filesRead': 11,\n"
     "\t'filesFailed': 1,\n"
+    "\t'failedFiles': ['LINE-A/it\\'s.txt'],\n"
+    "\t'failedFilesMore': 0,\n"
     "\t'ok': 127,\n"
     "\t'ng': 3,\n"
     "\t'linesLeftOut': 2,\n"
@@ -120,7 +123,9 @@ TEST(ReportScopeScriptTest, EngineReadsTheNamesCharacters) {
               "\"excludedSettingFiles\":[\"Größe.stf\",\"café.stf\",\"\xF0\x9F\x98\x80\"],"
               "\"excludedMachineIds\":[\"tab\\tid\"],"
               "\"excludedCustomers\":[[\"C001\",\"Müller \\\"AG\\\"\"],[\"C009\",\"\"]],"
-              "\"filesRead\":12,\"filesFailed\":1,\"ok\":127,\"ng\":3,\"linesLeftOut\":2,"
+              "\"filesRead\":11,\"filesFailed\":1,"
+              "\"failedFiles\":[\"LINE-A/"
+              "it's.txt\"],\"failedFilesMore\":0,\"ok\":127,\"ng\":3,\"linesLeftOut\":2,"
               "\"daysFrom\":\"2018-05-01\",\"daysTo\":\"2018-05-03\","
               "\"everyDay\":true,\"dayRowsLeftOut\":0,"
               "\"days\":[[\"2018-05-01\",120,3],[\"2018-05-02\",0,0],[\"2018-05-03\",7,0]]}");
@@ -148,8 +153,13 @@ TEST(ReportScopeTest, MadeFromTheReportsCriteriaMachinesAndFiles) {
     ScopedEnv zone("TZ", "UTC");
     ::tzset();
 
+    // More failed files than the scope names: the first in list order.
+    std::vector<std::string> failed;
+    for (int i = 0; i < 23; ++i) {
+        failed.push_back("/data/ReportData/M2/f" + std::to_string(100 + i));
+    }
     const ReportScope scope =
-        MakeReportScope(criteria, folders, customers, CReportTotals{}, 12, 1, 1781107075);
+        MakeReportScope(criteria, folders, customers, CReportTotals{}, 40, failed, 1781107075);
     ::tzset();  // the zone as it was, once zone goes
 
     EXPECT_EQ(scope.firstDay, "2018-05-01");
@@ -160,8 +170,27 @@ TEST(ReportScopeTest, MadeFromTheReportsCriteriaMachinesAndFiles) {
     EXPECT_EQ(scope.excludedMachineIds, std::vector<std::string>{"WB-9"});
     using Customers = std::vector<std::pair<std::string, std::string>>;
     EXPECT_EQ(scope.excludedCustomers, (Customers{{"C001", "First"}, {"C009", ""}}));
-    EXPECT_EQ(scope.filesListed, 12u);
-    EXPECT_EQ(scope.filesFailed, 1u);
+    EXPECT_EQ(scope.filesListed, 40u);
+    EXPECT_EQ(scope.filesFailed, 23u);
+    ASSERT_EQ(scope.failedFiles.size(), 20u);
+    EXPECT_EQ(scope.failedFiles.front(), "M2/f100");
+    EXPECT_EQ(scope.failedFiles.back(), "M2/f119");
+    EXPECT_EQ(scope.failedFilesMore, 3u);
+    EXPECT_NE(ReportScopeScript(scope).find("\t'filesRead': 17,\n\t'filesFailed': 23,\n"),
+              std::string::npos);
+}
+
+TEST(ReportScopeTest, FailedFileIsNamedByItsFolderAndItself) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/data/ReportData/M01/records.txt", "M01/records.txt"},
+        {"/data/ReportData/back\\M1/it's", "back\\M1/it's"},
+        {"M01/records.txt", "M01/records.txt"},
+        {"/records.txt", "/records.txt"},
+        {"records.txt", "records.txt"},
+    };
+    for (const auto& [path, name] : cases) {
+        EXPECT_EQ(FailedFileName(path), name) << path;
+    }
 }
 
 struct Ymd {
@@ -263,7 +292,7 @@ TEST(ReportScopeTest, DayRowsCoverTheRangeWithDaysWithoutRecords) {
             CriteriaOf(OleDate::FromParts(c.first.year, c.first.month, c.first.day, 9, 30),
                        OleDate::FromParts(c.last.year, c.last.month, c.last.day, 23, 59, 59));
 
-        const ReportScope scope = MakeReportScope(criteria, {}, {}, totals, 0, 0, 0);
+        const ReportScope scope = MakeReportScope(criteria, {}, {}, totals, 0, {}, 0);
 
         EXPECT_EQ(scope.daysFrom, c.daysFrom);
         EXPECT_EQ(scope.daysTo, c.daysTo);
