@@ -92,7 +92,7 @@ std::string ReportFactsScript(const std::vector<std::string>& texts,
     AppendInteger(out, static_cast<std::int64_t>(bound));
     out += ",\n";
 
-    // The rows first: they number the texts. A row is about 30 bytes.
+    // The rows first: they number the texts. A row takes about 27 bytes.
     UsedTexts used(texts);
     std::string rowText;
     if (complete) {

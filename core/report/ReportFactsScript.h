@@ -6,6 +6,7 @@
 // indices into "texts" and the day as days since 1970-01-01. Written with the
 // six scripts as one report (WriteReportScripts).
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,11 +28,11 @@ inline constexpr int kReportFactsVersion = 1;
 // views of the six scripts.
 inline constexpr std::size_t kReportFactsBound = 1'000'000;
 
-// The script of the fact rows rows, whose texts are indices into texts:
-// "var reportFacts = {...};". Texts are written in
-// double-quoted literals, escaped as the scope script's texts (ASCII only);
-// only the texts the rows name are written, numbered in the order the rows
-// first name them.
+// "var reportFacts = {...};" of rows, whose texts are indices into texts.
+// Texts are written in double-quoted literals, escaped as the scope script's
+// texts (ASCII only); only the texts the rows name are written, numbered in
+// the order the rows first name them. A row naming no text of texts throws
+// std::out_of_range.
 std::string ReportFactsScript(const std::vector<std::string>& texts,
                               const std::vector<ReportFactRow>& rows,
                               std::size_t bound = kReportFactsBound);
