@@ -5,7 +5,6 @@
 
 #include "dates/DayTime.h"
 #include "platform/Path.h"
-#include "report/ReportScriptWriter.h"
 #include "report/ScriptLiteral.h"
 
 namespace qz {
@@ -229,12 +228,6 @@ std::string ReportScopeScript(const ReportScope& scope) {
     }
     out += "]\n};\n";
     return out;
-}
-
-std::vector<FileError> WriteReportScripts(const CReportTotals& totals, const ReportScope& scope,
-                                          const std::string& scriptFolder) {
-    return CReportScriptWriter(totals, scriptFolder)
-        .WriteAll({{std::string(kReportScopeFileName), ReportScopeScript(scope)}});
 }
 
 }  // namespace qz

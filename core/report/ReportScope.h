@@ -12,7 +12,6 @@
 #include <variant>
 #include <vector>
 
-#include "platform/FileError.h"
 #include "records/ReportCounts.h"
 #include "records/ReportCriteria.h"
 #include "report/CustomerList.h"
@@ -106,11 +105,5 @@ std::vector<ReportScopeField> ReportScopeFields(const ReportScope& scope);
 // js/reportScope.js: "var reportScope = {...};", one field a line, texts in
 // single-quoted literals escaped as the six scripts' keys are, and pure ASCII.
 std::string ReportScopeScript(const ReportScope& scope);
-
-// The report's scripts: the six of totals and the scope script, written into
-// scriptFolder as one report (CReportScriptWriter::WriteAll, whose failures it
-// returns).
-std::vector<FileError> WriteReportScripts(const CReportTotals& totals, const ReportScope& scope,
-                                          const std::string& scriptFolder);
 
 }  // namespace qz

@@ -80,6 +80,12 @@ TEST_F(ReportPipelineTest, WrittenWithTheScopeAndTheFileErrorsToldToTheSink) {
         EXPECT_NE(test::ReadFile(m_scripts + name).find("google.load"), std::string::npos) << name;
     }
     EXPECT_EQ(test::ReadFile(m_scripts + "reportScope.js"), ReportScopeScript(outcome.scope));
+    // The facts of the rows the request selected: the excluded customer's
+    // days are not there.
+    EXPECT_EQ(test::ReadFile(m_scripts + "reportFacts.js"),
+              "var reportFacts = {\"version\": 1, \"complete\": true, \"rowCount\": 1, "
+              "\"bound\": 1000000,\n\"texts\": [\"A\", \"S2\", \"C002\", \"M1\"],\n"
+              "\"rows\": [\n[17656,0,1,2,3,1,0]]};\n");
 }
 
 TEST_F(ReportPipelineTest, AScriptThatCannotBeWrittenIsAFailureOfAWrittenReport) {

@@ -19,6 +19,7 @@
 #include "dates/DayTime.h"
 #include "dates/OleDate.h"
 #include "records/ReportFileCounter.h"
+#include "report/ReportFactsScript.h"
 #include "report/ReportScope.h"
 #include "report/ReportScriptWriter.h"
 #include "tests/unit/report/ScriptTestSupport.h"
@@ -330,7 +331,7 @@ TEST_F(ReportScopeWriteTest, WrittenBesideTheSixScripts) {
     TempDir alone;
     CReportScriptWriter(m_totals, alone.path() + "/").WriteAll();
 
-    EXPECT_TRUE(WriteReportScripts(m_totals, SampleScope(), m_scriptFolder).empty());
+    EXPECT_TRUE(WriteReportScripts(m_totals, SampleScope(), ReportFacts{}, m_scriptFolder).empty());
 
     EXPECT_EQ(ReadFile(ScriptPath(kReportScopeFileName)), kSampleScript);
     for (const std::string_view name : kScriptFiles) {
@@ -345,7 +346,7 @@ TEST_F(ReportScopeWriteTest, ScopeScriptThatCannotBeWrittenIsItsOwnFailure) {
     m_dir.MakeDir(std::string(kReportScopeFileName));
 
     const std::vector<std::string> texts =
-        ShownTexts(WriteReportScripts(m_totals, SampleScope(), m_scriptFolder));
+        ShownTexts(WriteReportScripts(m_totals, SampleScope(), ReportFacts{}, m_scriptFolder));
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_NE(texts[0].find(ScriptPath(kReportScopeFileName)), std::string::npos) << texts[0];
     for (const std::string_view name : kScriptFiles) {
