@@ -113,7 +113,8 @@ void Fill(qz::CCountMap& map, const KeyCounts (&keys)[N]) {
 }  // namespace
 
 // With a count, the setting files are that many generated keys instead:
-// "SF-000001.qzs" on, key i with i % 7 OK and one NG.
+// "SF-000001.qzs" on, key i with i % 7 OK and one NG; the fact rows stay the
+// fixed ones.
 int main(int argc, char** argv) {
     if (argc != 2 && argc != 3) {
         std::fprintf(stderr, "usage: %s <report folder> [<setting file count>]\n", argv[0]);
