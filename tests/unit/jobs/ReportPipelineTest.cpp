@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "jobs/ReportPipeline.h"
+#include "platform/Path.h"
 #include "tests/support/TestSupport.h"
 #include "tests/unit/jobs/JobTestSupport.h"
 
@@ -70,7 +71,8 @@ TEST_F(ReportPipelineTest, WrittenWithTheScopeAndTheFileErrorsToldToTheSink) {
     EXPECT_TRUE(outcome.writeFailures.empty());
     EXPECT_EQ(outcome.scope.filesListed, 3u);
     EXPECT_EQ(outcome.scope.filesFailed, 1u);
-    EXPECT_EQ(outcome.scope.failedFiles, std::vector<std::string>{"A/sub"});
+    EXPECT_EQ(outcome.scope.failedFiles,
+              std::vector<std::string>{std::string("A") + kPathSeparator + "sub"});
     EXPECT_EQ(outcome.scope.excludedCustomers,
               (ReportScopeField::CodeNames{{"C001", "First"}, {"C009", ""}}));
     ASSERT_EQ(m_events.texts().size(), 1u);
