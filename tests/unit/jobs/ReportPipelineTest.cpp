@@ -28,7 +28,12 @@ class ReportPipelineTest : public ::testing::Test {
   protected:
     ReportPipelineTest() { m_dir.MakeDir("js"); }
 
-    std::string Machine(const std::string& name) { return m_dir.MakeDir("data/" + name); }
+    // A machine folder's path as the data paths make it: its name after the
+    // system's separator.
+    std::string Machine(const std::string& name) {
+        m_dir.MakeDir("data/" + name);
+        return m_dir.path() + "/data" + kPathSeparator + name;
+    }
 
     ReportRequest Request(std::vector<std::string> folders) {
         ReportRequest request;
