@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
         const LineYear year = MakeLineYear(rows);
         std::string script;
         const double scriptMs =
-            BestMs(options.runs, [&] { script = qz::ReportFactsScript(year.facts, rows); });
+            BestMs(options.runs, [&] { script = qz::ReportFactsScript(year.facts, {}, rows); });
         const std::filesystem::path folder =
             options.out.empty()
                 ? temp / "js"
@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
                                       .WriteAll({{std::string(qz::kReportScopeFileName),
                                                   qz::ReportScopeScript(year.scope)},
                                                  {std::string(qz::kReportFactsFileName),
-                                                  qz::ReportFactsScript(year.facts, rows)}});
+                                                  qz::ReportFactsScript(year.facts, {}, rows)}});
             if (!failures.empty()) {
                 std::fprintf(stderr, "%s\n", failures.front().what());
                 status = 1;

@@ -48,6 +48,31 @@ class UsedTexts {
         return number;
     }
 
+    // The customer list's names of the customer codes the rows name, as
+    // "code": "name" pairs in the order the rows first name the codes.
+    void AppendCustomerNames(std::string& out, const std::vector<ReportFactRow>& rows,
+                             const CustomerNames& customers) const {
+        std::vector<bool> written(m_texts.size(), false);
+        out += '{';
+        bool first = true;
+        for (const ReportFactRow& row : rows) {
+            if (written[row.customer]) {
+                continue;
+            }
+            written[row.customer] = true;
+            const auto name = customers.find(m_texts[row.customer]);
+            if (name == customers.end()) {
+                continue;
+            }
+            out += first ? "" : ", ";
+            first = false;
+            AppendDoubleQuoted(out, name->first);
+            out += ": ";
+            AppendDoubleQuoted(out, name->second);
+        }
+        out += '}';
+    }
+
     void AppendTexts(std::string& out) const {
         out += '[';
         for (std::size_t i = 0; i < m_order.size(); ++i) {
@@ -80,7 +105,8 @@ void AppendRow(std::string& out, const ReportFactRow& row, UsedTexts& texts) {
 }  // namespace
 
 std::string ReportFactsScript(const std::vector<std::string>& texts,
-                              const std::vector<ReportFactRow>& rows, std::size_t bound) {
+                              const std::vector<ReportFactRow>& rows,
+                              const CustomerNames& customers, std::size_t bound) {
     const bool complete = rows.size() <= bound;
     std::string out = "var reportFacts = {\"version\": ";
     AppendInteger(out, kReportFactsVersion);
@@ -104,22 +130,25 @@ std::string ReportFactsScript(const std::vector<std::string>& texts,
     }
     out += "\"texts\": ";
     used.AppendTexts(out);
+    out += ",\n\"customerNames\": ";
+    used.AppendCustomerNames(out, complete ? rows : std::vector<ReportFactRow>{}, customers);
     out += ",\n\"rows\": [";
     out += rowText;
     out += "]};\n";
     return out;
 }
 
-std::string ReportFactsScript(const ReportFacts& facts, std::size_t bound) {
-    return ReportFactsScript(facts.texts.Texts(), facts.rows, bound);
+std::string ReportFactsScript(const ReportFacts& facts, const CustomerNames& customers,
+                              std::size_t bound) {
+    return ReportFactsScript(facts.texts.Texts(), facts.rows, customers, bound);
 }
 
 std::vector<FileError> WriteReportScripts(const CReportTotals& totals, const ReportScope& scope,
-                                          const ReportFacts& facts,
-                                          const std::string& scriptFolder) {
+                                          const ReportFacts& facts, const std::string& scriptFolder,
+                                          const CustomerNames& customers) {
     return CReportScriptWriter(totals, scriptFolder)
         .WriteAll({{std::string(kReportScopeFileName), ReportScopeScript(scope)},
-                   {std::string(kReportFactsFileName), ReportFactsScript(facts)}});
+                   {std::string(kReportFactsFileName), ReportFactsScript(facts, customers)}});
 }
 
 }  // namespace qz

@@ -15,6 +15,7 @@
 #include "facts/ReportFacts.h"
 #include "platform/FileError.h"
 #include "records/ReportCounts.h"
+#include "report/CustomerList.h"
 #include "report/ReportScope.h"
 
 namespace qz {
@@ -31,18 +32,21 @@ inline constexpr std::size_t kReportFactsBound = 1'000'000;
 // "var reportFacts = {...};" of rows, whose texts are indices into texts.
 // Texts are written in double-quoted literals, escaped as the scope script's
 // texts (ASCII only); only the texts the rows name are written, numbered in
-// the order the rows first name them. A row naming no text of texts throws
-// std::out_of_range.
+// the order the rows first name them. "customerNames" gives the customer
+// list's name of each customer code the rows name, where the list has one. A
+// row naming no text of texts throws std::out_of_range.
 std::string ReportFactsScript(const std::vector<std::string>& texts,
                               const std::vector<ReportFactRow>& rows,
+                              const CustomerNames& customers = {},
                               std::size_t bound = kReportFactsBound);
-std::string ReportFactsScript(const ReportFacts& facts, std::size_t bound = kReportFactsBound);
+std::string ReportFactsScript(const ReportFacts& facts, const CustomerNames& customers = {},
+                              std::size_t bound = kReportFactsBound);
 
 // The report's scripts: the six of totals, the scope script and the facts
 // script, written into scriptFolder as one report (CReportScriptWriter::
-// WriteAll, whose failures it returns).
+// WriteAll, whose failures it returns); customers names the customer codes.
 std::vector<FileError> WriteReportScripts(const CReportTotals& totals, const ReportScope& scope,
-                                          const ReportFacts& facts,
-                                          const std::string& scriptFolder);
+                                          const ReportFacts& facts, const std::string& scriptFolder,
+                                          const CustomerNames& customers = {});
 
 }  // namespace qz

@@ -40,6 +40,7 @@ std::vector<ReportFactRow> SampleRows() {
 constexpr char kSampleScript[] =
     "var reportFacts = {\"version\": 1, \"complete\": true, \"rowCount\": 3, \"bound\": 1000000,\n"
     "\"texts\": [\"M01\", \"a.cfg\", \"C001\", \"B7\", \"b.cfg\"],\n"
+    "\"customerNames\": {},\n"
     "\"rows\": [\n"
     "[20453,0,1,2,3,120,4],\n"
     "[20453,0,4,2,3,7,0],\n"
@@ -60,17 +61,35 @@ TEST(ReportFactsScriptTest, RowsAboveTheBoundAreLeftOut) {
         {3,
          "var reportFacts = {\"version\": 1, \"complete\": true, \"rowCount\": 3, \"bound\": 3,\n"
          "\"texts\": [\"M01\", \"a.cfg\", \"C001\", \"B7\", \"b.cfg\"],\n"
+         "\"customerNames\": {},\n"
          "\"rows\": [\n[20453,0,1,2,3,120,4],\n[20453,0,4,2,3,7,0],\n[20454,0,1,2,3,50,1]]};\n"},
         {2,
          "var reportFacts = {\"version\": 1, \"complete\": false, \"rowCount\": 3, \"bound\": 2,\n"
-         "\"texts\": [],\n\"rows\": []};\n"},
+         "\"texts\": [],\n\"customerNames\": {},\n\"rows\": []};\n"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ReportFactsScript(kTexts, SampleRows(), c.bound), c.expected) << c.bound;
+        EXPECT_EQ(ReportFactsScript(kTexts, SampleRows(), {}, c.bound), c.expected) << c.bound;
     }
     EXPECT_EQ(ReportFactsScript(kTexts, {}),
               "var reportFacts = {\"version\": 1, \"complete\": true, \"rowCount\": 0, \"bound\": "
-              "1000000,\n\"texts\": [],\n\"rows\": []};\n");
+              "1000000,\n\"texts\": [],\n\"customerNames\": {},\n\"rows\": []};\n");
+}
+
+// The customer list's names of the codes the rows name, once each, escaped as
+// the texts; codes without a name and names of codes no row names are not
+// written.
+TEST(ReportFactsScriptTest, CustomerNamesOfTheRowsCodes) {
+    const std::vector<std::string> texts = {"M01", "a.cfg", "C001", "B7", "C002", "C003"};
+    const std::vector<ReportFactRow> rows = {
+        {Day(2026, 1, 1), 0, 1, 2, 3, {1, 0}},
+        {Day(2026, 1, 1), 0, 1, 4, 3, {1, 0}},
+        {Day(2026, 1, 2), 0, 1, 2, 3, {1, 0}},
+    };
+    const CustomerNames names = {{"C001", "Acme \"East\""}, {"C003", "Unused"}};
+    const std::string script = ReportFactsScript(texts, rows, names);
+    EXPECT_NE(script.find("\"customerNames\": {\"C001\": \"Acme \\\"East\\\"\"},\n"),
+              std::string::npos)
+        << script;
 }
 
 TEST(ReportFactsScriptTest, RowNamingAMissingTextIsRefused) {
@@ -99,8 +118,9 @@ TEST(ReportFactsScriptTest, EngineReadsTextsDaysAndCounts) {
         {Day(1970, 1, 1), 0, 1, 2, 3, {5'000'000'000, 0}},
         {Day(1969, 12, 31), 4, 5, 6, 0, {0, 1}},
     };
+    const CustomerNames names = {{"tab\tand\r\nbreak", "Name \"x\" </script>"}};
     TempDir dir;
-    const std::string path = dir.Write(kReportFactsFileName, ReportFactsScript(texts, rows));
+    const std::string path = dir.Write(kReportFactsFileName, ReportFactsScript(texts, rows, names));
 
     const CommandResult result =
         RunCommand(std::string("'") + QZ_NODE_EXECUTABLE +
@@ -115,6 +135,7 @@ TEST(ReportFactsScriptTest, EngineReadsTextsDaysAndCounts) {
                   R"(["it's \"quoted\"","back\\slash\\","tab\tand\r\nbreak","</script>",)"
                   "\"caf\xC3\xA9\",\"Gr\xC3\xB6\xC3\x9F"
                   "e-\xE8\xA8\xAD\xE5\xAE\x9A.cfg\",\"\xF0\x9F\x98\x80\"],"
+                  R"("customerNames":{"tab\tand\r\nbreak":"Name \"x\" </script>"},)"
                   R"("rows":[[0,0,1,2,3,5000000000,0],[-1,4,5,6,0,0,1]]})"});
 }
 
