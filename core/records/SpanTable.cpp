@@ -16,7 +16,7 @@ SpanTable::Slot& SpanTable::Add(std::string_view span, std::uint32_t number) {
     const auto bytes = static_cast<std::uint32_t>(m_bytes.size());
     m_bytes.resize(m_bytes.size() + words, 0);
     m_bytes[bytes] = number | std::uint64_t{span.size()} << 32;
-    std::memcpy(&m_bytes[bytes + 1], span.data(), span.size());
+    std::memcpy(m_bytes.data() + bytes + 1, span.data(), span.size());
     ++m_count;
     return Place(m_hash(span), bytes);
 }
@@ -45,8 +45,9 @@ void SpanTable::Grow() {
     for (const Slot& slot : old) {
         if (slot.bytes != kEmpty) {
             const std::uint64_t header = m_bytes[slot.bytes];
-            const std::string_view span(reinterpret_cast<const char*>(&m_bytes[slot.bytes + 1]),
-                                        static_cast<std::size_t>(header >> 32));
+            const std::string_view span(
+                reinterpret_cast<const char*>(m_bytes.data() + slot.bytes + 1),
+                static_cast<std::size_t>(header >> 32));
             Place(m_hash(span), slot.bytes) = {slot.tag, slot.bytes, slot.row, slot.stamp};
         }
     }

@@ -71,7 +71,7 @@ class SpanTable {
         if (header >> 32 != n) {
             return false;
         }
-        const char* stored = reinterpret_cast<const char*>(&m_bytes[bytes + 1]);
+        const char* stored = reinterpret_cast<const char*>(m_bytes.data() + bytes + 1);
         const char* key = span.data();
         if (n < 8) {
             return std::memcmp(stored, key, n) == 0;
