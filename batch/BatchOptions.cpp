@@ -90,7 +90,8 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
                    "of the data root)")
         ->check(kExistingFolder);
     app.add_flag("--scan", options.scan,
-                 "List the setting files, board IDs and customers found instead of reporting");
+                 "List the setting files, Machine (Write Board) IDs and customers found instead of "
+                 "reporting");
     app.add_flag("--print-paths", options.printPaths,
                  "Print the data tree's paths (records, customers, page, scripts, installed "
                  "page), one 'name=path' a line, and do nothing else");
@@ -98,9 +99,11 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
         ->check(CLI::Range(1, 4096));
     std::string format = "text";
     app.add_option("--format", format,
-                   "Standard output: text (default), or one JSON object with the totals and the "
-                   "rows per setting file and per board (report) or the values found (--scan)")
-        ->check(CLI::IsMember({"text", "json"}));
+                   "Standard output: text (default); json, one JSON object with the totals and the "
+                   "rows per setting file and per Machine (Write Board) ID (report) or the values "
+                   "found (--scan); or facts, the report's counts per day, machine, setting file, "
+                   "customer and Machine (Write Board) ID as CSV")
+        ->check(CLI::IsMember({"text", "json", "facts"}));
     // The cache of facts between runs.
     std::string cacheFile;
     app.add_flag("--no-cache", options.noCache,
@@ -155,7 +158,16 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
     if (app.count("--cache") > 0) {
         options.cacheFile = cacheFile;
     }
-    options.format = format == "json" ? OutputFormat::Json : OutputFormat::Text;
+    options.format = format == "json"    ? OutputFormat::Json
+                     : format == "facts" ? OutputFormat::Facts
+                                         : OutputFormat::Text;
+    if (options.scan && options.format == OutputFormat::Facts) {
+        std::fprintf(
+            stderr,
+            "--format facts gives the fact rows of a report: it cannot be used with --scan\n"
+            "Run with --help for more information.\n");
+        return kExitBadArguments;
+    }
     const std::string today = TodayText();
     options.fromText = from.empty() ? today : from;
     options.toText = to.empty() ? today : to;

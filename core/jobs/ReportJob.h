@@ -34,6 +34,8 @@ struct ReportResult : CReportTotals {
     ReportFacts facts;              // the rows the request selected, in file order
     std::uint64_t filesListed = 0;  // the record files listed for the job
     std::uint64_t filesFailed = 0;  // of those, the files that gave a file error
+    // The paths of the files that failed, in list order.
+    std::vector<std::string> failedFiles;
     // Why the cache was not used (or not fully), for the front end to tell;
     // empty when it was used or there was none.
     std::string cacheNote;
