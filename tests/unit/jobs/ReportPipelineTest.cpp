@@ -55,7 +55,7 @@ class ReportPipelineTest : public ::testing::Test {
 
     test::TempDir m_dir;
     std::string m_scripts = m_dir.path() + "/js/";
-    CustomerNames m_customers = {{"C001", "First"}};
+    CustomerNames m_customers = {{"C001", "First"}, {"C002", "Second"}};
     test::JobEventRecorder m_events;
 };
 
@@ -88,11 +88,11 @@ TEST_F(ReportPipelineTest, WrittenWithTheScopeAndTheFileErrorsToldToTheSink) {
     }
     EXPECT_EQ(test::ReadFile(m_scripts + "reportScope.js"), ReportScopeScript(outcome.scope));
     // The facts of the rows the request selected: the excluded customer's
-    // days are not there.
+    // days are not there, nor its name.
     EXPECT_EQ(test::ReadFile(m_scripts + "reportFacts.js"),
               "var reportFacts = {\"version\": 1, \"complete\": true, \"rowCount\": 1, "
               "\"bound\": 1000000,\n\"texts\": [\"A\", \"S2\", \"C002\", \"M1\"],\n"
-              "\"rows\": [\n[17656,0,1,2,3,1,0]]};\n");
+              "\"customerNames\": {\"C002\": \"Second\"},\n\"rows\": [\n[17656,0,1,2,3,1,0]]};\n");
 }
 
 TEST_F(ReportPipelineTest, AScriptThatCannotBeWrittenIsAFailureOfAWrittenReport) {
