@@ -24,6 +24,7 @@
 #include "batch/FileSizeSignal.h"
 #include "batch/TerminalText.h"
 #include "dates/DateParser.h"
+#include "facts/CacheLocation.h"
 #include "jobs/OptionScanJob.h"
 #include "jobs/ReportPipeline.h"
 #include "platform/FileError.h"
@@ -135,11 +136,33 @@ CustomerNames ReadCustomerNames(const DataPaths& paths, ErrorOutput& errors) {
     return std::move(list.names);
 }
 
-int ScanCommand(const BatchOptions& options, const DataPaths& paths,
+// The cache of facts the options choose: none, the file named, or the data
+// tree's own.
+CachePlace CacheFor(const BatchOptions& options, const DataPaths& paths) {
+    if (options.noCache) {
+        return {};
+    }
+    if (options.cacheFile) {
+        return {*options.cacheFile, false};
+    }
+    return DefaultCachePlace(paths.strReportDataPath);
+}
+
+// Why the cache was not used, said once (nothing when it was).
+void TellCacheNote(const std::string& note, ErrorOutput& errors) {
+    if (!note.empty()) {
+        errors.Message(note);
+    }
+}
+
+int ScanCommand(const BatchOptions& options, const DataPaths& paths, const DateLocale& dateLocale,
                 std::vector<std::string> machineFolders, ErrorOutput& errors) {
-    OptionScanJob job({std::move(machineFolders), options.workers, errors.Sink()});
+    // Read with the reports' date locale, so that both keep the same facts.
+    OptionScanJob job({std::move(machineFolders), options.workers, errors.Sink(), dateLocale,
+                       CacheFor(options, paths)});
     OptionValues found;
     RunWithProgress(job.Progress(), errors, [&] { found = job.Run(); });
+    TellCacheNote(job.CacheNote(), errors);
     if (job.Progress().TotalBytes() == 0) {
         std::fprintf(stderr, "%s\n", kRecordNotFoundMessage);
         return kExitNothingToReport;
@@ -184,11 +207,12 @@ int ReportCommand(const BatchOptions& options, const DataPaths& paths, const Dat
         options.excludedCustomers.empty() ? CustomerNames() : ReadCustomerNames(paths, errors);
     const ReportOutcome outcome =
         RunReport({std::move(machineFolders), CriteriaFor(options, dateLocale), options.workers,
-                   errors.Sink()},
+                   errors.Sink(), CacheFor(options, paths)},
                   customers, paths.strReportJsPath,
                   [&errors](JobProgress& progress, const std::function<void()>& count) {
                       RunWithProgress(progress, errors, count);
                   });
+    TellCacheNote(outcome.totals.cacheNote, errors);
     // The command is never cancelled.
     if (outcome.kind == ReportOutcome::Kind::NoRecordFiles ||
         outcome.kind == ReportOutcome::Kind::Cancelled) {
@@ -268,7 +292,7 @@ int Main(int argc, char** argv) {
         errors.Message(problem);
     }
     return options.scan
-               ? ScanCommand(options, paths, std::move(machineFolders), errors)
+               ? ScanCommand(options, paths, dateLocale, std::move(machineFolders), errors)
                : ReportCommand(options, paths, dateLocale, std::move(machineFolders), errors);
 }
 

@@ -104,6 +104,16 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
                    "found (--scan); or facts, the report's counts per day, machine, setting file, "
                    "customer and Machine (Write Board) ID as CSV")
         ->check(CLI::IsMember({"text", "json", "facts"}));
+    // The cache of facts between runs.
+    std::string cacheFile;
+    app.add_flag("--no-cache", options.noCache,
+                 "Read every record file whole; neither use nor update the cache");
+    app.add_option("--cache", cacheFile,
+                   "Cache file of the counted records (default: one per data root in the user's "
+                   "cache folder; deleting it is always safe)")
+        ->excludes("--no-cache")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+
     app.footer(
         "Exit status:\n"
         "  0  the scripts were written (report) or the values were listed (--scan)\n"
@@ -144,6 +154,9 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
     }
     if (app.count("--out") > 0) {
         options.out = out;
+    }
+    if (app.count("--cache") > 0) {
+        options.cacheFile = cacheFile;
     }
     options.format = format == "json"    ? OutputFormat::Json
                      : format == "facts" ? OutputFormat::Facts

@@ -37,6 +37,10 @@ struct BatchOptions {
     bool printPaths = false;  // print the data tree's paths and end
     OutputFormat format = OutputFormat::Text;
     std::int32_t workers = 0;  // 0: the formula
+    // The cache of facts between runs: off, or a file the user named (else
+    // the data tree's own in the user's cache folder).
+    bool noCache = false;
+    std::optional<std::string> cacheFile;
 };
 
 // A date written YYYY-MM-DD, at 00:00:00; invalid for any other text or a
