@@ -1,5 +1,6 @@
 #include "report/ReportScope.h"
 
+#include <algorithm>
 #include <string>
 
 #include "dates/DayTime.h"
@@ -169,7 +170,7 @@ ReportScope MakeReportScope(const ReportCriteria& criteria,
 }
 
 std::vector<ReportScopeField> ReportScopeFields(const ReportScope& scope) {
-    return {
+    std::vector<ReportScopeField> fields = {
         {"firstDay", &scope.firstDay},
         {"lastDay", &scope.lastDay},
         {"made", &scope.made},
@@ -187,6 +188,14 @@ std::vector<ReportScopeField> ReportScopeFields(const ReportScope& scope) {
         {"everyDay", bool{scope.everyDay}},
         {"dayRowsLeftOut", scope.dayRowsLeftOut},
     };
+    if (scope.liveSeconds > 0) {
+        const auto made =
+            std::find_if(fields.begin(), fields.end(),
+                         [](const ReportScopeField& field) { return field.name == "made"; });
+        fields.insert(made + 1,
+                      {{"live", true}, {"liveSeconds", std::uint64_t{scope.liveSeconds}}});
+    }
+    return fields;
 }
 
 std::string ReportScopeScript(const ReportScope& scope) {

@@ -24,7 +24,9 @@ class Connection {
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    int Exec(const std::string& sql) { return sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr); }
+    int Exec(const std::string& sql) {
+        return sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr);
+    }
     std::string Text(const std::string& sql) {
         sqlite3_stmt* statement = nullptr;
         EXPECT_EQ(sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr), SQLITE_OK);
