@@ -1,6 +1,8 @@
 #include "batch/WatchStop.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #ifdef _WIN32
@@ -22,7 +24,10 @@ constexpr std::chrono::milliseconds kSlice{50};
 
 #ifdef _WIN32
 BOOL WINAPI OnConsoleEvent(DWORD event) {
-    g_stopRequested.store(true);
+    const bool again = g_stopRequested.exchange(true);
+    if (again && (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT)) {
+        return FALSE;  // the second one: the system's handler ends the process
+    }
     if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
         // The system ends the process when this returns (or after about five
         // seconds): give the report in hand the time to end whole.
@@ -33,8 +38,12 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
     return TRUE;
 }
 #else
-extern "C" void OnStopSignal(int) {
-    g_stopRequested.store(true);
+extern "C" void OnStopSignal(int number) {
+    if (g_stopRequested.exchange(true)) {
+        // The second one ends the process at once, as if no handler were set.
+        std::signal(number, SIG_DFL);
+        std::raise(number);
+    }
 }
 #endif
 

@@ -2,8 +2,9 @@
 // Ctrl+C for a command that runs until its operator ends it (--watch): an
 // interrupt only sets a flag the command polls, so that it ends between two
 // reports, or stops the count of the report in hand, and never leaves a
-// report half written. POSIX: SIGINT and SIGTERM. Windows: the console's
-// Ctrl+C, Ctrl+Break and close events.
+// report half written. A second Ctrl+C ends the process at once, for an
+// operator who will not wait. POSIX: SIGINT and SIGTERM. Windows: the
+// console's Ctrl+C, Ctrl+Break and close events.
 
 #include <chrono>
 
