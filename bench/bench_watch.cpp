@@ -242,8 +242,9 @@ int Main(int argc, char** argv) {
     std::printf("tree report:                 %8.4f s\n", tree1);
     std::printf("new bytes alone:             %8.4f s\n", alone);
     std::printf("update after appending:      %8.4f s\n", update);
-    std::printf("update / new bytes:          %8.2f (goal: about 1, an update costs its new bytes)\n",
-                update / alone);
+    std::printf(
+        "update / new bytes:          %8.2f (goal: about 1, an update costs its new bytes)\n",
+        update / alone);
     std::printf("update / tree report:        %8.3f\n", update / tree1);
     return 0;
 }
