@@ -2,12 +2,15 @@
 // the same jobs and the same script writer as the dialogs, and no display.
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -22,7 +25,10 @@
 #include "batch/BatchProgress.h"
 #include "batch/CommandLine.h"
 #include "batch/FileSizeSignal.h"
+#include "batch/RollingDays.h"
 #include "batch/TerminalText.h"
+#include "batch/Watch.h"
+#include "batch/WatchStop.h"
 #include "dates/DateParser.h"
 #include "facts/CacheLocation.h"
 #include "jobs/OptionScanJob.h"
@@ -181,6 +187,30 @@ int ScanCommand(const BatchOptions& options, const DataPaths& paths, const DateL
     return FlushStandardOutput();
 }
 
+// RunWithProgress for a watching command: Ctrl+C cancels the count, so
+// that the report in hand is abandoned before its scripts are written, or
+// finishes whole when their writing has begun.
+void RunStoppable(JobProgress& progress, ErrorOutput& errors, const std::function<void()>& count) {
+    std::atomic<bool> counted{false};
+    std::thread canceller([&] {
+        while (!counted.load()) {
+            if (WaitForWatchStop(std::chrono::milliseconds(50))) {
+                progress.Cancel();
+                return;
+            }
+        }
+    });
+    try {
+        RunWithProgress(progress, errors, count);
+    } catch (...) {
+        counted.store(true);
+        canceller.join();
+        throw;
+    }
+    counted.store(true);
+    canceller.join();
+}
+
 ReportCriteria CriteriaFor(const BatchOptions& options, const DateLocale& dateLocale) {
     ReportCriteria criteria;
     criteria.dtReportStart = options.from;
@@ -205,15 +235,23 @@ int ReportCommand(const BatchOptions& options, const DataPaths& paths, const Dat
     // not read.
     const CustomerNames customers =
         options.excludedCustomers.empty() ? CustomerNames() : ReadCustomerNames(paths, errors);
-    const ReportOutcome outcome =
-        RunReport({std::move(machineFolders), CriteriaFor(options, dateLocale), options.workers,
-                   errors.Sink(), CacheFor(options, paths)},
-                  customers, paths.strReportJsPath,
-                  [&errors](JobProgress& progress, const std::function<void()>& count) {
-                      RunWithProgress(progress, errors, count);
-                  });
+    const ReportOutcome outcome = RunReport(
+        {std::move(machineFolders), CriteriaFor(options, dateLocale), options.workers,
+         errors.Sink(), CacheFor(options, paths)},
+        customers, paths.strReportJsPath,
+        [&errors, &options](JobProgress& progress, const std::function<void()>& count) {
+            if (options.watchSeconds > 0) {
+                RunStoppable(progress, errors, count);
+            } else {
+                RunWithProgress(progress, errors, count);
+            }
+        },
+        options.watchSeconds);
     TellCacheNote(outcome.totals.cacheNote, errors);
-    // The command is never cancelled.
+    if (outcome.kind == ReportOutcome::Kind::Cancelled && WatchStopRequested()) {
+        return kExitWritten;  // Ctrl+C while watching: nothing written, and no fault
+    }
+    // The command is never cancelled otherwise.
     if (outcome.kind == ReportOutcome::Kind::NoRecordFiles ||
         outcome.kind == ReportOutcome::Kind::Cancelled) {
         std::fprintf(stderr, "%s\n", kRecordNotFoundMessage);
@@ -245,6 +283,40 @@ int ReportCommand(const BatchOptions& options, const DataPaths& paths, const Dat
     std::fprintf(stderr, "Report scripts written to %s\n",
                  TerminalText(ToNativePath(paths.strReportJsPath)).c_str());
     return output;
+}
+
+// --watch: the report, then again on every change, until Ctrl+C. Without
+// --machine, a machine folder that appears joins the report.
+int WatchCommand(BatchOptions options, const DataPaths& paths, const DateLocale& dateLocale,
+                 std::vector<std::string> machineFolders, ErrorOutput& errors) {
+    InstallWatchStop();
+    std::fprintf(stderr, "Watching the record files every %u s; Ctrl+C ends.\n",
+                 static_cast<unsigned>(options.watchSeconds));
+    WatchPlan plan;
+    plan.interval = std::chrono::seconds(options.watchSeconds);
+    plan.machineFolders = [&] {
+        std::vector<std::string> folders = machineFolders;
+        if (options.machines.empty()) {
+            std::vector<std::string> all;
+            if (SelectMachineFolders(options, paths, all) && !all.empty()) {
+                folders = std::move(all);
+            }
+        }
+        return folders;
+    };
+    if (options.rollingDays > 0) {
+        plan.today = TodayText;
+    }
+    plan.writeReport = [&](const std::vector<std::string>& folders) {
+        if (options.rollingDays > 0) {
+            SetRollingRange(options, options.rollingDays, TodayText());
+        }
+        ReportCommand(options, paths, dateLocale, folders, errors);
+    };
+    plan.waitForStop = WaitForWatchStop;
+    Watch(plan);
+    WatchStopped();
+    return kExitWritten;
 }
 
 // The data tree's paths, for scripts that need them (make-demo-data).
@@ -290,6 +362,9 @@ int Main(int argc, char** argv) {
     if (const std::string problem = options.scan ? "" : PrepareReportPage(paths);
         !problem.empty()) {
         errors.Message(problem);
+    }
+    if (options.watchSeconds > 0) {
+        return WatchCommand(options, paths, dateLocale, std::move(machineFolders), errors);
     }
     return options.scan
                ? ScanCommand(options, paths, dateLocale, std::move(machineFolders), errors)
