@@ -10,11 +10,6 @@ namespace qz {
 
 namespace {
 
-// Names are UTF-8 inside the program (bytes on POSIX).
-std::filesystem::path FileSystemPath(const std::string& path) {
-    return std::filesystem::path(std::u8string(path.begin(), path.end()));
-}
-
 struct Look {
     std::vector<std::string> folders;
     std::vector<RecordFileStamp> stamps;
