@@ -1,5 +1,7 @@
 #include "facts/ReportFactSums.h"
 
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "records/RecordDateRange.h"
@@ -7,6 +9,8 @@
 namespace qz {
 
 namespace {
+
+constexpr std::int32_t kNoDay = std::numeric_limits<std::int32_t>::min();
 
 // Whether each text of a table is an excluded value of the field it stands
 // in, looked up once per text rather than once per row.
@@ -78,6 +82,35 @@ std::uint64_t ReportFactSum::HashOf(const Key& key) {
                           (std::uint64_t{key.board} * 0x9e3779b97f4a7c15ULL));
 }
 
+bool ReportFactSum::MayMeetSummed(std::uint32_t machine, const FileFacts& facts,
+                                  const std::vector<std::uint32_t>& rows) const {
+    if (machine >= m_lastDays.size() || m_lastDays[machine] == kNoDay) {
+        return false;
+    }
+    for (const std::uint32_t number : rows) {
+        if (facts.rows[number].key.day <= m_lastDays[machine]) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ReportFactSum::IndexAppendedRows() {
+    const std::vector<ReportFactRow>& rows = m_facts.rows;
+    const auto hashOf = [&rows](std::uint32_t row) { return HashOf(KeyOf(rows[row])); };
+    for (; m_indexedRows < rows.size(); ++m_indexedRows) {
+        const auto row = static_cast<std::uint32_t>(m_indexedRows);
+        m_index.Add(hashOf(row), row, m_indexedRows + 1, hashOf);
+    }
+}
+
+void ReportFactSum::NoteDay(std::uint32_t machine, std::int32_t day) {
+    if (machine >= m_lastDays.size()) {
+        m_lastDays.resize(machine + 1, kNoDay);
+    }
+    m_lastDays[machine] = std::max(m_lastDays[machine], day);
+}
+
 void ReportFactSum::Add(std::string_view machine, const FileFacts& facts,
                         const std::vector<std::uint32_t>& rows) {
     if (rows.empty()) {
@@ -93,6 +126,16 @@ void ReportFactSum::Add(std::string_view machine, const FileFacts& facts,
         return number;
     };
     std::vector<ReportFactRow>& into = m_facts.rows;
+    if (!MayMeetSummed(machineText, facts, rows)) {
+        for (const std::uint32_t number : rows) {
+            const FileFactRow& from = facts.rows[number];
+            into.push_back({from.key.day, machineText, numberOf(from.key.settingFile),
+                            numberOf(from.key.customer), numberOf(from.key.board), from.counts});
+            NoteDay(machineText, from.key.day);
+        }
+        return;
+    }
+    IndexAppendedRows();
     const auto keyOf = [&into](std::uint32_t row) { return KeyOf(into[row]); };
     const auto hashOf = [&into](std::uint32_t row) { return HashOf(KeyOf(into[row])); };
     for (const std::uint32_t number : rows) {
@@ -109,11 +152,15 @@ void ReportFactSum::Add(std::string_view machine, const FileFacts& facts,
         into.push_back(
             {key.day, key.machine, key.settingFile, key.customer, key.board, from.counts});
         m_index.Add(hash, static_cast<std::uint32_t>(into.size() - 1), into.size(), hashOf);
+        m_indexedRows = into.size();
+        NoteDay(machineText, key.day);
     }
 }
 
 ReportFacts ReportFactSum::Take() {
     m_index.Clear();
+    m_indexedRows = 0;
+    m_lastDays = {};
     return std::exchange(m_facts, {});
 }
 
