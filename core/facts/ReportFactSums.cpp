@@ -59,21 +59,55 @@ std::vector<std::uint32_t> SelectFactRows(const FileFacts& facts, const ReportCr
     return rows;
 }
 
+namespace {
+
+// A field's counts summed per text of a file, the texts in the order the rows
+// first name them: a map then takes each text once, and its new keys keep the
+// order of the rows.
+class TextSums {
+  public:
+    explicit TextSums(std::size_t textCount) : m_sums(textCount), m_named(textCount, 0) {}
+
+    void Add(std::uint32_t text, const OkNg& counts) {
+        if (m_named[text] == 0) {
+            m_named[text] = 1;
+            m_order.push_back(text);
+        }
+        m_sums[text].ok += counts.ok;
+        m_sums[text].ng += counts.ng;
+    }
+
+    void AddTo(CCountMap& map, const TextTable& texts) const {
+        for (const std::uint32_t text : m_order) {
+            OkNg& slot = map.Slot(texts.At(text));
+            slot.ok += m_sums[text].ok;
+            slot.ng += m_sums[text].ng;
+        }
+    }
+
+  private:
+    std::vector<OkNg> m_sums;
+    std::vector<std::uint8_t> m_named;
+    std::vector<std::uint32_t> m_order;
+};
+
+}  // namespace
+
 void SumFactRows(const FileFacts& facts, const std::vector<std::uint32_t>& rows,
                  CReportCounts& counts) {
+    TextSums settingFiles(facts.texts.Size());
+    TextSums boards(facts.texts.Size());
     for (const std::uint32_t number : rows) {
         const FileFactRow& row = facts.rows[number];
         const OkNg& from = row.counts;
         counts.m_nOk += from.ok;
         counts.m_nNg += from.ng;
         counts.m_days.Add(row.key.day, from.ok, from.ng);
-        OkNg& settingFile = counts.m_settingFiles.Slot(facts.texts.At(row.key.settingFile));
-        settingFile.ok += from.ok;
-        settingFile.ng += from.ng;
-        OkNg& board = counts.m_machineIds.Slot(facts.texts.At(row.key.board));
-        board.ok += from.ok;
-        board.ng += from.ng;
+        settingFiles.Add(row.key.settingFile, from);
+        boards.Add(row.key.board, from);
     }
+    settingFiles.AddTo(counts.m_settingFiles, facts.texts);
+    boards.AddTo(counts.m_machineIds, facts.texts);
 }
 
 std::uint64_t ReportFactSum::HashOf(const Key& key) {
