@@ -161,12 +161,14 @@ void ReportFactSum::Add(std::string_view machine, const FileFacts& facts,
     };
     std::vector<ReportFactRow>& into = m_facts.rows;
     if (!MayMeetSummed(machineText, facts, rows)) {
+        std::int32_t lastDay = kNoDay;
         for (const std::uint32_t number : rows) {
             const FileFactRow& from = facts.rows[number];
             into.push_back({from.key.day, machineText, numberOf(from.key.settingFile),
                             numberOf(from.key.customer), numberOf(from.key.board), from.counts});
-            NoteDay(machineText, from.key.day);
+            lastDay = std::max(lastDay, from.key.day);
         }
+        NoteDay(machineText, lastDay);
         return;
     }
     IndexAppendedRows();

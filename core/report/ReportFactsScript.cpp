@@ -1,7 +1,9 @@
 #include "report/ReportFactsScript.h"
 
+#include <charconv>
 #include <limits>
 #include <stdexcept>
+#include <system_error>
 
 #include "dates/DayTime.h"
 #include "report/ReportScriptWriter.h"
@@ -116,22 +118,58 @@ std::size_t NumberTexts(const std::vector<ReportFactRow>& rows, UsedTexts& texts
     return length;
 }
 
-// Appends the rows, whose texts NumberTexts numbered.
-void AppendRows(std::string& out, const std::vector<ReportFactRow>& rows, UsedTexts& texts) {
+// Writes into a buffer measured beforehand: no capacity check per character;
+// a wrong measure throws rather than writes past the end.
+class MeasuredWriter {
+  public:
+    MeasuredWriter(char* begin, char* end) : m_next(begin), m_end(end) {}
+
+    void Put(char c) {
+        if (m_next == m_end) {
+            throw std::logic_error("the facts script's rows were measured short");
+        }
+        *m_next++ = c;
+    }
+    void Put(std::int64_t value) {
+        const auto result = std::to_chars(m_next, m_end, value);
+        if (result.ec != std::errc{}) {
+            throw std::logic_error("the facts script's rows were measured short");
+        }
+        m_next = result.ptr;
+    }
+    char* Next() const { return m_next; }
+
+  private:
+    char* m_next;
+    char* m_end;
+};
+
+// Appends the rows, whose texts NumberTexts numbered and whose characters it
+// gave as length.
+void AppendRows(std::string& out, const std::vector<ReportFactRow>& rows, UsedTexts& texts,
+                std::size_t length) {
+    const std::size_t start = out.size();
+    out.resize(start + length);
+    MeasuredWriter writer(out.data() + start, out.data() + out.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const ReportFactRow& row = rows[i];
-        out += i == 0 ? "\n[" : ",\n[";
-        AppendInteger(out, DayNumber(row));
-        for (const std::uint32_t text : {row.machine, row.settingFile, row.customer, row.board}) {
-            out += ',';
-            AppendInteger(out, texts.Number(text));
+        if (i != 0) {
+            writer.Put(',');
         }
-        out += ',';
-        AppendInteger(out, row.counts.ok);
-        out += ',';
-        AppendInteger(out, row.counts.ng);
-        out += ']';
+        writer.Put('\n');
+        writer.Put('[');
+        writer.Put(DayNumber(row));
+        for (const std::uint32_t text : {row.machine, row.settingFile, row.customer, row.board}) {
+            writer.Put(',');
+            writer.Put(std::int64_t{texts.Number(text)});
+        }
+        writer.Put(',');
+        writer.Put(row.counts.ok);
+        writer.Put(',');
+        writer.Put(row.counts.ng);
+        writer.Put(']');
     }
+    out.resize(static_cast<std::size_t>(writer.Next() - out.data()));
 }
 
 }  // namespace
@@ -163,7 +201,7 @@ std::string ReportFactsScript(const std::vector<std::string>& texts,
     out += ",\n\"rows\": [";
     constexpr std::string_view kEnd = "]};\n";
     out.reserve(out.size() + rowsLength + kEnd.size());
-    AppendRows(out, written, used);
+    AppendRows(out, written, used, rowsLength);
     out += kEnd;
     return out;
 }
