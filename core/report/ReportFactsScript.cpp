@@ -109,6 +109,7 @@ std::int64_t DayNumber(const ReportFactRow& row) {
 std::size_t NumberTexts(const std::vector<ReportFactRow>& rows, UsedTexts& texts) {
     std::size_t length = 0;
     for (const ReportFactRow& row : rows) {
+        // ",\n" before it (the first row's "\n" is one less), "[", "]" and six commas.
         length += 2 + 8 + DecimalLength(DayNumber(row)) + DecimalLength(row.counts.ok) +
                   DecimalLength(row.counts.ng);
         for (const std::uint32_t text : {row.machine, row.settingFile, row.customer, row.board}) {
