@@ -32,7 +32,9 @@ class ReportFactSum {
   public:
     // Adds the rows of facts numbered by rows, of the machine folder named
     // machine: counts of keys present are added, new keys follow in the rows'
-    // order.
+    // order. A file's rows have distinct keys, so rows whose days all lie
+    // after the last day summed for the machine (the usual next file of a
+    // machine) are appended without a look-up.
     void Add(std::string_view machine, const FileFacts& facts,
              const std::vector<std::uint32_t>& rows);
 
@@ -54,8 +56,18 @@ class ReportFactSum {
     }
     static std::uint64_t HashOf(const Key& key);
 
+    // Whether a row of facts numbered by rows may have the key of a row
+    // already summed for machine.
+    bool MayMeetSummed(std::uint32_t machine, const FileFacts& facts,
+                       const std::vector<std::uint32_t>& rows) const;
+    // Puts the rows appended without a look-up into the index.
+    void IndexAppendedRows();
+    void NoteDay(std::uint32_t machine, std::int32_t day);
+
     ReportFacts m_facts;
     FactRowIndex<Key> m_index;
+    std::size_t m_indexedRows = 0;         // m_facts.rows before it are in m_index
+    std::vector<std::int32_t> m_lastDays;  // by machine text: the last day summed
 };
 
 }  // namespace qz

@@ -44,8 +44,9 @@ class FactRowIndex {
         Place(hash, row);
     }
 
+    // Empties the index and gives its memory back.
     void Clear() {
-        m_slots.clear();
+        m_slots = {};
         m_mask = 0;
     }
 

@@ -1,7 +1,9 @@
 #include "report/ReportFactsScript.h"
 
+#include <charconv>
 #include <limits>
 #include <stdexcept>
+#include <system_error>
 
 #include "dates/DayTime.h"
 #include "report/ReportScriptWriter.h"
@@ -88,18 +90,87 @@ class UsedTexts {
     std::vector<std::uint32_t> m_order;    // the table's numbers in the order first named
 };
 
-void AppendRow(std::string& out, const ReportFactRow& row, UsedTexts& texts) {
-    out += '[';
-    AppendInteger(out, static_cast<std::int64_t>(row.day) + day_time::kEpoch);
-    for (const std::uint32_t text : {row.machine, row.settingFile, row.customer, row.board}) {
-        out += ',';
-        AppendInteger(out, texts.Number(text));
+// The number of characters of value written in decimal.
+std::size_t DecimalLength(std::int64_t value) {
+    std::size_t length = value < 0 ? 2 : 1;
+    const auto bits = static_cast<std::uint64_t>(value);
+    for (std::uint64_t magnitude = value < 0 ? 0 - bits : bits; magnitude >= 10; magnitude /= 10) {
+        ++length;
     }
-    out += ',';
-    AppendInteger(out, row.counts.ok);
-    out += ',';
-    AppendInteger(out, row.counts.ng);
-    out += ']';
+    return length;
+}
+
+std::int64_t DayNumber(const ReportFactRow& row) {
+    return static_cast<std::int64_t>(row.day) + day_time::kEpoch;
+}
+
+// Numbers the texts the rows name, in the order they first name them, and
+// gives the characters the rows take in the script, separators included.
+std::size_t NumberTexts(const std::vector<ReportFactRow>& rows, UsedTexts& texts) {
+    std::size_t length = 0;
+    for (const ReportFactRow& row : rows) {
+        // ",\n" before it (the first row's "\n" is one less), "[", "]" and six commas.
+        length += 2 + 8 + DecimalLength(DayNumber(row)) + DecimalLength(row.counts.ok) +
+                  DecimalLength(row.counts.ng);
+        for (const std::uint32_t text : {row.machine, row.settingFile, row.customer, row.board}) {
+            length += DecimalLength(texts.Number(text));
+        }
+    }
+    return length;
+}
+
+// Writes into a buffer measured beforehand: no capacity check per character;
+// a wrong measure throws rather than writes past the end.
+class MeasuredWriter {
+  public:
+    MeasuredWriter(char* begin, char* end) : m_next(begin), m_end(end) {}
+
+    void Put(char c) {
+        if (m_next == m_end) {
+            throw std::logic_error("the facts script's rows were measured short");
+        }
+        *m_next++ = c;
+    }
+    void Put(std::int64_t value) {
+        const auto result = std::to_chars(m_next, m_end, value);
+        if (result.ec != std::errc{}) {
+            throw std::logic_error("the facts script's rows were measured short");
+        }
+        m_next = result.ptr;
+    }
+    char* Next() const { return m_next; }
+
+  private:
+    char* m_next;
+    char* m_end;
+};
+
+// Appends the rows, whose texts NumberTexts numbered and whose characters it
+// gave as length.
+void AppendRows(std::string& out, const std::vector<ReportFactRow>& rows, UsedTexts& texts,
+                std::size_t length) {
+    const std::size_t start = out.size();
+    out.resize(start + length);
+    MeasuredWriter writer(out.data() + start, out.data() + out.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const ReportFactRow& row = rows[i];
+        if (i != 0) {
+            writer.Put(',');
+        }
+        writer.Put('\n');
+        writer.Put('[');
+        writer.Put(DayNumber(row));
+        for (const std::uint32_t text : {row.machine, row.settingFile, row.customer, row.board}) {
+            writer.Put(',');
+            writer.Put(std::int64_t{texts.Number(text)});
+        }
+        writer.Put(',');
+        writer.Put(row.counts.ok);
+        writer.Put(',');
+        writer.Put(row.counts.ng);
+        writer.Put(']');
+    }
+    out.resize(static_cast<std::size_t>(writer.Next() - out.data()));
 }
 
 }  // namespace
@@ -118,23 +189,21 @@ std::string ReportFactsScript(const std::vector<std::string>& texts,
     AppendInteger(out, static_cast<std::int64_t>(bound));
     out += ",\n";
 
-    // The rows first: they number the texts. A row takes about 27 bytes.
+    // The texts are numbered in a first pass over the rows, which also
+    // measures them, so that the rows go straight into the script.
     UsedTexts used(texts);
-    std::string rowText;
-    if (complete) {
-        rowText.reserve(rows.size() * 32);
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            rowText += i == 0 ? "\n" : ",\n";
-            AppendRow(rowText, rows[i], used);
-        }
-    }
+    const std::vector<ReportFactRow> none;
+    const std::vector<ReportFactRow>& written = complete ? rows : none;
+    const std::size_t rowsLength = NumberTexts(written, used);
     out += "\"texts\": ";
     used.AppendTexts(out);
     out += ",\n\"customerNames\": ";
-    used.AppendCustomerNames(out, complete ? rows : std::vector<ReportFactRow>{}, customers);
+    used.AppendCustomerNames(out, written, customers);
     out += ",\n\"rows\": [";
-    out += rowText;
-    out += "]};\n";
+    constexpr std::string_view kEnd = "]};\n";
+    out.reserve(out.size() + rowsLength + kEnd.size());
+    AppendRows(out, written, used, rowsLength);
+    out += kEnd;
     return out;
 }
 
@@ -146,9 +215,13 @@ std::string ReportFactsScript(const ReportFacts& facts, const CustomerNames& cus
 std::vector<FileError> WriteReportScripts(const CReportTotals& totals, const ReportScope& scope,
                                           const ReportFacts& facts, const std::string& scriptFolder,
                                           const CustomerNames& customers) {
-    return CReportScriptWriter(totals, scriptFolder)
-        .WriteAll({{std::string(kReportScopeFileName), ReportScopeScript(scope)},
-                   {std::string(kReportFactsFileName), ReportFactsScript(facts, customers)}});
+    // Built in place: a list of the scripts would be copied, and the facts
+    // script may take tens of megabytes.
+    std::vector<ScriptFile> scripts;
+    scripts.reserve(2);
+    scripts.push_back({std::string(kReportScopeFileName), ReportScopeScript(scope)});
+    scripts.push_back({std::string(kReportFactsFileName), ReportFactsScript(facts, customers)});
+    return CReportScriptWriter(totals, scriptFolder).WriteAll(scripts);
 }
 
 }  // namespace qz
