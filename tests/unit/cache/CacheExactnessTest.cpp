@@ -1,0 +1,195 @@
+// A seeded random walk over a record tree: after every change, a report and
+// an option scan with the cache must give what the same run without it gives,
+// byte for byte. QZ_CACHE_TEST_SEED replays a walk, QZ_CACHE_TEST_STEPS sets
+// its length.
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+#include <deque>
+#include <filesystem>
+#include <iostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "records/ReportFileCounter.h"
+#include "tests/support/TestSupport.h"
+#include "tests/unit/cache/CacheOptions.h"
+#include "tests/unit/cache/ChangingTree.h"
+#include "tests/unit/cache/ReportRuns.h"
+
+namespace fs = std::filesystem;
+
+namespace qz {
+namespace {
+
+constexpr int kExitBadArguments = 2;
+
+// Date locales that read the tree's numeric dates each its own way.
+const char* const kLocales[] = {"en_US.UTF-8", "en_GB.UTF-8", "de_DE.UTF-8", "ja_JP.UTF-8"};
+
+// Whether each file whose last line has no line end would have it left out
+// as still being written (changed within the quiet time) at the time now.
+std::vector<bool> OpenLinesLeftOut(const std::vector<std::string>& files) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    std::vector<bool> leftOut;
+    for (const std::string& path : files) {
+        struct stat status {};
+        if (::stat(path.c_str(), &status) != 0 || status.st_size == 0) {
+            continue;
+        }
+        const std::string bytes = test::ReadFile(path);
+        if (bytes.back() == '\n' || bytes.back() == '\r') {
+            continue;
+        }
+        const auto since = std::chrono::seconds(now.tv_sec - status.st_mtim.tv_sec) +
+                           std::chrono::nanoseconds(now.tv_nsec - status.st_mtim.tv_nsec);
+        leftOut.push_back(std::chrono::abs(since) < kQuietTime);
+    }
+    return leftOut;
+}
+
+std::string Joined(const std::vector<std::string>& args) {
+    std::string text;
+    for (const std::string& arg : args) {
+        text += (text.empty() ? "" : " ") + arg;
+    }
+    return text;
+}
+
+class CacheExactnessTest : public ::testing::Test {
+  protected:
+    CacheExactnessTest()
+        : m_root(m_dir.path() + "/root"),
+          m_cacheFile(m_dir.path() + "/cache/facts.db"),
+          m_cacheHome("XDG_CACHE_HOME", m_dir.MakeDir("xdg-cache")) {
+        m_dir.MakeDir("cache");
+        m_dir.MakeDir("runs");
+    }
+
+    // The outputs of args without the cache and with it; a run that crossed
+    // the moment an open last line stops being left out is made again, since
+    // the two runs then read different lines.
+    std::string Compare(const test::ChangingTree& tree, const std::vector<std::string>& args) {
+        for (int attempt = 0;; ++attempt) {
+            const std::vector<bool> before = OpenLinesLeftOut(tree.Files());
+            const test::ReportRun without = Run(args, test::WithoutCache());
+            const test::ReportRun with = Run(args, test::WithCache(m_cacheFile));
+            m_lastCachedRun = with.took;
+            // A request this walk makes is never a bad argument: a run that
+            // says so has not compared anything.
+            for (const test::ReportRun* run : {&without, &with}) {
+                if (run->status == kExitBadArguments) {
+                    return "the batch command refused the request:\n" + run->err;
+                }
+            }
+            if (OpenLinesLeftOut(tree.Files()) != before && attempt < 3) {
+                continue;
+            }
+            return test::FirstDifference(without, with);
+        }
+    }
+
+    test::ReportRun Run(std::vector<std::string> args, const std::vector<std::string>& cache) {
+        args.insert(args.begin(), {QZ_BATCH_EXECUTABLE, "--root", m_root});
+        args.insert(args.end(), cache.begin(), cache.end());
+        return test::RunReportProgram(args, m_dir.path() + "/scripts", m_dir.path() + "/runs");
+    }
+
+    // A cached report ended by SIGKILL at a random moment of its run (the
+    // length of the last cached run sets the range, so the cache's writing
+    // is hit as often as the reading).
+    std::string KilledRun(const test::ChangingTree& tree, std::mt19937_64& random) {
+        std::vector<std::string> args = {QZ_BATCH_EXECUTABLE, "--root", m_root};
+        const std::vector<std::string> request = test::RandomReportArguments(tree.Machines(),
+                                                                             random);
+        args.insert(args.end(), request.begin(), request.end());
+        const std::vector<std::string> cache = test::WithCache(m_cacheFile);
+        args.insert(args.end(), cache.begin(), cache.end());
+        const std::string out = m_dir.path() + "/killed-scripts";
+        fs::create_directories(out);
+        args.insert(args.end(), {"--out", out});
+        const auto range = std::chrono::duration_cast<std::chrono::microseconds>(m_lastCachedRun);
+        const auto delay =
+            std::chrono::microseconds(random() % static_cast<std::uint64_t>(range.count() + 1));
+        const pid_t pid = test::StartProgram(args);
+        if (pid < 0) {
+            ADD_FAILURE() << "cannot start " << args[0];
+            return "";
+        }
+        test::KillAfter(pid, delay);
+        return "a cached report killed after " + std::to_string(delay.count()) + " us";
+    }
+
+    test::ScopedEnv m_tmp{"TMPDIR", test::FastTempFolder()};
+    test::TempDir m_dir;
+    test::HomeRedirect m_home;
+    std::string m_root;
+    std::string m_cacheFile;
+    // No run may use the user's cache folder.
+    test::ScopedEnv m_cacheHome;
+    test::ScopedEnv m_locale{"LC_ALL", kLocales[0]};
+    std::chrono::steady_clock::duration m_lastCachedRun = std::chrono::milliseconds(20);
+};
+
+TEST_F(CacheExactnessTest, EveryChangeGivesTheOutputsOfARunWithoutTheCache) {
+    const std::uint64_t seed = test::NumberFromEnvironment("QZ_CACHE_TEST_SEED", std::random_device()());
+    const std::uint64_t steps = test::NumberFromEnvironment("QZ_CACHE_TEST_STEPS", QZ_CACHE_TEST_STEPS);
+    const std::string replay = "seed " + std::to_string(seed) +
+                               " (replay: QZ_CACHE_TEST_SEED=" + std::to_string(seed) +
+                               " QZ_CACHE_TEST_STEPS=" + std::to_string(steps) + ")";
+    std::cout << "Random walk of " << steps << " steps, " << replay << std::endl;
+    RecordProperty("seed", std::to_string(seed));
+
+    test::ChangingTree tree(m_root, m_dir.path() + "/staging", seed);
+    tree.Populate();
+    std::mt19937_64& random = tree.Random();
+    std::deque<std::string> recent;  // the steps before the one that failed
+    const char* locale = kLocales[0];
+    for (std::uint64_t step = 0; step < steps; ++step) {
+        std::string what;
+        const auto kind = random() % 40;
+        if (step == 0) {
+            what = "the first report";
+        } else if (kind == 0) {
+            locale = kLocales[random() % std::size(kLocales)];
+            ::setenv("LC_ALL", locale, 1);
+            what = std::string("date locale ") + locale;
+        } else if (kind == 1) {
+            fs::remove(m_cacheFile);
+            what = "delete the cache";
+        } else if (kind <= 4) {
+            what = KilledRun(tree, random);
+        } else {
+            what = tree.Change();
+        }
+        recent.push_back(what);
+        if (recent.size() > 12) {
+            recent.pop_front();
+        }
+
+        std::vector<std::string> args = random() % 5 == 0
+                                            ? std::vector<std::string>{"--scan"}
+                                            : test::RandomReportArguments(tree.Machines(), random);
+        args.insert(args.end(), {"--format", "json"});
+        const std::string difference = Compare(tree, args);
+        if (!difference.empty()) {
+            std::string history;
+            for (const std::string& earlier : recent) {
+                history += "\n  " + earlier;
+            }
+            FAIL() << replay << "\nstep " << step << " (locale " << locale
+                   << "), last changes (the last is this step's):" << history
+                   << "\nrequest: " << Joined(args) << "\n"
+                   << difference;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qz

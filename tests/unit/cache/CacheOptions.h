@@ -1,0 +1,33 @@
+#pragma once
+// What the cache tests share: the batch command's cache options, the seed and
+// step count a run takes from its environment, and a request made at random.
+
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace qz::test {
+
+// The batch command's options for a run with the cache in file, and for one
+// that reads every file.
+std::vector<std::string> WithCache(const std::string& file);
+std::vector<std::string> WithoutCache();
+
+// The number in the environment variable name, else fallback.
+std::uint64_t NumberFromEnvironment(const char* name, std::uint64_t fallback);
+
+// A folder for temporary trees where writes are cheap: /dev/shm when there is
+// one (the script writer and the cache flush every file they write, which on
+// a busy disk would cost a walk most of its time), else TMPDIR as it is.
+std::optional<std::string> FastTempFolder();
+
+// A report request over machines (names of the tree's machine folders): its
+// days around the tree's records (sometimes none of them), some machines or
+// all, some excluded values, a worker count. Arguments after the program's
+// name and its --root.
+std::vector<std::string> RandomReportArguments(const std::vector<std::string>& machines,
+                                               std::mt19937_64& random);
+
+}  // namespace qz::test
