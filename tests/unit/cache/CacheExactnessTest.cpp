@@ -3,8 +3,6 @@
 // byte for byte. QZ_CACHE_TEST_SEED replays a walk, QZ_CACHE_TEST_STEPS sets
 // its length.
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -16,9 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "records/ReportFileCounter.h"
 #include "tests/support/TestSupport.h"
-#include "tests/unit/cache/CacheOptions.h"
+#include "tests/unit/cache/CacheTestSupport.h"
 #include "tests/unit/cache/ChangingTree.h"
 #include "tests/unit/cache/ReportRuns.h"
 
@@ -31,28 +28,6 @@ constexpr int kExitBadArguments = 2;
 
 // Date locales that read the tree's numeric dates each its own way.
 const char* const kLocales[] = {"en_US.UTF-8", "en_GB.UTF-8", "de_DE.UTF-8", "ja_JP.UTF-8"};
-
-// Whether each file whose last line has no line end would have it left out
-// as still being written (changed within the quiet time) at the time now.
-std::vector<bool> OpenLinesLeftOut(const std::vector<std::string>& files) {
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    std::vector<bool> leftOut;
-    for (const std::string& path : files) {
-        struct stat status {};
-        if (::stat(path.c_str(), &status) != 0 || status.st_size == 0) {
-            continue;
-        }
-        const std::string bytes = test::ReadFile(path);
-        if (bytes.back() == '\n' || bytes.back() == '\r') {
-            continue;
-        }
-        const auto since = std::chrono::seconds(now.tv_sec - status.st_mtim.tv_sec) +
-                           std::chrono::nanoseconds(now.tv_nsec - status.st_mtim.tv_nsec);
-        leftOut.push_back(std::chrono::abs(since) < kQuietTime);
-    }
-    return leftOut;
-}
 
 std::string Joined(const std::vector<std::string>& args) {
     std::string text;
@@ -77,7 +52,7 @@ class CacheExactnessTest : public ::testing::Test {
     // the two runs then read different lines.
     std::string Compare(const test::ChangingTree& tree, const std::vector<std::string>& args) {
         for (int attempt = 0;; ++attempt) {
-            const std::vector<bool> before = OpenLinesLeftOut(tree.Files());
+            const std::vector<bool> before = test::OpenLinesLeftOut(tree.Files());
             const test::ReportRun without = Run(args, test::WithoutCache());
             const test::ReportRun with = Run(args, test::WithCache(m_cacheFile));
             m_lastCachedRun = with.took;
@@ -88,7 +63,7 @@ class CacheExactnessTest : public ::testing::Test {
                     return "the batch command refused the request:\n" + run->err;
                 }
             }
-            if (OpenLinesLeftOut(tree.Files()) != before && attempt < 3) {
+            if (test::OpenLinesLeftOut(tree.Files()) != before && attempt < 3) {
                 continue;
             }
             return test::FirstDifference(without, with);
@@ -106,8 +81,8 @@ class CacheExactnessTest : public ::testing::Test {
     // is hit as often as the reading).
     std::string KilledRun(const test::ChangingTree& tree, std::mt19937_64& random) {
         std::vector<std::string> args = {QZ_BATCH_EXECUTABLE, "--root", m_root};
-        const std::vector<std::string> request = test::RandomReportArguments(tree.Machines(),
-                                                                             random);
+        const std::vector<std::string> request =
+            test::RandomReportArguments(tree.Machines(), random);
         args.insert(args.end(), request.begin(), request.end());
         const std::vector<std::string> cache = test::WithCache(m_cacheFile);
         args.insert(args.end(), cache.begin(), cache.end());
@@ -138,8 +113,10 @@ class CacheExactnessTest : public ::testing::Test {
 };
 
 TEST_F(CacheExactnessTest, EveryChangeGivesTheOutputsOfARunWithoutTheCache) {
-    const std::uint64_t seed = test::NumberFromEnvironment("QZ_CACHE_TEST_SEED", std::random_device()());
-    const std::uint64_t steps = test::NumberFromEnvironment("QZ_CACHE_TEST_STEPS", QZ_CACHE_TEST_STEPS);
+    const std::uint64_t seed =
+        test::NumberFromEnvironment("QZ_CACHE_TEST_SEED", std::random_device()());
+    const std::uint64_t steps =
+        test::NumberFromEnvironment("QZ_CACHE_TEST_STEPS", QZ_CACHE_TEST_STEPS);
     const std::string replay = "seed " + std::to_string(seed) +
                                " (replay: QZ_CACHE_TEST_SEED=" + std::to_string(seed) +
                                " QZ_CACHE_TEST_STEPS=" + std::to_string(steps) + ")";

@@ -153,8 +153,8 @@ std::string ChangingTree::RandomRecordLine() {
     }
     static const char* const kResults[] = {"OK", "OK", "OK", "NG", "ok", "Fail"};
     return JoinFields({date, "c1", SettingFiles()[Pick(SettingFiles().size())],
-                       Customers()[Pick(Customers().size())], Boards()[Pick(Boards().size())],
-                       "1", kResults[Pick(std::size(kResults))]});
+                       Customers()[Pick(Customers().size())], Boards()[Pick(Boards().size())], "1",
+                       kResults[Pick(std::size(kResults))]});
 }
 
 std::string ChangingTree::RandomFileText(int lines) {
@@ -294,8 +294,8 @@ std::string ChangingTree::ChangeOneFile(const std::string& path) {
             }
             fs::rename(staged, path);
             m_openLineRest.erase(path);
-            return std::string("replace by rename") + (sameSize ? " (same size and time): " : ": ") +
-                   path;
+            return std::string("replace by rename") +
+                   (sameSize ? " (same size and time): " : ": ") + path;
         }
         case 6: {
             const timespec now{0, UTIME_NOW};
@@ -352,8 +352,7 @@ std::string ChangingTree::Change() {
         }
         case 4: {
             for (const std::string& machine : machines) {
-                for (const auto& entry :
-                     fs::directory_iterator(RecordData() + "/" + machine)) {
+                for (const auto& entry : fs::directory_iterator(RecordData() + "/" + machine)) {
                     if (entry.is_directory()) {
                         fs::remove_all(entry.path());
                         return "remove the sub-folder " + entry.path().string();

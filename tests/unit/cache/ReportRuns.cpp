@@ -45,8 +45,8 @@ std::string TextDifference(const std::string& what, const std::string& expected,
     if (expected == actual) {
         return "";
     }
-    const auto mismatch = std::mismatch(expected.begin(), expected.end(), actual.begin(),
-                                        actual.end());
+    const auto mismatch =
+        std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end());
     const auto at = static_cast<std::size_t>(mismatch.first - expected.begin());
     std::ostringstream text;
     text << what << " differs at byte " << at << ":\n  without the cache: ..."

@@ -1,11 +1,16 @@
-#include "tests/unit/cache/CacheOptions.h"
+#include "tests/unit/cache/CacheTestSupport.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string_view>
 
+#include "records/ReportFileCounter.h"
+#include "tests/support/TestSupport.h"
 #include "tests/unit/cache/ChangingTree.h"
 
 namespace qz::test {
@@ -32,6 +37,26 @@ std::optional<std::string> FastTempFolder() {
     }
     const char* tmp = std::getenv("TMPDIR");
     return tmp != nullptr ? std::optional<std::string>(tmp) : std::nullopt;
+}
+
+std::vector<bool> OpenLinesLeftOut(const std::vector<std::string>& files) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    std::vector<bool> leftOut;
+    for (const std::string& path : files) {
+        struct stat status {};
+        if (::stat(path.c_str(), &status) != 0 || status.st_size == 0) {
+            continue;
+        }
+        const std::string bytes = ReadFile(path);
+        if (bytes.back() == '\n' || bytes.back() == '\r') {
+            continue;
+        }
+        const auto since = std::chrono::seconds(now.tv_sec - status.st_mtim.tv_sec) +
+                           std::chrono::nanoseconds(now.tv_nsec - status.st_mtim.tv_nsec);
+        leftOut.push_back(std::chrono::abs(since) < kQuietTime);
+    }
+    return leftOut;
 }
 
 std::vector<std::string> RandomReportArguments(const std::vector<std::string>& machines,

@@ -1,6 +1,7 @@
 #pragma once
-// What the cache tests share: the batch command's cache options, the seed and
-// step count a run takes from its environment, and a request made at random.
+// What the cache tests share: the batch command's cache options, numbers a
+// run takes from its environment, where trees go, the open last lines' state
+// and a request made at random.
 
 #include <cstdint>
 #include <optional>
@@ -22,6 +23,12 @@ std::uint64_t NumberFromEnvironment(const char* name, std::uint64_t fallback);
 // one (the script writer and the cache flush every file they write, which on
 // a busy disk would cost a walk most of its time), else TMPDIR as it is.
 std::optional<std::string> FastTempFolder();
+
+// For each file of files whose last line has no line end: whether a report
+// made now would leave that line out as still being written (the file
+// changed within the quiet time). Two runs that see different answers read
+// different lines, so their outputs may rightly differ.
+std::vector<bool> OpenLinesLeftOut(const std::vector<std::string>& files);
 
 // A report request over machines (names of the tree's machine folders): its
 // days around the tree's records (sometimes none of them), some machines or

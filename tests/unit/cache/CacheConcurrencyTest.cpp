@@ -1,0 +1,140 @@
+// The dialog application and nightly batch runs share one cache file: a
+// report made the application's way and several batch reports and scans,
+// all started at once on one cache, round after round over a changing tree,
+// must each give what the same request gives without the cache.
+// QZ_CACHE_TEST_SEED replays the rounds, QZ_CACHE_TEST_ROUNDS sets their
+// number.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <iostream>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/TestSupport.h"
+#include "tests/unit/cache/CacheTestSupport.h"
+#include "tests/unit/cache/ChangingTree.h"
+#include "tests/unit/cache/ReportRuns.h"
+
+namespace fs = std::filesystem;
+
+namespace qz {
+namespace {
+
+// One of the runs of a round: its program and request, and where it writes.
+struct RoundRun {
+    bool guiLike = false;
+    std::vector<std::string> request;  // after --root
+    std::string folder;                // its scripts below, its output files in it
+    test::ReportRun cached;
+    test::ReportRun reference;
+};
+
+class CacheConcurrencyTest : public ::testing::Test {
+  protected:
+    CacheConcurrencyTest()
+        : m_root(m_dir.path() + "/root"),
+          m_cacheFile(m_dir.path() + "/cache/facts.db"),
+          m_cacheHome("XDG_CACHE_HOME", m_dir.MakeDir("xdg-cache")) {
+        m_dir.MakeDir("cache");
+    }
+
+    test::ReportRun Run(const RoundRun& run, bool cached) {
+        std::vector<std::string> args = {
+            run.guiLike && cached ? QZ_GUI_LIKE_REPORT : QZ_BATCH_EXECUTABLE, "--root", m_root};
+        args.insert(args.end(), run.request.begin(), run.request.end());
+        const std::vector<std::string> cache =
+            cached ? test::WithCache(m_cacheFile) : test::WithoutCache();
+        args.insert(args.end(), cache.begin(), cache.end());
+        test::ReportRun result = test::RunReportProgram(args, run.folder + "/scripts", run.folder);
+        if (run.guiLike) {
+            // The application tells file errors in message boxes, the batch
+            // command on standard error: the scripts and totals are compared.
+            result.errors.clear();
+        }
+        return result;
+    }
+
+    // The runs of a round at once with the cache, then each again without it.
+    void RunRound(std::vector<RoundRun>& runs) {
+        std::vector<std::thread> threads;
+        for (RoundRun& run : runs) {
+            threads.emplace_back([this, &run] { run.cached = Run(run, true); });
+        }
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+        for (RoundRun& run : runs) {
+            run.reference = Run(run, false);
+        }
+    }
+
+    test::ScopedEnv m_tmp{"TMPDIR", test::FastTempFolder()};
+    test::TempDir m_dir;
+    test::HomeRedirect m_home;
+    std::string m_root;
+    std::string m_cacheFile;
+    test::ScopedEnv m_cacheHome;
+    test::ScopedEnv m_locale{"LC_ALL", "en_GB.UTF-8"};
+};
+
+TEST_F(CacheConcurrencyTest, ApplicationAndBatchRunsAtOnceOnOneCacheAreExact) {
+    const std::uint64_t seed =
+        test::NumberFromEnvironment("QZ_CACHE_TEST_SEED", std::random_device()());
+    const std::uint64_t rounds =
+        test::NumberFromEnvironment("QZ_CACHE_TEST_ROUNDS", QZ_CACHE_TEST_ROUNDS);
+    const std::string replay = "seed " + std::to_string(seed) +
+                               " (replay: QZ_CACHE_TEST_SEED=" + std::to_string(seed) + ")";
+    std::cout << rounds << " rounds, " << replay << std::endl;
+
+    test::ChangingTree tree(m_root, m_dir.path() + "/staging", seed);
+    tree.Populate();
+    std::mt19937_64& random = tree.Random();
+    for (std::uint64_t round = 0; round < rounds; ++round) {
+        std::string changes;
+        for (std::uint64_t i = round == 0 ? 0 : 1 + random() % 3; i > 0; --i) {
+            changes += "\n  " + tree.Change();
+        }
+        std::vector<RoundRun> runs(4);
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            RoundRun& run = runs[i];
+            run.guiLike = i == 0;
+            run.folder = m_dir.MakeDir("run" + std::to_string(i));
+            if (i == 3 && random() % 2 == 0) {
+                run.request = {"--scan", "--format", "json"};
+                continue;
+            }
+            run.request = test::RandomReportArguments(tree.Machines(), random);
+            if (!run.guiLike && random() % 2 == 0) {
+                run.request.insert(run.request.end(), {"--format", "json"});
+            }
+        }
+        // A round that crossed the moment an open last line stops being left
+        // out is made again: its runs read different lines.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const std::vector<bool> before = test::OpenLinesLeftOut(tree.Files());
+            RunRound(runs);
+            if (test::OpenLinesLeftOut(tree.Files()) == before) {
+                break;
+            }
+        }
+        for (const RoundRun& run : runs) {
+            // A request of this test is never a bad argument.
+            for (const test::ReportRun* result : {&run.reference, &run.cached}) {
+                ASSERT_NE(result->status, 2) << testing::PrintToString(run.request) << "\n"
+                                             << result->err;
+            }
+            const std::string difference = test::FirstDifference(run.reference, run.cached);
+            ASSERT_EQ(difference, "")
+                << replay << "\nround " << round << ", after the changes:" << changes << "\n"
+                << (run.guiLike ? "the application's report" : "a batch run") << " of "
+                << testing::PrintToString(run.request);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qz
