@@ -95,6 +95,10 @@ TEST_F(CacheConcurrencyTest, ApplicationAndBatchRunsAtOnceOnOneCacheAreExact) {
     std::mt19937_64& random = tree.Random();
     for (std::uint64_t round = 0; round < rounds; ++round) {
         std::string changes;
+        if (round % 20 == 10) {
+            std::this_thread::sleep_for(test::kRestPause);
+            changes += "\n  a pause: every file at rest";
+        }
         for (std::uint64_t i = round == 0 ? 0 : 1 + random() % 3; i > 0; --i) {
             changes += "\n  " + tree.Change();
         }

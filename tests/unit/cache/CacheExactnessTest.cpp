@@ -12,6 +12,7 @@
 #include <iostream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/TestSupport.h"
@@ -142,6 +143,9 @@ TEST_F(CacheExactnessTest, EveryChangeGivesTheOutputsOfARunWithoutTheCache) {
             what = "delete the cache";
         } else if (kind <= 4) {
             what = KilledRun(tree, random);
+        } else if (kind == 5 && random() % 4 == 0) {
+            std::this_thread::sleep_for(test::kRestPause);
+            what = "a pause: every file at rest";
         } else {
             what = tree.Change();
         }

@@ -3,6 +3,7 @@
 // run takes from its environment, where trees go, the open last lines' state
 // and a request made at random.
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <random>
@@ -10,6 +11,12 @@
 #include <vector>
 
 namespace qz::test {
+
+// Files changed a moment ago may not be trusted by their times alone (a write
+// in the same tick of the file clock leaves them as they were), so a cache
+// reads them again: a pause this long lets a tree's times fall behind the
+// clock, so that the runs after it meet files at rest.
+inline constexpr std::chrono::milliseconds kRestPause{2500};
 
 // The batch command's options for a run with the cache in file, and for one
 // that reads every file.
