@@ -139,8 +139,14 @@ TEST_F(CacheExactnessTest, EveryChangeGivesTheOutputsOfARunWithoutTheCache) {
             ::setenv("LC_ALL", locale, 1);
             what = std::string("date locale ") + locale;
         } else if (kind == 1) {
+            // As a user may: the database alone, or with its log files.
             fs::remove(m_cacheFile);
-            what = "delete the cache";
+            what = "delete the cache's database";
+            if (random() % 2 == 0) {
+                fs::remove(m_cacheFile + "-wal");
+                fs::remove(m_cacheFile + "-shm");
+                what += " and its -wal and -shm files";
+            }
         } else if (kind <= 4) {
             what = KilledRun(tree, random);
         } else if (kind == 5 && random() % 4 == 0) {

@@ -99,7 +99,9 @@ std::string FirstDifference(const ReportRun& expected, const ReportRun& actual) 
     if (expected.status != actual.status || expected.signal != actual.signal) {
         text << "exit status " << expected.status << " (signal " << expected.signal
              << ") without the cache, " << actual.status << " (signal " << actual.signal
-             << ") with it";
+             << ") with it\n  standard error without the cache:\n"
+             << expected.err << "\n  standard error with the cache:\n"
+             << actual.err;
         return text.str();
     }
     if (std::string d = TextDifference("standard output", expected.out, actual.out); !d.empty()) {
