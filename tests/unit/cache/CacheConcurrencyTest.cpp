@@ -35,19 +35,13 @@ struct RoundRun {
 
 class CacheConcurrencyTest : public ::testing::Test {
   protected:
-    CacheConcurrencyTest()
-        : m_root(m_dir.path() + "/root"),
-          m_cacheFile(m_dir.path() + "/cache/facts.db"),
-          m_cacheHome("XDG_CACHE_HOME", m_dir.MakeDir("xdg-cache")) {
-        m_dir.MakeDir("cache");
-    }
-
     test::ReportRun Run(const RoundRun& run, bool cached) {
         std::vector<std::string> args = {
-            run.guiLike && cached ? QZ_GUI_LIKE_REPORT : QZ_BATCH_EXECUTABLE, "--root", m_root};
+            run.guiLike && cached ? QZ_GUI_LIKE_REPORT : QZ_BATCH_EXECUTABLE, "--root",
+            m_folders.root};
         args.insert(args.end(), run.request.begin(), run.request.end());
         const std::vector<std::string> cache =
-            cached ? test::WithCache(m_cacheFile) : test::WithoutCache();
+            cached ? test::WithCache(m_folders.cacheFile) : test::WithoutCache();
         args.insert(args.end(), cache.begin(), cache.end());
         test::ReportRun result = test::RunReportProgram(args, run.folder + "/scripts", run.folder);
         if (run.guiLike) {
@@ -72,25 +66,18 @@ class CacheConcurrencyTest : public ::testing::Test {
         }
     }
 
-    test::ScopedEnv m_tmp{"TMPDIR", test::FastTempFolder()};
-    test::TempDir m_dir;
-    test::HomeRedirect m_home;
-    std::string m_root;
-    std::string m_cacheFile;
-    test::ScopedEnv m_cacheHome;
+    test::CacheTestFolders m_folders;
     test::ScopedEnv m_locale{"LC_ALL", "en_GB.UTF-8"};
 };
 
 TEST_F(CacheConcurrencyTest, ApplicationAndBatchRunsAtOnceOnOneCacheAreExact) {
-    const std::uint64_t seed =
-        test::NumberFromEnvironment("QZ_CACHE_TEST_SEED", std::random_device()());
+    const std::uint64_t seed = test::SeedFromEnvironment();
     const std::uint64_t rounds =
         test::NumberFromEnvironment("QZ_CACHE_TEST_ROUNDS", QZ_CACHE_TEST_ROUNDS);
-    const std::string replay = "seed " + std::to_string(seed) +
-                               " (replay: QZ_CACHE_TEST_SEED=" + std::to_string(seed) + ")";
+    const std::string replay = test::ReplayText(seed);
     std::cout << rounds << " rounds, " << replay << std::endl;
 
-    test::ChangingTree tree(m_root, m_dir.path() + "/staging", seed);
+    test::ChangingTree tree(m_folders.root, m_folders.dir.path() + "/staging", seed);
     tree.Populate();
     std::mt19937_64& random = tree.Random();
     for (std::uint64_t round = 0; round < rounds; ++round) {
@@ -106,7 +93,7 @@ TEST_F(CacheConcurrencyTest, ApplicationAndBatchRunsAtOnceOnOneCacheAreExact) {
         for (std::size_t i = 0; i < runs.size(); ++i) {
             RoundRun& run = runs[i];
             run.guiLike = i == 0;
-            run.folder = m_dir.MakeDir("run" + std::to_string(i));
+            run.folder = m_folders.dir.MakeDir("run" + std::to_string(i));
             if (i == 3 && random() % 2 == 0) {
                 run.request = {"--scan", "--format", "json"};
                 continue;

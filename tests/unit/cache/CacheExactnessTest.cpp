@@ -40,14 +40,6 @@ std::string Joined(const std::vector<std::string>& args) {
 
 class CacheExactnessTest : public ::testing::Test {
   protected:
-    CacheExactnessTest()
-        : m_root(m_dir.path() + "/root"),
-          m_cacheFile(m_dir.path() + "/cache/facts.db"),
-          m_cacheHome("XDG_CACHE_HOME", m_dir.MakeDir("xdg-cache")) {
-        m_dir.MakeDir("cache");
-        m_dir.MakeDir("runs");
-    }
-
     // The outputs of args without the cache and with it; a run that crossed
     // the moment an open last line stops being left out is made again, since
     // the two runs then read different lines.
@@ -55,7 +47,7 @@ class CacheExactnessTest : public ::testing::Test {
         for (int attempt = 0;; ++attempt) {
             const std::vector<bool> before = test::OpenLinesLeftOut(tree.Files());
             const test::ReportRun without = Run(args, test::WithoutCache());
-            const test::ReportRun with = Run(args, test::WithCache(m_cacheFile));
+            const test::ReportRun with = Run(args, test::WithCache(m_folders.cacheFile));
             m_lastCachedRun = with.took;
             // A request this walk makes is never a bad argument: a run that
             // says so has not compared anything.
@@ -72,22 +64,23 @@ class CacheExactnessTest : public ::testing::Test {
     }
 
     test::ReportRun Run(std::vector<std::string> args, const std::vector<std::string>& cache) {
-        args.insert(args.begin(), {QZ_BATCH_EXECUTABLE, "--root", m_root});
+        args.insert(args.begin(), {QZ_BATCH_EXECUTABLE, "--root", m_folders.root});
         args.insert(args.end(), cache.begin(), cache.end());
-        return test::RunReportProgram(args, m_dir.path() + "/scripts", m_dir.path() + "/runs");
+        return test::RunReportProgram(args, m_folders.dir.path() + "/scripts",
+                                      m_folders.dir.path() + "/runs");
     }
 
     // A cached report ended by SIGKILL at a random moment of its run (the
     // length of the last cached run sets the range, so the cache's writing
     // is hit as often as the reading).
     std::string KilledRun(const test::ChangingTree& tree, std::mt19937_64& random) {
-        std::vector<std::string> args = {QZ_BATCH_EXECUTABLE, "--root", m_root};
+        std::vector<std::string> args = {QZ_BATCH_EXECUTABLE, "--root", m_folders.root};
         const std::vector<std::string> request =
             test::RandomReportArguments(tree.Machines(), random);
         args.insert(args.end(), request.begin(), request.end());
-        const std::vector<std::string> cache = test::WithCache(m_cacheFile);
+        const std::vector<std::string> cache = test::WithCache(m_folders.cacheFile);
         args.insert(args.end(), cache.begin(), cache.end());
-        const std::string out = m_dir.path() + "/killed-scripts";
+        const std::string out = m_folders.dir.path() + "/killed-scripts";
         fs::create_directories(out);
         args.insert(args.end(), {"--out", out});
         const auto range = std::chrono::duration_cast<std::chrono::microseconds>(m_lastCachedRun);
@@ -102,29 +95,20 @@ class CacheExactnessTest : public ::testing::Test {
         return "a cached report killed after " + std::to_string(delay.count()) + " us";
     }
 
-    test::ScopedEnv m_tmp{"TMPDIR", test::FastTempFolder()};
-    test::TempDir m_dir;
-    test::HomeRedirect m_home;
-    std::string m_root;
-    std::string m_cacheFile;
-    // No run may use the user's cache folder.
-    test::ScopedEnv m_cacheHome;
+    test::CacheTestFolders m_folders;
     test::ScopedEnv m_locale{"LC_ALL", kLocales[0]};
     std::chrono::steady_clock::duration m_lastCachedRun = std::chrono::milliseconds(20);
 };
 
 TEST_F(CacheExactnessTest, EveryChangeGivesTheOutputsOfARunWithoutTheCache) {
-    const std::uint64_t seed =
-        test::NumberFromEnvironment("QZ_CACHE_TEST_SEED", std::random_device()());
+    const std::uint64_t seed = test::SeedFromEnvironment();
     const std::uint64_t steps =
         test::NumberFromEnvironment("QZ_CACHE_TEST_STEPS", QZ_CACHE_TEST_STEPS);
-    const std::string replay = "seed " + std::to_string(seed) +
-                               " (replay: QZ_CACHE_TEST_SEED=" + std::to_string(seed) +
-                               " QZ_CACHE_TEST_STEPS=" + std::to_string(steps) + ")";
+    const std::string replay = test::ReplayText(seed);
     std::cout << "Random walk of " << steps << " steps, " << replay << std::endl;
     RecordProperty("seed", std::to_string(seed));
 
-    test::ChangingTree tree(m_root, m_dir.path() + "/staging", seed);
+    test::ChangingTree tree(m_folders.root, m_folders.dir.path() + "/staging", seed);
     tree.Populate();
     std::mt19937_64& random = tree.Random();
     std::deque<std::string> recent;  // the steps before the one that failed
@@ -140,11 +124,11 @@ TEST_F(CacheExactnessTest, EveryChangeGivesTheOutputsOfARunWithoutTheCache) {
             what = std::string("date locale ") + locale;
         } else if (kind == 1) {
             // As a user may: the database alone, or with its log files.
-            fs::remove(m_cacheFile);
+            fs::remove(m_folders.cacheFile);
             what = "delete the cache's database";
             if (random() % 2 == 0) {
-                fs::remove(m_cacheFile + "-wal");
-                fs::remove(m_cacheFile + "-shm");
+                fs::remove(m_folders.cacheFile + "-wal");
+                fs::remove(m_folders.cacheFile + "-shm");
                 what += " and its -wal and -shm files";
             }
         } else if (kind <= 4) {

@@ -31,12 +31,31 @@ std::uint64_t NumberFromEnvironment(const char* name, std::uint64_t fallback) {
     return std::strtoull(text, nullptr, 0);
 }
 
+namespace {
+
 std::optional<std::string> FastTempFolder() {
     if (::access("/dev/shm", W_OK | X_OK) == 0) {
         return "/dev/shm";
     }
     const char* tmp = std::getenv("TMPDIR");
     return tmp != nullptr ? std::optional<std::string>(tmp) : std::nullopt;
+}
+
+}  // namespace
+
+CacheTestFolders::CacheTestFolders()
+    : tmp("TMPDIR", FastTempFolder()),
+      cacheHome("XDG_CACHE_HOME", dir.MakeDir("xdg-cache")),
+      root(dir.path() + "/root"),
+      cacheFile(dir.MakeDir("cache") + "/facts.db") {}
+
+std::uint64_t SeedFromEnvironment() {
+    return NumberFromEnvironment("QZ_CACHE_TEST_SEED", std::random_device()());
+}
+
+std::string ReplayText(std::uint64_t seed) {
+    return "seed " + std::to_string(seed) + " (replay: QZ_CACHE_TEST_SEED=" + std::to_string(seed) +
+           ")";
 }
 
 std::vector<bool> OpenLinesLeftOut(const std::vector<std::string>& files) {

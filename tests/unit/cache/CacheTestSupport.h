@@ -5,10 +5,11 @@
 
 #include <chrono>
 #include <cstdint>
-#include <optional>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "tests/support/TestSupport.h"
 
 namespace qz::test {
 
@@ -18,6 +19,27 @@ namespace qz::test {
 // clock, so that the runs after it meet files at rest.
 inline constexpr std::chrono::milliseconds kRestPause{2500};
 
+// Where a cache test works: a temporary folder on a fast file system (/dev/shm
+// when there is one: the script writer and the cache flush every file they
+// write, which on a busy disk would cost a run most of its time) holding the
+// record tree (root), the cache file and the home and cache folders the runs
+// see, so that none of them touches the user's.
+struct CacheTestFolders {
+    CacheTestFolders();
+
+    ScopedEnv tmp;
+    TempDir dir;
+    HomeRedirect home;
+    ScopedEnv cacheHome;
+    std::string root;       // the data root: record tree in root/ReportData
+    std::string cacheFile;  // the file the runs with the cache share
+};
+
+// The walk's seed: QZ_CACHE_TEST_SEED, else a random one; and the line that
+// says how to replay it.
+std::uint64_t SeedFromEnvironment();
+std::string ReplayText(std::uint64_t seed);
+
 // The batch command's options for a run with the cache in file, and for one
 // that reads every file.
 std::vector<std::string> WithCache(const std::string& file);
@@ -25,11 +47,6 @@ std::vector<std::string> WithoutCache();
 
 // The number in the environment variable name, else fallback.
 std::uint64_t NumberFromEnvironment(const char* name, std::uint64_t fallback);
-
-// A folder for temporary trees where writes are cheap: /dev/shm when there is
-// one (the script writer and the cache flush every file they write, which on
-// a busy disk would cost a walk most of its time), else TMPDIR as it is.
-std::optional<std::string> FastTempFolder();
 
 // For each file of files whose last line has no line end: whether a report
 // made now would leave that line out as still being written (the file
