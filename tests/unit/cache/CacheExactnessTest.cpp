@@ -66,8 +66,7 @@ class CacheExactnessTest : public ::testing::Test {
     test::ReportRun Run(std::vector<std::string> args, const std::vector<std::string>& cache) {
         args.insert(args.begin(), {QZ_BATCH_EXECUTABLE, "--root", m_folders.root});
         args.insert(args.end(), cache.begin(), cache.end());
-        return test::RunReportProgram(args, m_folders.dir.path() + "/scripts",
-                                      m_folders.dir.path() + "/runs");
+        return test::RunReportProgram(args, m_folders.dir.path() + "/scripts", m_runFolder);
     }
 
     // A cached report ended by SIGKILL at a random moment of its run (the
@@ -96,6 +95,7 @@ class CacheExactnessTest : public ::testing::Test {
     }
 
     test::CacheTestFolders m_folders;
+    std::string m_runFolder = m_folders.dir.MakeDir("runs");  // a run's output files
     test::ScopedEnv m_locale{"LC_ALL", kLocales[0]};
     std::chrono::steady_clock::duration m_lastCachedRun = std::chrono::milliseconds(20);
 };
