@@ -230,7 +230,7 @@ std::string ChangingTree::RemoveMachine() {
 std::string ChangingTree::ChangeOneFile(const std::string& path) {
     const std::string bytes = ReadFile(path);
     const struct stat before = StatOf(path);
-    switch (Pick(12)) {
+    switch (Pick(13)) {
         case 0:
         case 1: {
             const int lines = 1 + static_cast<int>(Pick(5));
@@ -325,6 +325,20 @@ std::string ChangingTree::ChangeOneFile(const std::string& path) {
             WriteWhole(path, changed);
             SetTimes(path, before.st_mtim);
             return "rewrite (truncate and write) with the same size and time: " + path;
+        }
+        case 10: {
+            // Cut short and written on past the old end: grown, but not by
+            // appending.
+            const std::size_t length = bytes.empty() ? 0 : Pick(bytes.size());
+            fs::resize_file(path, length);
+            m_openLineRest.erase(path);
+            std::string more = LineEnd();
+            while (length + more.size() <= bytes.size()) {
+                more += RandomRecordLine() + LineEnd();
+            }
+            AppendBytes(path, more);
+            return "truncate " + path + " to " + std::to_string(length) +
+                   " and write on past its old end";
         }
         default:
             return "leave " + path + " as it is";
