@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <ctime>
 #include <deque>
 #include <filesystem>
 #include <iostream>
@@ -69,9 +68,9 @@ class CacheExactnessTest : public ::testing::Test {
         return test::RunReportProgram(args, m_folders.dir.path() + "/scripts", m_runFolder);
     }
 
-    // A cached report ended by SIGKILL at a random moment of its run (the
-    // length of the last cached run sets the range, so the cache's writing
-    // is hit as often as the reading).
+    // A cached report ended by SIGKILL at a random moment of its run: the
+    // range is the length of the last cached run, so the kill lands in the
+    // cache's reading, the count and the cache's writing alike.
     std::string KilledRun(const test::ChangingTree& tree, std::mt19937_64& random) {
         std::vector<std::string> args = {QZ_BATCH_EXECUTABLE, "--root", m_folders.root};
         const std::vector<std::string> request =
