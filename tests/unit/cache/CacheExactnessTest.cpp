@@ -1,6 +1,7 @@
 // A seeded random walk over a record tree: after every change, a report and
 // an option scan with the cache must give what the same run without it gives,
-// byte for byte. QZ_CACHE_TEST_SEED replays a walk, QZ_CACHE_TEST_STEPS sets
+// byte for byte. Likewise after cached runs killed while they work on a
+// larger tree. QZ_CACHE_TEST_SEED replays a walk, QZ_CACHE_TEST_STEPS sets
 // its length.
 
 #include <gtest/gtest.h>
@@ -158,6 +159,33 @@ TEST_F(CacheExactnessTest, EveryChangeGivesTheOutputsOfARunWithoutTheCache) {
                    << "\nrequest: " << Joined(args) << "\n"
                    << difference;
         }
+    }
+}
+
+// Files of a few hundred lines make the cache's work long enough that kills
+// land inside its reads and its one transaction of writes, not only around
+// them.
+TEST_F(CacheExactnessTest, ReportsAfterKilledRunsAreExact) {
+    const std::uint64_t seed = test::SeedFromEnvironment();
+    const std::uint64_t rounds =
+        test::NumberFromEnvironment("QZ_CACHE_TEST_ROUNDS", QZ_CACHE_TEST_ROUNDS);
+    const std::string replay = test::ReplayText(seed);
+    std::cout << rounds << " rounds, " << replay << std::endl;
+    RecordProperty("seed", std::to_string(seed));
+
+    test::ChangingTree tree(m_folders.root, m_folders.dir.path() + "/staging", seed);
+    tree.Populate(3, 8, 400);
+    std::mt19937_64& random = tree.Random();
+    for (std::uint64_t round = 0; round < rounds; ++round) {
+        std::string what = round == 0 ? "" : tree.Change();
+        for (std::uint64_t kills = 1 + random() % 2; kills > 0; --kills) {
+            what += "; " + KilledRun(tree, random);
+        }
+        std::vector<std::string> args = test::RandomReportArguments(tree.Machines(), random);
+        args.insert(args.end(), {"--format", "json"});
+        const std::string difference = Compare(tree, args);
+        ASSERT_EQ(difference, "") << replay << "\nround " << round << ": " << what
+                                  << "\nrequest: " << Joined(args);
     }
 }
 

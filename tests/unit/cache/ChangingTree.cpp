@@ -197,10 +197,20 @@ void ChangingTree::Populate() {
     }
 }
 
-std::string ChangingTree::AddFile(const std::string& machine) {
+void ChangingTree::Populate(int machines, int files, int lines) {
+    for (int i = 0; i < machines; ++i) {
+        const std::string machine = "M" + std::to_string(m_nextName++);
+        fs::create_directories(RecordData() + "/" + machine);
+        for (int j = 0; j < files; ++j) {
+            AddFile(machine, lines);
+        }
+    }
+}
+
+std::string ChangingTree::AddFile(const std::string& machine, int lines) {
     const std::string path =
         RecordData() + "/" + machine + "/rec" + std::to_string(m_nextName++) + ".csv";
-    WriteWhole(path, RandomFileText(static_cast<int>(Pick(25))));
+    WriteWhole(path, RandomFileText(lines));
     return "add file " + path;
 }
 
@@ -209,7 +219,7 @@ std::string ChangingTree::AddMachine() {
     fs::create_directories(RecordData() + "/" + machine);
     const int files = 1 + static_cast<int>(Pick(3));
     for (int i = 0; i < files; ++i) {
-        AddFile(machine);
+        AddFile(machine, static_cast<int>(Pick(25)));
     }
     return "add machine " + machine;
 }
@@ -352,7 +362,7 @@ std::string ChangingTree::Change() {
     }
     switch (Pick(20)) {
         case 0:
-            return AddFile(machines[Pick(machines.size())]);
+            return AddFile(machines[Pick(machines.size())], static_cast<int>(Pick(25)));
         case 1:
             return AddMachine();
         case 2:
@@ -373,14 +383,14 @@ std::string ChangingTree::Change() {
                     }
                 }
             }
-            return AddFile(machines[Pick(machines.size())]);
+            return AddFile(machines[Pick(machines.size())], static_cast<int>(Pick(25)));
         }
         default:
             break;
     }
     std::vector<std::string> files = Files();
     if (files.empty()) {
-        return AddFile(machines[Pick(machines.size())]);
+        return AddFile(machines[Pick(machines.size())], static_cast<int>(Pick(25)));
     }
     std::shuffle(files.begin(), files.end(), m_random);
     // Mostly one file at a time; sometimes several at once, each its own way.

@@ -20,8 +20,10 @@ class ChangingTree {
     // system, outside the tree) holds files before they are renamed in.
     ChangingTree(std::string root, std::string staging, std::uint64_t seed);
 
-    // A fresh tree of a few machines with a few files each.
+    // A fresh tree of a few machines with a few short files each.
     void Populate();
+    // A fresh tree of machines folders with files files of lines records each.
+    void Populate(int machines, int files, int lines);
 
     // One change chosen at random (sometimes several, each to another file);
     // returns what it did.
@@ -45,7 +47,7 @@ class ChangingTree {
 
   private:
     std::string ChangeOneFile(const std::string& path);
-    std::string AddFile(const std::string& machine);
+    std::string AddFile(const std::string& machine, int lines);
     std::string AddMachine();
     std::string RemoveMachine();
     std::string RandomFileText(int lines);
