@@ -4,11 +4,12 @@
 #include <utility>
 #include <vector>
 
+#include "jobs/FileFactSource.h"
 #include "jobs/FileFailure.h"
 #include "jobs/RecordFiles.h"
 #include "jobs/WorkerPool.h"
+#include "platform/DebugTrace.h"
 #include "platform/FileError.h"
-#include "records/OptionValueScan.h"
 
 namespace qz {
 
@@ -28,13 +29,16 @@ OptionValues OptionScanJob::Run() {
         try {
             // A file's values of its own, so that a file that fails for want
             // of memory leaves none behind; a file error keeps those found.
-            OptionValues values;
+            FileFactCount count;
             try {
-                ScanOptionValues(files.paths[file], progress, values);
+                ReadFileFacts(files.paths[file], m_request.dateLocale, progress, count);
             } catch (const FileError& error) {
                 Tell(m_request.sink, error);
             }
-            perWorker[worker].Merge(values);
+            if (count.header) {
+                DebugTrace(*count.header);
+            }
+            perWorker[worker].Merge(FoundValues(count));
         } catch (const std::exception& error) {
             Tell(m_request.sink, FileFailure(files.paths[file], error));
         }

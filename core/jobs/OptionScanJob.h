@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "dates/DateParser.h"
 #include "jobs/JobSink.h"
 #include "progress/JobProgress.h"
 #include "records/OptionValues.h"
@@ -17,6 +18,9 @@ struct OptionScanRequest {
     std::vector<std::string> machineFolders;
     std::int32_t workerCount = 0;  // 0: WorkerCountFor this machine
     JobSink sink = {};             // told of every file that fails
+    // How record dates are read: the values found do not depend on it, but the
+    // facts counted on the way do, and may be kept for a later report.
+    DateLocale dateLocale = {};
 };
 
 class OptionScanJob {
@@ -27,9 +31,11 @@ class OptionScanJob {
     JobProgress& Progress() { return m_progress; }
 
     // Measures the files (Progress().TotalBytes()), then, unless there is no
-    // byte to read, collects their values on the workers. A file that cannot
-    // be read, or any other failure of one file, is told to the request's
-    // sink (from its worker) and the other files still count. Call once.
+    // byte to read, collects their values on the workers (the found values of
+    // each file's facts; its header line goes to the debug trace). A file that
+    // cannot be read, or any other failure of one file, is told to the
+    // request's sink (from its worker) and the other files still count. Call
+    // once.
     OptionValues Run();
 
   private:

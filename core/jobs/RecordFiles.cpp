@@ -7,13 +7,14 @@ namespace qz {
 RecordFileList ListRecordFiles(const std::vector<std::string>& machineFolders,
                                JobProgress& progress) {
     RecordFileList list;
-    for (const std::string& folder : machineFolders) {
-        for (FolderEntry& entry : SearchFolder(folder + "\\*")) {
+    for (std::size_t folder = 0; folder < machineFolders.size(); ++folder) {
+        for (FolderEntry& entry : SearchFolder(machineFolders[folder] + "\\*")) {
             if (entry.IsDots()) {
                 continue;
             }
             list.totalBytes += entry.size;
             list.paths.push_back(std::move(entry.path));
+            list.folders.push_back(folder);
         }
     }
     progress.SetTotalBytes(list.totalBytes);

@@ -11,6 +11,7 @@ namespace qz {
 
 struct RecordFileList {
     std::vector<std::string> paths;
+    std::vector<std::size_t> folders;  // per path: its machine folder's place in the list
     std::uint64_t totalBytes = 0;
 };
 

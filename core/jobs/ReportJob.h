@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "facts/ReportFacts.h"
 #include "jobs/JobSink.h"
 #include "progress/JobProgress.h"
 #include "records/ReportCounts.h"
@@ -24,8 +25,10 @@ struct ReportRequest {
     JobSink sink = {};             // told of every file that fails
 };
 
-// What a report job gives: the totals, and the record files behind them.
+// What a report job gives: the totals, the fact rows they sum, and the record
+// files behind them.
 struct ReportResult : CReportTotals {
+    ReportFacts facts;              // the rows the request selected, in file order
     std::uint64_t filesListed = 0;  // the record files listed for the job
     std::uint64_t filesFailed = 0;  // of those, the files that gave a file error
 };

@@ -95,6 +95,13 @@ void TextFileReader::ThrowIfLinesSkipped() const {
                                       " were skipped");
 }
 
+void TextFileReader::StartAt(std::uint64_t offset) {
+    SeekTo(offset);
+    m_begin = 0;
+    m_end = 0;
+    m_position = offset;
+}
+
 bool TextFileReader::Fill() {
     if (m_file == kNoFile) {
         return false;

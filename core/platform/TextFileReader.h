@@ -89,6 +89,11 @@ class TextFileReader {
         m_position += n;
     }
 
+    // Starts reading at offset, which must be the start of a line and at most
+    // the file's size; call it before the first ReadLine. GetPosition() is
+    // then offset.
+    void StartAt(std::uint64_t offset);
+
     void Close();
 
   private:
@@ -108,6 +113,7 @@ class TextFileReader {
     // The system's read into room bytes at into: the bytes read, 0 at the
     // end of the file; a failure throws FileError.
     std::size_t ReadSome(char* into, std::size_t room);
+    void SeekTo(std::uint64_t offset);  // the system's seek; a failure throws FileError
     // Calls attempt until it returns true (done, opened or failed for good)
     // or kBusyWait has passed; true when it was done in time.
     static bool RetryWhileBusy(const std::function<bool()>& attempt);

@@ -75,4 +75,10 @@ std::size_t TextFileReader::ReadSome(char* into, std::size_t room) {
     }
 }
 
+void TextFileReader::SeekTo(std::uint64_t offset) {
+    if (::lseek(m_file, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        throw FileError(m_path, errno);
+    }
+}
+
 }  // namespace qz

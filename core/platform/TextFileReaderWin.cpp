@@ -66,4 +66,12 @@ std::size_t TextFileReader::ReadSome(char* into, std::size_t room) {
     return got;
 }
 
+void TextFileReader::SeekTo(std::uint64_t offset) {
+    LARGE_INTEGER distance;
+    distance.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(m_file, distance, nullptr, FILE_BEGIN)) {
+        throw FileError(m_path, win::SystemReason(GetLastError()));
+    }
+}
+
 }  // namespace qz

@@ -85,6 +85,10 @@ struct TextHash {
         if (n > 16 && n <= 24) {
             return OfThreeWords(Load64(p), Load64(p + n / 2 - 4), Load64(p + n - 8), n);
         }
+        if (n > 24 && n <= 40) {
+            return OfFiveWords(Load64(p), Load64(p + 8), Load64(p + 16), Load64(p + n - 16),
+                               Load64(p + n - 8), n);
+        }
         if (n > 24) {
             std::uint64_t h = n ^ seed4;
             ForEachWord(n, [&](std::size_t at) {
@@ -113,6 +117,13 @@ struct TextHash {
     std::uint64_t OfThreeWords(std::uint64_t first, std::uint64_t middle, std::uint64_t last,
                                std::size_t n) const {
         return Fold(first ^ seed1, middle ^ seed2) ^ Fold(last ^ seed3, n ^ seed4);
+    }
+
+    // The hash of a key of n bytes, 25 to 40, from the words at 0, 8, 16,
+    // n - 16 and n - 8, which cover it.
+    std::uint64_t OfFiveWords(std::uint64_t w0, std::uint64_t w1, std::uint64_t w2,
+                              std::uint64_t w3, std::uint64_t w4, std::size_t n) const {
+        return Fold(Fold(w0 ^ seed1, w1 ^ seed2) ^ w2, w3 ^ seed3) ^ Fold(w4 ^ seed4, n ^ seed1);
     }
 
   private:
@@ -190,6 +201,8 @@ class CCountMap {
     std::size_t Lookup(std::string_view key, std::uint64_t hash, std::size_t& slot) const;
     // Find for any key, out of line: Find takes the keys of 8 to 24 bytes.
     const OkNg* FindAnyKey(std::string_view key) const;
+    // Find for keys of 25 to 40 bytes with an index.
+    const OkNg* FindMidKey(std::string_view key) const;
     void Rebuild(std::size_t slotCount);
 
     TextHash m_hash;
@@ -212,6 +225,11 @@ inline bool CCountMap::SameKey(const std::string& stored, std::string_view key) 
     }
     if (n > 16 && n <= 24) {
         return ((Load64(a) ^ Load64(b)) | (Load64(a + n / 2 - 4) ^ Load64(b + n / 2 - 4)) |
+                (Load64(a + n - 8) ^ Load64(b + n - 8))) == 0;
+    }
+    if (n > 24 && n <= 40) {
+        return ((Load64(a) ^ Load64(b)) | (Load64(a + 8) ^ Load64(b + 8)) |
+                (Load64(a + 16) ^ Load64(b + 16)) | (Load64(a + n - 16) ^ Load64(b + n - 16)) |
                 (Load64(a + n - 8) ^ Load64(b + n - 8))) == 0;
     }
     if (n >= 8) {
@@ -238,10 +256,14 @@ inline std::size_t CCountMap::Lookup(std::string_view key, std::uint64_t hash,
 }
 
 // The record keys (8 to 24 bytes) inline with their words loaded once for the
-// hash and the comparison; the others out of line.
-inline const OkNg* CCountMap::Find(std::string_view key) const {
+// hash and the comparison; keys of 25 to 40 bytes (the fields of a record
+// from its setting file to its board) inline too; the others out of line.
+[[gnu::always_inline]] inline const OkNg* CCountMap::Find(std::string_view key) const {
     using namespace text_key;
     const std::size_t n = key.size();
+    if (n - 25 <= 15 && m_indexMask != 0) {
+        return FindMidKey(key);
+    }
     if (n - 8 > 16 || m_indexMask == 0) {
         return FindAnyKey(key);
     }
@@ -264,6 +286,35 @@ inline const OkNg* CCountMap::Find(std::string_view key) const {
             const char* a = entry.first.data();
             if (entry.first.size() == n && Load64(a) == first && Load64(a + n - 8) == last &&
                 (!three || Load64(a + n / 2 - 4) == middle)) {
+                return &entry.second;
+            }
+        }
+    }
+}
+
+[[gnu::always_inline]] inline const OkNg* CCountMap::FindMidKey(std::string_view key) const {
+    using namespace text_key;
+    const std::size_t n = key.size();
+    const std::size_t mask = m_indexMask;
+    const char* p = key.data();
+    const std::uint64_t w0 = Load64(p);
+    const std::uint64_t w1 = Load64(p + 8);
+    const std::uint64_t w2 = Load64(p + 16);
+    const std::uint64_t w3 = Load64(p + n - 16);
+    const std::uint64_t w4 = Load64(p + n - 8);
+    const std::uint64_t hash = m_hash.OfFiveWords(w0, w1, w2, w3, w4, n);
+    const std::uint32_t tag = TagOf(hash);
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const IndexSlot& s = m_index[slot];
+        if (s.entry == 0) {
+            return nullptr;
+        }
+        if (s.tag == tag) {
+            const Entry& entry = m_entries[s.entry - 1];
+            const char* a = entry.first.data();
+            if (entry.first.size() == n &&
+                ((Load64(a) ^ w0) | (Load64(a + 8) ^ w1) | (Load64(a + 16) ^ w2) |
+                 (Load64(a + n - 16) ^ w3) | (Load64(a + n - 8) ^ w4)) == 0) {
                 return &entry.second;
             }
         }

@@ -32,6 +32,16 @@ class CDayCounts {
         count.ng += !ok;
     }
 
+    // Adds ok and ng records of day.
+    void Add(std::int32_t day, std::int64_t ok, std::int64_t ng) {
+        if (day != m_currentDay) {
+            m_current = Find(day);
+            m_currentDay = day;
+        }
+        m_days[m_current].ok += ok;
+        m_days[m_current].ng += ng;
+    }
+
     // Adds other's counts day by day.
     void Merge(const CDayCounts& other);
 

@@ -3,6 +3,7 @@
 // rows (records/FileFacts.h).
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "dates/DateParser.h"
@@ -24,14 +25,22 @@ struct FileFactCount {
     FileFacts lastLine;
     // Unterminated last lines left out (0 or 1).
     std::uint64_t linesLeftOut = 0;
+    // The header line, when the count started at the file's start and the
+    // file had a line.
+    std::optional<std::string> header;
 };
+
+// The found values of a count: the complete lines' and the last line's.
+OptionValues FoundValues(const FileFactCount& count);
 
 // Counts the record lines of path from the offset from: 0 is the file's start,
 // whose first line is the header; any other offset is the start of a data line
 // (a completeEnd of an earlier count). Dates are read by locale; every record
 // day counts, no value is left out (a report selects from the facts). Progress
 // moves by the bytes read from from on. False when cancelled (count then
-// partial). Throws FileError as the text reader does.
+// partial). Throws FileError as the text reader does (what was read before
+// stays in count); a file with lines longer than TextFileReader::kMaxLineBytes
+// throws after all its other lines were counted.
 bool CountFileFacts(const std::string& path, const DateLocale& locale, std::uint64_t from,
                     FileProgress& progress, FileFactCount& count);
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "records/CountMap.h"
+#include "records/FactRowIndex.h"
 #include "records/OptionValues.h"
 
 namespace qz {
@@ -22,13 +23,21 @@ namespace qz {
 // Each distinct text once, numbered from 0 in the order first added.
 class TextTable {
   public:
-    // The number of text, added when absent.
-    std::uint32_t Intern(std::string_view text);
+    // The number of text, added when absent. Inline: counting interns three
+    // texts per record, nearly always texts already there.
+    std::uint32_t Intern(std::string_view text) {
+        if (const OkNg* number = m_numbers.Find(text)) {
+            return static_cast<std::uint32_t>(number->ok);
+        }
+        return Add(text);
+    }
     const std::string& At(std::uint32_t index) const { return m_texts[index]; }
     std::size_t Size() const { return m_texts.size(); }
     const std::vector<std::string>& Texts() const { return m_texts; }
 
   private:
+    [[gnu::noinline]] std::uint32_t Add(std::string_view text);
+
     std::vector<std::string> m_texts;
     CCountMap m_numbers;  // text -> its number in OkNg::ok (the map is the index)
 };
@@ -43,6 +52,12 @@ struct FileFactKey {
 
     bool operator==(const FileFactKey&) const = default;
 };
+
+// The hash of a key, for indexes of rows (records/FactRowIndex.h).
+inline std::uint64_t HashOf(const FileFactKey& key) {
+    return MixFactKey(static_cast<std::uint32_t>(key.day) | std::uint64_t{key.settingFile} << 32,
+                      key.customer | std::uint64_t{key.board} << 32);
+}
 
 struct FileFactRow {
     FileFactKey key;

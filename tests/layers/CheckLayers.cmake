@@ -13,7 +13,7 @@
 
 cmake_minimum_required(VERSION 3.25)
 
-set(CORE_LAYERS platform dates progress records report jobs)
+set(CORE_LAYERS platform dates progress records facts report jobs)
 set(violations "")
 
 # The wx flags of a compile command, in out (empty: none).

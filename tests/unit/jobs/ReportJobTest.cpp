@@ -225,6 +225,19 @@ TEST_F(ReportJobTest, KeysFollowTheFileOrderWhateverWorkerReadWhich) {
             EXPECT_EQ(test::InOrder(totals.m_settingFiles, &OkNg::ng), keys("S_", 0, 1, 1));
             EXPECT_EQ(test::InOrder(totals.m_machineIds, &OkNg::ok), keys("W_", kLongLines, 4, 0));
             EXPECT_EQ(test::InOrder(totals.m_machineIds, &OkNg::ng), keys("W_", 0, 1, 1));
+            // The fact rows too, each with its machine, in file order.
+            std::vector<std::string> rows;
+            for (const ReportFactRow& row : totals.facts.rows) {
+                rows.push_back(totals.facts.texts.At(row.machine) + " " +
+                               totals.facts.texts.At(row.settingFile) + " " +
+                               std::to_string(row.counts.ok) + "/" + std::to_string(row.counts.ng));
+            }
+            Values expected = {"A S_A " + std::to_string(kLongLines) + "/0", "A S_SHARED 0/1"};
+            for (const std::string machine : {"B", "C", "D", "E"}) {
+                expected.push_back(machine + " S_SHARED 1/0");
+                expected.push_back(machine + " S_" + machine + " 0/1");
+            }
+            EXPECT_EQ(rows, expected);
         }
     }
 }
