@@ -2,132 +2,141 @@
 
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
+#include <nlohmann/json.hpp>
 #include <string_view>
 #include <utility>
 #include <variant>
 #include <vector>
 
-#include "report/ScriptLiteral.h"
+#include "platform/NameText.h"
 
 namespace qz {
 
 namespace {
 
-void AppendString(std::string& out, std::string_view text) {
-    out += '"';
-    AppendJsonText(out, text);
-    out += '"';
+// Members in the order they are added.
+using Json = nlohmann::ordered_json;
+
+// A text as every place shows a name: its bytes read by NameToUtf8, whose
+// result is always UTF-8 (the library rejects anything else).
+Json Text(std::string_view bytes) {
+    return NameToUtf8(bytes);
 }
 
-void AppendName(std::string& out, std::string_view name) {
-    out += '"';
-    out += name;
-    out += "\":";
-}
-
-// "ok":..,"ng":..,"yield":.. (yield in percent with two decimals, as the
-// report page shows it). std::to_chars ignores the process locale, whose
-// decimal point may be a comma.
-void AppendCounts(std::string& out, std::int64_t ok, std::int64_t ng) {
-    const double total = static_cast<double>(ok) + static_cast<double>(ng);
-    const double yield = total > 0 ? static_cast<double>(ok) / total * 100.0 : 0.0;
-    char number[32];
-    out += "\"ok\":";
-    out.append(number, std::to_chars(number, number + sizeof number, ok).ptr);
-    out += ",\"ng\":";
-    out.append(number, std::to_chars(number, number + sizeof number, ng).ptr);
-    out += ",\"yield\":";
-    out.append(
-        number,
-        std::to_chars(number, number + sizeof number, yield, std::chars_format::fixed, 2).ptr);
-}
-
-void AppendRows(std::string& out, const CCountMap& counts) {
-    out += '[';
-    bool first = true;
-    for (const auto& [key, count] : counts) {
-        out += first ? "{" : ",{";
-        first = false;
-        AppendName(out, "name");
-        AppendString(out, key);
-        out += ',';
-        AppendCounts(out, count.ok, count.ng);
-        out += '}';
-    }
-    out += ']';
-}
-
-void AppendInteger(std::string& out, std::uint64_t value) {
-    char number[24];
-    out.append(number, std::to_chars(number, number + sizeof number, value).ptr);
-}
-
-template <typename Texts>
-void AppendValues(std::string& out, const Texts& values) {
-    out += '[';
-    bool first = true;
+template <typename Values>
+Json Texts(const Values& values) {
+    Json list = Json::array();
     for (const std::string& value : values) {
-        if (!first) {
-            out += ',';
-        }
-        first = false;
-        AppendString(out, value);
+        list.push_back(Text(value));
     }
-    out += ']';
+    return list;
 }
 
-// The value of one scope field in JSON.
-struct JsonValue {
-    std::string& out;
-
-    void operator()(const std::string* text) const { AppendString(out, *text); }
-    void operator()(const std::vector<std::string>* texts) const { AppendValues(out, *texts); }
-    void operator()(const ReportScopeField::CodeNames* pairs) const {
-        out += '[';
-        for (std::size_t i = 0; i < pairs->size(); ++i) {
-            out += i == 0 ? "[" : ",[";
-            AppendString(out, (*pairs)[i].first);
-            out += ',';
-            AppendString(out, (*pairs)[i].second);
-            out += ']';
-        }
-        out += ']';
+// "ok", "ng" and "yield" into object: the OK share in percent, 0 without
+// records, or null then where nullWithoutRecords says so.
+void AddCounts(Json& object, std::int64_t ok, std::int64_t ng, bool nullWithoutRecords = false) {
+    object["ok"] = ok;
+    object["ng"] = ng;
+    const double total = static_cast<double>(ok) + static_cast<double>(ng);
+    if (total == 0 && nullWithoutRecords) {
+        object["yield"] = nullptr;
+    } else {
+        object["yield"] = total > 0 ? static_cast<double>(ok) / total * 100.0 : 0.0;
     }
-    void operator()(std::uint64_t count) const { AppendInteger(out, count); }
-    void operator()(bool yes) const { out += yes ? "true" : "false"; }
+}
+
+Json Rows(const CCountMap& counts) {
+    Json rows = Json::array();
+    for (const auto& [key, count] : counts) {
+        Json row = {{"name", Text(key)}};
+        AddCounts(row, count.ok, count.ng);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+// The value of one scope field.
+struct ScopeValue {
+    Json operator()(const std::string* text) const { return Text(*text); }
+    Json operator()(const std::vector<std::string>* texts) const { return Texts(*texts); }
+    Json operator()(const ReportScopeField::CodeNames* pairs) const {
+        Json list = Json::array();
+        for (const auto& [code, name] : *pairs) {
+            list.push_back(Json::array({Text(code), Text(name)}));
+        }
+        return list;
+    }
+    Json operator()(std::uint64_t count) const { return count; }
+    Json operator()(bool yes) const { return yes; }
 };
 
-void AppendScope(std::string& out, const ReportScope& scope) {
-    out += '{';
-    bool first = true;
+Json Scope(const ReportScope& scope) {
+    Json object = Json::object();
     for (const ReportScopeField& field : ReportScopeFields(scope)) {
-        if (!first) {
-            out += ',';
-        }
-        first = false;
-        AppendName(out, field.name);
-        std::visit(JsonValue{out}, field.value);
+        object[field.name] = std::visit(ScopeValue{}, field.value);
     }
-    out += '}';
+    return object;
 }
 
-void AppendDays(std::string& out, const std::vector<ReportScope::Day>& days) {
-    out += '[';
-    for (std::size_t i = 0; i < days.size(); ++i) {
-        const ReportScope::Day& day = days[i];
-        out += i == 0 ? "{" : ",{";
-        AppendName(out, "day");
-        AppendString(out, day.day);
-        out += ',';
-        if (day.ok == 0 && day.ng == 0) {
-            out += "\"ok\":0,\"ng\":0,\"yield\":null";
-        } else {
-            AppendCounts(out, day.ok, day.ng);
-        }
-        out += '}';
+Json Days(const std::vector<ReportScope::Day>& days) {
+    Json rows = Json::array();
+    for (const ReportScope::Day& day : days) {
+        Json row = {{"day", Text(day.day)}};
+        AddCounts(row, day.ok, day.ng, true);
+        rows.push_back(std::move(row));
     }
-    out += ']';
+    return rows;
+}
+
+// The library writes the document, but for its doubles: it gives a double's
+// shortest form (100.0, 33.333333333333336), and the only doubles here are
+// yields, written with two decimals as the report page shows them (100.00,
+// 33.33). std::to_chars ignores the process locale, whose decimal point may
+// be a comma. Strings are ASCII: characters beyond it are \u escapes.
+void Write(std::string& out, const Json& value) {
+    switch (value.type()) {
+        case Json::value_t::object: {
+            out += '{';
+            bool first = true;
+            for (const auto& [name, member] : value.items()) {
+                out += first ? "" : ",";
+                first = false;
+                out += Json(name).dump(-1, ' ', true);
+                out += ':';
+                Write(out, member);
+            }
+            out += '}';
+            return;
+        }
+        case Json::value_t::array: {
+            out += '[';
+            bool first = true;
+            for (const Json& element : value) {
+                out += first ? "" : ",";
+                first = false;
+                Write(out, element);
+            }
+            out += ']';
+            return;
+        }
+        case Json::value_t::number_float: {
+            char number[32];
+            const double yield = value.get<double>();
+            out.append(number, std::to_chars(number, number + sizeof number, yield,
+                                             std::chars_format::fixed, 2)
+                                   .ptr);
+            return;
+        }
+        default:
+            out += value.dump(-1, ' ', true);
+            return;
+    }
+}
+
+std::string Written(const Json& document) {
+    std::string out;
+    Write(out, document);
+    return out;
 }
 
 }  // namespace
@@ -135,61 +144,27 @@ void AppendDays(std::string& out, const std::vector<ReportScope::Day>& days) {
 std::string ReportJson(const CReportTotals& totals, const ReportScope& scope,
                        const std::string& from, const std::string& to,
                        const std::string& scriptFolder) {
-    std::string out = "{";
-    AppendName(out, "from");
-    AppendString(out, from);
-    out += ',';
-    AppendName(out, "to");
-    AppendString(out, to);
-    out += ',';
-    AppendCounts(out, totals.m_nOk, totals.m_nNg);
-    out += ',';
-    AppendName(out, "settingFiles");
-    AppendRows(out, totals.m_settingFiles);
-    out += ',';
-    AppendName(out, "machineIds");
-    AppendRows(out, totals.m_machineIds);
-    out += ',';
-    AppendName(out, "scripts");
-    AppendString(out, scriptFolder);
-    out += ',';
-    AppendName(out, "scope");
-    AppendScope(out, scope);
-    out += ',';
-    AppendName(out, "days");
-    AppendDays(out, scope.days);
-    out += "}";
-    return out;
+    Json document = {{"from", Text(from)}, {"to", Text(to)}};
+    AddCounts(document, totals.m_nOk, totals.m_nNg);
+    document["settingFiles"] = Rows(totals.m_settingFiles);
+    document["machineIds"] = Rows(totals.m_machineIds);
+    document["scripts"] = Text(scriptFolder);
+    document["scope"] = Scope(scope);
+    document["days"] = Days(scope.days);
+    return Written(document);
 }
 
 std::string ScanJson(const OptionValues& found, const CustomerNames& customers) {
-    std::string out = "{";
-    AppendName(out, "settingFiles");
-    AppendValues(out, found.settingFiles);
-    out += ',';
-    AppendName(out, "machineIds");
-    AppendValues(out, found.machineIds);
-    out += ',';
-    AppendName(out, "customers");
-    out += '[';
-    bool first = true;
+    Json list = Json::array();
     for (const std::string& code : found.customers) {
-        out += first ? "{" : ",{";
-        first = false;
-        AppendName(out, "code");
-        AppendString(out, code);
-        out += ',';
-        AppendName(out, "name");
         const auto name = customers.find(code);
-        if (name != customers.end()) {
-            AppendString(out, name->second);
-        } else {
-            out += "null";
-        }
-        out += '}';
+        list.push_back({{"code", Text(code)},
+                        {"name", name != customers.end() ? Text(name->second) : Json(nullptr)}});
     }
-    out += "]}";
-    return out;
+    Json document = {{"settingFiles", Texts(found.settingFiles)},
+                     {"machineIds", Texts(found.machineIds)}};
+    document["customers"] = std::move(list);
+    return Written(document);
 }
 
 }  // namespace qz

@@ -1,9 +1,9 @@
 #pragma once
 // The batch command's --format json output: one JSON object on one line.
 //
-// Keys are record bytes; as on the report page, each byte above 0x7F stands
-// for the ISO-8859-1 character of that value (\u00XX), so any key gives valid
-// JSON and reads back as the same bytes.
+// Texts are record bytes, written as the characters every place shows for
+// them (platform/NameText.h: UTF-8 as itself, other bytes in the legacy
+// encoding), as ASCII with \u escapes, so any text gives valid JSON.
 
 #include <string>
 

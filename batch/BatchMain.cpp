@@ -11,6 +11,12 @@
 #include <utility>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "batch/BatchFacts.h"
 #include "batch/BatchJson.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchProgress.h"
@@ -91,6 +97,17 @@ bool SelectMachineFolders(const BatchOptions& options, const DataPaths& paths,
         folders.push_back(paths.MachineFolder(names[row]));
     }
     return true;
+}
+
+// The fact rows as CSV on standard output, its CR LF line ends as they are
+// (on Windows, too, where a text stream would make them CR CR LF).
+void PrintFacts(const ReportFacts& facts) {
+#ifdef _WIN32
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    WriteFactsCsv(
+        facts, [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); });
 }
 
 void PrintSection(const char* heading, const CValueSet& values,
@@ -179,7 +196,9 @@ int ReportCommand(const BatchOptions& options, const DataPaths& paths, const Dat
         return kExitNothingToReport;
     }
     const ReportResult& totals = outcome.totals;
-    if (options.format == OutputFormat::Json) {
+    if (options.format == OutputFormat::Facts) {
+        PrintFacts(totals.facts);
+    } else if (options.format == OutputFormat::Json) {
         std::printf("%s\n", ReportJson(totals, outcome.scope, options.fromText, options.toText,
                                        ToNativePath(paths.strReportJsPath))
                                 .c_str());

@@ -98,9 +98,11 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
         ->check(CLI::Range(1, 4096));
     std::string format = "text";
     app.add_option("--format", format,
-                   "Standard output: text (default), or one JSON object with the totals and the "
-                   "rows per setting file and per board (report) or the values found (--scan)")
-        ->check(CLI::IsMember({"text", "json"}));
+                   "Standard output: text (default); json, one JSON object with the totals and the "
+                   "rows per setting file and per board (report) or the values found (--scan); "
+                   "or facts, the report's counts per day, machine, setting file, customer and "
+                   "board as CSV")
+        ->check(CLI::IsMember({"text", "json", "facts"}));
     app.footer(
         "Exit status:\n"
         "  0  the scripts were written (report) or the values were listed (--scan)\n"
@@ -142,7 +144,16 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
     if (app.count("--out") > 0) {
         options.out = out;
     }
-    options.format = format == "json" ? OutputFormat::Json : OutputFormat::Text;
+    options.format = format == "json"    ? OutputFormat::Json
+                     : format == "facts" ? OutputFormat::Facts
+                                         : OutputFormat::Text;
+    if (options.scan && options.format == OutputFormat::Facts) {
+        std::fprintf(
+            stderr,
+            "--format facts gives the fact rows of a report: it cannot be used with --scan\n"
+            "Run with --help for more information.\n");
+        return kExitBadArguments;
+    }
     const std::string today = TodayText();
     options.fromText = from.empty() ? today : from;
     options.toText = to.empty() ? today : to;

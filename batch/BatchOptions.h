@@ -19,7 +19,8 @@ constexpr int kExitWriteFailed = 3;
 // Standard output could not be written; the scripts were still written.
 constexpr int kExitOutputFailed = 4;
 
-enum class OutputFormat { Text, Json };
+// Facts: the report's fact rows as CSV (batch/BatchFacts.h); a report only.
+enum class OutputFormat { Text, Json, Facts };
 
 struct BatchOptions {
     std::optional<std::string> root;

@@ -164,7 +164,7 @@ TEST_F(BatchCommandTest, JsonGivesTheTotalsAndTheRowsInScriptOrder) {
     result = Run({"--root", m_root, "--machine", "C", "--from", "2018-05-01", "--to", "2018-05-31",
                   "--format", "json"});
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_NE(result.out.find("\"settingFiles\":[{\"name\":\"Q\\\"u\\\\o\\u0009\\u00E9\",\"ok\":0,"
+    EXPECT_NE(result.out.find("\"settingFiles\":[{\"name\":\"Q\\\"u\\\\o\\t\\u00e9\",\"ok\":0,"
                               "\"ng\":1,\"yield\":0.00}]"),
               std::string::npos)
         << result.out;
@@ -211,7 +211,7 @@ TEST_F(BatchCommandTest, ScopeAndDaysInJson) {
     EXPECT_EQ(WithoutMade(tail),
               ",\"scope\":{\"firstDay\":\"2018-05-01\",\"lastDay\":\"2018-05-31\",\"made\":\"\","
               "\"machines\":[\"A\",\"B\",\"C\"],\"excludedSettingFiles\":[\"SET_Z\"],"
-              "\"excludedMachineIds\":[\"WB-\\u00E9\\\"\"],"
+              "\"excludedMachineIds\":[\"WB-\\u00e9\\\"\"],"
               "\"excludedCustomers\":[[\"C002\",\"Second\"],[\"C009\",\"\"]],"
               "\"filesRead\":4,\"filesFailed\":1,\"ok\":3,\"ng\":2,\"linesLeftOut\":0,"
               "\"daysFrom\":\"2018-05-01\",\"daysTo\":\"2018-05-31\",\"everyDay\":true,"
