@@ -90,7 +90,8 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
                    "of the data root)")
         ->check(kExistingFolder);
     app.add_flag("--scan", options.scan,
-                 "List the setting files, board IDs and customers found instead of reporting");
+                 "List the setting files, Machine (Write Board) IDs and customers found instead of "
+                 "reporting");
     app.add_flag("--print-paths", options.printPaths,
                  "Print the data tree's paths (records, customers, page, scripts, installed "
                  "page), one 'name=path' a line, and do nothing else");
@@ -99,9 +100,9 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
     std::string format = "text";
     app.add_option("--format", format,
                    "Standard output: text (default); json, one JSON object with the totals and the "
-                   "rows per setting file and per board (report) or the values found (--scan); "
-                   "or facts, the report's counts per day, machine, setting file, customer and "
-                   "board as CSV")
+                   "rows per setting file and per Machine (Write Board) ID (report) or the values "
+                   "found (--scan); or facts, the report's counts per day, machine, setting file, "
+                   "customer and Machine (Write Board) ID as CSV")
         ->check(CLI::IsMember({"text", "json", "facts"}));
     app.footer(
         "Exit status:\n"

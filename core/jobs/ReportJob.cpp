@@ -114,6 +114,7 @@ ReportResult ReportJob::Run() {
         return result;
     }
     std::atomic<std::uint64_t> filesFailed = 0;
+    std::vector<char> fileFailed(files.paths.size(), 0);  // each worker writes its files' only
     std::vector<std::string> machines;
     for (const std::string& folder : m_request.machineFolders) {
         machines.push_back(MachineName(folder));
@@ -154,9 +155,15 @@ ReportResult ReportJob::Run() {
         }
         if (failed) {
             ++filesFailed;
+            fileFailed[file] = 1;
         }
     });
     result.filesFailed = filesFailed;
+    for (std::size_t file = 0; file < files.paths.size(); ++file) {
+        if (fileFailed[file] != 0) {
+            result.failedFiles.push_back(files.paths[file]);
+        }
+    }
     result.facts = merge.TakeFacts();
     return result;
 }
@@ -164,7 +171,7 @@ ReportResult ReportJob::Run() {
 ReportScope ReportJob::Scope(const ReportResult& result, const CustomerNames& customers,
                              std::time_t made) const {
     return MakeReportScope(m_request.criteria, m_request.machineFolders, customers, result,
-                           result.filesListed, result.filesFailed, made);
+                           result.filesListed, result.failedFiles, made);
 }
 
 }  // namespace qz

@@ -31,6 +31,8 @@ struct ReportResult : CReportTotals {
     ReportFacts facts;              // the rows the request selected, in file order
     std::uint64_t filesListed = 0;  // the record files listed for the job
     std::uint64_t filesFailed = 0;  // of those, the files that gave a file error
+    // The paths of the files that failed, in list order.
+    std::vector<std::string> failedFiles;
 };
 
 class ReportJob {

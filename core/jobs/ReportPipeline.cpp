@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "report/ReportFactsScript.h"
+
 namespace qz {
 
 ReportOutcome RunReport(ReportRequest request, const CustomerNames& customers,
@@ -23,7 +25,8 @@ ReportOutcome RunReport(ReportRequest request, const CustomerNames& customers,
         if (outcome.totals.m_nOk == 0 && outcome.totals.m_nNg == 0) {
             return;
         }
-        outcome.writeFailures = WriteReportScripts(outcome.totals, outcome.scope, scriptFolder);
+        outcome.writeFailures = WriteReportScripts(outcome.totals, outcome.scope,
+                                                   outcome.totals.facts, scriptFolder, customers);
         written = true;
     });
     // A job with nothing to read ends at once: a cancel then came too late to

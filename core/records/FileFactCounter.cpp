@@ -11,6 +11,7 @@
 #include "records/RecordFields.h"
 #include "records/RecordLineScan.h"
 #include "records/ReportFileCounter.h"
+#include "records/SpanTable.h"
 
 namespace qz {
 
@@ -36,20 +37,19 @@ class FactCounter {
         const std::string_view span(
             settingFile.data(),
             static_cast<std::size_t>(board.data() + board.size() - settingFile.data()));
-        const OkNg* known = std::as_const(m_spans).Find(span);
-        const std::size_t spanNumber = known != nullptr
-                                           ? static_cast<std::size_t>(known->ok)
-                                           : NewSpan(span, settingFile, customer, board);
+        SpanTable::Slot* slot = m_spans.Find(span);
+        if (slot == nullptr) {
+            slot = &NewSpan(span, settingFile, customer, board);
+        }
         if (day != m_day) {
-            m_day = day;
-            ++m_dayStamp;
+            NewDay(day);
         }
-        DayRow& dayRow = m_dayRows[spanNumber];
-        if (dayRow.stamp != m_dayStamp) {
-            const Texts& texts = m_texts[spanNumber];
-            dayRow = {RowOf({day, texts.settingFile, texts.customer, texts.board}), m_dayStamp};
+        if (slot->stamp != m_dayStamp) {
+            const Texts& texts = m_texts[m_spans.NumberOf(*slot)];
+            slot->row = RowOf({day, texts.settingFile, texts.customer, texts.board});
+            slot->stamp = m_dayStamp;
         }
-        m_facts.rows[dayRow.row].counts.Count(ok);
+        m_facts.rows[slot->row].counts.Count(ok);
     }
 
     // A line given as its first n fields.
@@ -130,34 +130,37 @@ class FactCounter {
         std::uint32_t board;
     };
 
-    [[gnu::noinline]] std::size_t NewSpan(std::string_view span, std::string_view settingFile,
-                                          std::string_view customer, std::string_view board) {
+    [[gnu::noinline]] SpanTable::Slot& NewSpan(std::string_view span, std::string_view settingFile,
+                                               std::string_view customer, std::string_view board) {
         m_texts.push_back({m_facts.texts.Intern(settingFile), m_facts.texts.Intern(customer),
                            m_facts.texts.Intern(board)});
-        m_spans.Slot(span).ok = static_cast<std::int64_t>(m_texts.size() - 1);
-        m_dayRows.push_back({});
-        return m_texts.size() - 1;
+        return m_spans.Add(span, static_cast<std::uint32_t>(m_texts.size() - 1));
+    }
+
+    // A record of another day than the last: every span's row is to be found
+    // again, which a new stamp says at once.
+    [[gnu::noinline]] void NewDay(std::int32_t day) {
+        m_day = day;
+        if (++m_dayStamp == 0) {
+            m_spans.ClearStamps();
+            m_dayStamp = 1;
+        }
     }
 
     RecordDayReader m_dates;
     FileFacts& m_facts;
     // A record's fields from its setting file to its board, as they stand in
-    // the line -> their texts' numbers (in OkNg::ok). A span splits into one
-    // set of fields (fields hold no comma), though a run of commas makes
-    // other spans of the same fields.
-    CCountMap m_spans;
+    // the line -> their texts' numbers (m_texts) and the row of the current
+    // day. A span splits into one set of fields (fields hold no comma), though
+    // a run of commas makes other spans of the same fields.
+    SpanTable m_spans;
     std::vector<Texts> m_texts;
     FactRowIndex<FileFactKey> m_index;
-    // Per span, its row on the day of the last record, valid while its stamp
-    // is the day's: records come in time order, so a record finds its row
-    // by its span alone, and a new day (or one met again) costs one step.
-    struct DayRow {
-        std::uint32_t row = 0;
-        std::uint64_t stamp = 0;
-    };
-    std::vector<DayRow> m_dayRows;
+    // A span's row is valid while its stamp is the day's: records come in
+    // time order, so a record finds its row by its span alone, and a new day
+    // (or one met again) costs one step.
     std::int32_t m_day = 0;
-    std::uint64_t m_dayStamp = 1;  // above every DayRow made before a record
+    std::uint32_t m_dayStamp = 1;  // above every stamp made before a record
 };
 
 #if QZ_SCAN_IN_PLACE

@@ -1,10 +1,10 @@
 #include "report/ReportScope.h"
 
+#include <algorithm>
 #include <string>
 
 #include "dates/DayTime.h"
 #include "platform/Path.h"
-#include "report/ReportScriptWriter.h"
 #include "report/ScriptLiteral.h"
 
 namespace qz {
@@ -135,7 +135,7 @@ struct ScriptValue {
 ReportScope MakeReportScope(const ReportCriteria& criteria,
                             const std::vector<std::string>& machineFolders,
                             const CustomerNames& customers, const CReportTotals& totals,
-                            std::uint64_t filesListed, std::uint64_t filesFailed,
+                            std::uint64_t filesListed, const std::vector<std::string>& failedFiles,
                             std::time_t made) {
     ReportScope scope;
     // The report days as the count takes them (ReportDays::ForReport).
@@ -158,7 +158,12 @@ ReportScope MakeReportScope(const ReportCriteria& criteria,
             code, name != customers.end() ? name->second : std::string());
     }
     scope.filesListed = filesListed;
-    scope.filesFailed = filesFailed;
+    scope.filesFailed = failedFiles.size();
+    const std::size_t named = std::min(failedFiles.size(), kMaxFailedFilesNamed);
+    for (std::size_t i = 0; i < named; ++i) {
+        scope.failedFiles.push_back(FailedFileName(failedFiles[i]));
+    }
+    scope.failedFilesMore = failedFiles.size() - named;
     scope.ok = totals.m_nOk;
     scope.ng = totals.m_nNg;
     scope.linesLeftOut = totals.m_linesLeftOut;
@@ -166,6 +171,15 @@ ReportScope MakeReportScope(const ReportCriteria& criteria,
         SetDays(scope, first.day, last.day, totals);
     }
     return scope;
+}
+
+std::string FailedFileName(const std::string& path) {
+    const auto file = path.rfind(kPathSeparator);
+    if (file == std::string::npos || file == 0) {
+        return path;
+    }
+    const auto folder = path.rfind(kPathSeparator, file - 1);
+    return folder == std::string::npos ? path : path.substr(folder + 1);
 }
 
 std::vector<ReportScopeField> ReportScopeFields(const ReportScope& scope) {
@@ -177,8 +191,12 @@ std::vector<ReportScopeField> ReportScopeFields(const ReportScope& scope) {
         {"excludedSettingFiles", &scope.excludedSettingFiles},
         {"excludedMachineIds", &scope.excludedMachineIds},
         {"excludedCustomers", &scope.excludedCustomers},
-        {"filesRead", scope.filesListed},
+        // A file that failed was not read (what it gave before its error
+        // still counts).
+        {"filesRead", scope.filesListed - scope.filesFailed},
         {"filesFailed", scope.filesFailed},
+        {"failedFiles", &scope.failedFiles},
+        {"failedFilesMore", scope.failedFilesMore},
         {"ok", static_cast<std::uint64_t>(scope.ok)},
         {"ng", static_cast<std::uint64_t>(scope.ng)},
         {"linesLeftOut", scope.linesLeftOut},
@@ -210,12 +228,6 @@ std::string ReportScopeScript(const ReportScope& scope) {
     }
     out += "]\n};\n";
     return out;
-}
-
-std::vector<FileError> WriteReportScripts(const CReportTotals& totals, const ReportScope& scope,
-                                          const std::string& scriptFolder) {
-    return CReportScriptWriter(totals, scriptFolder)
-        .WriteAll({{std::string(kReportScopeFileName), ReportScopeScript(scope)}});
 }
 
 }  // namespace qz

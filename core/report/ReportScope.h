@@ -12,7 +12,6 @@
 #include <variant>
 #include <vector>
 
-#include "platform/FileError.h"
 #include "records/ReportCounts.h"
 #include "records/ReportCriteria.h"
 #include "report/CustomerList.h"
@@ -28,6 +27,8 @@ inline constexpr std::int64_t kEveryDayRangeLimit = 731;
 // The most day rows a scope lists (about ten years of days): the latest days
 // with records when there are more.
 inline constexpr std::size_t kMaxDayRows = 3660;
+// The most failed files a scope names: the first in list order.
+inline constexpr std::size_t kMaxFailedFilesNamed = 20;
 
 struct ReportScope {
     struct Day {
@@ -48,6 +49,11 @@ struct ReportScope {
     std::vector<std::pair<std::string, std::string>> excludedCustomers;
     std::uint64_t filesListed = 0;  // record files listed for the report
     std::uint64_t filesFailed = 0;  // of those, files that gave a file error
+    // The first kMaxFailedFilesNamed of the failed files in list order, each
+    // as its machine folder's name and its own (FailedFileName), and how many
+    // more failed.
+    std::vector<std::string> failedFiles;
+    std::uint64_t failedFilesMore = 0;
     // The day rows, ascending: every day from daysFrom to daysTo (a day
     // without records counts 0 and 0) when everyDay, else only days with
     // records, of which dayRowsLeftOut earlier ones are not listed (at most
@@ -69,11 +75,18 @@ struct ReportScope {
 
 // What a report of criteria over the machine folders machineFolders (paths,
 // as DataPaths::MachineFolder makes them) gave: totals from filesListed
-// record files of which filesFailed failed, made at the time made.
+// record files of which those at the paths failedFiles (in list order)
+// failed, made at the time made.
 ReportScope MakeReportScope(const ReportCriteria& criteria,
                             const std::vector<std::string>& machineFolders,
                             const CustomerNames& customers, const CReportTotals& totals,
-                            std::uint64_t filesListed, std::uint64_t filesFailed, std::time_t made);
+                            std::uint64_t filesListed, const std::vector<std::string>& failedFiles,
+                            std::time_t made);
+
+// How the scope names the record file at path: its folder's name and its own,
+// joined by the system's separator ("M01/records.txt"), as the data tree holds
+// them below the record folder.
+std::string FailedFileName(const std::string& path);
 
 // One field of the scope as its written forms name it, pointing into the scope.
 struct ReportScopeField {
@@ -92,11 +105,5 @@ std::vector<ReportScopeField> ReportScopeFields(const ReportScope& scope);
 // js/reportScope.js: "var reportScope = {...};", one field a line, texts in
 // single-quoted literals escaped as the six scripts' keys are, and pure ASCII.
 std::string ReportScopeScript(const ReportScope& scope);
-
-// The report's scripts: the six of totals and the scope script, written into
-// scriptFolder as one report (CReportScriptWriter::WriteAll, whose failures it
-// returns).
-std::vector<FileError> WriteReportScripts(const CReportTotals& totals, const ReportScope& scope,
-                                          const std::string& scriptFolder);
 
 }  // namespace qz

@@ -17,7 +17,10 @@ var OK_COLOR = '#109618';
 var NG_COLOR = '#dc3912';
 var YIELD_COLOR = '#3366cc';
 var EMPTY_COLOR = '#e4e6ea';
+var BELOW_COLOR = svgKit.BELOW_TARGET_COLOR;
+var TARGET_COLOR = svgKit.TARGET_COLOR;
 var NO_RECORDS = 'no records';
+var BELOW_TARGET = 'below target';
 
 // Yield axes: the lowest that holds every yield, with its grid step, so that
 // a fall from 99 % to 97 % can be seen.
@@ -34,8 +37,15 @@ function dayTip(day) {
 
 // Which days get a label under the axis: every k-th day where there is room,
 // else the first day of every m-th month.
-function labelledDays(days, band) {
+function labelledDays(days, band, kind) {
     var ROOM = 48;
+    if (kind === 'week' || kind === 'month') {
+        var room = kind === 'week' ? 64 : 56;
+        var step =
+            [1, 2, 4, 6, 12, 26, 52].filter(function(k) { return band * k >= room; })[0] || 104;
+        return days.map(function(
+            period, i) { return i % step === 0 ? {index: i, text: period.day} : null; });
+    }
     var dayStep = [1, 2, 7, 14].filter(function(k) { return band * k >= ROOM; })[0];
     if (dayStep) {
         return days.map(function(
@@ -78,13 +88,19 @@ function drawLegend(svg, x) {
     });
 }
 
-// days: [{day, ok, ng}] ascending, one for every day shown.
-function drawChart(container, days) {
+// days: [{day, ok, ng}] ascending, one for every day shown. options (the
+// Trend view): {kind: 'day', 'week' or 'month' (day is then the period's
+// key), target: a yield or null, pick(key), pickName(key)}.
+function drawChart(container, days, options) {
+    options = options || {};
+    var kind = options.kind || 'day';
+    var target = typeof options.target === 'number' ? options.target : null;
     clear(container);
     if (days.length === 0) {
         var none = document.createElement('p');
         none.className = 'qz-no-data';
-        none.textContent = 'No day of the range has records.';
+        none.textContent = kind === 'day' ? 'No day of the range has records.' :
+                                            'No period of the range has records.';
         container.appendChild(none);
         return;
     }
@@ -113,6 +129,9 @@ function drawChart(container, days) {
         most = Math.max(most, days[d].ok + days[d].ng);
     }
     lowest = lowest === null ? 0 : lowest;
+    if (target !== null) {
+        lowest = Math.min(lowest, target);
+    }
     var axis = YIELD_AXES.filter(function(a) { return a[0] <= lowest; })[0];
     var yieldMin = axis[0];
     var yOfYield = function(y) { return yieldTop + yieldHeight * (100 - y) / (100 - yieldMin); };
@@ -129,9 +148,10 @@ function drawChart(container, days) {
         height: height,
         viewBox: '0 0 ' + width + ' ' + height,
         'font-family': FONT_FAMILY,
-        role: 'img',
-        'aria-label': 'Yield and OK and NG writes by day, ' + first +
-            (first === last ? '' : ' to ' + last) + '. The table lists every day.'
+        // A chart whose periods are buttons is a group: an image hides them.
+        role: options.pick ? 'group' : 'img',
+        'aria-label': 'Yield and OK and NG writes by ' + kind + ', ' + first +
+            (first === last ? '' : ' to ' + last) + '. The table lists every ' + kind + '.'
     });
     container.appendChild(svg);
     drawLegend(svg, left);
@@ -214,17 +234,53 @@ function drawChart(container, days) {
         },
         svg);
 
+    if (target !== null) {
+        svgElement(
+            'line', {
+                'class': 'qz-target-line',
+                x1: left,
+                y1: yOfYield(target),
+                x2: left + plotWidth,
+                y2: yOfYield(target),
+                stroke: TARGET_COLOR,
+                'stroke-width': 2,
+                'stroke-dasharray': '6,3'
+            },
+            svg);
+        svgText(
+            'Target ' + formatNumber(target, 2), {
+                x: left + plotWidth,
+                y: yOfYield(target) - 6,
+                'text-anchor': 'end',
+                'font-size': 12,
+                fill: TARGET_COLOR
+            },
+            svg);
+    }
+
     var dots = band >= 6;
+    // Every period is a button where the periods are few enough to step through.
+    var pickable = options.pick && (kind !== 'day' || days.length <= 62);
     days.forEach(function(day, i) {
+        var below = target !== null && yields[i] !== null && yields[i] < target;
         var group = svgElement(
-            'g',
-            {'class': yields[i] === null ? 'qz-day qz-day-empty' : 'qz-day', 'data-day': day.day},
+            'g', {
+                'class': (yields[i] === null ? 'qz-day qz-day-empty' : 'qz-day') +
+                    (below ? ' qz-below-target' : ''),
+                'data-day': day.day
+            },
             svg);
         var isolated = yields[i] !== null && (i === 0 || yields[i - 1] === null) &&
             (i === days.length - 1 || yields[i + 1] === null);
-        if (yields[i] !== null && (dots || isolated)) {
+        if (yields[i] !== null && (dots || isolated || below)) {
             svgElement(
-                'circle', {cx: xOf(i), cy: yOfYield(yields[i]), r: 3, fill: YIELD_COLOR}, group);
+                'circle', {
+                    cx: xOf(i),
+                    cy: yOfYield(yields[i]),
+                    r: below ? 4 : 3,
+                    fill: below ? BELOW_COLOR : YIELD_COLOR
+                },
+                group);
         }
         var okTop = yOfCount(day.ok);
         svgElement(
@@ -258,11 +314,27 @@ function drawChart(container, days) {
                 fill: 'transparent'
             },
             group);
-        svgElement('title', {}, hit).textContent = dayTip(day);
+        var tip = dayTip(day) + (below ? ', below the target' : '');
+        svgElement('title', {}, hit).textContent = tip;
+        if (options.pick) {
+            hit.setAttribute('class', 'qz-pickable');
+            hit.addEventListener('click', function() { options.pick(day.day); });
+        }
+        if (pickable) {
+            group.setAttribute('tabindex', '0');
+            group.setAttribute('role', 'button');
+            group.setAttribute('aria-label', options.pickName(day.day) + ' (' + tip + ')');
+            group.addEventListener('keydown', function(event) {
+                if (event.key === 'Enter' || event.key === ' ') {
+                    event.preventDefault();
+                    options.pick(day.day);
+                }
+            });
+        }
     });
 
     var labels = svgElement('g', {'class': 'qz-days-labels'}, svg);
-    labelledDays(days, band).forEach(function(label) {
+    labelledDays(days, band, kind).forEach(function(label) {
         // A label that would run over the right edge is left out.
         if (label && xOf(label.index) + label.text.length * 3.5 <= width) {
             svgText(
@@ -277,7 +349,11 @@ function drawChart(container, days) {
         }
     });
     svgText(
-        first === last ? 'Day ' + first : 'Day, ' + first + ' to ' + last, {
+        (kind === 'day'      ? 'Day' :
+             kind === 'week' ? 'ISO week' :
+                               'Month') +
+            (first === last ? ' ' + first : ', ' + first + ' to ' + last),
+        {
             'class': 'qz-bar-axis-title',
             x: left + plotWidth / 2,
             y: axisBottom + 42,
@@ -290,18 +366,28 @@ function drawChart(container, days) {
 
 // The table's data, through the renderer in charge: day, OK, NG, yield; the
 // yield of a day without records is empty and shown as "no records".
-function dataTable(visualization, days) {
+// With a target, a last column marks the days below it. label names the
+// first column (the Trend view's period).
+function dataTable(visualization, days, target, label) {
     var data = new visualization.DataTable();
-    data.addColumn('string', 'Day');
+    data.addColumn('string', label || 'Day');
     data.addColumn('number', 'OK');
     data.addColumn('number', 'NG');
     data.addColumn('number', 'Yield(%)');
+    var marked = typeof target === 'number';
+    if (marked) {
+        data.addColumn('string', 'Target');
+    }
     data.addRows(days.map(function(day) {
         var y = yieldOf(day);
-        return [
+        var row = [
             day.day, day.ok, day.ng,
             y === null ? {v: null, f: NO_RECORDS} : {v: y, f: formatNumber(y, 2)}
         ];
+        if (marked) {
+            row.push(y !== null && y < target ? BELOW_TARGET : '');
+        }
+        return row;
     }));
     return data;
 }
@@ -331,6 +417,8 @@ function spanNote(scope) {
 window.qzReportDays = {
     drawChart: drawChart,
     dataTable: dataTable,
-    spanNote: spanNote
+    spanNote: spanNote,
+    yieldAxes: YIELD_AXES,
+    BELOW_TARGET: BELOW_TARGET
 };
 })(window, document);

@@ -25,6 +25,7 @@ var PALETTE = [
     '#b82e2e', '#316395'
 ];
 var BAR_COLOR = '#4285f4';
+var BELOW_COLOR = svgKit.BELOW_TARGET_COLOR;
 // Column types whose values are checked when a row is added.
 var CHECKED_TYPES = ['number', 'string', 'boolean'];
 
@@ -133,6 +134,33 @@ DataTable.prototype.getColumnId = function(c) {
 };
 DataTable.prototype.getValue = function(r, c) {
     return this.rows[r][c].v;
+};
+DataTable.prototype.setValue = function(r, c, value) {
+    this.rows[r][c] = {v: value === undefined ? null : value, f: undefined};
+    this.decimals = {};
+};
+DataTable.prototype.setColumnLabel = function(c, label) {
+    this.columns[c].label = String(label);
+};
+
+// sort(column), sort({column, desc}) or sort([{column, desc}, ...]), in place
+// and stable, as the library's: nulls first when ascending.
+DataTable.prototype.sort = function(spec) {
+    var keys = (Array.isArray(spec) ? spec : [spec]).map(function(key) {
+        return typeof key === 'number' ? {column: key, desc: false} :
+                                         {column: key.column, desc: key.desc === true};
+    });
+    var indexed = this.rows.map(function(row, i) { return {row: row, i: i}; });
+    indexed.sort(function(a, b) {
+        for (var k = 0; k < keys.length; k++) {
+            var result = compareCells(a.row[keys[k].column].v, b.row[keys[k].column].v);
+            if (result) {
+                return keys[k].desc ? -result : result;
+            }
+        }
+        return a.i - b.i;
+    });
+    this.rows = indexed.map(function(entry) { return entry.row; });
 };
 
 DataTable.prototype.getFormattedValue = function(r, c) {
@@ -379,10 +407,21 @@ var MAX_BARS = 100;
 
 function formatCount(n) { return String(n).replace(/\B(?=(\d{3})+(?!\d))/g, ','); }
 
-// Also shown under the library's bar chart (report-loader.js).
-function barsNote(drawn, all) {
-    return 'The first ' + formatCount(drawn) + ' of ' + formatCount(all) + ' bars are drawn; ' +
-        formatCount(all - drawn) + ' are not. The table lists them all.';
+// Also shown under the library's bar chart (report-loader.js). Bars of a
+// yield are given worst first (report-page.js): the note then says which
+// yields the bars left out have.
+function barsNote(drawn, all, data) {
+    var yields = data && typeof data.getNumberOfColumns === 'function' &&
+        data.getNumberOfColumns() === 2 && /^Yield/.test(String(data.getColumnLabel(1)));
+    if (!yields) {
+        return 'The first ' + formatCount(drawn) + ' of ' + formatCount(all) + ' bars are drawn; ' +
+            formatCount(all - drawn) + ' are not. The table lists them all.';
+    }
+    return 'The worst ' + formatCount(drawn) + ' of ' + formatCount(all) + ' bars are drawn; ' +
+        'the other ' + formatCount(all - drawn) + ' (yields ' +
+        formatNumber(Number(data.getValue(drawn, 1)), 2) + ' % to ' +
+        formatNumber(Number(data.getValue(all - 1, 1)), 2) +
+        ' %) are not. The table lists them all.';
 }
 
 Bar.prototype.draw = function(data, options) {
@@ -408,22 +447,40 @@ Bar.prototype.draw = function(data, options) {
             maxValue = Math.max(maxValue, Number(data.getValue(r, s)) || 0);
         }
     }
-    // A yield axis always runs to 100 % so that bars compare across reports.
+    // A yield axis runs to 100 % from the lowest round start that holds
+    // every bar (and the target), so that 97.6 % and 98.4 % do not look alike.
+    var isYield =
+        seriesCount === 1 && /^Yield/.test(String(data.getColumnLabel(1))) && maxValue <= 100;
+    var target = isYield && typeof options.qzTarget === 'number' ? options.qzTarget : null;
+    var axisMin = 0;
     var axisMax = maxValue <= 100 ? 100 : maxValue;
     var step = niceStep(axisMax, 5);
     axisMax = Math.ceil(axisMax / step) * step;
+    if (isYield) {
+        var lowest = target === null ? 100 : target;
+        for (var lr = 0; lr < rowCount; lr++) {
+            lowest = Math.min(lowest, Number(data.getValue(lr, 1)) || 0);
+        }
+        var fitted = window.qzReportViews.yieldAxis(lowest);
+        axisMin = fitted[0];
+        step = fitted[1];
+    }
 
     var width = toNumber(options.width, containerWidth(this.container, 800));
     var top = (title ? 30 : 0) + 26;
     var bottom = 46;
+    // The key column's title stands above the labels, right-aligned: room for it too.
+    widestLabel = Math.max(widestLabel, textWidth(String(data.getColumnLabel(0)), 14));
     var labelWidth = Math.min(Math.ceil(widestLabel) + 16, Math.round(width * 0.4));
     var valueRoom = 64;
     var plotLeft = labelWidth;
     var plotWidth = Math.max(40, width - plotLeft - valueRoom);
     // A height given for every row is scaled down to the rows drawn.
-    var height = toNumber(options.height, 0) ?
-        top + bottom + (toNumber(options.height, 0) - top - bottom) * rowCount / allRows :
-        top + bottom + rowCount * 44;
+    // Compact bars: a report of 200 keys stays within a screen or two.
+    var height = toNumber(options.height, 0) ? top + bottom +
+            Math.min(
+                (toNumber(options.height, 0) - top - bottom) * rowCount / allRows, rowCount * 24) :
+                                               top + bottom + rowCount * 22;
     var band = Math.max(4, (height - top - bottom) / rowCount);
     var barHeight = band * groupShare(options) / seriesCount;
 
@@ -444,33 +501,24 @@ Bar.prototype.draw = function(data, options) {
         },
         svg);
 
-    var grid = svgElement('g', {'class': 'qz-bar-grid'}, svg);
     var plotBottom = top + band * rowCount;
-    for (var tick = 0; tick <= axisMax + step / 2; tick += step) {
-        var x = plotLeft + plotWidth * tick / axisMax;
-        svgElement(
-            'line',
-            {x1: x, y1: top, x2: x, y2: plotBottom, stroke: tick === 0 ? '#333333' : '#dddddd'},
-            grid);
-        svgText(
-            formatNumber(tick, Number.isInteger(step) ? 0 : 1),
-            {x: x, y: plotBottom + 16, 'text-anchor': 'middle', 'font-size': 12, fill: '#555555'},
-            grid);
-    }
-    svgText(
-        axisLabelOf(options, data), {
-            'class': 'qz-bar-axis-title',
-            x: plotLeft + plotWidth / 2,
-            y: plotBottom + 38,
-            'text-anchor': 'middle',
-            'font-size': 13,
-            fill: '#444444'
-        },
-        svg);
+    var xOf = function(
+        value) { return plotLeft + plotWidth * (value - axisMin) / (axisMax - axisMin); };
+    svgKit.valueAxis(svg, {
+        from: axisMin,
+        to: axisMax,
+        step: step,
+        xOf: xOf,
+        top: top,
+        bottom: plotBottom,
+        title: axisLabelOf(options, data)
+    });
 
     for (var row = 0; row < rowCount; row++) {
         var bandTop = top + band * row;
-        var group = svgElement('g', {'class': 'qz-bar-row'}, svg);
+        var below = target !== null && Number(data.getValue(row, 1)) < target;
+        var group =
+            svgElement('g', {'class': below ? 'qz-bar-row qz-below-target' : 'qz-bar-row'}, svg);
         svgText(
             fitText(labels[row], 13, labelWidth - 16), {
                 'class': 'qz-bar-label',
@@ -488,7 +536,7 @@ Bar.prototype.draw = function(data, options) {
             var value = Number(data.getValue(row, series)) || 0;
             var shown = data.getFormattedValue(row, series);
             var barTop = firstBarTop + barHeight * (series - 1);
-            var barWidth = plotWidth * Math.max(0, Math.min(value, axisMax)) / axisMax;
+            var barWidth = Math.max(0, xOf(Math.max(axisMin, Math.min(value, axisMax))) - plotLeft);
             svgElement(
                 'rect', {
                     'class': 'qz-bar',
@@ -496,7 +544,9 @@ Bar.prototype.draw = function(data, options) {
                     y: barTop,
                     width: barWidth,
                     height: barHeight,
-                    fill: seriesCount === 1 ? BAR_COLOR : PALETTE[(series - 1) % PALETTE.length]
+                    fill: below           ? BELOW_COLOR :
+                        seriesCount === 1 ? BAR_COLOR :
+                                            PALETTE[(series - 1) % PALETTE.length]
                 },
                 group);
             tooltip.push(shown);
@@ -512,12 +562,16 @@ Bar.prototype.draw = function(data, options) {
                 group);
         }
         // The full key, also where its label had to be cut.
-        svgTitle(labels[row] + ': ' + tooltip.join(', '), group);
+        svgTitle(
+            labels[row] + ': ' + tooltip.join(', ') + (below ? ', below the target' : ''), group);
+    }
+    if (target !== null) {
+        svgKit.targetLine(svg, xOf(target), top, plotBottom, target);
     }
     if (allRows > rowCount) {
         var note = document.createElement('p');
         note.className = 'qz-chart-note';
-        note.textContent = barsNote(rowCount, allRows);
+        note.textContent = barsNote(rowCount, allRows, data);
         this.container.appendChild(note);
     }
 };
@@ -645,16 +699,13 @@ Table.prototype.draw = function(data, options) {
     }
 
     // Sorting by a header orders every row, not only the page; a row keeps
-    // its number, and the first page is shown.
+    // its number, and the first page is shown. The container hears of it
+    // (a 'qz-sort' event), so that the page can keep the order.
     var sortColumn = -1;
     var ascending = true;
-    head.addEventListener('click', function(event) {
-        var button = event.target.closest ? event.target.closest('button[data-column]') : null;
-        if (!button) {
-            return;
-        }
-        var column = Number(button.getAttribute('data-column'));
-        ascending = column === sortColumn ? !ascending : true;
+    var container = this.container;
+    function sortBy(column, up) {
+        ascending = up;
         sortColumn = column;
         var byIndex = [];
         for (var index = 0; index < rowCount; index++) {
@@ -664,7 +715,6 @@ Table.prototype.draw = function(data, options) {
             var result = compareCells(byIndex[a], byIndex[b]);
             return (ascending ? result : -result) || a - b;
         });
-        showPage(0);
         headers.forEach(function(header, i) {
             if (i === column) {
                 header.setAttribute('aria-sort', ascending ? 'ascending' : 'descending');
@@ -672,7 +722,39 @@ Table.prototype.draw = function(data, options) {
                 header.removeAttribute('aria-sort');
             }
         });
+    }
+    head.addEventListener('click', function(event) {
+        var button = event.target.closest ? event.target.closest('button[data-column]') : null;
+        if (!button) {
+            return;
+        }
+        var column = Number(button.getAttribute('data-column'));
+        sortBy(column, column === sortColumn ? !ascending : true);
+        showPage(0);
+        container.dispatchEvent(new CustomEvent(
+            'qz-sort', {detail: {column: sortColumn, ascending: ascending}, bubbles: true}));
     });
+    if (typeof options.sortColumn === 'number' && options.sortColumn >= 0 &&
+        options.sortColumn < columnCount) {
+        sortBy(options.sortColumn, options.sortAscending !== false);
+    }
+
+    // Printed, a table shows every row (qzPrintRows(true)), then its page again.
+    container.qzPrintRows = function(all) {
+        if (!pager) {
+            return;
+        }
+        if (!all) {
+            showPage(pageIndex);
+            return;
+        }
+        var every = document.createDocumentFragment();
+        for (var i = 0; i < rowCount; i++) {
+            every.appendChild(makeRow(order[i]));
+        }
+        clear(body);
+        body.appendChild(every);
+    };
 
     showPage(0);
     clear(this.container);

@@ -107,7 +107,9 @@ function limitLibraryDraws(google) {
     var visualization = google.visualization || {};
     if (typeof visualization.Table === 'function') {
         visualization.Table = wrapDraw(visualization.Table, function(container, data, options) {
-            if (data.getNumberOfRows() <= limits.tablePageRows) {
+            // Printed, a table shows every row (report-page.js draws it again).
+            if (data.getNumberOfRows() <= limits.tablePageRows ||
+                document.body.classList.contains('report-printing')) {
                 return [data, options];
             }
             var paged = copyOptions(options);
@@ -127,7 +129,7 @@ function limitLibraryDraws(google) {
         google.charts.Bar = wrapDraw(google.charts.Bar, function(container, data, options) {
             var all = data.getNumberOfRows();
             var drawn = Math.min(all, limits.maxBars);
-            showChartNote(container, drawn < all ? limits.barsNote(drawn, all) : '');
+            showChartNote(container, drawn < all ? limits.barsNote(drawn, all, data) : '');
             if (drawn === all) {
                 return [data, options];
             }
@@ -147,6 +149,28 @@ function limitLibraryDraws(google) {
 function installOffline() {
     window.qzReportFallback.install(window.google);
     rememberTables(window.google);
+    adjustDraws(window.google);
+}
+
+// The page may adjust what a table or bar chart is given before it is drawn
+// (qzReport.beforeDraw(kind, container, data, options) returns [data,
+// options]): the order of the rows, the names of columns, a target. It runs
+// before the limits, so that the bars drawn are the ones the page put first.
+function adjustDraws(google) {
+    var visualization = google.visualization || {};
+    var adjust = function(kind) {
+        return function(container, data, options) {
+            var hook = window.qzReport.beforeDraw;
+            return typeof hook === 'function' ? hook(kind, container, data, options) :
+                                                [data, options];
+        };
+    };
+    if (typeof visualization.Table === 'function') {
+        visualization.Table = wrapDraw(visualization.Table, adjust('Table'));
+    }
+    if (google.charts && typeof google.charts.Bar === 'function') {
+        google.charts.Bar = wrapDraw(google.charts.Bar, adjust('Bar'));
+    }
 }
 
 // Every table drawn keeps its data with its container, so that the page can
@@ -223,6 +247,7 @@ function useLibrary() {
             libraryWatchdog = 0;
             limitLibraryDraws(window.google);
             rememberTables(window.google);
+            adjustDraws(window.google);
             becomeReady();
         }
     });
@@ -303,6 +328,7 @@ installLegacyCalls();
 // The page's own controls wait for this before they draw anything.
 window.qzReport = {
     state: state,
+    beforeDraw: null,  // set by the page
     // The data last drawn as a table into container, or null.
     tableDataOf: function(container) { return (tableData && tableData.get(container)) || null; },
     whenReady: function(listener) {

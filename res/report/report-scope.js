@@ -44,6 +44,14 @@ function readScope(raw) {
                                }),
         filesRead: count(raw.filesRead),
         filesFailed: count(raw.filesFailed),
+        // The first files that failed (machine folder and file name), and
+        // how many more did.
+        failedFiles: texts(raw.failedFiles),
+        failedFilesMore: count(raw.failedFilesMore),
+        // A report rewritten while the line runs: the page looks for a newer
+        // one every liveSeconds.
+        live: raw.live === true && count(raw.liveSeconds) > 0,
+        liveSeconds: count(raw.liveSeconds),
         // The report's totals; null in a report made before they were written.
         ok: typeof raw.ok === 'number' ? raw.ok : null,
         ng: typeof raw.ng === 'number' ? raw.ng : null,
@@ -78,7 +86,8 @@ function addEntry(list, term, value, className) {
     list.appendChild(dd);
 }
 
-function show(container, scope) {
+// extras: further entries [{term, value, className}] (the yield target).
+function show(container, scope, extras) {
     while (container.firstChild) {
         container.removeChild(container.firstChild);
     }
@@ -90,23 +99,30 @@ function show(container, scope) {
             'by an older version of the program), so its days, machines and exclusions cannot ' +
             'be shown.';
         container.appendChild(unknown);
-        return;
     }
     var list = document.createElement('dl');
     list.className = 'report-scope-list';
+    if (!scope) {
+        addExtras(list, extras);
+        if (list.firstChild) {
+            container.appendChild(list);
+        }
+        return;
+    }
     addEntry(list, 'Days', dayRangeText(scope.firstDay, scope.lastDay));
     addEntry(
         list, 'Machines',
         scope.machines.length ? listText(scope.machines) + ' (' + scope.machines.length + ')' :
                                 'none');
     addEntry(list, 'Excluded setting files', listText(scope.excludedSettingFiles));
-    addEntry(list, 'Excluded write-board IDs', listText(scope.excludedMachineIds));
+    addEntry(list, 'Excluded Machine (Write Board) IDs', listText(scope.excludedMachineIds));
     addEntry(list, 'Excluded customers', listText(scope.excludedCustomers.map(function(customer) {
                  return customer.name ? customer.code + ' (' + customer.name + ')' : customer.code;
              })));
     addEntry(
         list, 'Record files',
-        formatCount(scope.filesRead) + ' read, ' + formatCount(scope.filesFailed) + ' failed',
+        formatCount(scope.filesRead) + ' read, ' + formatCount(scope.filesFailed) + ' failed' +
+            failedNames(scope),
         scope.filesFailed > 0 ? 'report-scope-failed' : '');
     if (scope.linesLeftOut > 0) {
         addEntry(
@@ -117,14 +133,28 @@ function show(container, scope) {
             'report-scope-failed');
     }
     addEntry(list, 'Made', scope.made);
+    addExtras(list, extras);
     container.appendChild(list);
+}
+
+function addExtras(list, extras) {
+    var entries = extras || [];
+    entries.forEach(function(extra) { addEntry(list, extra.term, extra.value, extra.className); });
+}
+
+function failedNames(scope) {
+    if (scope.failedFiles.length === 0) {
+        return '';
+    }
+    return ': ' + scope.failedFiles.join(', ') +
+        (scope.failedFilesMore > 0 ? ' and ' + formatCount(scope.failedFilesMore) + ' more' : '');
 }
 
 var scope = readScope(window.reportScope);
 
 window.qzReportScope = {
     scope: scope,  // null for a report without scope
-    show: function(container) { show(container, scope); },
+    show: function(container, extras) { show(container, scope, extras); },
     daysBetween: daysBetween,
     dayRangeText: dayRangeText,
     formatCount: formatCount

@@ -5,8 +5,8 @@
 // It offers the few page actions the report page test needs, named as in the
 // common browser-automation libraries: contexts with a viewport and request
 // routing, page and console errors, navigation, reading the DOM, real mouse
-// clicks on a button found by its role and name, screenshots, downloads and
-// printing to PDF.
+// clicks on a button found by its role and name, key presses, screenshots,
+// downloads and printing to PDF.
 
 import {spawn} from 'node:child_process';
 import {EventEmitter} from 'node:events';
@@ -249,6 +249,24 @@ class Page extends EventEmitter {
                 (e.getAttribute('aria-label') || e.textContent).trim().replace(/\\s+/g, ' ') ===
                 ${JSON.stringify(name)})`,
             `button "${name}"`);
+    }
+
+    // A real key press (Tab, Shift+Tab, Enter or Space) to the focused element.
+    async press(name) {
+        const keys = {
+            Tab: {key: 'Tab', code: 'Tab', windowsVirtualKeyCode: 9},
+            'Shift+Tab': {key: 'Tab', code: 'Tab', windowsVirtualKeyCode: 9, modifiers: 8},
+            Enter: {key: 'Enter', code: 'Enter', windowsVirtualKeyCode: 13, text: '\r'},
+            Space: {key: ' ', code: 'Space', windowsVirtualKeyCode: 32, text: ' '},
+        };
+        const key = keys[name];
+        if (!key) {
+            throw new Error(`no key ${name}`);
+        }
+        await this.send('Input.dispatchKeyEvent', {type: 'keyDown', ...key});
+        const up = {...key, type: 'keyUp'};
+        delete up.text;
+        await this.send('Input.dispatchKeyEvent', up);
     }
 
     async screenshot({path: file, fullPage}) {

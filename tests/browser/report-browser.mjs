@@ -56,7 +56,10 @@ export async function openReport(browser, url, answerLoader) {
     page.on('console', (message) => {
         const blockedLoader = message.location().url === LOADER_URL &&
             message.text().startsWith('Failed to load resource');
-        if (message.type() === 'error' && !blockedLoader) {
+        // A report folder of an older version has no facts; the page says so.
+        const olderReport = /\/js\/reportFacts\.js$/.test(message.location().url) &&
+            message.text().startsWith('Failed to load resource');
+        if (message.type() === 'error' && !blockedLoader && !olderReport) {
             errors.push(`console error: ${message.text()} (${message.location().url})`);
         }
     });
@@ -101,9 +104,29 @@ export const RECORDING_LOADER = `(function () {
     function DataTable(columns, rows) { this.columns = columns || []; this.rows = rows || []; }
     DataTable.prototype.addColumn = function (type, label) {
         this.columns.push([type, label]);
+        return this.columns.length - 1;
     };
     DataTable.prototype.addRows = function (rows) { this.rows = this.rows.concat(rows); };
     DataTable.prototype.getNumberOfRows = function () { return this.rows.length; };
+    DataTable.prototype.getNumberOfColumns = function () { return this.columns.length; };
+    DataTable.prototype.getColumnLabel = function (c) {
+        return Array.isArray(this.columns[c]) ? this.columns[c][1] : this.columns[c];
+    };
+    DataTable.prototype.setColumnLabel = function (c, label) {
+        if (Array.isArray(this.columns[c])) { this.columns[c][1] = label; }
+        else { this.columns[c] = label; }
+    };
+    DataTable.prototype.getValue = function (r, c) { return this.rows[r][c]; };
+    DataTable.prototype.setValue = function (r, c, v) { this.rows[r][c] = v; };
+    DataTable.prototype.sort = function (keys) {
+        this.rows.sort(function (a, b) {
+            for (var k = 0; k < keys.length; k++) {
+                var x = a[keys[k].column], y = b[keys[k].column];
+                if (x !== y) { return (x < y ? -1 : 1) * (keys[k].desc ? -1 : 1); }
+            }
+            return 0;
+        });
+    };
     DataTable.prototype.clone = function () {
         return new DataTable(this.columns.slice(), this.rows.slice());
     };

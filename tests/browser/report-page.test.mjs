@@ -26,6 +26,7 @@ import {
     RECORDING_LOADER,
     showView
 } from './report-browser.mjs';
+import {count, paretoRows, percent, sumBy, tableRows, yieldOf} from './facts-fixture.mjs';
 
 const HERE = path.dirname(fileURLToPath(import.meta.url));
 
@@ -174,16 +175,17 @@ describe('offline renderer, network blocked', () => {
                 {path: path.join(options.artifacts, 'report-setting-file.png'), fullPage: true});
         });
 
-    test('Machine ID view: six keys set the chart height, markup in a key stays text', async () => {
+    test('Machine (Write Board) ID view: six keys, markup in a key stays text', async () => {
         const {page} = report;
-        await showView(page, 'Machine ID');
+        await showView(page, 'Machine (Write Board) ID');
         const bars = await readBars(page);
         checkBars(bars, MACHINE_IDS);
-        // The rows share the height the script asks for (100 per key).
-        assert.equal(await page.getAttribute('#chartContent svg', 'height'), '600');
+        // Compact bars: not the 100 px a key the script asks for, at most 24.
+        const height = Number(await page.getAttribute('#chartContent svg', 'height'));
         const lowest = Math.max(...bars.map((bar) => bar.bottom));
-        assert.ok(lowest > 450 && lowest <= 600, `lowest bar ends at ${lowest}`);
-        checkKeyTable(await readTable(page), 'Machine ID', MACHINE_IDS);
+        assert.ok(height < 300 && lowest <= height, `chart ${height} high, lowest bar at ${lowest}`);
+        assert.ok(lowest - Math.min(...bars.map((bar) => bar.bottom)) <= 5 * 24);
+        checkKeyTable(await readTable(page), 'Machine (Write Board) ID', MACHINE_IDS);
         assert.equal(await page.locator('#chartContent i, #tableContent i').count(), 0);
         await page.screenshot(
             {path: path.join(options.artifacts, 'report-machine-id.png'), fullPage: true});
@@ -199,7 +201,7 @@ describe('offline renderer, network blocked', () => {
                 ['Days', '2026-05-01 to 2026-05-03 (3 days)'],
                 ['Machines', 'LINE-A, Q\'uote\\Back\u00e9, <b>LINE-C</b> (3)'],
                 ['Excluded setting files', 'old.qzs'],
-                ['Excluded write-board IDs', 'none'],
+                ['Excluded Machine (Write Board) IDs', 'none'],
                 ['Excluded customers', 'C001 (M\u00fcller AG), C009'],
                 ['Record files', '6 read, 0 failed'],
                 ['Made', '2026-05-04 08:00:00'],
@@ -224,7 +226,7 @@ describe('offline renderer, network blocked', () => {
 
     test('a table sorts by a column header', async () => {
         const {page} = report;
-        await showView(page, 'Machine ID');
+        await showView(page, 'Machine (Write Board) ID');
         const yields = async () => (await readTable(page)).rows.map((row) => row[4]);
         await page.locator('#tableContent th button', {hasText: 'Yield(%)'}).click();
         assert.deepEqual(await yields(), ['0.00', '80.00', '85.71', '90.00', '100.00', '100.00']);
@@ -320,14 +322,17 @@ describe('with the chart library available', () => {
             'Charts drawn by the Google Charts library.');
     });
 
-    test('the Machine ID button draws its bar chart and table with the library', async () => {
-        await showView(report.page, 'Machine ID');
+    test('the Machine (Write Board) ID button draws its bar chart and table with the library',
+         async () => {
+        await showView(report.page, 'Machine (Write Board) ID');
         const draws = (await log()).draws.slice(2);
         assert.deepEqual(
             draws.map((draw) => [draw.kind, draw.element]),
             [['Bar', 'chartContent'], ['Table', 'tableContent']]);
         const [bar, table] = draws;
-        assert.deepEqual(bar.columns, ['Machine ID', 'Yield(%)']);
+        // The page's name for the ID, and the worst first.
+        assert.deepEqual(bar.columns, ['Machine (Write Board) ID', 'Yield(%)']);
+        assert.deepEqual(bar.rows.map((row) => row[0]).slice(0, 3), ['<i>WB-06</i>', 'WB-03', 'WB-05']);
         assert.deepEqual(byKey(bar.rows), new Map([
                              ['WB-01', [90]], ['WB-02', [100]], ['WB-03', [80]], ['WB-04', [100]],
                              ['WB-05', [85.714286]], ['<i>WB-06</i>', [0]]
@@ -361,7 +366,8 @@ describe('a report of 100,000 setting files, offline', () => {
     const pagerText = (page) => page.textContent('#tableContent .qz-table-pager [role="status"]');
     const firstCells = async (page) => (await readTable(page)).rows.map((row) => row.slice(0, 3));
 
-    test('the view draws at once: 100 bars with a note of the rest, the table a page at a time',
+    test('the view draws at once: the worst 100 bars with a note of the rest, the table a page ' +
+             'at a time, worst first',
          async () => {
              const {page} = report;
              const started = Date.now();
@@ -370,15 +376,20 @@ describe('a report of 100,000 setting files, offline', () => {
              console.log(`the Setting File view of ${KEYS} keys drew in ${Date.now() - started} ms`);
 
              const bars = await readBars(page);
+             // Key i has i % 7 OK and one NG: every seventh key yields 0 %, and
+             // those come first, by name.
              assert.equal(bars.length, 100);
-             assert.equal(bars[0].label, 'SF-000001.qzs');
+             assert.deepEqual(
+                 bars.slice(0, 2).map((bar) => [bar.label, bar.value]),
+                 [['SF-000007.qzs', '0.00'], ['SF-000014.qzs', '0.00']]);
              assert.equal(
                  await page.textContent('#chartContent .qz-chart-note'),
-                 'The first 100 of 100,000 bars are drawn; 99,900 are not. The table lists them all.');
+                 'The worst 100 of 100,000 bars are drawn; the other 99,900 (yields 0.00 % to ' +
+                     '85.71 %) are not. The table lists them all.');
 
              const table = await readTable(page);
              assert.equal(table.rows.length, 100);
-             assert.deepEqual(table.rows[0], ['1', 'SF-000001.qzs', '1', '1', '50.00']);
+             assert.deepEqual(table.rows[0], ['1', 'SF-000007.qzs', '0', '1', '0.00']);
              assert.equal(await pagerText(page), 'Rows 1\u2013100 of 100,000');
              assert.equal(await page.getAttribute(
                  '#tableContent .qz-table-pager button:first-child', 'disabled'), '');
@@ -388,17 +399,19 @@ describe('a report of 100,000 setting files, offline', () => {
         const {page} = report;
         await page.getByRole('button', {name: 'Next', exact: true}).click();
         assert.equal(await pagerText(page), 'Rows 101\u2013200 of 100,000');
-        assert.deepEqual((await firstCells(page))[0], ['101', 'SF-000101.qzs', '3']);
+        assert.deepEqual((await firstCells(page))[0], ['101', 'SF-000707.qzs', '0']);
         await page.getByRole('button', {name: 'Previous', exact: true}).click();
         assert.equal(await pagerText(page), 'Rows 1\u2013100 of 100,000');
 
-        // Descending OK: 6 is the most, first reached by key 6, then 13, 20, ...
+        // Descending OK: 6 is the most, the best yield, so the last 14,285 rows
+        // of the worst-first order, keys 6, 13, 20, ...
         await page.getByRole('button', {name: 'OK', exact: true}).click();
         await page.getByRole('button', {name: 'OK', exact: true}).click();
         const cells = await firstCells(page);
         assert.equal(await pagerText(page), 'Rows 1\u2013100 of 100,000');
         assert.deepEqual(cells.slice(0, 3), [
-            ['6', 'SF-000006.qzs', '6'], ['13', 'SF-000013.qzs', '6'], ['20', 'SF-000020.qzs', '6']
+            ['85716', 'SF-000006.qzs', '6'], ['85717', 'SF-000013.qzs', '6'],
+            ['85718', 'SF-000020.qzs', '6']
         ]);
     });
 
@@ -430,7 +443,7 @@ describe('a report of 100,000 setting files, with the chart library', () => {
         return element && !element.hidden ? element.textContent : null;
     });
 
-    test('the library pages the table by 100 rows and draws the first 100 bars with a note',
+    test('the library pages the table by 100 rows and draws the worst 100 bars with a note',
          async () => {
              assert.equal(await report.page.getAttribute('body', 'data-renderer'), 'library');
              await showView(report.page, 'Setting File');
@@ -444,13 +457,15 @@ describe('a report of 100,000 setting files, with the chart library', () => {
              assert.deepEqual(bar.columns, ['Setting File', 'Yield(%)']);
              assert.equal(bar.rows.length, 100);
              assert.deepEqual(bar.rows, table.rows.slice(0, 100).map((row) => [row[0], row[3]]));
-             assert.equal(bar.rows[0][0], 'SF-000001.qzs');
+             // Worst first: the keys of 0 %, by name.
+             assert.deepEqual(bar.rows.slice(0, 2), [['SF-000007.qzs', 0], ['SF-000014.qzs', 0]]);
              // The scripts' 100 pixels a row, for the rows drawn.
              assert.equal(bar.options.height, '10000');
              assert.equal(bar.options.bars, 'horizontal');
              assert.equal(
                  await note(),
-                 'The first 100 of 100,000 bars are drawn; 99,900 are not. The table lists them all.');
+                 'The worst 100 of 100,000 bars are drawn; the other 99,900 (yields 0.00 % to ' +
+                     '85.71 %) are not. The table lists them all.');
          });
 
     test('the note goes with the bars: the summary pie has none', async () => {
@@ -461,7 +476,89 @@ describe('a report of 100,000 setting files, with the chart library', () => {
         assert.equal(await note(), null);
     });
 
+    test('printed, the library draws every row of the table, then pages it again', async () => {
+        const before = (await draws()).length;
+        await report.page.pdf();
+        const printed = (await draws()).slice(before).filter((draw) => draw.rows.length === KEYS);
+        assert.deepEqual(printed.map((draw) => [draw.kind, draw.options.page]), [['Table', undefined]]);
+        await showView(report.page, 'Setting File');
+        const shown = (await draws()).filter((draw) => draw.kind === 'Table').pop();
+        assert.equal(shown.options.page, 'enable');
+    });
+
     test('no JavaScript error on the way', () => {
+        assert.deepEqual(report.errors, []);
+    });
+});
+
+// The fact rows write_fixture.cpp gives the real writer, as the page shows
+// their texts: by setting file, board and day they sum to the counts above.
+const FACT_ROWS = [
+    ['2026-05-01', 'LINE-A', 'ALPHA.qzs', '0A1B', 'WB-01', 9, 1],
+    ['2026-05-01', 'LINE-A', 'BETA-Gr\u00f6\u00dfe-\u8a2d\u5b9a.qzs', '0A1B', 'WB-03', 0, 2],
+    ['2026-05-01', 'Q\'uote\\Back\u00e9', 'ALPHA.qzs', '0C2D', 'WB-02', 5, 0],
+    ['2026-05-01', 'Q\'uote\\Back\u00e9', 'ALPHA.qzs', '0C2D', 'WB-03', 6, 0],
+    ['2026-05-03', '<b>LINE-C</b>', 'ALPHA.qzs', '1F00', 'WB-05', 6, 0],
+    ['2026-05-03', '<b>LINE-C</b>', 'ALPHA.qzs', '1F00', 'WB-03', 2, 0],
+    ['2026-05-03', 'LINE-A', 'ALPHA.qzs', '0A1B', 'WB-04', 1, 0],
+    ['2026-05-03', 'LINE-A', 'Q\'uote\\Back\u00e9.qzs', '0A1B', 'WB-04', 3, 0],
+    ['2026-05-03', '<b>LINE-C</b>', 'BETA-Gr\u00f6\u00dfe-\u8a2d\u5b9a.qzs', '1F00', 'WB-05', 0, 1],
+    ['2026-05-03', '<b>LINE-C</b>', 'BETA-Gr\u00f6\u00dfe-\u8a2d\u5b9a.qzs', '0C2D', '<i>WB-06</i>', 0, 1],
+].map(([day, machine, settingFile, customer, board, ok, ng]) =>
+          ({day, machine, settingFile, customer, board, ok, ng}));
+
+describe('the views of the facts the real writer wrote, offline', () => {
+    let report;
+    const choose = (id, value) => report.page.evaluateSource(`(() => {
+        const e = document.getElementById(${JSON.stringify(id)});
+        e.value = ${JSON.stringify(value)}; e.dispatchEvent(new Event('change')); })()`);
+    before(async () => {
+        report = await openReport();
+        await report.page.waitForSelector('body[data-usable]');
+    });
+    after(async () => {
+        await report?.context.close();
+    });
+
+    test('the facts are read: By machine and By customer sum them, texts as the page shows them',
+         async () => {
+             const {page} = report;
+             assert.ok(fs.existsSync(path.join(workFolder, 'js', 'reportFacts.js')));
+             assert.equal(await page.getAttribute('body', 'data-facts'), 'ready');
+             await showView(page, 'By machine');
+             assert.deepEqual((await readTable(page)).rows,
+                              tableRows(FACT_ROWS, (row) => row.machine));
+             assert.equal(await page.locator('#chartContent b, #tableContent b').count(), 0);
+             await showView(page, 'By customer');
+             assert.deepEqual((await readTable(page)).rows,
+                              tableRows(FACT_ROWS, (row) => row.customer, {}));
+         });
+
+    test('Trend by day and Pareto by ID, setting file and machine', async () => {
+        const {page} = report;
+        await showView(page, 'Trend');
+        const byDay = sumBy(FACT_ROWS, (row) => row.day);
+        assert.deepEqual((await readTable(page)).rows, ['2026-05-01', '2026-05-02', '2026-05-03'].map(
+            (day) => byDay.has(day) ?
+                [day, count(byDay.get(day).ok), count(byDay.get(day).ng), percent(yieldOf(byDay.get(day)))] :
+                [day, '0', '0', 'no records']));
+        await showView(page, 'Pareto');
+        for (const key of ['board', 'settingFile', 'machine']) {
+            await choose('paretoBy', key);
+            assert.deepEqual((await readTable(page)).rows, paretoRows(FACT_ROWS, (row) => row[key]), key);
+        }
+    });
+
+    test('a chip of the facts: the scripts\' views show the selection', async () => {
+        const {page} = report;
+        await showView(page, 'By machine');
+        await page.locator('#tableContent tbody tr', {hasText: 'LINE-A'}).click();
+        await showView(page, 'Machine (Write Board) ID');
+        const lineA = FACT_ROWS.filter((row) => row.machine === 'LINE-A');
+        assert.deepEqual((await readTable(page)).rows.map((row) => row.slice(1)),
+                         tableRows(lineA, (row) => row.board));
+        await page.getByRole('button', {name: 'Show all', exact: true}).click();
+        checkKeyTable(await readTable(page), 'Machine (Write Board) ID', MACHINE_IDS);
         assert.deepEqual(report.errors, []);
     });
 });
@@ -477,7 +574,7 @@ test('without report scripts every view says which one is missing', async () => 
             `No report data: js/${file} could not be loaded. Generate the report again.`;
         assert.deepEqual(
             await messages(), [missing('chartSummary.js'), missing('tableSummary.js')]);
-        await showView(page, 'Machine ID');
+        await showView(page, 'Machine (Write Board) ID');
         assert.deepEqual(
             await messages(), [missing('chartMachineId.js'), missing('tableMachineId.js')]);
         // Only the six missing files may be reported, nothing else may fail.

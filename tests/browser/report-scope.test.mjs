@@ -209,7 +209,7 @@ describe('a report with its scope, offline', () => {
             ['Days', '2026-05-01 to 2026-05-07 (7 days)'],
             ['Machines', 'LINE-A, LINE-B (2)'],
             ['Excluded setting files', 'old.qzs'],
-            ['Excluded write-board IDs', 'WB-09, WB-10'],
+            ['Excluded Machine (Write Board) IDs', 'WB-09, WB-10'],
             ['Excluded customers', 'C001 (M\u00fcller AG), C009'],
             ['Record files', '14 read, 1 failed'],
             ['Made', '2026-05-08 07:30:05'],
@@ -266,7 +266,7 @@ test('a range of one day: one day, one point, one row', async () => {
             ['Days', '2026-05-14 (1 day)'],
             ['Machines', 'LINE-A (1)'],
             ['Excluded setting files', 'none'],
-            ['Excluded write-board IDs', 'none'],
+            ['Excluded Machine (Write Board) IDs', 'none'],
             ['Excluded customers', 'none'],
             ['Record files', '1 read, 0 failed'],
             ['Made', '2026-05-14 18:00:00'],
@@ -344,11 +344,12 @@ describe('CSV downloads, made in the page', () => {
         {
             view: 'Setting File',
             file: 'report-setting-file-2026-05-01-to-2026-05-07.csv',
-            // Quoted where a field holds a quote or a comma, quotes doubled.
+            // Quoted where a field holds a quote or a comma, quotes doubled;
+            // worst first, as the table shows them.
             text: 'Setting File,OK,NG,Yield(%)\r\n' +
+                'LINE-2.qzs,2,1,66.67\r\n' +
                 '"Gr\u00f6\u00dfe ""A"",B.qzs",3,1,75.00\r\n' +
-                'caf\u00e9.qzs,10,0,100.00\r\n' +
-                'LINE-2.qzs,2,1,66.67\r\n',
+                'caf\u00e9.qzs,10,0,100.00\r\n',
         },
         {
             view: 'Summary',
@@ -435,10 +436,12 @@ test(
                 assert.ok(first.includes(line), `first page: ${line}`);
             }
             assert.equal(settingFile[0], 'Setting File');
-            assert.ok(settingFile.includes('1 Gr\u00f6\u00dfe "A",B.qzs 3 1 75.00'));
-            assert.ok(settingFile.includes('2 caf\u00e9.qzs 10 0 100.00'));
-            assert.equal(machineId[0], 'Machine ID');
-            assert.ok(machineId.includes('2 WB-02 6 1 85.71'));
+            // Worst first.
+            assert.ok(settingFile.includes('1 LINE-2.qzs 2 1 66.67'));
+            assert.ok(settingFile.includes('2 Gr\u00f6\u00dfe "A",B.qzs 3 1 75.00'));
+            assert.ok(settingFile.includes('3 caf\u00e9.qzs 10 0 100.00'));
+            assert.equal(machineId[0], 'Machine (Write Board) ID');
+            assert.ok(machineId.includes('1 WB-02 6 1 85.71'));
             assert.equal(byDay[0], 'By day');
             assert.ok(byDay.includes('Day, 2026-05-01 to 2026-05-07'));
             for (const row of WEEK_DAYS) {
@@ -449,13 +452,13 @@ test(
             for (const control of ['Download CSV', 'Print', 'Offline view', 'Loading']) {
                 assert.ok(!all.includes(control), `printed: ${control}`);
             }
-            assert.ok(!first.some((line) => /Machine ID|By day/.test(line)), 'no view buttons');
+            assert.ok(!first.some((line) => /Setting File Machine|By day By machine/.test(line)), 'no view buttons');
 
             // The screen is as it was: the Setting File view alone.
             assert.equal(await page.textContent('#viewTitle'), 'Setting File');
             assert.deepEqual(
                 await page.$$eval('.report-view', (sections) => sections.map((s) => s.hidden)),
-                [true, false, true, true]);
+                [true, false, true, true, true, true, true, true]);
             assert.equal(
                 await page.evaluate(() => document.body.classList.contains('report-printing')),
                 false);
@@ -490,18 +493,22 @@ describe('By day with the chart library available', () => {
         assert.equal((await readDays(page)).length, 7);
     });
 
-    test('printing has the library draw the views not drawn yet, each in its section', async () => {
+    test('printing has the library draw every view again, each in its section', async () => {
         const {page} = report;
         const before = (await page.evaluate(() => window.libraryLog.draws)).length;
         await page.pdf();
         const draws = (await page.evaluate(() => window.libraryLog.draws)).slice(before);
+        // Summary, Setting File, Machine (Write Board) ID and By day, then the
+        // shown By day once more after printing.
         assert.deepEqual(draws.map((draw) => [draw.kind, draw.element]), [
-            ['Bar', 'chartContent'], ['Table', 'tableContent'], ['Bar', 'chartContent'],
-            ['Table', 'tableContent']
+            ['PieChart', 'chartContent'], ['Table', 'tableContent'], ['Bar', 'chartContent'],
+            ['Table', 'tableContent'], ['Bar', 'chartContent'], ['Table', 'tableContent'],
+            ['Table', 'tableContent'], ['Table', 'tableContent']
         ]);
         assert.deepEqual(
-            draws.map((draw) => draw.columns[0]),
-            ['Setting File', ['string', 'Setting File'], 'Machine ID', ['string', 'Machine ID']]);
+            draws.slice(2, 6).map((draw) => draw.columns[0]),
+            ['Setting File', ['string', 'Setting File'], 'Machine (Write Board) ID',
+             ['string', 'Machine (Write Board) ID']]);
         assert.equal(await page.textContent('#viewTitle'), 'By day');
     });
 

@@ -1,12 +1,14 @@
-// Writes the six report scripts and the scope script of a fixed set of counts
-// into <folder>/js/ through the real script writer, for the report page's
-// browser test.
+// Writes the six report scripts, the scope script and the facts script of a
+// fixed set of counts into <folder>/js/ through the real script writer, for
+// the report page's browser test.
 //
 // The counts are chosen so that every view has something to check: yields with
 // and without decimals, a key that is all NG, six machine IDs (the chart then
 // carries a height option), a key with a quote, a backslash and a byte above
 // 0x7F that is not UTF-8, a key of UTF-8 text, and a key that looks like markup.
 // The scope has texts of the same kinds and three days, one without records.
+// The fact rows sum to the same counts by setting file, board and day, over
+// three machines and three customers.
 
 #include <cstdint>
 #include <cstdio>
@@ -16,8 +18,11 @@
 #include <system_error>
 #include <vector>
 
+#include "dates/DayTime.h"
+#include "facts/ReportFacts.h"
 #include "platform/FileError.h"
 #include "records/ReportCounts.h"
+#include "report/ReportFactsScript.h"
 #include "report/ReportScope.h"
 
 namespace {
@@ -58,6 +63,46 @@ qz::ReportScope FixtureScope() {
     return scope;
 }
 
+struct FactRow {
+    int dayOfMonth;  // of May 2026
+    const char* machine;
+    const char* settingFile;
+    const char* customer;
+    const char* board;
+    std::int64_t ok;
+    std::int64_t ng;
+};
+
+// By setting file, board and day they sum to kSettingFiles, kMachineIds and
+// the scope's days.
+constexpr FactRow kFactRows[] = {
+    {1, "LINE-A", "ALPHA.qzs", "0A1B", "WB-01", 9, 1},
+    {1, "LINE-A", "BETA-Größe-設定.qzs", "0A1B", "WB-03", 0, 2},
+    {1, "Q'uote\\Back\xE9", "ALPHA.qzs", "0C2D", "WB-02", 5, 0},
+    {1, "Q'uote\\Back\xE9", "ALPHA.qzs", "0C2D", "WB-03", 6, 0},
+    {3, "<b>LINE-C</b>", "ALPHA.qzs", "1F00", "WB-05", 6, 0},
+    {3, "<b>LINE-C</b>", "ALPHA.qzs", "1F00", "WB-03", 2, 0},
+    {3, "LINE-A", "ALPHA.qzs", "0A1B", "WB-04", 1, 0},
+    {3, "LINE-A", "Q'uote\\Back\xE9.qzs", "0A1B", "WB-04", 3, 0},
+    {3, "<b>LINE-C</b>", "BETA-Größe-設定.qzs", "1F00", "WB-05", 0, 1},
+    {3, "<b>LINE-C</b>", "BETA-Größe-設定.qzs", "0C2D", "<i>WB-06</i>", 0, 1},
+};
+
+qz::ReportFacts FixtureFacts() {
+    qz::ReportFacts facts;
+    for (const FactRow& row : kFactRows) {
+        std::int32_t day = 0;
+        qz::DayNumberFromCivil(2026, 5, row.dayOfMonth, day);
+        facts.rows.push_back({day,
+                              facts.texts.Intern(row.machine),
+                              facts.texts.Intern(row.settingFile),
+                              facts.texts.Intern(row.customer),
+                              facts.texts.Intern(row.board),
+                              {row.ok, row.ng}});
+    }
+    return facts;
+}
+
 template <std::size_t N>
 void Fill(qz::CCountMap& map, const KeyCounts (&keys)[N]) {
     for (const KeyCounts& k : keys) {
@@ -68,7 +113,8 @@ void Fill(qz::CCountMap& map, const KeyCounts (&keys)[N]) {
 }  // namespace
 
 // With a count, the setting files are that many generated keys instead:
-// "SF-000001.qzs" on, key i with i % 7 OK and one NG.
+// "SF-000001.qzs" on, key i with i % 7 OK and one NG; the fact rows stay the
+// fixed ones.
 int main(int argc, char** argv) {
     if (argc != 2 && argc != 3) {
         std::fprintf(stderr, "usage: %s <report folder> [<setting file count>]\n", argv[0]);
@@ -102,7 +148,7 @@ int main(int argc, char** argv) {
     }
 
     const std::vector<qz::FileError> failures =
-        qz::WriteReportScripts(totals, FixtureScope(), jsFolder.string() + "/");
+        qz::WriteReportScripts(totals, FixtureScope(), FixtureFacts(), jsFolder.string() + "/");
     for (const qz::FileError& failure : failures) {
         std::fprintf(stderr, "writer: %s\n", failure.ShownDescription().c_str());
     }

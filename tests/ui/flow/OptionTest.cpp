@@ -7,11 +7,14 @@
 
 #include <gtest/gtest.h>
 #include <wx/datectrl.h>
+#include <wx/srchctrl.h>
+#include <wx/statbox.h>
 #include <wx/xrc/xmlres.h>
 
 #include "records/OptionValues.h"
 #include "records/ReportCounts.h"
 #include "tests/ui/flow/FlowTestSupport.h"
+#include "ui/FilteredCheckList.h"
 #include "ui/OptionDlg.h"
 #include "ui/ParseDlg.h"
 #include "ui/ReportDataListCtrl.h"
@@ -201,6 +204,30 @@ TEST_F(OptionTest, OkWithoutACheckedRowKeepsTheDialogOpenAndTheSetsAsTheyWere) {
         EXPECT_EQ(Values(dlg.ExcludedValues().machineIds), Texts{"WB-OLD"});
         EXPECT_TRUE(dlg.ExcludedValues().customers.IsEmpty());
     }
+}
+
+// The board dimension goes by one name: its box and its search field say
+// "Machine (Write Board) ID", as the report page and the batch help do.
+TEST_F(OptionTest, BoardListIsCalledMachineWriteBoardId) {
+    CQZ8840ReporterDlg& dlg = ShowMainDialog();
+    CheckMachines({"M1"});
+    wxString boxLabel;
+    wxString hint;
+    m_player.playOption = [&](COptionDlg& option) {
+        const wxWindow* list = option.MachineIdList();
+        for (const wxWindow* w = list; w != &option && boxLabel.empty(); w = w->GetParent()) {
+            for (const wxWindow* sibling : w->GetParent()->GetChildren()) {
+                const auto* box = wxDynamicCast(sibling, wxStaticBox);
+                if (box != nullptr && box->GetScreenRect().Contains(list->GetScreenRect()))
+                    boxLabel = box->GetLabel();
+            }
+        }
+        hint = option.ListOf(Dimension::MachineId).Search()->GetHint();
+        test::ClickButton(option, wxID_CANCEL);
+    };
+    RunOption(dlg);
+    EXPECT_EQ(boxLabel, "Machine (Write Board) ID");
+    EXPECT_EQ(hint, "Search Machine (Write Board) IDs");
 }
 
 // Focus on a window or inside it.

@@ -67,7 +67,8 @@ TEST_F(ReportScopeFlowTest, ProgramAndBatchCommandWriteTheSameScope) {
     for (const char* part :
          {"\t'machines': ['M1', 'M2'],\n",
           "\t'excludedCustomers': [['0A1C', 'It\\'s \\u00E9t\\u00E9'], ['Z999', '']],\n",
-          "\t'filesRead': 3,\n\t'filesFailed': 1,\n",
+          "\t'filesRead': 2,\n\t'filesFailed': 1,\n\t'failedFiles': ['M1/sub'],\n"
+          "\t'failedFilesMore': 0,\n",
           "\t'days': [['2018-05-01', 1, 0], ['2018-05-02', 0, 0], ['2018-05-03', 1, 0], "
           "['2018-05-04', 0, 1], ['2018-05-05', 0, 0], "}) {
         EXPECT_NE(program.find(part), std::string::npos) << part << "\n" << program;

@@ -213,7 +213,8 @@ TEST_F(BatchCommandTest, ScopeAndDaysInJson) {
               "\"machines\":[\"A\",\"B\",\"C\"],\"excludedSettingFiles\":[\"SET_Z\"],"
               "\"excludedMachineIds\":[\"WB-\\u00e9\\\"\"],"
               "\"excludedCustomers\":[[\"C002\",\"Second\"],[\"C009\",\"\"]],"
-              "\"filesRead\":4,\"filesFailed\":1,\"ok\":3,\"ng\":2,\"linesLeftOut\":0,"
+              "\"filesRead\":3,\"filesFailed\":1,\"failedFiles\":[\"C/"
+              "sub\"],\"failedFilesMore\":0,\"ok\":3,\"ng\":2,\"linesLeftOut\":0,"
               "\"daysFrom\":\"2018-05-01\",\"daysTo\":\"2018-05-31\",\"everyDay\":true,"
               "\"dayRowsLeftOut\":0},"
               "\"days\":[" +

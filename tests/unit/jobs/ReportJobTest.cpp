@@ -133,13 +133,18 @@ TEST_F(ReportJobTest, FailingEntriesAreShownAndTheOtherFilesCount) {
     ASSERT_EQ(::mkfifo((folderB + "fifo").c_str(), 0600), 0);
     ASSERT_EQ(::symlink((folderB + "no-such-file").c_str(), (folderB + "dangling").c_str()), 0);
     std::vector<std::string> failing = {"sub-first", "sub", "fifo", "dangling"};
+    // The failed files in list order, whichever worker met them first.
+    std::vector<std::string> failedInListOrder = {m_dir.path() + "/ReportData/A/sub-first",
+                                                  folderB + "dangling", folderB + "fifo"};
     std::uint64_t unreadable = 0;  // measured, but none of it is read
     if (::geteuid() != 0) {        // root reads a file whatever its mode
         unreadable = Record("B", "locked.csv", "h\n2018/05/05,n,S9,C,M9,x,OK\n");
         ASSERT_EQ(::chmod((folderB + "locked.csv").c_str(), 0), 0);
         total += unreadable;
         failing.push_back("locked.csv");
+        failedInListOrder.push_back(folderB + "locked.csv");
     }
+    failedInListOrder.push_back(folderB + "sub");
     const auto expectShownOnce = [&failing](const std::vector<std::string>& texts) {
         EXPECT_EQ(texts.size(), failing.size());
         for (const std::string& name : failing) {
@@ -164,6 +169,7 @@ TEST_F(ReportJobTest, FailingEntriesAreShownAndTheOtherFilesCount) {
             // The three files of B that read (one of them empty) and the failing ones.
             EXPECT_EQ(totals.filesListed, 3 + failing.size());
             EXPECT_EQ(totals.filesFailed, failing.size());
+            EXPECT_EQ(totals.failedFiles, failedInListOrder);
             EXPECT_EQ(test::ToMap(totals.m_settingFiles, &OkNg::ok),
                       (CountsByKey{{"S1", 1}, {"S2", 1}}));
             EXPECT_EQ(test::ToMap(totals.m_settingFiles, &OkNg::ng),

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "jobs/ReportPipeline.h"
+#include "platform/Path.h"
 #include "tests/support/TestSupport.h"
 #include "tests/unit/jobs/JobTestSupport.h"
 
@@ -27,7 +28,12 @@ class ReportPipelineTest : public ::testing::Test {
   protected:
     ReportPipelineTest() { m_dir.MakeDir("js"); }
 
-    std::string Machine(const std::string& name) { return m_dir.MakeDir("data/" + name); }
+    // A machine folder's path as the data paths make it: its name after the
+    // system's separator.
+    std::string Machine(const std::string& name) {
+        m_dir.MakeDir("data/" + name);
+        return m_dir.path() + "/data" + kPathSeparator + name;
+    }
 
     ReportRequest Request(std::vector<std::string> folders) {
         ReportRequest request;
@@ -49,7 +55,7 @@ class ReportPipelineTest : public ::testing::Test {
 
     test::TempDir m_dir;
     std::string m_scripts = m_dir.path() + "/js/";
-    CustomerNames m_customers = {{"C001", "First"}};
+    CustomerNames m_customers = {{"C001", "First"}, {"C002", "Second"}};
     test::JobEventRecorder m_events;
 };
 
@@ -70,6 +76,8 @@ TEST_F(ReportPipelineTest, WrittenWithTheScopeAndTheFileErrorsToldToTheSink) {
     EXPECT_TRUE(outcome.writeFailures.empty());
     EXPECT_EQ(outcome.scope.filesListed, 3u);
     EXPECT_EQ(outcome.scope.filesFailed, 1u);
+    EXPECT_EQ(outcome.scope.failedFiles,
+              std::vector<std::string>{std::string("A") + kPathSeparator + "sub"});
     EXPECT_EQ(outcome.scope.excludedCustomers,
               (ReportScopeField::CodeNames{{"C001", "First"}, {"C009", ""}}));
     ASSERT_EQ(m_events.texts().size(), 1u);
@@ -79,6 +87,12 @@ TEST_F(ReportPipelineTest, WrittenWithTheScopeAndTheFileErrorsToldToTheSink) {
         EXPECT_NE(test::ReadFile(m_scripts + name).find("google.load"), std::string::npos) << name;
     }
     EXPECT_EQ(test::ReadFile(m_scripts + "reportScope.js"), ReportScopeScript(outcome.scope));
+    // The facts of the rows the request selected: the excluded customer's
+    // days are not there, nor its name.
+    EXPECT_EQ(test::ReadFile(m_scripts + "reportFacts.js"),
+              "var reportFacts = {\"version\": 1, \"complete\": true, \"rowCount\": 1, "
+              "\"bound\": 1000000,\n\"texts\": [\"A\", \"S2\", \"C002\", \"M1\"],\n"
+              "\"customerNames\": {\"C002\": \"Second\"},\n\"rows\": [\n[17656,0,1,2,3,1,0]]};\n");
 }
 
 TEST_F(ReportPipelineTest, AScriptThatCannotBeWrittenIsAFailureOfAWrittenReport) {

@@ -18,7 +18,9 @@
 
 #include "dates/DayTime.h"
 #include "dates/OleDate.h"
+#include "platform/Path.h"
 #include "records/ReportFileCounter.h"
+#include "report/ReportFactsScript.h"
 #include "report/ReportScope.h"
 #include "report/ReportScriptWriter.h"
 #include "tests/unit/report/ScriptTestSupport.h"
@@ -43,6 +45,7 @@ ReportScope SampleScope() {
     scope.excludedCustomers = {{"C001", "M\xC3\xBCller \"AG\""}, {"C009", ""}};
     scope.filesListed = 12;
     scope.filesFailed = 1;
+    scope.failedFiles = {"LINE-A/it's.txt"};
     scope.ok = 127;
     scope.ng = 3;
     scope.linesLeftOut = 2;
@@ -61,8 +64,10 @@ constexpr char kSampleScript[] =
     "\t'excludedSettingFiles': ['Gr\\u00F6\\u00DFe.stf', 'caf\\xE9.stf', '\\uD83D\\uDE00'],\n"
     "\t'excludedMachineIds': ['tab\\x09id'],\n"
     "\t'excludedCustomers': [['C001', 'M\\u00FCller \"AG\"'], ['C009', '']],\n"
-    "\t'filesRead': 12,\n"
+    "\t'filesRead': 11,\n"
     "\t'filesFailed': 1,\n"
+    "\t'failedFiles': ['LINE-A/it\\'s.txt'],\n"
+    "\t'failedFilesMore': 0,\n"
     "\t'ok': 127,\n"
     "\t'ng': 3,\n"
     "\t'linesLeftOut': 2,\n"
@@ -120,10 +125,18 @@ TEST(ReportScopeScriptTest, EngineReadsTheNamesCharacters) {
               "\"excludedSettingFiles\":[\"Größe.stf\",\"café.stf\",\"\xF0\x9F\x98\x80\"],"
               "\"excludedMachineIds\":[\"tab\\tid\"],"
               "\"excludedCustomers\":[[\"C001\",\"Müller \\\"AG\\\"\"],[\"C009\",\"\"]],"
-              "\"filesRead\":12,\"filesFailed\":1,\"ok\":127,\"ng\":3,\"linesLeftOut\":2,"
+              "\"filesRead\":11,\"filesFailed\":1,"
+              "\"failedFiles\":[\"LINE-A/"
+              "it's.txt\"],\"failedFilesMore\":0,\"ok\":127,\"ng\":3,\"linesLeftOut\":2,"
               "\"daysFrom\":\"2018-05-01\",\"daysTo\":\"2018-05-03\","
               "\"everyDay\":true,\"dayRowsLeftOut\":0,"
               "\"days\":[[\"2018-05-01\",120,3],[\"2018-05-02\",0,0],[\"2018-05-03\",7,0]]}");
+}
+
+// path with the system's separator for each '/'.
+std::string Native(std::string path) {
+    std::replace(path.begin(), path.end(), '/', kPathSeparator);
+    return path;
 }
 
 ReportCriteria CriteriaOf(const OleDate& first, const OleDate& last) {
@@ -148,8 +161,13 @@ TEST(ReportScopeTest, MadeFromTheReportsCriteriaMachinesAndFiles) {
     ScopedEnv zone("TZ", "UTC");
     ::tzset();
 
+    // More failed files than the scope names: the first in list order.
+    std::vector<std::string> failed;
+    for (int i = 0; i < 23; ++i) {
+        failed.push_back(Native("/data/ReportData/M2/f") + std::to_string(100 + i));
+    }
     const ReportScope scope =
-        MakeReportScope(criteria, folders, customers, CReportTotals{}, 12, 1, 1781107075);
+        MakeReportScope(criteria, folders, customers, CReportTotals{}, 40, failed, 1781107075);
     ::tzset();  // the zone as it was, once zone goes
 
     EXPECT_EQ(scope.firstDay, "2018-05-01");
@@ -160,8 +178,27 @@ TEST(ReportScopeTest, MadeFromTheReportsCriteriaMachinesAndFiles) {
     EXPECT_EQ(scope.excludedMachineIds, std::vector<std::string>{"WB-9"});
     using Customers = std::vector<std::pair<std::string, std::string>>;
     EXPECT_EQ(scope.excludedCustomers, (Customers{{"C001", "First"}, {"C009", ""}}));
-    EXPECT_EQ(scope.filesListed, 12u);
-    EXPECT_EQ(scope.filesFailed, 1u);
+    EXPECT_EQ(scope.filesListed, 40u);
+    EXPECT_EQ(scope.filesFailed, 23u);
+    ASSERT_EQ(scope.failedFiles.size(), 20u);
+    EXPECT_EQ(scope.failedFiles.front(), Native("M2/f100"));
+    EXPECT_EQ(scope.failedFiles.back(), Native("M2/f119"));
+    EXPECT_EQ(scope.failedFilesMore, 3u);
+    EXPECT_NE(ReportScopeScript(scope).find("\t'filesRead': 17,\n\t'filesFailed': 23,\n"),
+              std::string::npos);
+}
+
+TEST(ReportScopeTest, FailedFileIsNamedByItsFolderAndItself) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/data/ReportData/M01/records.txt", "M01/records.txt"},
+        {"/data/ReportData/M 1/it's", "M 1/it's"},
+        {"M01/records.txt", "M01/records.txt"},
+        {"/records.txt", "/records.txt"},
+        {"records.txt", "records.txt"},
+    };
+    for (const auto& [path, name] : cases) {
+        EXPECT_EQ(FailedFileName(Native(path)), Native(name)) << path;
+    }
 }
 
 struct Ymd {
@@ -263,7 +300,7 @@ TEST(ReportScopeTest, DayRowsCoverTheRangeWithDaysWithoutRecords) {
             CriteriaOf(OleDate::FromParts(c.first.year, c.first.month, c.first.day, 9, 30),
                        OleDate::FromParts(c.last.year, c.last.month, c.last.day, 23, 59, 59));
 
-        const ReportScope scope = MakeReportScope(criteria, {}, {}, totals, 0, 0, 0);
+        const ReportScope scope = MakeReportScope(criteria, {}, {}, totals, 0, {}, 0);
 
         EXPECT_EQ(scope.daysFrom, c.daysFrom);
         EXPECT_EQ(scope.daysTo, c.daysTo);
@@ -301,7 +338,7 @@ TEST_F(ReportScopeWriteTest, WrittenBesideTheSixScripts) {
     TempDir alone;
     CReportScriptWriter(m_totals, alone.path() + "/").WriteAll();
 
-    EXPECT_TRUE(WriteReportScripts(m_totals, SampleScope(), m_scriptFolder).empty());
+    EXPECT_TRUE(WriteReportScripts(m_totals, SampleScope(), ReportFacts{}, m_scriptFolder).empty());
 
     EXPECT_EQ(ReadFile(ScriptPath(kReportScopeFileName)), kSampleScript);
     for (const std::string_view name : kScriptFiles) {
@@ -316,7 +353,7 @@ TEST_F(ReportScopeWriteTest, ScopeScriptThatCannotBeWrittenIsItsOwnFailure) {
     m_dir.MakeDir(std::string(kReportScopeFileName));
 
     const std::vector<std::string> texts =
-        ShownTexts(WriteReportScripts(m_totals, SampleScope(), m_scriptFolder));
+        ShownTexts(WriteReportScripts(m_totals, SampleScope(), ReportFacts{}, m_scriptFolder));
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_NE(texts[0].find(ScriptPath(kReportScopeFileName)), std::string::npos) << texts[0];
     for (const std::string_view name : kScriptFiles) {

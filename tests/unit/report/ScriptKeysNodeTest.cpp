@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -59,34 +57,6 @@ std::string Hex(const std::u16string& text) {
 
 std::string Row(const char* file, const char* element, const std::string& key, const char* cells) {
     return std::string(file) + "\t" + element + "\t" + Hex(Drawn(key)) + "\t" + cells;
-}
-
-struct CommandResult {
-    int exitStatus = -1;
-    std::vector<std::string> lines;
-};
-
-CommandResult RunCommand(const std::string& command) {
-    CommandResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
-    }
-    std::string output;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        output.append(buffer, n);
-    }
-    const int status = ::pclose(pipe);
-    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::size_t start = 0;
-    for (std::size_t end; (end = output.find('\n', start)) != std::string::npos; start = end + 1) {
-        result.lines.push_back(output.substr(start, end - start));
-    }
-    if (start < output.size()) {
-        result.lines.push_back(output.substr(start));
-    }
-    return result;
 }
 
 using ScriptKeysInJavaScriptTest = ScriptFolderTest;

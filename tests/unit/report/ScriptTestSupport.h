@@ -31,6 +31,14 @@ struct KeyCounts {
 // The shown description of each failure, in order.
 std::vector<std::string> ShownTexts(const std::vector<FileError>& failures);
 
+struct CommandResult {
+    int exitStatus = -1;  // -1: not run, or not ended normally
+    std::vector<std::string> lines;
+};
+
+// Runs command through the shell and returns its standard output by lines.
+CommandResult RunCommand(const std::string& command);
+
 // Replaces the map's keys and counts with keys.
 void FillMap(CCountMap& map, const std::vector<KeyCounts>& keys);
 
