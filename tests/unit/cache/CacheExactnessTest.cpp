@@ -149,6 +149,9 @@ TEST_F(CacheExactnessTest, EveryChangeGivesTheOutputsOfARunWithoutTheCache) {
                                             : test::RandomReportArguments(tree.Machines(), random);
         args.insert(args.end(), {"--format", "json"});
         const std::string difference = Compare(tree, args);
+        if (step == 0) {
+            ASSERT_TRUE(fs::exists(m_folders.cacheFile)) << "the cached run made no cache";
+        }
         if (!difference.empty()) {
             std::string history;
             for (const std::string& earlier : recent) {

@@ -9,6 +9,9 @@
 //                      [--exclude-board TEXT]... [--exclude-customer CODE]...
 //                      [--workers N] [--cache FILE]
 //
+// Without --cache it uses the data tree's own cache in the user's cache
+// folder, as the application does; why the cache was not used goes to
+// standard error (the application shows it in a message box).
 // Prints the totals as the batch command's text output does ("OK: n", "NG:
 // n"); exits 0 when the scripts were written, 1 when there was nothing to
 // report, 3 when a script could not be written, 2 for bad arguments.
@@ -26,6 +29,7 @@
 
 #include "dates/DateParser.h"
 #include "dates/OleDate.h"
+#include "facts/CacheLocation.h"
 #include "jobs/ReportPipeline.h"
 #include "report/CustomerList.h"
 #include "report/DataPaths.h"
@@ -108,6 +112,9 @@ int Main(int argc, char** argv) {
     request.criteria.dateLocale = qz::DateLocale::FromEnvironment();
     request.workerCount = args.workers;
     request.sink = [](const qz::FileError&) {};  // the test compares the scripts
+    // The data tree's own cache, as the application uses it, or the file named.
+    request.cache = args.cache.empty() ? qz::DefaultCachePlace(paths.strReportDataPath)
+                                       : qz::CachePlace{args.cache, false};
 
     // The progress dialog: the count on a job thread, the dialog's timer
     // reading the progress until the job ends.
@@ -126,6 +133,9 @@ int Main(int argc, char** argv) {
                           job.join();
                       });
 
+    if (!outcome.totals.cacheNote.empty()) {
+        std::fprintf(stderr, "%s\n", outcome.totals.cacheNote.c_str());
+    }
     using Kind = qz::ReportOutcome::Kind;
     if (outcome.kind == Kind::Cancelled || outcome.kind == Kind::NoRecordFiles) {
         return 1;
