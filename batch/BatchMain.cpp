@@ -2,12 +2,15 @@
 // the same jobs and the same script writer as the dialogs, and no display.
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -22,8 +25,12 @@
 #include "batch/BatchProgress.h"
 #include "batch/CommandLine.h"
 #include "batch/FileSizeSignal.h"
+#include "batch/RollingDays.h"
 #include "batch/TerminalText.h"
+#include "batch/Watch.h"
+#include "batch/WatchStop.h"
 #include "dates/DateParser.h"
+#include "facts/CacheLocation.h"
 #include "jobs/OptionScanJob.h"
 #include "jobs/ReportPipeline.h"
 #include "platform/FileError.h"
@@ -135,11 +142,33 @@ CustomerNames ReadCustomerNames(const DataPaths& paths, ErrorOutput& errors) {
     return std::move(list.names);
 }
 
-int ScanCommand(const BatchOptions& options, const DataPaths& paths,
+// The cache of facts the options choose: none, the file named, or the data
+// tree's own.
+CachePlace CacheFor(const BatchOptions& options, const DataPaths& paths) {
+    if (options.noCache) {
+        return {};
+    }
+    if (options.cacheFile) {
+        return {*options.cacheFile, false};
+    }
+    return DefaultCachePlace(paths.strReportDataPath);
+}
+
+// Why the cache was not used, said once (nothing when it was).
+void TellCacheNote(const std::string& note, ErrorOutput& errors) {
+    if (!note.empty()) {
+        errors.Message(note);
+    }
+}
+
+int ScanCommand(const BatchOptions& options, const DataPaths& paths, const DateLocale& dateLocale,
                 std::vector<std::string> machineFolders, ErrorOutput& errors) {
-    OptionScanJob job({std::move(machineFolders), options.workers, errors.Sink()});
+    // Read with the reports' date locale, so that both keep the same facts.
+    OptionScanJob job({std::move(machineFolders), options.workers, errors.Sink(), dateLocale,
+                       CacheFor(options, paths)});
     OptionValues found;
     RunWithProgress(job.Progress(), errors, [&] { found = job.Run(); });
+    TellCacheNote(job.CacheNote(), errors);
     if (job.Progress().TotalBytes() == 0) {
         std::fprintf(stderr, "%s\n", kRecordNotFoundMessage);
         return kExitNothingToReport;
@@ -156,6 +185,30 @@ int ScanCommand(const BatchOptions& options, const DataPaths& paths,
     std::printf("\n");
     PrintSection("Customer", found.customers, &customers);
     return FlushStandardOutput();
+}
+
+// RunWithProgress for a watching command: Ctrl+C cancels the count, so
+// that the report in hand is abandoned before its scripts are written, or
+// finishes whole when their writing has begun.
+void RunStoppable(JobProgress& progress, ErrorOutput& errors, const std::function<void()>& count) {
+    std::atomic<bool> counted{false};
+    std::thread canceller([&] {
+        while (!counted.load()) {
+            if (WaitForWatchStop(std::chrono::milliseconds(50))) {
+                progress.Cancel();
+                return;
+            }
+        }
+    });
+    try {
+        RunWithProgress(progress, errors, count);
+    } catch (...) {
+        counted.store(true);
+        canceller.join();
+        throw;
+    }
+    counted.store(true);
+    canceller.join();
 }
 
 ReportCriteria CriteriaFor(const BatchOptions& options, const DateLocale& dateLocale) {
@@ -182,14 +235,23 @@ int ReportCommand(const BatchOptions& options, const DataPaths& paths, const Dat
     // not read.
     const CustomerNames customers =
         options.excludedCustomers.empty() ? CustomerNames() : ReadCustomerNames(paths, errors);
-    const ReportOutcome outcome =
-        RunReport({std::move(machineFolders), CriteriaFor(options, dateLocale), options.workers,
-                   errors.Sink()},
-                  customers, paths.strReportJsPath,
-                  [&errors](JobProgress& progress, const std::function<void()>& count) {
-                      RunWithProgress(progress, errors, count);
-                  });
-    // The command is never cancelled.
+    const ReportOutcome outcome = RunReport(
+        {std::move(machineFolders), CriteriaFor(options, dateLocale), options.workers,
+         errors.Sink(), CacheFor(options, paths)},
+        customers, paths.strReportJsPath,
+        [&errors, &options](JobProgress& progress, const std::function<void()>& count) {
+            if (options.watchSeconds > 0) {
+                RunStoppable(progress, errors, count);
+            } else {
+                RunWithProgress(progress, errors, count);
+            }
+        },
+        options.watchSeconds);
+    TellCacheNote(outcome.totals.cacheNote, errors);
+    if (outcome.kind == ReportOutcome::Kind::Cancelled && WatchStopRequested()) {
+        return kExitWritten;  // Ctrl+C while watching: nothing written, and no fault
+    }
+    // The command is never cancelled otherwise.
     if (outcome.kind == ReportOutcome::Kind::NoRecordFiles ||
         outcome.kind == ReportOutcome::Kind::Cancelled) {
         std::fprintf(stderr, "%s\n", kRecordNotFoundMessage);
@@ -221,6 +283,40 @@ int ReportCommand(const BatchOptions& options, const DataPaths& paths, const Dat
     std::fprintf(stderr, "Report scripts written to %s\n",
                  TerminalText(ToNativePath(paths.strReportJsPath)).c_str());
     return output;
+}
+
+// --watch: the report, then again on every change, until Ctrl+C. Without
+// --machine, a machine folder that appears joins the report.
+int WatchCommand(BatchOptions options, const DataPaths& paths, const DateLocale& dateLocale,
+                 std::vector<std::string> machineFolders, ErrorOutput& errors) {
+    InstallWatchStop();
+    std::fprintf(stderr, "Watching the record files every %u s; Ctrl+C ends.\n",
+                 static_cast<unsigned>(options.watchSeconds));
+    WatchPlan plan;
+    plan.interval = std::chrono::seconds(options.watchSeconds);
+    plan.machineFolders = [&] {
+        std::vector<std::string> folders = machineFolders;
+        if (options.machines.empty()) {
+            std::vector<std::string> all;
+            if (SelectMachineFolders(options, paths, all) && !all.empty()) {
+                folders = std::move(all);
+            }
+        }
+        return folders;
+    };
+    if (options.rollingDays > 0) {
+        plan.today = TodayText;
+    }
+    plan.writeReport = [&](const std::vector<std::string>& folders) {
+        if (options.rollingDays > 0) {
+            SetRollingRange(options, options.rollingDays, TodayText());
+        }
+        ReportCommand(options, paths, dateLocale, folders, errors);
+    };
+    plan.waitForStop = WaitForWatchStop;
+    Watch(plan);
+    WatchStopped();
+    return kExitWritten;
 }
 
 // The data tree's paths, for scripts that need them (make-demo-data).
@@ -267,8 +363,11 @@ int Main(int argc, char** argv) {
         !problem.empty()) {
         errors.Message(problem);
     }
+    if (options.watchSeconds > 0) {
+        return WatchCommand(options, paths, dateLocale, std::move(machineFolders), errors);
+    }
     return options.scan
-               ? ScanCommand(options, paths, std::move(machineFolders), errors)
+               ? ScanCommand(options, paths, dateLocale, std::move(machineFolders), errors)
                : ReportCommand(options, paths, dateLocale, std::move(machineFolders), errors);
 }
 

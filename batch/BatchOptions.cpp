@@ -5,6 +5,7 @@
 #include <ctime>
 #include <sstream>
 
+#include "batch/RollingDays.h"
 #include "batch/TerminalText.h"
 #include "platform/Path.h"
 
@@ -104,6 +105,30 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
                    "found (--scan); or facts, the report's counts per day, machine, setting file, "
                    "customer and Machine (Write Board) ID as CSV")
         ->check(CLI::IsMember({"text", "json", "facts"}));
+    // The cache of facts between runs.
+    std::string cacheFile;
+    app.add_flag("--no-cache", options.noCache,
+                 "Read every record file whole; neither use nor update the cache");
+    app.add_option("--cache", cacheFile,
+                   "Cache file of the counted records (default: one per data root in the user's "
+                   "cache folder; deleting it is always safe)")
+        ->excludes("--no-cache")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    // A report kept current while the line runs.
+    auto* watch = app.add_option("--watch", options.watchSeconds,
+                                 "Write the report, then again whenever a record file of the "
+                                 "chosen machines changes, at most every SECONDS seconds, until "
+                                 "Ctrl+C")
+                      ->type_name("SECONDS")
+                      ->check(CLI::Range(1, 86400));
+    auto* days = app.add_option("--days", options.rollingDays,
+                                "The last N days, today included, in place of --from and --to "
+                                "(with --watch the range moves with the date)")
+                     ->type_name("N")
+                     ->check(CLI::Range(1, 36500));
+    days->excludes("--from")->excludes("--to");
+    watch->excludes("--scan")->excludes("--print-paths");
+
     app.footer(
         "Exit status:\n"
         "  0  the scripts were written (report) or the values were listed (--scan)\n"
@@ -111,11 +136,14 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
         "  2  bad arguments (also a --from after --to)\n"
         "  3  a script could not be written\n"
         "  4  standard output could not be written (the scripts were still written)\n"
-        "Where several apply, the lowest status is given.");
+        "Where several apply, the lowest status is given.\n"
+        "With --watch, Ctrl+C ends the command with status 0 once the report in hand is "
+        "written whole or abandoned.");
 
     // A value given twice: the last one holds, as scripts that append to a
     // default command line expect.
-    for (const char* name : {"--root", "--from", "--to", "--out", "--workers", "--format"}) {
+    for (const char* name :
+         {"--root", "--from", "--to", "--out", "--workers", "--format", "--watch", "--days"}) {
         app.get_option(name)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     }
 
@@ -145,6 +173,9 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
     if (app.count("--out") > 0) {
         options.out = out;
     }
+    if (app.count("--cache") > 0) {
+        options.cacheFile = cacheFile;
+    }
     options.format = format == "json"    ? OutputFormat::Json
                      : format == "facts" ? OutputFormat::Facts
                                          : OutputFormat::Text;
@@ -156,6 +187,10 @@ std::optional<int> ParseBatchOptions(int argc, char** argv, BatchOptions& option
         return kExitBadArguments;
     }
     const std::string today = TodayText();
+    if (options.rollingDays > 0) {
+        SetRollingRange(options, options.rollingDays, today);
+        return std::nullopt;
+    }
     options.fromText = from.empty() ? today : from;
     options.toText = to.empty() ? today : to;
     options.from = ParseIsoDate(options.fromText);

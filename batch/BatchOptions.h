@@ -37,6 +37,14 @@ struct BatchOptions {
     bool printPaths = false;  // print the data tree's paths and end
     OutputFormat format = OutputFormat::Text;
     std::int32_t workers = 0;  // 0: the formula
+    // The cache of facts between runs: off, or a file the user named (else
+    // the data tree's own in the user's cache folder).
+    bool noCache = false;
+    std::optional<std::string> cacheFile;
+    // --watch: write the report again on changes, at most this often; 0: once.
+    std::uint32_t watchSeconds = 0;
+    // --days: the range is the last so many days, today included; 0: --from, --to.
+    std::int32_t rollingDays = 0;
 };
 
 // A date written YYYY-MM-DD, at 00:00:00; invalid for any other text or a

@@ -2,7 +2,7 @@
 // machine folders, against a floor and a peer measured in the same run.
 //
 //   qz-bench-jobs [--machines N] [--files N] [--file-mib N] [--seed N] [--runs N]
-//                 [--cache DIR]
+//                 [--cache DIR] [--no-cache-rows | --cache-rows-only]
 //
 // Generates the tree once (default 8 machines x 32 files x 4 MiB = 1 GiB) in a
 // cache folder keyed by the parameters (default /tmp/qz-bench-jobs), reuses it
@@ -16,7 +16,16 @@
 //               job) during a job over half the machines and over all of them;
 //   progress:   the cost of the per-line progress updates alone (each worker
 //               storing to its own counter), the same number of lines on the
-//               same threads, with nothing else to do.
+//               same threads, with nothing else to do;
+//   cache:      on a tree of the same size shaped like a line's records (one
+//               file per machine and month, lots of one setting file on all
+//               boards; bench/LineShapedRecords.h), the report without the
+//               cache, the first report with an empty cache, the repeat
+//               report with nothing changed and after appending 1 % of the
+//               bytes to a tenth of the files, the option scan without the
+//               cache and repeated with it, the cache's size and the peak
+//               memory of the cached reports (--no-cache-rows leaves them
+//               out, --cache-rows-only measures them alone).
 // Throughput is the best of --runs runs, in MB/s (10^6 bytes).
 
 #include <fcntl.h>
@@ -43,9 +52,12 @@
 #include <thread>
 #include <vector>
 
+#include "bench/LineShapedRecords.h"
 #include "bench/RecordGenerator.h"
 #include "dates/DateParser.h"
 #include "dates/OleDate.h"
+#include "facts/CacheLocation.h"
+#include "jobs/OptionScanJob.h"
 #include "jobs/ReportJob.h"
 #include "jobs/WorkerPool.h"
 #include "progress/JobProgress.h"
@@ -74,6 +86,8 @@ struct Options {
     std::uint64_t seed = 1;
     int runs = 3;
     std::string cache = "/tmp/qz-bench-jobs";
+    bool cacheRows = true;
+    bool onlyCacheRows = false;
 };
 
 Options ParseArgs(int argc, char** argv) {
@@ -93,10 +107,14 @@ Options ParseArgs(int argc, char** argv) {
             o.runs = std::max(1, std::stoi(argv[++i]));
         } else if (hasValue && arg == "--cache") {
             o.cache = argv[++i];
+        } else if (arg == "--no-cache-rows") {
+            o.cacheRows = false;
+        } else if (arg == "--cache-rows-only") {
+            o.onlyCacheRows = true;
         } else {
             throw std::invalid_argument(
                 "usage: qz-bench-jobs [--machines N] [--files N] [--file-mib N] [--seed N] "
-                "[--runs N] [--cache DIR]");
+                "[--runs N] [--cache DIR] [--no-cache-rows | --cache-rows-only]");
         }
     }
     return o;
@@ -156,11 +174,19 @@ std::string MachineName(int m) {
     return name;
 }
 
-Tree MakeTree(const Options& o) {
+std::uint64_t FileSeed(const Options& o, int machine, int file) {
+    return o.seed * 1000003u + static_cast<std::uint64_t>(machine) * 1000u +
+           static_cast<std::uint64_t>(file);
+}
+
+// The tree of o's machines and files under root: generated once (name gives
+// file f's name in its folder, generate writes it), reused by later runs.
+Tree MakeTreeAt(
+    const std::string& root, const Options& o, const std::function<std::string(int file)>& name,
+    const std::function<void(const std::string& path, int machine, int file)>& generate) {
     namespace fs = std::filesystem;
     Tree tree;
-    tree.root = o.cache + "/m" + std::to_string(o.machines) + "-f" + std::to_string(o.files) + "-" +
-                std::to_string(o.fileMiB) + "MiB-s" + std::to_string(o.seed);
+    tree.root = root;
     const std::string marker = tree.root + "/complete";
     const bool reuse = fs::exists(marker);
     if (!reuse) {
@@ -172,11 +198,9 @@ Tree MakeTree(const Options& o) {
         const std::string folder = tree.root + "/ReportData/" + tree.machines.back();
         fs::create_directories(folder);
         for (int f = 0; f < o.files; ++f) {
-            const std::string path = folder + "/r" + std::to_string(f) + ".csv";
+            const std::string path = folder + "/" + name(f);
             if (!reuse) {
-                qz::GenerateRecordFile(path, o.fileMiB << 20,
-                                       o.seed * 1000003u + static_cast<std::uint64_t>(m) * 1000u +
-                                           static_cast<std::uint64_t>(f));
+                generate(path, m, f);
             }
             tree.files.push_back(path);
             tree.bytes += fs::file_size(path);
@@ -186,6 +210,16 @@ Tree MakeTree(const Options& o) {
         std::ofstream(marker) << "ok\n";
     }
     return tree;
+}
+
+Tree MakeTree(const Options& o) {
+    return MakeTreeAt(
+        o.cache + "/m" + std::to_string(o.machines) + "-f" + std::to_string(o.files) + "-" +
+            std::to_string(o.fileMiB) + "MiB-s" + std::to_string(o.seed),
+        o, [](int f) { return "r" + std::to_string(f) + ".csv"; },
+        [&o](const std::string& path, int m, int f) {
+            qz::GenerateRecordFile(path, o.fileMiB << 20, FileSeed(o, m, f));
+        });
 }
 
 // --- The floor -----------------------------------------------------------------
@@ -376,15 +410,204 @@ double ProgressUpdatesSeconds(std::uint64_t lines, int threads, std::uint64_t by
     return seconds;
 }
 
+const char* Verdict(bool met) {
+    return met ? "met" : "NOT MET";
+}
+
+// --- The cache -----------------------------------------------------------------
+
+constexpr double kGoalUnchangedShare = 0.03;
+constexpr double kGoalAppendedShare = 0.06;
+constexpr double kGoalFirstRunRatio = 1.10;
+constexpr double kGoalScanShare = 0.03;
+constexpr double kGoalCacheShare = 0.02;
+
+// The line-shaped tree: as many machines, one file per month (as many months
+// as the random tree has files per machine), the same size.
+int YearOf(int file) {
+    return 2020 + file / 12;
+}
+int MonthOf(int file) {
+    return 1 + file % 12;
+}
+
+Tree MakeLineTree(const Options& o) {
+    return MakeTreeAt(
+        o.cache + "/line-m" + std::to_string(o.machines) + "-mo" + std::to_string(o.files) + "-" +
+            std::to_string(o.fileMiB) + "MiB-s" + std::to_string(o.seed),
+        o,
+        [](int f) {
+            char name[32];
+            std::snprintf(name, sizeof name, "%04d-%02d.csv", YearOf(f), MonthOf(f));
+            return std::string(name);
+        },
+        [&o](const std::string& path, int m, int f) {
+            qz::GenerateLineShapedMonth(path, YearOf(f), MonthOf(f), o.fileMiB << 20,
+                                        FileSeed(o, m, f));
+        });
+}
+
+std::vector<std::string> MachineFolders(const Tree& tree) {
+    const qz::DataPaths paths = qz::DataPaths::Under(tree.root + "/");
+    std::vector<std::string> folders;
+    for (const std::string& machine : tree.machines) {
+        folders.push_back(paths.MachineFolder(machine));
+    }
+    return folders;
+}
+
+// A report over every machine of tree with cache (empty: none). Throws when
+// the cache was not used.
+qz::ReportResult RunCachedJob(const Tree& tree, const std::string& cache, std::int32_t workers) {
+    qz::ReportRequest request;
+    request.machineFolders = MachineFolders(tree);
+    request.criteria.dtReportStart = qz::OleDate::FromParts(2000, 1, 1);
+    request.criteria.dtReportEnd = qz::OleDate::FromParts(2099, 12, 31);
+    request.criteria.dateLocale = qz::DateLocale::FromEnvironment();
+    request.workerCount = workers;
+    request.cache = qz::CachePlace{cache, true};
+    qz::ReportJob job(std::move(request));
+    qz::ReportResult result = job.Run();
+    if (!result.cacheNote.empty()) {
+        throw std::runtime_error(result.cacheNote);
+    }
+    return result;
+}
+
+qz::OptionValues RunCachedScan(const Tree& tree, const std::string& cache, std::int32_t workers) {
+    qz::OptionScanRequest request;
+    request.machineFolders = MachineFolders(tree);
+    request.workerCount = workers;
+    request.dateLocale = qz::DateLocale::FromEnvironment();
+    request.cache = qz::CachePlace{cache, true};
+    qz::OptionScanJob job(std::move(request));
+    return job.Run();
+}
+
+void RemoveCache(const std::string& path) {
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        std::filesystem::remove(path + suffix);
+    }
+}
+
+void CacheRows(const Options& o, std::int32_t workers) {
+    const Tree tree = MakeLineTree(o);
+    const std::string cache = o.cache + "/facts-bench.sqlite";
+    std::printf("\ncache: line-shaped tree %s\n       %d machines x %d months, %.1f MB\n",
+                tree.root.c_str(), o.machines, o.files, static_cast<double>(tree.bytes) / 1e6);
+    CountLinesParallel(tree.files, workers);  // warm the page cache
+
+    // Only the counts are kept of a result: a job's peak memory is its own.
+    const auto counts = [](const qz::ReportResult& result) {
+        return std::make_pair(result.m_nOk, result.m_nNg);
+    };
+    std::pair<std::int64_t, std::int64_t> plain;
+    ResetPeak();
+    const Timing full = BestOf(o.runs, [&] { plain = counts(RunCachedJob(tree, "", workers)); });
+    const long peakPlain = StatusKiB("VmHWM");
+    ResetPeak();
+    const Timing first = BestOf(o.runs, [&] {
+        RemoveCache(cache);
+        RunCachedJob(tree, cache, workers);
+    });
+    const long peakFirst = StatusKiB("VmHWM");
+    // Past the settle time of the files just measured.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ResetPeak();
+    std::pair<std::int64_t, std::int64_t> repeated;
+    const Timing unchanged =
+        BestOf(o.runs, [&] { repeated = counts(RunCachedJob(tree, cache, workers)); });
+    const long peakRepeat = StatusKiB("VmHWM");
+    const bool same = repeated == plain;
+
+    // A tenth of the files, each appended its share of 1 % of the tree's bytes
+    // before every run.
+    std::vector<std::size_t> grown;
+    for (std::size_t i = 0; i < tree.files.size(); i += 10) {
+        grown.push_back(i);
+    }
+    const std::uint64_t share = tree.bytes / 100 / grown.size();
+    std::uint64_t appended = 0;
+    int round = 0;
+    Timing afterAppend;
+    for (int r = 0; r < o.runs; ++r) {
+        ++round;
+        for (const std::size_t i : grown) {
+            const int f = static_cast<int>(i) % o.files;
+            appended +=
+                qz::AppendLineShapedRecords(tree.files[i], YearOf(f), MonthOf(f), share,
+                                            FileSeed(o, 0, f) + static_cast<std::uint64_t>(round));
+        }
+        const Timing one = BestOf(1, [&] { RunCachedJob(tree, cache, workers); });
+        afterAppend.wall = std::min(afterAppend.wall, one.wall);
+        afterAppend.cpu = std::min(afterAppend.cpu, one.cpu);
+    }
+    const Timing scanFull = BestOf(o.runs, [&] { RunCachedScan(tree, "", workers); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    RunCachedScan(tree, cache, workers);
+    const Timing scanRepeat = BestOf(o.runs, [&] { RunCachedScan(tree, cache, workers); });
+
+    // The appended files back as generated, for the next run.
+    for (const std::size_t i : grown) {
+        const int m = static_cast<int>(i) / o.files;
+        const int f = static_cast<int>(i) % o.files;
+        qz::GenerateLineShapedMonth(tree.files[i], YearOf(f), MonthOf(f), o.fileMiB << 20,
+                                    FileSeed(o, m, f));
+    }
+    std::uint64_t cacheBytes = 0;
+    for (const char* suffix : {"", "-wal"}) {
+        if (std::filesystem::exists(cache + suffix)) {
+            cacheBytes += std::filesystem::file_size(cache + suffix);
+        }
+    }
+    const double unchangedShare = unchanged.wall / full.wall;
+    const double appendedShare = afterAppend.wall / full.wall;
+    const double firstRatio = first.wall / full.wall;
+    const double scanShare = scanRepeat.wall / scanFull.wall;
+    const double cacheShare = static_cast<double>(cacheBytes) / static_cast<double>(tree.bytes);
+    const double peakMiB = static_cast<double>(std::max(peakFirst, peakRepeat)) / 1024.0;
+    const auto row = [&](const char* what, const Timing& t) {
+        std::printf("  %-52s %8.3f s  (CPU %.3f s)\n", what, t.wall, t.cpu);
+    };
+    std::printf("best of %d runs\n", o.runs);
+    row("report without the cache", full);
+    row("first report, empty cache", first);
+    row("repeat report, nothing changed", unchanged);
+    row("repeat report, 1 % appended to a tenth of the files", afterAppend);
+    row("option scan without the cache", scanFull);
+    row("repeat option scan, nothing changed", scanRepeat);
+    std::printf(
+        "  appended %.1f MB in all; cache %.2f MB; peak memory (VmHWM): without the cache "
+        "%.1f MiB, first %.1f MiB, repeat %.1f MiB\n",
+        static_cast<double>(appended) / 1e6, static_cast<double>(cacheBytes) / 1e6,
+        static_cast<double>(peakPlain) / 1024.0, static_cast<double>(peakFirst) / 1024.0,
+        static_cast<double>(peakRepeat) / 1024.0);
+    std::printf("  counts: without the cache OK %lld NG %lld, repeated %s\n",
+                static_cast<long long>(plain.first), static_cast<long long>(plain.second),
+                same ? "the same" : "DIFFER");
+    std::printf("goals (cache)\n");
+    std::printf("  repeat, unchanged / full   %6.2f %%  (<= %.0f %%)  %s\n", 100 * unchangedShare,
+                100 * kGoalUnchangedShare, Verdict(unchangedShare <= kGoalUnchangedShare));
+    std::printf("  repeat, appended / full    %6.2f %%  (<= %.0f %%)  %s\n", 100 * appendedShare,
+                100 * kGoalAppendedShare, Verdict(appendedShare <= kGoalAppendedShare));
+    std::printf("  first with cache / full    %6.3fx   (<= %.2fx)  %s\n", firstRatio,
+                kGoalFirstRunRatio, Verdict(firstRatio <= kGoalFirstRunRatio));
+    std::printf("  repeat scan / full scan    %6.2f %%  (<= %.0f %%)  %s\n", 100 * scanShare,
+                100 * kGoalScanShare, Verdict(scanShare <= kGoalScanShare));
+    std::printf("  cache size / data          %6.2f %%  (<= %.0f %%)  %s\n", 100 * cacheShare,
+                100 * kGoalCacheShare, Verdict(cacheShare <= kGoalCacheShare));
+    std::printf("  peak memory, cached        %6.1f MiB (< %.0f MiB)  %s\n", peakMiB, kGoalPeakMiB,
+                Verdict(peakMiB < kGoalPeakMiB));
+    if (!same) {
+        throw std::runtime_error("the cached report differs from the report without the cache");
+    }
+}
+
 std::string LoadAverage() {
     std::ifstream in("/proc/loadavg");
     std::string line;
     std::getline(in, line);
     return line + "\n";
-}
-
-const char* Verdict(bool met) {
-    return met ? "met" : "NOT MET";
 }
 
 int Main(int argc, char** argv) {
@@ -393,6 +616,10 @@ int Main(int argc, char** argv) {
     const unsigned processors = qz::LogicalProcessorCount();
     const std::int32_t workers = qz::WorkerCountFor(processors);
 
+    if (o.onlyCacheRows) {
+        CacheRows(o, workers);
+        return 0;
+    }
     const Tree tree = MakeTree(o);
     std::printf("tree: %s\n      %d machines x %d files, %.1f MB\n", tree.root.c_str(), o.machines,
                 o.files, static_cast<double>(tree.bytes) / 1e6);
@@ -467,6 +694,9 @@ int Main(int argc, char** argv) {
                 Verdict(peakMiB < kGoalPeakMiB));
     std::printf("  peak growth, half to full tree  %+.1f MiB (<= %.0f MiB)  %s\n", growthMiB,
                 kGrowthSlackMiB, Verdict(resettable && growthMiB <= kGrowthSlackMiB));
+    if (o.cacheRows) {
+        CacheRows(o, workers);
+    }
     return jobOk == peer.ok && jobNg == peer.ng ? 0 : 1;
 }
 

@@ -6,6 +6,7 @@
 #include <wx/datectrl.h>
 
 #include "dates/OleDate.h"
+#include "facts/CacheLocation.h"
 #include "jobs/ReportPipeline.h"
 #include "platform/FileError.h"
 #include "platform/Path.h"
@@ -40,7 +41,15 @@ ReportRequest CQZ8840ReporterDlg::MakeReportRequest() const {
     request.criteria.excluded = m_excludedValues;
     request.criteria.dateLocale = m_dateLocale;
     request.sink = MessageBoxSink();
+    request.cache = DefaultCachePlace(m_dataPaths.strReportDataPath);
     return request;
+}
+
+void CQZ8840ReporterDlg::TellCacheNote(const std::string& note) {
+    if (!note.empty() && !m_cacheNoteShown) {
+        m_cacheNoteShown = true;
+        ShowMessageBox(note);
+    }
 }
 
 void CQZ8840ReporterDlg::OnBnClickedGenerateReport() {
@@ -56,6 +65,7 @@ void CQZ8840ReporterDlg::OnBnClickedGenerateReport() {
                       dlg.ShowModal();
                   });
     m_reportTotals = outcome.totals;
+    TellCacheNote(outcome.totals.cacheNote);
     switch (outcome.kind) {
         case ReportOutcome::Kind::Cancelled:
         case ReportOutcome::Kind::NoRecordFiles:  // the progress dialog has said so

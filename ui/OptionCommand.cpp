@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "facts/CacheLocation.h"
 #include "jobs/OptionScanJob.h"
 #include "ui/GuiMessageBox.h"
 #include "ui/OptionDlg.h"
@@ -23,6 +24,8 @@ void CQZ8840ReporterDlg::OnBnClickedOption() {
         OptionScanRequest request;
         request.machineFolders = CheckedMachineFolders();
         request.sink = MessageBoxSink();
+        request.dateLocale = m_dateLocale;  // the reports' facts, kept for them
+        request.cache = DefaultCachePlace(m_dataPaths.strReportDataPath);
         OptionScanJob job(std::move(request));
         OptionValues found;
         int result = wxID_CANCEL;
@@ -31,6 +34,7 @@ void CQZ8840ReporterDlg::OnBnClickedOption() {
             result = scan.ShowModal();
         }
         m_foundValues = std::move(found);
+        TellCacheNote(job.CacheNote());
         if (result != wxID_OK) {
             m_bOptionScanNeeded = true;
             return;

@@ -100,6 +100,9 @@ class CQZ8840ReporterDlg : public wxDialog {
     void OnCharHook(wxKeyEvent& event);
     void OnBannerContextMenu(wxContextMenuEvent& event);
     void SetUpAccessibleNames();
+    // Shows why the cache of facts was not used, the first time only: the
+    // report is exact without it, and the reason rarely changes.
+    void TellCacheNote(const std::string& note);
 #ifdef __WXMSW__
     void OnPaint(wxPaintEvent& event);
     // The cursor shown while the minimised window is dragged.
@@ -126,6 +129,7 @@ class CQZ8840ReporterDlg : public wxDialog {
     CReportTotals m_reportTotals;   // of the last report run, partial after a cancel
 
     bool m_initialised = false;
+    bool m_cacheNoteShown = false;
 };
 
 }  // namespace qz

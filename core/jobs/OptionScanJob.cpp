@@ -24,6 +24,7 @@ OptionValues OptionScanJob::Run() {
     }
     // Sets need no order: each worker collects its own, merged at the end.
     std::vector<OptionValues> perWorker(m_progress.WorkerCount());
+    FileFactSource source(m_request.cache, m_request.dateLocale);
     RunWorkers(files.paths.size(), m_progress, [&](std::size_t file, std::size_t worker) {
         FileProgress progress(m_progress, worker);
         try {
@@ -31,7 +32,7 @@ OptionValues OptionScanJob::Run() {
             // of memory leaves none behind; a file error keeps those found.
             FileFactCount count;
             try {
-                ReadFileFacts(files.paths[file], m_request.dateLocale, progress, count);
+                source.Read(files.paths[file], progress, count);
             } catch (const FileError& error) {
                 Tell(m_request.sink, error);
             }
@@ -43,6 +44,7 @@ OptionValues OptionScanJob::Run() {
             Tell(m_request.sink, FileFailure(files.paths[file], error));
         }
     });
+    m_cacheNote = source.Finish(m_progress.IsCancelled());
     for (const OptionValues& values : perWorker) {
         found.Merge(values);
     }

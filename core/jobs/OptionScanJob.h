@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dates/DateParser.h"
+#include "facts/CacheLocation.h"
 #include "jobs/JobSink.h"
 #include "progress/JobProgress.h"
 #include "records/OptionValues.h"
@@ -21,6 +22,7 @@ struct OptionScanRequest {
     // How record dates are read: the values found do not depend on it, but the
     // facts counted on the way do, and may be kept for a later report.
     DateLocale dateLocale = {};
+    CachePlace cache = {};  // the cache of facts; none by default
 };
 
 class OptionScanJob {
@@ -38,9 +40,14 @@ class OptionScanJob {
     // once.
     OptionValues Run();
 
+    // After Run: why the cache was not used (or not fully), for the front end
+    // to tell; empty when it was used or there was none.
+    const std::string& CacheNote() const { return m_cacheNote; }
+
   private:
     OptionScanRequest m_request;
     JobProgress m_progress;
+    std::string m_cacheNote;
 };
 
 }  // namespace qz

@@ -120,13 +120,14 @@ ReportResult ReportJob::Run() {
         machines.push_back(MachineName(folder));
     }
     InOrderMerge merge(result, std::move(machines), files);
+    FileFactSource source(m_request.cache, m_request.criteria.dateLocale);
     RunWorkers(files.paths.size(), m_progress, [&](std::size_t file, std::size_t worker) {
         std::unique_ptr<FileSums> sums;
         FileProgress progress(m_progress, worker);
         bool failed = false;
         try {
             sums = std::make_unique<FileSums>();
-            ReadFileFacts(files.paths[file], m_request.criteria.dateLocale, progress, sums->count);
+            source.Read(files.paths[file], progress, sums->count);
         } catch (const FileError& error) {
             // What the file gave before the error still counts.
             failed = true;
@@ -165,6 +166,8 @@ ReportResult ReportJob::Run() {
         }
     }
     result.facts = merge.TakeFacts();
+    result.cacheNote = source.Finish(m_progress.IsCancelled());
+    result.cacheUse = source.Use();
     return result;
 }
 

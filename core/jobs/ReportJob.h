@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "facts/CacheLocation.h"
 #include "facts/ReportFacts.h"
+#include "jobs/CachedFileFacts.h"
 #include "jobs/JobSink.h"
 #include "progress/JobProgress.h"
 #include "records/ReportCounts.h"
@@ -23,6 +25,7 @@ struct ReportRequest {
     ReportCriteria criteria;
     std::int32_t workerCount = 0;  // 0: WorkerCountFor this machine
     JobSink sink = {};             // told of every file that fails
+    CachePlace cache = {};         // the cache of facts; none by default
 };
 
 // What a report job gives: the totals, the fact rows they sum, and the record
@@ -33,6 +36,10 @@ struct ReportResult : CReportTotals {
     std::uint64_t filesFailed = 0;  // of those, the files that gave a file error
     // The paths of the files that failed, in list order.
     std::vector<std::string> failedFiles;
+    // Why the cache was not used (or not fully), for the front end to tell;
+    // empty when it was used or there was none.
+    std::string cacheNote;
+    FactCacheUse cacheUse;  // how the files were served
 };
 
 class ReportJob {

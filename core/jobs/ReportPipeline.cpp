@@ -7,7 +7,8 @@
 namespace qz {
 
 ReportOutcome RunReport(ReportRequest request, const CustomerNames& customers,
-                        const std::string& scriptFolder, const CountRunner& runCount) {
+                        const std::string& scriptFolder, const CountRunner& runCount,
+                        std::uint32_t liveSeconds) {
     ReportJob job(std::move(request));
     ReportOutcome outcome;
     bool counted = false;
@@ -22,6 +23,7 @@ ReportOutcome RunReport(ReportRequest request, const CustomerNames& customers,
             return;
         }
         outcome.scope = job.Scope(outcome.totals, customers, std::time(nullptr));
+        outcome.scope.liveSeconds = liveSeconds;
         if (outcome.totals.m_nOk == 0 && outcome.totals.m_nNg == 0) {
             return;
         }

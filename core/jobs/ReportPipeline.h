@@ -4,6 +4,7 @@
 // make the scope and write the scripts. The front end only maps the outcome
 // to what its operator reads.
 
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -42,8 +43,10 @@ using CountRunner = std::function<void(JobProgress& progress, const std::functio
 // Runs the report of request: the count through runCount, then the scope
 // (customers name the excluded customers; made is taken when the count has
 // ended) and the scripts, written into scriptFolder; the scope and the
-// scripts are made inside count, on the thread that runs it.
+// scripts are made inside count, on the thread that runs it. liveSeconds > 0
+// marks the scope live (ReportScope::liveSeconds).
 ReportOutcome RunReport(ReportRequest request, const CustomerNames& customers,
-                        const std::string& scriptFolder, const CountRunner& runCount);
+                        const std::string& scriptFolder, const CountRunner& runCount,
+                        std::uint32_t liveSeconds = 0);
 
 }  // namespace qz

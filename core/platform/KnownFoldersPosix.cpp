@@ -98,6 +98,19 @@ std::optional<std::string> GetDesktopFolder() {
     return KnownFolder("XDG_DESKTOP_DIR", "Desktop");
 }
 
+std::optional<std::string> GetCacheFolder() {
+    // The XDG base directory rule: a relative value is ignored.
+    if (const auto cacheHome = Environment("XDG_CACHE_HOME");
+        cacheHome && cacheHome->front() == '/') {
+        return WithoutTrailingSeparator(*cacheHome);
+    }
+    const auto home = Environment("HOME");
+    if (!home) {
+        return std::nullopt;
+    }
+    return WithoutTrailingSeparator(*home) + "/.cache";
+}
+
 std::string GetExecutablePath() {
     std::string path(4096, '\0');
     for (;;) {

@@ -33,6 +33,10 @@ std::optional<std::string> GetDesktopFolder() {
     return KnownFolder(FOLDERID_Desktop);
 }
 
+std::optional<std::string> GetCacheFolder() {
+    return KnownFolder(FOLDERID_LocalAppData);
+}
+
 std::string GetExecutablePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

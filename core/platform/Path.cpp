@@ -10,4 +10,12 @@ std::string FromTemplatePath(std::string_view templatePath) {
     return native;
 }
 
+std::filesystem::path FileSystemPath(const std::string& path) {
+#ifdef _WIN32
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+#else
+    return std::filesystem::path(path);
+#endif
+}
+
 }  // namespace qz

@@ -4,6 +4,7 @@
 // ordinary character of a name. Only the program's own path templates (the
 // data root, the folders below it) are written with '\'.
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,10 @@ std::string ToNativePath(std::string_view path);
 // the same bytes on POSIX; on Windows the same but for letter case, as its
 // file systems compare names.
 bool IsSameFileName(std::string_view a, std::string_view b);
+
+// The path for std::filesystem: the program's paths are UTF-8 on Windows and
+// bytes on POSIX.
+std::filesystem::path FileSystemPath(const std::string& path);
 
 // Whether path names a folder (following a symbolic link).
 bool IsFolder(const std::string& path);

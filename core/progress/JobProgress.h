@@ -68,11 +68,17 @@ class FileProgress {
     void AfterLine(std::uint64_t position) {
         m_counter.store(m_base + position, std::memory_order_relaxed);
     }
+    // Bytes of the file done without reading them (kept from an earlier
+    // count): they count at once, and later positions count behind them.
+    void AddDone(std::uint64_t bytes) {
+        m_base += bytes;
+        m_counter.store(m_base, std::memory_order_relaxed);
+    }
 
   private:
     std::atomic<std::uint64_t>& m_counter;
     const std::atomic<bool>& m_cancelled;
-    const std::uint64_t m_base;
+    std::uint64_t m_base;
 };
 
 }  // namespace qz

@@ -12,15 +12,6 @@ namespace {
 
 constexpr char kPageFile[] = "report.html";
 
-// The program's paths are UTF-8 on Windows and bytes on POSIX.
-std::filesystem::path FileSystemPath(const std::string& path) {
-#ifdef _WIN32
-    return std::filesystem::path(std::u8string(path.begin(), path.end()));
-#else
-    return std::filesystem::path(path);
-#endif
-}
-
 // The path without "." and ".." steps, in the program's form.
 std::string Normal(const std::string& path) {
     const std::filesystem::path normal = FileSystemPath(path).lexically_normal();

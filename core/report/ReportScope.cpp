@@ -183,7 +183,7 @@ std::string FailedFileName(const std::string& path) {
 }
 
 std::vector<ReportScopeField> ReportScopeFields(const ReportScope& scope) {
-    return {
+    std::vector<ReportScopeField> fields = {
         {"firstDay", &scope.firstDay},
         {"lastDay", &scope.lastDay},
         {"made", &scope.made},
@@ -205,6 +205,14 @@ std::vector<ReportScopeField> ReportScopeFields(const ReportScope& scope) {
         {"everyDay", bool{scope.everyDay}},
         {"dayRowsLeftOut", scope.dayRowsLeftOut},
     };
+    if (scope.liveSeconds > 0) {
+        const auto made =
+            std::find_if(fields.begin(), fields.end(),
+                         [](const ReportScopeField& field) { return field.name == "made"; });
+        fields.insert(made + 1,
+                      {{"live", true}, {"liveSeconds", std::uint64_t{scope.liveSeconds}}});
+    }
+    return fields;
 }
 
 std::string ReportScopeScript(const ReportScope& scope) {

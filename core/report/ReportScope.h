@@ -40,6 +40,9 @@ struct ReportScope {
     std::string firstDay;  // the report's range, yyyy-mm-dd ("" when invalid)
     std::string lastDay;
     std::string made;  // local time, yyyy-mm-dd hh:mm:ss
+    // A live report is written again by a watching command when its record
+    // files change, at most every liveSeconds; 0 for a report written once.
+    std::uint32_t liveSeconds = 0;
     // The machine folders' names, in the order of the machine list.
     std::vector<std::string> machines;
     std::vector<std::string> excludedSettingFiles;
@@ -98,8 +101,9 @@ struct ReportScopeField {
 };
 
 // The fields of scope but its day rows, in the order every written form of
-// the scope (the scope script, the batch command's JSON) writes them. Valid
-// while scope is.
+// the scope (the scope script, the batch command's JSON) writes them; "live"
+// and "liveSeconds" follow "made" only for a live report. Valid while scope
+// is.
 std::vector<ReportScopeField> ReportScopeFields(const ReportScope& scope);
 
 // js/reportScope.js: "var reportScope = {...};", one field a line, texts in

@@ -90,7 +90,8 @@ HomeRedirect::HomeRedirect()
       m_runtimeDir(m_root.MakeDir("runtime")),
       m_homeEnv("HOME", m_home),
       m_configEnv("XDG_CONFIG_HOME", m_configHome),
-      m_runtimeEnv("XDG_RUNTIME_DIR", m_runtimeDir) {}
+      m_runtimeEnv("XDG_RUNTIME_DIR", m_runtimeDir),
+      m_cacheEnv("XDG_CACHE_HOME", std::nullopt) {}
 
 void HomeRedirect::WriteUserDirs(std::string_view content) const {
     m_root.Write("home/.config/user-dirs.dirs", content);

@@ -50,7 +50,8 @@ class ScopedEnv {
 };
 
 // Points HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR at empty folders of a
-// temporary tree. No user-dirs.dirs exists unless WriteUserDirs is called, so
+// temporary tree, and unsets XDG_CACHE_HOME (so the cache folder is
+// home()/.cache). No user-dirs.dirs exists unless WriteUserDirs is called, so
 // the documents folder is home()/Documents (not created).
 class HomeRedirect {
   public:
@@ -75,6 +76,7 @@ class HomeRedirect {
     ScopedEnv m_homeEnv;
     ScopedEnv m_configEnv;
     ScopedEnv m_runtimeEnv;
+    ScopedEnv m_cacheEnv;
 };
 
 // A job's sink that records the shown description of every file error it is

@@ -42,6 +42,23 @@ TEST(KnownFolders, NoHomeMeansNoFolder) {
     EXPECT_FALSE(GetDesktopFolder().has_value());
 }
 
+TEST(KnownFolders, CacheFolderIsXdgCacheHomeElseDotCacheInHome) {
+    test::HomeRedirect home;
+    {
+        test::ScopedEnv cacheHome("XDG_CACHE_HOME", home.home() + "/cache/");
+        EXPECT_EQ(GetCacheFolder(), home.home() + "/cache");
+    }
+    for (const std::optional<std::string>& unusable :
+         {std::optional<std::string>(), std::optional<std::string>("rel/cache"),
+          std::optional<std::string>("")}) {
+        test::ScopedEnv cacheHome("XDG_CACHE_HOME", unusable);
+        EXPECT_EQ(GetCacheFolder(), home.home() + "/.cache");
+    }
+    test::ScopedEnv noCacheHome("XDG_CACHE_HOME", std::nullopt);
+    test::ScopedEnv noHome("HOME", std::nullopt);
+    EXPECT_FALSE(GetCacheFolder().has_value());
+}
+
 TEST(KnownFolders, ExecutablePathUsesBackslashes) {
     const std::string path = GetExecutablePath();
     EXPECT_EQ(path.find('/'), std::string::npos) << path;
