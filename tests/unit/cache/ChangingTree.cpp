@@ -57,9 +57,9 @@ timespec SecondsEarlier(const timespec& time, long seconds) {
     return earlier;
 }
 
-// A byte of the same size as the one at position, but another record: OK
-// becomes NG and back, or a digit another digit. Returns the changed text,
-// unchanged when the file holds neither.
+// The same bytes with one record changed in place, keeping the size: an OK
+// becomes NG or back, else a digit another digit. Unchanged when the text
+// holds neither.
 std::string Rewritten(std::string bytes, std::mt19937_64& random) {
     std::vector<std::size_t> results;
     std::vector<std::size_t> digits;
@@ -263,8 +263,8 @@ std::string ChangingTree::ChangeOneFile(const std::string& path) {
             const std::string line = RandomRecordLine();
             const std::size_t cut = Pick(line.size() + 1);
             std::string head = line.substr(0, cut);
-            // A record whose last field is cut stays a record: its result
-            // may still read as one.
+            // Cut anywhere: a cut within the last field may still leave a
+            // record that counts (its result read as far as it stands).
             AppendBytes(path, head);
             m_openLineRest[path] = line.substr(cut);
             if (Chance(0.5)) {
