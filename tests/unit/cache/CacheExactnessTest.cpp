@@ -55,6 +55,9 @@ class CacheExactnessTest : public ::testing::Test {
                 if (run->status == kExitBadArguments) {
                     return "the batch command refused the request:\n" + run->err;
                 }
+                if (std::string fault = test::RunFault(*run); !fault.empty()) {
+                    return fault;
+                }
             }
             if (test::OpenLinesLeftOut(tree.Files()) != before && attempt < 3) {
                 continue;

@@ -94,6 +94,20 @@ ReportRun RunReportProgram(std::vector<std::string> argv, const std::string& scr
     return run;
 }
 
+std::string RunFault(const ReportRun& run) {
+    if (run.signal != 0) {
+        return "ended by signal " + std::to_string(run.signal) + ":\n" + run.err;
+    }
+    if (run.status < 0 || run.status > 4) {
+        return "exit status " + std::to_string(run.status) + ":\n" + run.err;
+    }
+    if (run.err.find("Sanitizer") != std::string::npos ||
+        run.err.find("runtime error:") != std::string::npos) {
+        return "a sanitizer's report:\n" + run.err;
+    }
+    return "";
+}
+
 std::string FirstDifference(const ReportRun& expected, const ReportRun& actual) {
     std::ostringstream text;
     if (expected.status != actual.status || expected.signal != actual.signal) {

@@ -35,6 +35,12 @@ ReportRun RunReportProgram(std::vector<std::string> argv, const std::string& scr
 // there is none.
 std::string FirstDifference(const ReportRun& expected, const ReportRun& actual);
 
+// What went wrong with a run as a program, whatever it was asked: ended by a
+// signal, an exit status the batch command never gives (a sanitizer's), or a
+// sanitizer's report on standard error. Empty when nothing did. Two runs
+// that fail alike would otherwise compare equal.
+std::string RunFault(const ReportRun& run);
+
 // The text with the time a report was made (in the scope script and in JSON)
 // made empty.
 std::string WithoutMadeTime(const std::string& text);
