@@ -127,9 +127,11 @@ TEST_F(CacheConcurrencyTest, ApplicationAndBatchRunsAtOnceOnOneCacheAreExact) {
         for (const RoundRun& run : runs) {
             // A request of this test is never a bad argument.
             for (const test::ReportRun* result : {&run.reference, &run.cached}) {
-                ASSERT_NE(result->status, 2) << testing::PrintToString(run.request) << "\n"
+                ASSERT_NE(result->status, 2) << replay << "\n"
+                                             << testing::PrintToString(run.request) << "\n"
                                              << result->err;
-                ASSERT_EQ(test::RunFault(*result), "") << testing::PrintToString(run.request);
+                ASSERT_EQ(test::RunFault(*result), "") << replay << "\n"
+                                                       << testing::PrintToString(run.request);
             }
             const std::string difference = test::FirstDifference(run.reference, run.cached);
             ASSERT_EQ(difference, "")
