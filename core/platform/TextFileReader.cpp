@@ -32,6 +32,7 @@ bool TextFileReader::RetryWhileBusy(const std::function<bool()>& attempt) {
 bool TextFileReader::ReadLineRefilling(std::string_view& line) {
     // The buffer holds no line end behind m_begin: read more until one comes.
     m_unterminated = false;
+    m_endsAtFileEnd = false;
     for (;;) {
         const std::size_t scanned = m_end - m_begin;  // bytes known to hold no LF
         if (scanned > kMaxLineBytes) {
@@ -45,6 +46,7 @@ bool TextFileReader::ReadLineRefilling(std::string_view& line) {
             const std::size_t length = m_end - m_begin;
             const char* start = m_buffer.get() + m_begin;
             m_unterminated = start[length - 1] != '\r';
+            m_endsAtFileEnd = true;
             line = std::string_view(start, m_unterminated ? length : length - 1);
             m_position += m_end - m_begin;
             m_begin = m_end;

@@ -70,6 +70,10 @@ class TextFileReader {
     // The line ReadLine returned last is the file's last and has no line end
     // (a writer may still be writing it).
     bool Unterminated() const { return m_unterminated; }
+    // The line ReadLine returned last was ended by the end of the file, with
+    // or without a lone CR: bytes appended later may still continue it (a CR
+    // followed by more than an LF is no line end).
+    bool EndsAtFileEnd() const { return m_endsAtFileEnd; }
 
     // The lines skipped so far for being longer than kMaxLineBytes.
     std::uint64_t SkippedLines() const { return m_skippedLines; }
@@ -123,6 +127,7 @@ class TextFileReader {
     static constexpr std::size_t kInitialCapacity = std::size_t{1} << 20;
 
     NativeFile m_file = kNoFile;
+    bool m_endsAtFileEnd = false;
     std::string m_path;
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_capacity = 0;

@@ -250,6 +250,16 @@ bool CountLines(const std::string& path, const DateLocale& locale, TextFileReade
             progress.AfterLine(reader.GetPosition() - from);
             return true;
         }
+        if (reader.EndsAtFileEnd()) {
+            // Ended by a lone CR at the end of the file: it counts, but bytes
+            // appended behind the CR may join it to the next line, so it is
+            // not one of the complete lines a later count resumes behind.
+            FactCounter last(locale, count.lastLine);
+            last.Line(line, fields);
+            last.Finish();
+            progress.AfterLine(reader.GetPosition() - from);
+            return true;
+        }
         counter.Line(line, fields);
         progress.AfterLine(reader.GetPosition() - from);
     }
@@ -276,8 +286,10 @@ bool CountFileFacts(const std::string& path, const DateLocale& locale, std::uint
             reader.StartAt(from);
         } else if (reader.ReadLine(line)) {
             count.header = std::string(line);
-            if (reader.Unterminated()) {
-                // A header still being written: nothing is complete yet.
+            if (reader.EndsAtFileEnd()) {
+                // A header still being written, or ended by a lone CR that
+                // appended bytes may turn into no line end: nothing is
+                // complete yet.
                 progress.AfterLine(reader.GetPosition());
                 counter.Finish();
                 return true;

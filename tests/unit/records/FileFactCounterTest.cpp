@@ -272,6 +272,41 @@ TEST_F(FileFactCounterTest, CompleteEndOfFilesWithoutData) {
     }
 }
 
+// A lone CR at the end of a file ends its last line, but bytes appended behind
+// it may make it no line end at all: such a line counts, yet a later count
+// resumes before it, so that a grown file gives what a whole count gives.
+TEST_F(FileFactCounterTest, ALineEndedByALoneCrAtTheEndIsReadAgainWhenTheFileGrows) {
+    const struct {
+        const char* name;
+        std::string before;
+        std::string appended;
+    } cases[] = {
+        {"header, then a record joined to it", "h\r", "2018/05/03,C,S,K,B,1,OK\n"},
+        {"record, then its LF", "h\n2018/05/03,C,S,K,B,1,OK\r", "\n2018/05/04,C,S,K,B,1,NG\n"},
+        {"record, then a record joined to it", "h\n2018/05/03,C,S,K,B,1,OK\r",
+         "2018/05/04,C,S,K,B,1,OK\n"},
+    };
+    const auto everything = [](const FileFactCount& count) {
+        FileFacts facts = count.facts;
+        facts.Append(count.lastLine);
+        return facts;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = m_dir.Write("rec.csv", c.before);
+        SetAtRest(path);
+        const FileFactCount first = Count(path);
+        EXPECT_EQ(first.completeEnd,
+                  c.before.rfind('\n') == std::string::npos ? 0U : c.before.rfind('\n') + 1);
+
+        m_dir.Write("rec.csv", c.before + c.appended);
+        SetAtRest(path);
+        FileFacts resumed = first.facts;
+        resumed.Append(everything(Count(path, first.completeEnd)));
+        EXPECT_EQ(Rows(resumed), Rows(everything(Count(path))));
+    }
+}
+
 TEST_F(FileFactCounterTest, ReportFactRowsJoinFilesOfOneMachineAndKeepMachinesApart) {
     const std::string a = m_dir.Write(
         "a.csv", "h\n2018/05/03,C,S,K,B,1,OK\n2018/05/04,C,S,K,B,1,NG\n2018/05/03,C,T,K,B,1,OK\n");
