@@ -1,6 +1,8 @@
 #include "report/ReportPageSetup.h"
 
 #include <filesystem>
+#include <random>
+#include <string>
 #include <system_error>
 
 #include "platform/FolderSearch.h"
@@ -33,10 +35,13 @@ std::string Failure(const std::string& path, const std::error_code& error) {
 }
 
 // Copies from to a hidden name beside to, then renames it into place, so a
-// copy cut short never stands as the page's file.
+// copy cut short never stands as the page's file. The hidden name is this
+// copy's own: runs that set up a fresh tree at once each copy whole, and the
+// last rename leaves the same file in place.
 std::string CopyWhole(const std::string& from, const std::string& to, const std::string& folder,
                       const std::string& name) {
-    const std::string partial = folder + ".copying-" + name;
+    std::random_device random;
+    const std::string partial = folder + ".copying-" + std::to_string(random()) + "-" + name;
     std::error_code error;
     std::filesystem::copy_file(FileSystemPath(from), FileSystemPath(partial),
                                std::filesystem::copy_options::overwrite_existing, error);
