@@ -231,10 +231,13 @@ ReportCriteria CriteriaFor(const BatchOptions& options, const DateLocale& dateLo
 
 int ReportCommand(const BatchOptions& options, const DataPaths& paths, const DateLocale& dateLocale,
                   std::vector<std::string> machineFolders, ErrorOutput& errors) {
-    // The scope names only the excluded customers: without any, the list is
-    // not read.
-    const CustomerNames customers =
-        options.excludedCustomers.empty() ? CustomerNames() : ReadCustomerNames(paths, errors);
+    // The scope names the excluded customers, and the facts script the
+    // customers of its rows, as the program's report does. A list that cannot
+    // be read is said only when customers are excluded: otherwise the report
+    // loses no more than the names of the By customer view.
+    const CustomerNames customers = options.excludedCustomers.empty()
+                                        ? LoadCustomerList(paths.strCustomerListPath).names
+                                        : ReadCustomerNames(paths, errors);
     const ReportOutcome outcome = RunReport(
         {std::move(machineFolders), CriteriaFor(options, dateLocale), options.workers,
          errors.Sink(), CacheFor(options, paths)},

@@ -243,6 +243,26 @@ TEST_F(BatchCommandTest, AnUnreadableCustomerListIsSaidAndTheReportStillMade) {
     const Result plain = Run(may);
     EXPECT_EQ(plain.status, 0) << plain.err;
     EXPECT_EQ(plain.err.find("CustomerList.lst"), std::string::npos) << plain.err;
+    EXPECT_NE(Script("reportFacts.js").find("\"customerNames\": {}"), std::string::npos);
+}
+
+// The facts script names the customers of its rows from the list, excluded
+// customers or not, as the program's report does.
+TEST_F(BatchCommandTest, TheFactsScriptNamesTheCustomersOfItsRows) {
+    WriteTree();
+    const Result result = Run({"--root", m_root, "--from", "2018-05-01", "--to", "2018-05-31",
+                               "--exclude-customer", "C003"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(Script("reportFacts.js")
+                  .find("\"customerNames\": {\"C001\": \"First Customer\", \"C002\": \"Second\"}"),
+              std::string::npos)
+        << Script("reportFacts.js");
+    const Result plain = Run({"--root", m_root, "--from", "2018-05-01", "--to", "2018-05-31"});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_NE(Script("reportFacts.js")
+                  .find("\"customerNames\": {\"C001\": \"First Customer\", \"C002\": \"Second\"}"),
+              std::string::npos)
+        << Script("reportFacts.js");
 }
 
 TEST_F(BatchCommandTest, HelpListsTheExitStatuses) {
