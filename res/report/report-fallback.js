@@ -145,8 +145,8 @@ DataTable.prototype.setColumnLabel = function(c, label) {
 
 // sort(column), sort({column, desc}) or sort([{column, desc}, ...]), in place
 // and stable, as the library's: nulls first when ascending.
-DataTable.prototype.sort = function(spec) {
-    var keys = (Array.isArray(spec) ? spec : [spec]).map(function(key) {
+DataTable.prototype.sort = function(order) {
+    var keys = (Array.isArray(order) ? order : [order]).map(function(key) {
         return typeof key === 'number' ? {column: key, desc: false} :
                                          {column: key.column, desc: key.desc === true};
     });
